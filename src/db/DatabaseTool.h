@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+class Db;
+
+// Creating a database and filling it: used by the amsdb tool, the run script and the
+// tests. The program itself never creates tables.
+namespace DatabaseTool {
+
+// Runs the schema file of the connection's server: the eleven tables and their indexes.
+void createSchema(Db &db);
+
+// Drops the eleven tables if they exist (tests and "amsdb create --replace").
+void dropSchema(Db &db);
+
+// A realistic demonstration: two locations, states, card types, about twenty customers
+// with cards and logins, several hundred tickets over the months before `today`,
+// payments, cash tickets and gift cards. Balances equal tickets less payments; accounts
+// at their limit are on hold.
+void fillDemo(Db &db, const QDate &today);
+
+// Bulk rows for benchmarks: `customers` customers with one card each and `tickets`
+// tickets spread over them and over the last year.
+void fillVolume(Db &db, int customers, int tickets, const QDate &today);
+
+} // namespace DatabaseTool

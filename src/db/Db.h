@@ -1,0 +1,85 @@
+#pragma once
+
+#include "db/SqlDialect.h"
+
+#include <QList>
+#include <QPair>
+#include <QSqlDatabase>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QSqlQuery;
+
+// Column names and values for an insert or an update, in the order they are assigned.
+using ColumnValues = QList<QPair<QString, QVariant>>;
+
+// One open database connection. The program holds one for its whole run (Db::current());
+// tests and the database tool open their own. Every value is bound, never spliced into
+// SQL text; table and column names come only from the program's own fixed lists.
+// Every failure throws DbError with the server's own text.
+class Db
+{
+public:
+    // Opens the connection described by a connection text (see ConnectionText), within
+    // a 10-second time-out. baseDir is where a relative SQLite file lies.
+    static std::unique_ptr<Db> open(const QString &connectionText, const QString &baseDir = {});
+    ~Db();
+
+    Db(const Db &) = delete;
+    Db &operator=(const Db &) = delete;
+
+    // The program's connection, set by start-up.
+    static Db &current();
+    static bool hasCurrent();
+    static void setCurrent(Db *db);
+
+    const SqlDialect &dialect() const { return *m_dialect; }
+    QSqlDatabase &database() { return m_db; }
+
+    // Every row of a query.
+    QList<QSqlRecord> rows(const QString &sql, const QVariantList &values = {});
+    // The first row, or nothing when the query returns none.
+    std::optional<QSqlRecord> firstRow(const QString &sql, const QVariantList &values = {});
+    // One row after another without holding them all: for long reports.
+    void forEachRow(const QString &sql, const QVariantList &values, const std::function<void(const QSqlRecord &)> &visit);
+    // Runs a statement; returns the number of rows it changed.
+    int exec(const QString &sql, const QVariantList &values = {});
+    // Inserts one row and returns the key the server gave it (keyColumn empty: no key).
+    QVariant insert(const QString &table, const ColumnValues &columns, const QString &keyColumn = QStringLiteral("ID"));
+    // Changes the row whose keyColumn equals key; returns the number of rows changed.
+    int update(const QString &table, const ColumnValues &columns, const QVariant &key,
+               const QString &keyColumn = QStringLiteral("ID"));
+
+    void close();
+
+private:
+    friend class Transaction;
+    Db(QSqlDatabase db, std::unique_ptr<SqlDialect> dialect);
+    QSqlQuery run(const QString &sql, const QVariantList &values, bool forwardOnly);
+
+    QSqlDatabase m_db;
+    std::unique_ptr<SqlDialect> m_dialect;
+    int m_transactionDepth = 0;
+};
+
+// Rolls back unless commit() was called. Nested guards join the outer transaction.
+class Transaction
+{
+public:
+    explicit Transaction(Db &db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    void commit();
+
+private:
+    Db &m_db;
+    bool m_outer = false;
+    bool m_done = false;
+};

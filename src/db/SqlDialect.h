@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+// Everything that differs between the servers the program runs on. Screens and
+// routines build their SQL through these pieces and never ask which server it is.
+class SqlDialect
+{
+public:
+    virtual ~SqlDialect() = default;
+
+    virtual QString name() const = 0;
+    // Qt's driver name for this server.
+    virtual QString driver() const = 0;
+
+    // The credit limit column: Limit is a reserved word on every server.
+    QString limitColumn() const { return QStringLiteral("\"Limit\""); }
+
+    // A select that returns at most its first row (what other dialects write as TOP 1).
+    virtual QString firstRowOnly(const QString &select) const { return select + QStringLiteral(" LIMIT 1"); }
+    // expr, or replacement when expr is NULL (ISNULL elsewhere).
+    virtual QString ifNull(const QString &expr, const QString &replacement) const
+    {
+        return QStringLiteral("COALESCE(%1, %2)").arg(expr, replacement);
+    }
+    // Pieces joined as one string.
+    virtual QString concat(const QStringList &pieces) const { return pieces.join(QStringLiteral(" || ")); }
+    // A number or key written as text.
+    virtual QString castToText(const QString &expr) const = 0;
+    // Money arithmetic stays exact to the cent on every server; see the schema files.
+    virtual QString money(const QString &expr) const = 0;
+
+    // Date and date-time values as they are bound and read back.
+    virtual QVariant dateTimeValue(const QDateTime &value) const = 0;
+    virtual QVariant dateValue(const QDate &value) const = 0;
+    virtual QDateTime readDateTime(const QVariant &stored) const = 0;
+    virtual QDate readDate(const QVariant &stored) const = 0;
+
+    // A report day runs from one second past midnight to one second before the next.
+    QVariant dayStart(const QDate &day) const { return dateTimeValue(QDateTime(day, QTime(0, 0, 1))); }
+    QVariant dayEnd(const QDate &day) const { return dateTimeValue(QDateTime(day, QTime(23, 59, 59))); }
+
+    // Flags are written as 1 or 0 and read back as true for 1.
+    QVariant flag(bool value) const { return value ? 1 : 0; }
+
+    // Statement that opens a transaction which will write.
+    virtual QString beginTransaction() const { return QStringLiteral("BEGIN"); }
+
+    // Appended to an INSERT so that it returns the new row's key as its one column.
+    virtual QString returningKey(const QString &keyColumn) const { return QStringLiteral(" RETURNING ") + keyColumn; }
+
+    // Statements run once right after the connection opens.
+    virtual QStringList sessionSetup() const = 0;
+
+    static std::unique_ptr<SqlDialect> forSQLite();
+    static std::unique_ptr<SqlDialect> forPostgreSQL();
+};

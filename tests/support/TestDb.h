@@ -1,0 +1,31 @@
+#pragma once
+
+#include "db/Db.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// Databases for tests. Every database test runs once per configured server: SQLite on a
+// temporary file always, PostgreSQL when AMS_TEST_PG holds a connection text (the test
+// command always sets it). A configured server that cannot be reached fails the test.
+namespace TestDb {
+
+// Names of the servers to run against: "SQLite", and "PostgreSQL" when configured.
+QStringList servers();
+
+// Adds one global data row per server (call from initTestCase_data()); test functions
+// then read the server with QFETCH_GLOBAL(QString, server).
+void addServerRows();
+
+// A new, empty database with the schema on the named server. Each call starts afresh:
+// a new SQLite file, or the PostgreSQL test database of this process emptied and
+// re-created. Throws DbError when the server cannot be reached.
+std::unique_ptr<Db> fresh(const QString &server);
+
+// The connection text that fresh() used last for the server, with its password: for
+// starting another process on the same database.
+QString connectionText(const QString &server);
+
+} // namespace TestDb
