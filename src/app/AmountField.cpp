@@ -1,0 +1,71 @@
+#include "app/AmountField.h"
+
+#include "app/Numbers.h"
+
+#include <QFocusEvent>
+#include <QSignalBlocker>
+
+AmountField::AmountField(QWidget *parent) : AmountField(QString(), parent) {}
+
+AmountField::AmountField(const QString &displayFormat, QWidget *parent) : QLineEdit(parent), m_format(displayFormat)
+{
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Typing edits the plain text directly; the program's own changes come through
+    // setPlainText.
+    connect(this, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (text == m_plain)
+            return;
+        m_plain = text;
+        emit plainTextChanged(m_plain);
+    });
+}
+
+void AmountField::setPlainText(const QString &text)
+{
+    const bool changed = text != m_plain;
+    m_plain = text;
+    showText();
+    if (changed)
+        emit plainTextChanged(m_plain);
+}
+
+double AmountField::value() const { return Numbers::parseLeadingNumber(m_plain); }
+
+void AmountField::setDisplayFormat(const QString &format)
+{
+    m_format = format;
+    showText();
+}
+
+void AmountField::setDisplayOnly(bool displayOnly)
+{
+    setReadOnly(displayOnly);
+    setFocusPolicy(displayOnly ? Qt::NoFocus : Qt::StrongFocus);
+}
+
+void AmountField::showText()
+{
+    const QString shown = hasFocus() || m_format.isEmpty() ? m_plain : Numbers::formatText(m_plain, m_format);
+    if (shown != text()) {
+        const QSignalBlocker blocker(this);
+        setText(shown);
+    }
+}
+
+void AmountField::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    showText();
+    if (m_selectOnFocus) {
+        selectAll();
+    } else {
+        deselect();
+        end(false);
+    }
+}
+
+void AmountField::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    showText();
+}

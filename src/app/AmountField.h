@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QLineEdit>
+
+// An amount box: it holds a plain text (what was typed, or what the program put there)
+// and shows it through its display format only while it does not have the focus. There
+// is no input mask; the value is always read with Numbers::parseLeadingNumber.
+//
+// Use plainText()/setPlainText(), never QLineEdit::text()/setText(): the line edit's own
+// text is what is on show. plainTextChanged is emitted for every change of the plain
+// text, typed or set by the program, which is what the screens' change rules follow.
+class AmountField : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit AmountField(QWidget *parent = nullptr);
+    AmountField(const QString &displayFormat, QWidget *parent = nullptr);
+
+    QString plainText() const { return m_plain; }
+    void setPlainText(const QString &text);
+    // The number the field holds.
+    double value() const;
+
+    QString displayFormat() const { return m_format; }
+    void setDisplayFormat(const QString &format);
+
+    // A display-only field: written by the screen, never focused or typed into.
+    void setDisplayOnly(bool displayOnly);
+
+    // Whether gaining the focus selects the whole text (off by default: the cursor goes
+    // to the end, whatever way the focus came).
+    void setSelectOnFocus(bool select) { m_selectOnFocus = select; }
+
+    // The display patterns the screens use.
+    static QString moneyFormat() { return QStringLiteral("$#,##0.00;($#,##0.00)"); }
+    static QString gallonsFormat() { return QStringLiteral("#,##0.000;(#,##0.000)"); }
+    static QString priceFormat() { return QStringLiteral("$#,##0.000;($#,##0.000)"); }
+
+signals:
+    void plainTextChanged(const QString &text);
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    void showText();
+
+    QString m_plain;
+    QString m_format;
+    bool m_selectOnFocus = false;
+};
