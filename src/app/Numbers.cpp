@@ -3,11 +3,21 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <locale.h>
 
 namespace {
+
+// The program runs with the user's locale (Qt sets it at start-up), and the C library's
+// number conversions follow it: under a locale that writes 12,5 they would write and read
+// commas. These two always use the point.
+double readDecimal(const QString &text)
+{
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return strtod_l(text.toLatin1().constData(), nullptr, c);
+}
 
 bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
 
@@ -25,9 +35,9 @@ Decimal toDecimal(double value)
     if (value == 0 || !std::isfinite(value))
         return d;
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.14e", value);
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
     // buffer: [-]d.dddddddddddddde[+-]xx
-    QString text = QString::fromLatin1(buffer);
+    QString text = QString::fromLatin1(buffer, written.ptr - buffer);
     if (text.startsWith(u'-')) {
         d.negative = true;
         text.remove(0, 1);
@@ -109,7 +119,7 @@ Decimal roundDecimal(Decimal d, int decimals)
     return d;
 }
 
-double fromPlain(const QString &plain) { return std::strtod(plain.toLatin1().constData(), nullptr); }
+double fromPlain(const QString &plain) { return readDecimal(plain); }
 
 struct Section
 {
@@ -296,7 +306,7 @@ double parseLeadingNumber(QStringView text)
         if (expDigits)
             number += exponent;
     }
-    return std::strtod(number.toLatin1().constData(), nullptr);
+    return readDecimal(number);
 }
 
 QString plainText(double value)
