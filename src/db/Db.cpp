@@ -234,7 +234,10 @@ void Transaction::commit()
 {
     if (m_done)
         return;
-    m_done = true;
+    // Done only once the server accepted the commit: a refused commit (a deferred
+    // constraint, a busy file) leaves SQLite inside the transaction, and the guard must
+    // still roll it back.
     if (m_outer)
         m_db.exec(QStringLiteral("COMMIT"));
+    m_done = true;
 }
