@@ -1,0 +1,229 @@
+#include "reports/ReportRenderer.h"
+
+#include "reports/Report.h"
+
+#include <QFontMetricsF>
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+#include <unordered_map>
+
+namespace {
+
+class Renderer
+{
+public:
+    Renderer(const Report &report, PageSink &sink)
+        : m_report(report), m_sink(sink), m_bodyHeight(report.pageLayout().paintRect(QPageLayout::Point).height()),
+          m_grand(report.summedFields)
+    {
+        for (qsizetype i = 0; i < report.groups.size(); ++i)
+            m_groupTotals.append(ReportTotals(report.summedFields));
+    }
+
+    int run()
+    {
+        m_report.rows().run([this](const QSqlRecord &row) { return visit(row); });
+        if (m_stopped)
+            return m_page;
+        if (m_page == 0)
+            startReport(QSqlRecord());
+        else
+            closeGroups(0);
+        if (!m_stopped)
+            place(m_report.reportFooter, m_last, &m_grand);
+        if (!m_stopped)
+            finishPage();
+        return m_page;
+    }
+
+private:
+    bool visit(const QSqlRecord &row)
+    {
+        QStringList keys;
+        keys.reserve(m_report.groups.size());
+        for (const ReportGroup &group : m_report.groups)
+            keys.append(group.key ? group.key(row) : QString());
+
+        if (m_page == 0) {
+            startReport(row);
+            openGroups(0, row);
+        } else {
+            qsizetype changed = 0;
+            while (changed < keys.size() && keys[changed] == m_keys[changed])
+                ++changed;
+            if (changed < keys.size()) {
+                closeGroups(changed);
+                openGroups(changed, row);
+            }
+        }
+        if (m_stopped)
+            return false;
+        m_keys = keys;
+        for (ReportTotals &totals : m_groupTotals)
+            totals.add(row);
+        m_grand.add(row);
+        place(m_report.detail, row, nullptr);
+        m_last = row;
+        return !m_stopped;
+    }
+
+    // The report header is bound to the first row (an empty record when there is none).
+    void startReport(const QSqlRecord &first) { startPage(first); }
+
+    // Group headers from level `from` inwards, each kept on one page with the first row.
+    void openGroups(qsizetype from, const QSqlRecord &row)
+    {
+        for (qsizetype i = from; i < m_report.groups.size() && !m_stopped; ++i) {
+            m_groupTotals[i].clear();
+            place(m_report.groups[i].header, row, nullptr, m_report.detail.height);
+        }
+    }
+
+    // Group footers from the innermost level out to level `to`, with the group's totals.
+    void closeGroups(qsizetype to)
+    {
+        for (qsizetype i = m_report.groups.size() - 1; i >= to && !m_stopped; --i)
+            place(m_report.groups[i].footer, m_last, &m_groupTotals[i]);
+    }
+
+    // Places a band at the current position, first moving to a new page when the band (and
+    // whatever must stay with it) does not fit above the page footer.
+    void place(const Band &band, const QSqlRecord &row, const ReportTotals *totals, double keepWith = 0)
+    {
+        if (band.isEmpty() || m_stopped)
+            return;
+        const double bottom = m_bodyHeight - m_report.pageFooter.height;
+        if (m_y + band.height + keepWith > bottom && m_y > m_pageTop) {
+            finishPage();
+            if (m_stopped)
+                return;
+            startPage(row);
+        }
+        draw(band, row, totals);
+        m_y += band.height;
+    }
+
+    // The report header heads page one, above the page header that heads every page.
+    void startPage(const QSqlRecord &row)
+    {
+        ++m_page;
+        m_canvas = m_sink.beginPage(m_page);
+        m_y = 0;
+        if (m_page == 1) {
+            draw(m_report.reportHeader, row, nullptr);
+            m_y += m_report.reportHeader.height;
+        }
+        draw(m_report.pageHeader, row, nullptr);
+        m_y += m_report.pageHeader.height;
+        m_pageTop = m_y;
+    }
+
+    void finishPage()
+    {
+        draw(m_report.pageFooter, m_last, &m_grand, m_bodyHeight - m_report.pageFooter.height);
+        if (!m_sink.endPage(m_page))
+            m_stopped = true;
+    }
+
+    void draw(const Band &band, const QSqlRecord &row, const ReportTotals *totals, double atY = -1)
+    {
+        if (band.isEmpty())
+            return;
+        const double top = atY >= 0 ? atY : m_y;
+        if (m_canvas.painter) {
+            const BandContext context{m_report, row, m_page, totals};
+            for (const ReportItem &item : band.items)
+                drawItem(item, top, context);
+        }
+    }
+
+    QRectF toDevice(const QRectF &r, double top) const
+    {
+        const double k = m_canvas.scale;
+        return QRectF(m_canvas.origin.x() + r.x() * k, m_canvas.origin.y() + (top + r.y()) * k, r.width() * k,
+                      r.height() * k);
+    }
+
+    void drawItem(const ReportItem &item, double top, const BandContext &context)
+    {
+        if (!item.name.isEmpty() && m_report.isSuppressed(item.name))
+            return;
+        QPainter &p = *m_canvas.painter;
+        switch (item.kind) {
+        case ReportItem::Kind::Text: {
+            const QString text = item.text ? item.text(context) : QString();
+            if (text.isEmpty())
+                return;
+            if (p.font() != item.font)
+                p.setFont(item.font);
+            const QRectF box = toDevice(item.rect, top);
+            const QFontMetricsF &metrics = metricsOf(item, p);
+            // Long values are cut with an ellipsis rather than running into the next field.
+            if (metrics.horizontalAdvance(text) > box.width())
+                p.drawText(box, int(item.alignment), metrics.elidedText(text, Qt::ElideRight, box.width()));
+            else
+                p.drawText(box, int(item.alignment), text);
+            return;
+        }
+        case ReportItem::Kind::Line:
+        case ReportItem::Kind::Frame: {
+            QPen pen(Qt::black, item.penWidth * m_canvas.scale);
+            pen.setCapStyle(Qt::FlatCap);
+            if (p.pen() != pen)
+                p.setPen(pen);
+            const QRectF r = toDevice(item.rect, top);
+            if (item.kind == ReportItem::Kind::Line) {
+                p.drawLine(r.topLeft(), r.bottomRight());
+            } else {
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(r);
+            }
+            p.setPen(QPen(Qt::black));
+            return;
+        }
+        }
+    }
+
+    const QFontMetricsF &metricsOf(const ReportItem &item, QPainter &p)
+    {
+        auto found = m_metrics.find(&item);
+        if (found == m_metrics.end())
+            found = m_metrics.emplace(&item, QFontMetricsF(item.font, p.device())).first;
+        return found->second;
+    }
+
+    const Report &m_report;
+    PageSink &m_sink;
+    const double m_bodyHeight;
+    PageCanvas m_canvas;
+    int m_page = 0;
+    double m_y = 0;
+    double m_pageTop = 0;
+    bool m_stopped = false;
+    QStringList m_keys;
+    QSqlRecord m_last;
+    QList<ReportTotals> m_groupTotals;
+    ReportTotals m_grand;
+    std::unordered_map<const ReportItem *, QFontMetricsF> m_metrics;
+};
+
+} // namespace
+
+int renderReport(const Report &report, PageSink &sink)
+{
+    Renderer renderer(report, sink);
+    return renderer.run();
+}
+
+PagedDeviceSink::PagedDeviceSink(QPagedPaintDevice &device, QPainter &painter) : m_device(device), m_painter(painter) {}
+
+PageCanvas PagedDeviceSink::beginPage(int page)
+{
+    if (page > 1)
+        m_device.newPage();
+    // The painter's origin is the printable area's corner on printers and PDF writers.
+    return {&m_painter, m_device.logicalDpiX() / 72.0, QPointF(0, 0)};
+}
+
+bool PagedDeviceSink::endPage(int) { return true; }
