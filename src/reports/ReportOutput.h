@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QMdiArea;
+class QWidget;
+class Report;
+
+// Where finished reports go: printed copies, PDF files, the viewer window.
+namespace ReportOutput {
+
+// Where print() sends its copies. The program always prints to the system's default
+// printer; tests choose one of the others before they print.
+enum class PrintTarget {
+    // The system's default printer, without a dialog (CUPS on these machines).
+    DefaultPrinter,
+    // Every copy becomes the next file <directory>/<layout name>-<n>.pdf, n from 1; no
+    // printer is involved.
+    PdfFiles,
+    // Every print fails, as it does when the printer cannot be reached.
+    Failing,
+};
+void setPrintTarget(PrintTarget target, const QString &pdfDirectory = QString());
+PrintTarget printTarget();
+
+// Prints the report as `copies` separate print jobs. False when there is no default
+// printer or a copy could not be drawn or sent (copies already sent stay printed).
+// Never throws.
+bool print(const Report &report, int copies);
+
+// Writes the report to a PDF file. False when the file cannot be written or the rows
+// cannot be read. Never throws.
+bool writePdf(const Report &report, const QString &path);
+
+// Asks for a printer with the print dialog, then prints one copy. False when the user
+// cancels or printing fails. Never throws.
+bool printWithDialog(const Report &report, QWidget *parent);
+
+// Shows the report in the viewer window (Viewer::showReport). False when it cannot be
+// shown. Never throws.
+bool show(std::shared_ptr<const Report> report);
+
+} // namespace ReportOutput

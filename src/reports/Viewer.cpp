@@ -1,0 +1,317 @@
+#include "reports/Viewer.h"
+
+#include "reports/Report.h"
+#include "reports/ReportOutput.h"
+#include "reports/ReportRenderer.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+// The sheet of paper on screen.
+class ReportPageWidget : public QWidget
+{
+public:
+    explicit ReportPageWidget(QWidget *parent) : QWidget(parent) { setObjectName(QStringLiteral("reportPage")); }
+
+    void setImage(QImage image)
+    {
+        m_image = std::move(image);
+        setFixedSize(m_image.size() + QSize(2 * margin, 2 * margin));
+        update();
+    }
+    const QImage &image() const { return m_image; }
+
+    static constexpr int margin = 12;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), palette().dark());
+        p.fillRect(QRect(QPoint(margin + 3, margin + 3), m_image.size()), QColor(0, 0, 0, 90));
+        p.drawImage(QPoint(margin, margin), m_image);
+    }
+
+private:
+    QImage m_image;
+};
+
+namespace {
+
+QPointer<Viewer> &theViewer()
+{
+    static QPointer<Viewer> viewer;
+    return viewer;
+}
+
+QPointer<QMdiArea> &theArea()
+{
+    static QPointer<QMdiArea> area;
+    return area;
+}
+
+const QString fitWidth = QStringLiteral("Page Width");
+const QString wholePage = QStringLiteral("Whole Page");
+
+// Draws one page onto an image and ends the run right after it.
+class SinglePageSink final : public PageSink
+{
+public:
+    SinglePageSink(const Report &report, int page, double pixelsPerPoint) : m_page(page)
+    {
+        const QPageLayout layout = report.pageLayout();
+        const QSizeF paper = layout.fullRect(QPageLayout::Point).size();
+        image = QImage((paper * pixelsPerPoint).toSize(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        // Fonts are sized in points against the image's resolution.
+        const int dotsPerMeter = qRound(pixelsPerPoint * 72.0 / 0.0254);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        m_scale = pixelsPerPoint;
+        m_origin = layout.paintRect(QPageLayout::Point).topLeft() * pixelsPerPoint;
+    }
+
+    PageCanvas beginPage(int page) override
+    {
+        if (page != m_page)
+            return {};
+        m_painter.begin(&image);
+        m_painter.setRenderHint(QPainter::Antialiasing);
+        m_painter.setRenderHint(QPainter::TextAntialiasing);
+        return {&m_painter, m_scale, m_origin};
+    }
+    bool endPage(int page) override
+    {
+        if (page != m_page)
+            return true;
+        m_painter.end();
+        return false;
+    }
+
+    QImage image;
+
+private:
+    int m_page;
+    double m_scale = 1;
+    QPointF m_origin;
+    QPainter m_painter;
+};
+
+} // namespace
+
+void Viewer::setMdiArea(QMdiArea *area) { theArea() = area; }
+QMdiArea *Viewer::mdiArea() { return theArea(); }
+Viewer *Viewer::instance() { return theViewer(); }
+
+Viewer *Viewer::showReport(std::shared_ptr<const Report> report)
+{
+    if (!report)
+        return nullptr;
+    int pages = 0;
+    try {
+        PageCounter counter;
+        pages = renderReport(*report, counter);
+    } catch (...) {
+        return nullptr;
+    }
+
+    Viewer *viewer = theViewer();
+    if (!viewer) {
+        viewer = new Viewer;
+        theViewer() = viewer;
+        if (QMdiArea *area = theArea()) {
+            QMdiSubWindow *sub = area->addSubWindow(viewer);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->resize(QSize(900, 1000).boundedTo(area->viewport()->size()));
+            // Screens open at the main window's top left corner.
+            sub->move(0, 0);
+        } else {
+            viewer->resize(900, 1000);
+        }
+    }
+    viewer->setReport(std::move(report), pages);
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(viewer->parentWidget())) {
+        sub->show();
+        sub->mdiArea()->setActiveSubWindow(sub);
+    }
+    viewer->show();
+    viewer->raise();
+    return viewer;
+}
+
+Viewer::Viewer()
+{
+    setObjectName(QStringLiteral("Viewer"));
+    setWindowTitle(QStringLiteral("Report Viewer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_view = new QWidget(this);
+    m_view->setObjectName(QStringLiteral("reportView"));
+    auto *layout = new QVBoxLayout(m_view);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *tools = new QToolBar(m_view);
+    tools->setObjectName(QStringLiteral("tbrViewer"));
+    auto action = [&](const QString &name, const QString &caption, const QString &tip, auto handler) {
+        QAction *a = tools->addAction(caption);
+        a->setObjectName(name);
+        a->setToolTip(tip);
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    m_first = action(QStringLiteral("actFirstPage"), QStringLiteral("|<"), QStringLiteral("First page"), [this] { setPage(1); });
+    m_previous = action(QStringLiteral("actPreviousPage"), QStringLiteral("<"), QStringLiteral("Previous page"),
+                        [this] { setPage(m_page - 1); });
+    m_pageBox = new QSpinBox(tools);
+    m_pageBox->setObjectName(QStringLiteral("spnPage"));
+    m_pageBox->setKeyboardTracking(false);
+    m_pageBox->setMinimum(1);
+    tools->addWidget(m_pageBox);
+    connect(m_pageBox, &QSpinBox::valueChanged, this, [this](int page) { setPage(page); });
+    m_pageOf = new QLabel(tools);
+    m_pageOf->setObjectName(QStringLiteral("lblPageCount"));
+    m_pageOf->setContentsMargins(4, 0, 4, 0);
+    tools->addWidget(m_pageOf);
+    m_next = action(QStringLiteral("actNextPage"), QStringLiteral(">"), QStringLiteral("Next page"), [this] { setPage(m_page + 1); });
+    m_last = action(QStringLiteral("actLastPage"), QStringLiteral(">|"), QStringLiteral("Last page"), [this] { setPage(m_pageCount); });
+    tools->addSeparator();
+    m_zoom = new QComboBox(tools);
+    m_zoom->setObjectName(QStringLiteral("cmbZoom"));
+    m_zoom->addItems({fitWidth, wholePage, QStringLiteral("50%"), QStringLiteral("75%"), QStringLiteral("100%"),
+                      QStringLiteral("125%"), QStringLiteral("150%"), QStringLiteral("200%")});
+    tools->addWidget(m_zoom);
+    connect(m_zoom, &QComboBox::currentTextChanged, this, [this] { redraw(); });
+    tools->addSeparator();
+    action(QStringLiteral("actPrint"), QStringLiteral("Print..."), QStringLiteral("Print the report"), [this] { printReport(); });
+    action(QStringLiteral("actExport"), QStringLiteral("Export PDF..."), QStringLiteral("Save the report as a PDF file"),
+           [this] { exportPdf(); });
+    m_status = new QLabel(tools);
+    m_status->setObjectName(QStringLiteral("lblStatus"));
+    m_status->setContentsMargins(8, 0, 4, 0);
+    tools->addWidget(m_status);
+    layout->addWidget(tools);
+
+    m_scroll = new QScrollArea(m_view);
+    m_scroll->setObjectName(QStringLiteral("scrPage"));
+    m_scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+    m_pageWidget = new ReportPageWidget(m_scroll);
+    m_scroll->setWidget(m_pageWidget);
+    layout->addWidget(m_scroll);
+}
+
+void Viewer::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_view->setGeometry(0, 0, width(), height());
+    const QString zoom = m_zoom->currentText();
+    if (m_report && (zoom == fitWidth || zoom == wholePage))
+        redraw();
+}
+
+void Viewer::setReport(std::shared_ptr<const Report> report, int pageCount)
+{
+    m_report = std::move(report);
+    m_pageCount = qMax(1, pageCount);
+    m_page = 1;
+    m_status->clear();
+    const QSignalBlocker blocker(m_pageBox);
+    m_pageBox->setMaximum(m_pageCount);
+    m_pageBox->setValue(1);
+    m_pageOf->setText(QStringLiteral("of %1").arg(m_pageCount));
+    redraw();
+}
+
+void Viewer::setPage(int page)
+{
+    page = qBound(1, page, m_pageCount);
+    if (page == m_page)
+        return;
+    m_page = page;
+    redraw();
+    m_scroll->verticalScrollBar()->setValue(0);
+}
+
+void Viewer::setZoomText(const QString &text) { m_zoom->setCurrentText(text); }
+
+double Viewer::pixelsPerPoint() const
+{
+    const double screen = logicalDpiX() / 72.0;
+    const QString zoom = m_zoom->currentText();
+    if (!m_report)
+        return screen;
+    const QSizeF paper = m_report->pageLayout().fullRect(QPageLayout::Point).size();
+    const QSize room = m_scroll->viewport()->size() - QSize(2 * ReportPageWidget::margin, 2 * ReportPageWidget::margin);
+    if (zoom == fitWidth)
+        return qMax(0.1, room.width() / paper.width());
+    if (zoom == wholePage)
+        return qMax(0.1, qMin(room.width() / paper.width(), room.height() / paper.height()));
+    const double percent = QString(zoom).remove(u'%').toDouble();
+    return screen * (percent > 0 ? percent : 100) / 100.0;
+}
+
+void Viewer::redraw()
+{
+    if (!m_report)
+        return;
+    SinglePageSink sink(*m_report, m_page, pixelsPerPoint());
+    try {
+        renderReport(*m_report, sink);
+    } catch (...) {
+        m_status->setText(QStringLiteral("The report's rows could not be read."));
+    }
+    ++m_pagesDrawn;
+    m_pageWidget->setImage(sink.image);
+    updateControls();
+}
+
+void Viewer::updateControls()
+{
+    m_first->setEnabled(m_page > 1);
+    m_previous->setEnabled(m_page > 1);
+    m_next->setEnabled(m_page < m_pageCount);
+    m_last->setEnabled(m_page < m_pageCount);
+    const QSignalBlocker blocker(m_pageBox);
+    m_pageBox->setValue(m_page);
+}
+
+QImage Viewer::pageImage() const { return m_pageWidget->image(); }
+
+void Viewer::printReport()
+{
+    if (!m_report)
+        return;
+    if (!ReportOutput::printWithDialog(*m_report, this))
+        m_status->setText(QStringLiteral("The report was not printed."));
+    else
+        m_status->clear();
+}
+
+void Viewer::exportPdf()
+{
+    if (!m_report)
+        return;
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Report"), m_report->title() + QStringLiteral(".pdf"),
+                                                QStringLiteral("PDF files (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        path += QStringLiteral(".pdf");
+    if (ReportOutput::writePdf(*m_report, path))
+        m_status->setText(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
+    else
+        m_status->setText(QStringLiteral("Could not write %1").arg(QFileInfo(path).fileName()));
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMdiArea;
+class QScrollArea;
+class QSpinBox;
+class Report;
+class ReportPageWidget;
+
+// "Report Viewer": the one window that shows reports on screen. There is never a second
+// one: showing a report replaces the one on view. The window holds one control, the
+// report view (page navigation, zoom, print with a dialog, export to PDF), kept at the
+// window's top left corner and as large as the window on every resize.
+//
+// Pages are drawn when they are looked at: showing a report counts its pages once
+// (reading the rows without drawing), and each page shown is drawn by reading the rows
+// again up to that page, so a 2,000-page report opens without drawing 2,000 pages and
+// without holding its rows.
+class Viewer : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The area the viewer opens in as a child window. The main window sets it at start;
+    // without one (tests, tools) the viewer opens as a window of its own.
+    static void setMdiArea(QMdiArea *area);
+    static QMdiArea *mdiArea();
+
+    // Shows the report in the viewer, opening the viewer if it is not open. Returns the
+    // viewer, or nullptr when the report's rows cannot be read (the viewer then keeps
+    // what it showed). Never throws.
+    static Viewer *showReport(std::shared_ptr<const Report> report);
+    // The open viewer, or nullptr.
+    static Viewer *instance();
+
+    std::shared_ptr<const Report> report() const { return m_report; }
+    int pageCount() const { return m_pageCount; }
+    int currentPage() const { return m_page; }
+    void setPage(int page);
+    // Pixels per point at 100%: the screen's resolution.
+    void setZoomText(const QString &text);
+    // How many page drawings the viewer has made since it opened (each page shown is one).
+    int pagesDrawn() const { return m_pagesDrawn; }
+    // The page on view as drawn, at the current zoom.
+    QImage pageImage() const;
+    QWidget *view() const { return m_view; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    Viewer();
+    void setReport(std::shared_ptr<const Report> report, int pageCount);
+    void redraw();
+    double pixelsPerPoint() const;
+    void exportPdf();
+    void printReport();
+    void updateControls();
+
+    std::shared_ptr<const Report> m_report;
+    int m_pageCount = 0;
+    int m_page = 1;
+    int m_pagesDrawn = 0;
+
+    QWidget *m_view = nullptr;
+    QAction *m_first = nullptr;
+    QAction *m_previous = nullptr;
+    QAction *m_next = nullptr;
+    QAction *m_last = nullptr;
+    QSpinBox *m_pageBox = nullptr;
+    QLabel *m_pageOf = nullptr;
+    QComboBox *m_zoom = nullptr;
+    QLabel *m_status = nullptr;
+    QScrollArea *m_scroll = nullptr;
+    ReportPageWidget *m_pageWidget = nullptr;
+};
