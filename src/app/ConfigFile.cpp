@@ -1,0 +1,105 @@
+#include "app/ConfigFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+namespace ConfigFile {
+
+namespace {
+
+bool isLineEnd(QChar c) { return c == u'\n' || c == u'\r'; }
+bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+
+// Steps over one separator at `pos`: a comma, or a line end (CR LF counts as one).
+// Returns whether it was a comma.
+bool skipSeparator(const QString &text, qsizetype &pos)
+{
+    if (pos >= text.size())
+        return false;
+    if (text[pos] == u',') {
+        ++pos;
+        return true;
+    }
+    if (text[pos] == u'\r' && pos + 1 < text.size() && text[pos + 1] == u'\n')
+        ++pos;
+    ++pos;
+    return false;
+}
+
+} // namespace
+
+QStringList readItems(const QString &text, int count)
+{
+    QStringList items;
+    qsizetype pos = 0;
+    const qsizetype size = text.size();
+    // Whether the item about to be read follows a comma: an empty place there is an
+    // item, while an empty line is not.
+    bool afterComma = false;
+
+    while (items.size() < count) {
+        while (pos < size && isBlank(text[pos]))
+            ++pos;
+        if (pos >= size) {
+            // A comma at the very end still opens one (empty) last item.
+            if (afterComma)
+                items.append(QString());
+            break;
+        }
+        if (isLineEnd(text[pos]) && !afterComma) {
+            skipSeparator(text, pos);
+            continue;
+        }
+
+        QString item;
+        if (text[pos] == u'"') {
+            const qsizetype close = text.indexOf(u'"', pos + 1);
+            const qsizetype end = close < 0 ? size : close;
+            item = text.mid(pos + 1, end - pos - 1);
+            pos = close < 0 ? size : close + 1;
+            while (pos < size && text[pos] != u',' && !isLineEnd(text[pos]))
+                ++pos;
+        } else {
+            const qsizetype start = pos;
+            while (pos < size && text[pos] != u',' && !isLineEnd(text[pos]))
+                ++pos;
+            item = text.mid(start, pos - start);
+        }
+        items.append(item);
+        afterComma = skipSeparator(text, pos);
+    }
+    return items;
+}
+
+Configuration parse(const QString &text, const QString &source)
+{
+    const QStringList items = readItems(text, 9);
+    if (items.size() < 9)
+        throw ConfigError(QStringLiteral("Input past end of file: %1 holds %2 of the nine items it needs "
+                                         "(a heading, then the labels and values of the connection, the "
+                                         "workstation, the administration flag and the location).")
+                              .arg(source)
+                              .arg(items.size()));
+    Configuration config;
+    config.ConnectionInfo = items[2];
+    config.WorkstationID = items[4];
+    config.AdminWorkstation = items[6];
+    config.LocationID = items[8];
+    return config;
+}
+
+Configuration read(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        throw ConfigError(QStringLiteral("File not found: %1").arg(QDir::toNativeSeparators(path)));
+    if (!file.open(QIODevice::ReadOnly))
+        throw ConfigError(QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    const QString text = QString::fromUtf8(file.readAll());
+    return parse(text, QDir::toNativeSeparators(path));
+}
+
+QString defaultPath() { return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("config.txt")); }
+
+} // namespace ConfigFile

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+class AmountField;
+class QComboBox;
+class QPushButton;
+
+// frmSettings, "System Settings": a location's prices per gallon, customer-warning
+// threshold and tax rate. Saving writes the Company row only; the running program
+// keeps the settings it loaded.
+class SettingsScreen : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SettingsScreen(QWidget *parent = nullptr);
+
+private:
+    void loadLocations();
+    void locationChosen();
+    void LoadLocationSettings();
+    void fieldLeft(AmountField *field);
+    void save();
+
+    QComboBox *cmbLocation;
+    AmountField *txtDieselPricePerGallon;
+    AmountField *txtReeferPricePerGallon;
+    AmountField *txtDiscountPerGallon;
+    AmountField *txtDEFPerGallon;
+    AmountField *txtWarnCustomer;
+    AmountField *txtTax;
+    QPushButton *btnSave;
+    QPushButton *btnExit;
+};
