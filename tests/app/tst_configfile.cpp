@@ -1,0 +1,138 @@
+#include "app/ConfigFile.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestConfigFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void values_data();
+    void values();
+    void items_data();
+    void items();
+    void tooFewItems_data();
+    void tooFewItems();
+    void missingFile();
+    void fileOnDisk();
+};
+
+void TestConfigFile::values_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("connection");
+    QTest::addColumn<QString>("workstation");
+    QTest::addColumn<QString>("admin");
+    QTest::addColumn<QString>("location");
+
+    QTest::newRow("a heading and four label, value lines give the four values")
+        << "AMS\nConnection,Provider=SQLite;Data Source=demo.db;\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "Provider=SQLite;Data Source=demo.db;" << "WS1" << "1" << "1";
+    QTest::newRow("Windows line ends read like plain ones")
+        << "AMS\r\nConnection,Provider=SQLite;Data Source=demo.db;\r\nWorkstation,WS1\r\nAdmin,0\r\nLocation,2\r\n"
+        << "Provider=SQLite;Data Source=demo.db;" << "WS1" << "0" << "2";
+    QTest::newRow("a quoted connection text keeps its commas and loses its quotes")
+        << "AMS\nConnection,\"Provider=PostgreSQL;Server=a,b;Database=x;UID=u;\"\nWorkstation,WS1\nAdmin,1\nLocation,3"
+        << "Provider=PostgreSQL;Server=a,b;Database=x;UID=u;" << "WS1" << "1" << "3";
+    QTest::newRow("an unquoted comma in the connection text shifts every later item")
+        << "AMS\nConnection,Provider=PostgreSQL;Server=a,b;\nWorkstation,WS1\nAdmin,1\nLocation,3\n"
+        << "Provider=PostgreSQL;Server=a" << "Workstation" << "Admin" << "Location";
+    QTest::newRow("a connection text without its final semicolon is kept as it is")
+        << "AMS\nConnection,Provider=SQLite;Data Source=demo.db\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "Provider=SQLite;Data Source=demo.db" << "WS1" << "1" << "1";
+    QTest::newRow("blanks before an item are skipped, blanks after it are kept")
+        << "AMS\nConnection,   Provider=SQLite;Data Source=demo.db;  \nWorkstation,\tWS 1 \nAdmin, 1\nLocation,  7"
+        << "Provider=SQLite;Data Source=demo.db;  " << "WS 1 " << "1" << "7";
+    QTest::newRow("a quoted blank before the flag is part of it")
+        << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,\" 1\"\nLocation,1" << "x;" << "WS1" << " 1" << "1";
+    QTest::newRow("an empty value after the comma is an empty item")
+        << "AMS\nConnection,x;\nWorkstation,\nAdmin,1\nLocation,1" << "x;" << "" << "1" << "1";
+    QTest::newRow("empty lines between the lines are no items")
+        << "AMS\n\nConnection,x;\n\n   \nWorkstation,WS1\nAdmin,1\nLocation,1\n" << "x;" << "WS1" << "1" << "1";
+    QTest::newRow("everything on one line, separated by commas")
+        << "AMS,Connection,x;,Workstation,WS1,Admin,1,Location,4" << "x;" << "WS1" << "1" << "4";
+    QTest::newRow("anything after the ninth item is ignored")
+        << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\nLocation,1,extra\nmore,lines\n" << "x;" << "WS1" << "1" << "1";
+    QTest::newRow("text after a closing quote up to the comma is dropped")
+        << "AMS\nConnection,\"x;\" trailing\nWorkstation,WS1\nAdmin,1\nLocation,1" << "x;" << "WS1" << "1" << "1";
+}
+
+void TestConfigFile::values()
+{
+    QFETCH(QString, text);
+    const Configuration c = ConfigFile::parse(text);
+    QTEST(c.ConnectionInfo, "connection");
+    QTEST(c.WorkstationID, "workstation");
+    QTEST(c.AdminWorkstation, "admin");
+    QTEST(c.LocationID, "location");
+}
+
+void TestConfigFile::items_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("a quoted item may run over a line end") << "\"a\nb\",c" << QStringList{"a\nb", "c"};
+    QTest::newRow("an unclosed quote runs to the end of the text") << "a,\"b,c" << QStringList{"a", "b,c"};
+    QTest::newRow("an empty quoted item is an empty item") << "\"\",b" << QStringList{"", "b"};
+    QTest::newRow("two commas in a row hold an empty item") << "a,,b" << QStringList{"a", "", "b"};
+    QTest::newRow("a comma at the end opens a last empty item") << "a," << QStringList{"a", ""};
+    QTest::newRow("an empty text has no items") << "" << QStringList{};
+}
+
+void TestConfigFile::items()
+{
+    QFETCH(QString, text);
+    QTEST(ConfigFile::readItems(text, 9), "expected");
+}
+
+void TestConfigFile::tooFewItems_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("an empty file") << "";
+    QTest::newRow("four lines without the location line")
+        << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\n";
+    QTest::newRow("the location label without its value") << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\nLocation";
+}
+
+void TestConfigFile::tooFewItems()
+{
+    QFETCH(QString, text);
+    try {
+        ConfigFile::parse(text, QStringLiteral("/some/config.txt"));
+        QFAIL("a file with fewer than nine items was accepted");
+    } catch (const ConfigError &e) {
+        QVERIFY2(e.text().contains(QLatin1String("/some/config.txt")), qPrintable(e.text()));
+    }
+}
+
+void TestConfigFile::missingFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("config.txt"));
+    try {
+        ConfigFile::read(path);
+        QFAIL("a missing file was read");
+    } catch (const ConfigError &e) {
+        QVERIFY2(e.text().contains(path), qPrintable(e.text()));
+    }
+}
+
+void TestConfigFile::fileOnDisk()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("config.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("AMS\r\nConnection,\"Provider=SQLite;Data Source=d\xc3\xa9mo.db;\"\r\nWorkstation,WS9\r\nAdmin,0\r\nLocation,12\r\n");
+    file.close();
+    const Configuration c = ConfigFile::read(path);
+    QCOMPARE(c.ConnectionInfo, QStringLiteral("Provider=SQLite;Data Source=d\u00e9mo.db;"));
+    QCOMPARE(c.WorkstationID, QStringLiteral("WS9"));
+    QCOMPARE(c.AdminWorkstation, QStringLiteral("0"));
+    QCOMPARE(c.LocationID, QStringLiteral("12"));
+}
+
+QTEST_GUILESS_MAIN(TestConfigFile)
+#include "tst_configfile.moc"
