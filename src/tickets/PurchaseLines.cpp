@@ -61,6 +61,13 @@ void PurchaseLines::recomputeTotals()
     m_fields.total->setPlainText(t.total);
 }
 
+void PurchaseLines::recomputeAll()
+{
+    for (int r = 0; r < FuelRowCount; ++r)
+        fuelChanged(r);
+    recomputeTotals();
+}
+
 void PurchaseLines::finishRunningSum(int merchandise)
 {
     AmountField *field = m_fields.merchandise[merchandise];

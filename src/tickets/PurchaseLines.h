@@ -41,6 +41,9 @@ public:
     void finishRunningSum(int merchandise);
 
     void recomputeTotals();
+    // Every extension and the totals from the fields as they stand, whether or not a
+    // change rule ran for them.
+    void recomputeAll();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

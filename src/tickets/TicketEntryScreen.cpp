@@ -63,6 +63,15 @@ QIcon searchIcon()
     return QIcon(pixmap);
 }
 
+// Fields only the screen writes look like the form behind them, so the clerk's eye goes
+// to the boxes that take typing.
+void markDisplayOnly(QLineEdit *box)
+{
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    box->setPalette(palette);
+}
+
 const QString kNoCardLength = QStringLiteral("Invalid Customer/Card Number. Acct/Card length too short. Please Retry.");
 const QString kNotFound = QStringLiteral("Invalid Customer/Card Number. Acct/Card Not Found in DB. Please Retry.");
 const QString kInvalidAccount = QStringLiteral("Invalid Account");
@@ -138,6 +147,8 @@ void TicketEntryScreen::buildForm()
         auto *field = new AmountField(format, parent);
         field->setObjectName(QLatin1String(name));
         field->setDisplayOnly(displayOnly);
+        if (displayOnly)
+            markDisplayOnly(field);
         field->setFixedWidth(96);
         return field;
     };
@@ -156,6 +167,7 @@ void TicketEntryScreen::buildForm()
     txtCustomer = textBox("txtCustomer", m_acctInfo);
     txtCustomer->setReadOnly(true);
     txtCustomer->setFocusPolicy(Qt::NoFocus);
+    markDisplayOnly(txtCustomer);
     {
         auto *grid = new QGridLayout(m_acctInfo);
         grid->addWidget(label(QStringLiteral("Acct No."), m_acctInfo), 0, 0);
@@ -279,6 +291,7 @@ void TicketEntryScreen::buildForm()
     txtID = textBox("txtID", this);
     txtID->setReadOnly(true);
     txtID->setFocusPolicy(Qt::NoFocus);
+    markDisplayOnly(txtID);
     txtID->setFixedWidth(80);
     txtID->setAlignment(Qt::AlignCenter);
     btnSave = new QPushButton(QStringLiteral("Print/Save"), this);
@@ -343,8 +356,8 @@ void TicketEntryScreen::clearTicket()
         field->setPlainText(QString());
     txtSubtotal->setPlainText(QStringLiteral("0"));
     // The change rules above only run for fields that changed; recomputing once more
-    // makes sure tax and total read 0 whatever was shown before.
-    m_lines->recomputeTotals();
+    // makes sure every extension and total reads 0 whatever was shown before.
+    m_lines->recomputeAll();
     m_ticketInfo->setEnabled(false);
     m_purchaseInfo->setEnabled(false);
 }

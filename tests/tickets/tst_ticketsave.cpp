@@ -1,0 +1,360 @@
+#include "TicketFixture.h"
+
+#include <QGuiApplication>
+
+namespace {
+
+// A stored ticket row as another workstation or an older program might have left it.
+void insertTicket(Db &db, int id, int location, const QString &clerk, bool withDef = true)
+{
+    ColumnValues columns = {{QStringLiteral("ID"), id},
+                            {QStringLiteral("CustomerID"), QStringLiteral("1234")},
+                            {QStringLiteral("CardNo"), QStringLiteral("AB")},
+                            {QStringLiteral("Clerk"), clerk},
+                            {QStringLiteral("GasGallons"), 10.0},
+                            {QStringLiteral("GasPriceEach"), 3.0},
+                            {QStringLiteral("GasPriceExt"), 30.0},
+                            {QStringLiteral("OilPriceExt"), 5.0},
+                            {QStringLiteral("Subtotal"), 35.0},
+                            {QStringLiteral("Tax"), 0.41},
+                            {QStringLiteral("Total"), 35.41},
+                            {QStringLiteral("Location"), location}};
+    if (withDef) {
+        columns.append({QStringLiteral("DEFGallons"), 2.0});
+        columns.append({QStringLiteral("DEFPriceEach"), 2.5});
+        columns.append({QStringLiteral("DEFPriceExt"), 5.0});
+    }
+    db.insert(QStringLiteral("Tickets"), columns);
+}
+
+} // namespace
+
+// Saving, posting, printing and browsing charge tickets, on every configured server.
+class TestTicketSave : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase_data() { TestDb::addServerRows(); }
+
+    void saveGate_data()
+    {
+        QTest::addColumn<QString>("clerk");
+        QTest::addColumn<QStringList>("typing"); // field, text, ...
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<double>("total");
+        QTest::newRow("a total of 0 is refused") << "JD" << QStringList{"txtGasGallons", "10"} << false << 0.0;
+        QTest::newRow("no clerk is refused") << "" << QStringList{"txtOil", "10"} << false << 0.0;
+        QTest::newRow("a negative total from the discount alone is accepted")
+            << "JD" << QStringList{"txtDieselGallons", "120", "txtDieselPriceEach", "0"} << true << -6.0;
+        QTest::newRow("a total of 52.5 is stored and posted")
+            << "JD" << QStringList{"txtGasGallons", "15", "txtGasPriceEach", "3.5"} << true << 52.5;
+    }
+    void saveGate()
+    {
+        QFETCH_GLOBAL(QString, server);
+        QFETCH(QString, clerk);
+        QFETCH(QStringList, typing);
+        QFETCH(bool, saved);
+        QFETCH(double, total);
+        TicketFixture f(server);
+        f.addStandardAccount();
+        QVERIFY(f.open());
+        f.enterAccount("1234AB");
+        f.type("txtClerk", clerk);
+        for (int i = 0; i < typing.size(); i += 2)
+            f.replace(typing[i], typing[i + 1]);
+        f.click("btnSave");
+        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        if (saved) {
+            QVERIFY(shown.isEmpty());
+            QCOMPARE(f.ticketCount(), 1);
+            QCOMPARE(f.scalar("SELECT Total FROM Tickets").toDouble(), total);
+            QCOMPARE(f.balance(), 100 + total);
+            QCOMPARE(f.printed.size(), 1);
+            // Ready for the next ticket.
+            QCOMPARE(f.text("txtAcctNo"), QString());
+            QCOMPARE(f.text("txtID"), QString());
+            QCOMPARE(f.text("txtTotal"), QStringLiteral("0"));
+            QCOMPARE(f.focused(), QStringLiteral("txtAcctNo"));
+            QVERIFY(!f.group("Purchase Info")->isEnabled());
+        } else {
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown[0].title, QStringLiteral("Not Enough Information"));
+            QCOMPARE(shown[0].text, QStringLiteral("You must select an Account, Clerk, and some dollar amount before "
+                                                   "saving/printing this record."));
+            QCOMPARE(shown[0].icon, MessageBox::Icon::Exclamation);
+            QCOMPARE(f.ticketCount(), 0);
+            QCOMPARE(f.balance(), 100.0);
+            QVERIFY(f.printed.isEmpty());
+            QCOMPARE(f.text("txtAcctNo"), QStringLiteral("1234AB"));
+        }
+    }
+
+    void storedRowHoldsTheScreen()
+    {
+        QFETCH_GLOBAL(QString, server);
+        TicketFixture f(server);
+        f.addStandardAccount();
+        QVERIFY(f.open());
+        f.enterAccount("1234AB");
+        f.type("txtClerk", "O'Brien");
+        f.type("txtTruckNo", "T-1");
+        f.type("txtTrailer", "TR 9");
+        f.type("txtGasGallons", "40");
+        f.type("txtGasPriceEach", "2.5");
+        f.type("txtOil", "10");
+        QCOMPARE(f.text("txtTotal"), QStringLiteral("110.825"));
+        f.click("btnSave");
+        const auto row = f.db->firstRow("SELECT * FROM Tickets");
+        QVERIFY(row);
+        QCOMPARE(row->value("CustomerID").toString(), QStringLiteral("1234"));
+        QCOMPARE(row->value("CardNo").toString(), QStringLiteral("AB"));
+        QCOMPARE(row->value("Clerk").toString(), QStringLiteral("O'Brien"));
+        QCOMPARE(row->value("Mileage").toString(), QString());
+        QCOMPARE(row->value("Trailer").toString(), QStringLiteral("TR 9"));
+        QCOMPARE(row->value("GasPriceExt").toDouble(), 100.0);
+        QCOMPARE(row->value("DieselPriceEach").toDouble(), 3.9);
+        QCOMPARE(row->value("Subtotal").toDouble(), 110.0);
+        // Tax and total rounded half-even to the cent; the unrounded 0.825 goes down.
+        QCOMPARE(row->value("Tax").toDouble(), 0.82);
+        QCOMPARE(row->value("Total").toDouble(), 110.82);
+        QCOMPARE(row->value("WorkStationID").toString(), QStringLiteral("7"));
+        QCOMPARE(row->value("Location").toInt(), 1);
+        const QDateTime entered = f.db->dialect().readDateTime(row->value("DateEntered"));
+        QVERIFY(qAbs(entered.secsTo(QDateTime::currentDateTime())) < 60);
+        // The balance grows by the total as stored, so it stays the sum of the tickets.
+        QCOMPARE(f.balance(), 210.82);
+        QCOMPARE(f.printed, (QList<QPair<int, bool>>{{row->value("ID").toInt(), true}}));
+    }
+
+    void postingPutsTheAccountOnHoldAtTheLimit()
+    {
+        QFETCH_GLOBAL(QString, server);
+        TicketFixture f(server);
+        f.addCustomer("1234", "SMITH TRUCKING", 950, 1000, 0.8);
+        f.addCard("1234", "AB");
+        QVERIFY(f.open());
+        f.enterAccount("1234AB");
+        QCOMPARE(f.shownTitles(), QStringList{"Approaching Credit Limit"});
+        f.type("txtClerk", "JD");
+        f.type("txtOil", "46.19"); // 46.19 + 8.25 % tax = 50.0006..., stored as 50
+        f.click("btnSave");
+        QCOMPARE(f.balance(), 1000.0);
+        QCOMPARE(f.scalar("SELECT AcctOnHold FROM Customer WHERE ID = '1234'").toInt(), 1);
+        // The next ticket for the account is refused.
+        f.enterAccount("1234AB");
+        QCOMPARE(f.shownTitles(), QStringList{"Exceeded Credit Limit"});
+    }
+
+    void sevenCharacterAccountKeepsItsWholeCard()
+    {
+        QFETCH_GLOBAL(QString, server);
+        TicketFixture f(server);
+        f.addCustomer("1234", "SMITH TRUCKING");
+        f.addCard("1234", "ABC");
+        QVERIFY(f.open());
+        f.enterAccount("1234ABC");
+        f.type("txtClerk", "JD");
+        f.type("txtOil", "5");
+        f.click("btnSave");
+        QCOMPARE(f.scalar("SELECT CardNo FROM Tickets").toString(), QStringLiteral("ABC"));
+        f.click("btnBack");
+        QCOMPARE(f.text("txtAcctNo"), QStringLiteral("1234ABC"));
+    }
+
+    void failedPostingKeepsTheTicket()
+    {
+        QFETCH_GLOBAL(QString, server);
+        TicketFixture f(server);
+        f.addStandardAccount();
+        QVERIFY(f.open());
+        f.enterAccount("1234AB");
+        f.type("txtClerk", "JD");
+        f.type("txtOil", "5");
+        f.db->exec("ALTER TABLE Customer RENAME TO CustomerAway");
+        f.click("btnSave");
+        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("Error updating customer balance!"));
+        QCOMPARE(shown[0].title, QStringLiteral("DB Error"));
+        QCOMPARE(f.ticketCount(), 1);
+        QCOMPARE(f.printed.size(), 1);
+        QCOMPARE(f.text("txtAcctNo"), QString());
+    }
+
+    void printingRetry_data()
+    {
+        QTest::addColumn<QList<bool>>("results");
+        QTest::addColumn<QList<MessageBox::Answer>>("answers");
+        QTest::addColumn<int>("prints");
+        QTest::addColumn<int>("questions");
+        using A = MessageBox::Answer;
+        QTest::newRow("printed at once") << QList<bool>{true} << QList<A>{} << 1 << 0;
+        QTest::newRow("no printer, No gives up") << QList<bool>{false} << QList<A>{A::No} << 1 << 1;
+        QTest::newRow("Yes retries until it prints") << QList<bool>{false, false, true} << QList<A>{A::Yes, A::Yes} << 3 << 2;
+        QTest::newRow("Yes then No") << QList<bool>{false, false} << QList<A>{A::Yes, A::No} << 2 << 2;
+    }
+    void printingRetry()
+    {
+        QFETCH_GLOBAL(QString, server);
+        QFETCH(QList<bool>, results);
+        QFETCH(QList<MessageBox::Answer>, answers);
+        TicketFixture f(server);
+        f.addStandardAccount();
+        QVERIFY(f.open());
+        f.enterAccount("1234AB");
+        f.type("txtClerk", "JD");
+        f.type("txtOil", "5");
+        f.find<QRadioButton>("optDontPrint")->click();
+        f.printResults = results;
+        for (MessageBox::Answer a : answers)
+            MessageBox::queueAnswer(a);
+        f.click("btnSave");
+        const int id = f.scalar("SELECT ID FROM Tickets").toInt();
+        QTEST(int(f.printed.size()), "prints");
+        for (const auto &call : f.printed)
+            QCOMPARE(call, qMakePair(id, false));
+        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        QTEST(int(shown.size()), "questions");
+        for (const MessageBox::Shown &s : shown) {
+            QCOMPARE(s.text, QStringLiteral("There was an error printing the Ticket. Would you like to retry?"));
+            QCOMPARE(s.title, QStringLiteral("Error Printing"));
+            QCOMPARE(s.buttons, MessageBox::Buttons::YesNo);
+            QCOMPARE(s.icon, MessageBox::Icon::None);
+        }
+        // Stored and posted whatever the printer did.
+        QCOMPARE(f.ticketCount(), 1);
+        QCOMPARE(f.balance(), 105.41);
+        QCOMPARE(f.text("txtAcctNo"), QString());
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    }
+
+    void rewritingAShownTicketDoesNotPost()
+    {
+        QFETCH_GLOBAL(QString, server);
+        TicketFixture f(server);
+        f.addStandardAccount();
+        insertTicket(*f.db, 120, 1, "AL");
+        QVERIFY(f.open());
+        f.enterAccount("1234AB");
+        f.click("btnBack");
+        QCOMPARE(f.text("txtID"), QStringLiteral("120"));
+        f.replace("txtOil", "7");
+        f.click("btnSave");
+        QCOMPARE(f.ticketCount(), 1);
+        const auto row = f.db->firstRow("SELECT * FROM Tickets WHERE ID = 120");
+        QCOMPARE(row->value("OilPriceExt").toDouble(), 7.0);
+        QCOMPARE(row->value("Total").toDouble(), 42.58); // gas 30, DEF 5, oil 7 and its tax 0.5775
+        QCOMPARE(row->value("WorkStationID").toString(), QStringLiteral("7"));
+        QCOMPARE(f.balance(), 100.0);
+        QCOMPARE(f.printed, (QList<QPair<int, bool>>{{120, true}}));
+    }
+
+    void browsingStaysInThisLocation_data()
+    {
+        QTest::addColumn<QString>("presses");
+        QTest::addColumn<QString>("shown"); // "" for a cleared screen
+        QTest::newRow("<< on an empty screen shows the newest of this location") << "<" << "103";
+        QTest::newRow("<< skips the other location's tickets") << "<<" << "100";
+        QTest::newRow("<< past the oldest clears the screen") << "<<<" << "";
+        QTest::newRow(">> skips back over them") << "<<>" << "103";
+        QTest::newRow(">> past the newest clears the screen") << "<>" << "";
+        QTest::newRow(">> on an empty screen does nothing") << ">" << "";
+        QTest::newRow("<< after clearing starts at the newest again") << "<<<<" << "103";
+    }
+    void browsingStaysInThisLocation()
+    {
+        QFETCH_GLOBAL(QString, server);
+        QFETCH(QString, presses);
+        TicketFixture f(server);
+        f.addStandardAccount();
+        // Location 1 holds 100 and 103; location 2 holds 101, 102 and 140; numbers in
+        // between were never used.
+        insertTicket(*f.db, 100, 1, "A100");
+        insertTicket(*f.db, 101, 2, "B101");
+        insertTicket(*f.db, 102, 2, "B102");
+        insertTicket(*f.db, 103, 1, "A103");
+        insertTicket(*f.db, 140, 2, "B140");
+        QVERIFY(f.open());
+        for (QChar c : presses)
+            f.click(c == u'<' ? "btnBack" : "btnNext");
+        QFETCH(QString, shown);
+        QCOMPARE(f.text("txtID"), shown);
+        QCOMPARE(f.text("txtClerk"), shown.isEmpty() ? QString() : QStringLiteral("A") + shown);
+        QCOMPARE(f.text("txtTotal"), shown.isEmpty() ? QStringLiteral("0") : QStringLiteral("35.41"));
+        QVERIFY(MessageBox::takeShown().isEmpty());
+    }
+
+    void showingATicketKeepsNameAndGroups()
+    {
+        QFETCH_GLOBAL(QString, server);
+        TicketFixture f(server);
+        f.addStandardAccount();
+        insertTicket(*f.db, 5, 1, "AL");
+        QVERIFY(f.open());
+        f.click("btnBack");
+        // Shown, but nothing was accepted: the groups stay locked.
+        QCOMPARE(f.text("txtAcctNo"), QStringLiteral("1234AB"));
+        QCOMPARE(f.text("txtCustomer"), QString());
+        QVERIFY(!f.group("Purchase Info")->isEnabled());
+        f.replace("txtAcctNo", "1234AB");
+        QTest::keyClick(f.box("txtAcctNo"), Qt::Key_Return);
+        f.click("btnBack");
+        QCOMPARE(f.text("txtID"), QStringLiteral("5"));
+        QCOMPARE(f.text("txtCustomer"), QStringLiteral("SMITH TRUCKING"));
+        QVERIFY(f.group("Purchase Info")->isEnabled());
+        QCOMPARE(f.text("txtGasPriceExt"), QStringLiteral("30"));
+        QCOMPARE(f.text("txtDEFPriceExt"), QStringLiteral("5"));
+        QCOMPARE(f.text("txtTax"), QStringLiteral("0.41"));
+    }
+
+    void nullDefColumnsShowEmpty()
+    {
+        QFETCH_GLOBAL(QString, server);
+        TicketFixture f(server);
+        f.addStandardAccount();
+        insertTicket(*f.db, 9, 1, "AL", false);
+        QVERIFY(f.open());
+        f.click("btnBack");
+        QCOMPARE(f.text("txtID"), QStringLiteral("9"));
+        QCOMPARE(f.text("txtDEFGallons"), QString());
+        QCOMPARE(f.text("txtDEFPriceEach"), QString());
+        QCOMPARE(f.text("txtDEFPriceExt"), QStringLiteral("0"));
+        // Other columns the row left NULL show empty too, not a stray zero.
+        QCOMPARE(f.text("txtDieselGallons"), QString());
+        QCOMPARE(f.text("txtTobacco"), QString());
+        QCOMPARE(f.text("txtTotal"), QStringLiteral("35.41"));
+    }
+
+    void databaseErrorRestoresThePointer_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("saving") << "btnSave";
+        QTest::newRow("browsing back") << "btnBack";
+    }
+    void databaseErrorRestoresThePointer()
+    {
+        QFETCH_GLOBAL(QString, server);
+        QFETCH(QString, button);
+        TicketFixture f(server);
+        f.addStandardAccount();
+        QVERIFY(f.open());
+        f.enterAccount("1234AB");
+        f.type("txtClerk", "JD");
+        f.type("txtOil", "5");
+        f.db->exec("DROP TABLE Tickets");
+        f.click(button);
+        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].icon, MessageBox::Icon::Critical);
+        QVERIFY(!shown[0].text.isEmpty());
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        // Nothing was posted for a ticket that was never stored.
+        QCOMPARE(f.balance(), 100.0);
+        QVERIFY(f.printed.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestTicketSave)
+#include "tst_ticketsave.moc"
