@@ -104,7 +104,7 @@ std::shared_ptr<Report> ticket(bool charge)
     y += boxHeight + 14;
 
     // Fuel: gallons, price each and extension in columns.
-    const double colGallons = 230, colEach = 330, colAmount = 430;
+    const double colGallons = 290, colEach = 330, colAmount = 430;
     const double rowHeight = 18;
     b.frame(QRectF(0, y, w, rowHeight * 6 + 4));
     b.label(QRectF(8, y, 200, rowHeight), QStringLiteral("FUEL"), left, reportFont(8.5, true));
@@ -171,7 +171,7 @@ std::shared_ptr<Report> ticket(bool charge)
     const double after = y + tRow * 3 + 8;
     addPair(b, tx, after + 10, 72, tw - 72, QStringLiteral("Clerk"), field(QStringLiteral("Clerk")));
     addPair(b, tx, after + 26, 72, tw - 72, QStringLiteral("Workstation"), field(QStringLiteral("WorkstationID")));
-    y += qMax(merchHeight, after + 40 - y) + 40;
+    y += qMax(merchHeight, after + 40 - y) + 54;
 
     // The driver signs here.
     b.line(QPointF(0, y), QPointF(split + 60, y), 0.75);
