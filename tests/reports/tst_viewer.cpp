@@ -1,0 +1,152 @@
+// The "Report Viewer" window: one window only, a new report replaces the one on view,
+// the view fills the window on every resize, and long reports are drawn a page at a time.
+
+#include "SampleReports.h"
+
+#include "reports/Report.h"
+#include "reports/Viewer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSpinBox>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using SampleReports::rowsPerPage;
+
+class TestViewer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void oneWindowOnly();
+    void newReportReplacesTheOneOnView();
+    void viewFillsWindowOnResize_data();
+    void viewFillsWindowOnResize();
+    void longReportIsDrawnPageByPage();
+
+private:
+    static std::shared_ptr<Report> listing(int rows)
+    {
+        auto report = SampleReports::listing(false);
+        report->setRows(SampleReports::generated(rows));
+        return report;
+    }
+    std::unique_ptr<QMdiArea> m_area;
+};
+
+void TestViewer::init()
+{
+    m_area = std::make_unique<QMdiArea>();
+    m_area->resize(1000, 800);
+    m_area->show();
+    Viewer::setMdiArea(m_area.get());
+}
+
+void TestViewer::cleanup()
+{
+    Viewer::setMdiArea(nullptr);
+    m_area.reset();
+    QVERIFY(!Viewer::instance());
+}
+
+void TestViewer::oneWindowOnly()
+{
+    Viewer *first = Viewer::showReport(listing(3));
+    QVERIFY(first);
+    QCOMPARE(first->objectName(), u"Viewer"_s);
+    QCOMPARE(first->windowTitle(), u"Report Viewer"_s);
+    QCOMPARE(m_area->subWindowList().size(), 1);
+    QCOMPARE(m_area->subWindowList().first()->widget(), first);
+
+    Viewer *second = Viewer::showReport(listing(5));
+    QCOMPARE(second, first);
+    QCOMPARE(m_area->subWindowList().size(), 1);
+
+    // Closed, it opens afresh, again as the only one.
+    m_area->subWindowList().first()->close();
+    QTRY_VERIFY(!Viewer::instance());
+    QVERIFY(m_area->subWindowList().isEmpty());
+    QVERIFY(Viewer::showReport(listing(1)));
+    QCOMPARE(m_area->subWindowList().size(), 1);
+}
+
+void TestViewer::newReportReplacesTheOneOnView()
+{
+    auto longer = listing(3 * rowsPerPage);
+    Viewer *viewer = Viewer::showReport(longer);
+    QCOMPARE(viewer->pageCount(), 3);
+    viewer->setPage(3);
+    QCOMPARE(viewer->currentPage(), 3);
+    const QImage third = viewer->pageImage();
+
+    auto shorter = listing(rowsPerPage + 1);
+    QCOMPARE(Viewer::showReport(shorter), viewer);
+    QCOMPARE(viewer->report(), shorter);
+    QCOMPARE(viewer->pageCount(), 2);
+    QCOMPARE(viewer->currentPage(), 1);
+    QCOMPARE(viewer->findChild<QLabel *>(u"lblPageCount"_s)->text(), u"of 2"_s);
+    QCOMPARE(viewer->findChild<QSpinBox *>(u"spnPage"_s)->maximum(), 2);
+    QVERIFY(viewer->pageImage() != third);
+}
+
+void TestViewer::viewFillsWindowOnResize_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("a small window") << QSize(320, 240);
+    QTest::newRow("a tall narrow window") << QSize(500, 780);
+    QTest::newRow("a wide window") << QSize(980, 500);
+}
+
+void TestViewer::viewFillsWindowOnResize()
+{
+    QFETCH(QSize, size);
+    Viewer *viewer = Viewer::showReport(listing(10));
+    QMdiSubWindow *window = m_area->subWindowList().first();
+    window->resize(size);
+    QTRY_COMPARE(viewer->view()->geometry(), viewer->rect());
+    QVERIFY(viewer->width() > size.width() / 2);
+    QVERIFY(viewer->height() > size.height() / 2);
+    // At page width the sheet follows the window too.
+    viewer->setZoomText(u"Page Width"_s);
+    const int before = viewer->pageImage().width();
+    window->resize(size + QSize(100, 0));
+    QTRY_COMPARE(viewer->view()->geometry(), viewer->rect());
+    QTRY_VERIFY(viewer->pageImage().width() > before);
+}
+
+void TestViewer::longReportIsDrawnPageByPage()
+{
+    const int pages = 2000;
+    QElapsedTimer timer;
+    timer.start();
+    Viewer *viewer = Viewer::showReport(listing(pages * rowsPerPage));
+    QVERIFY(viewer);
+    QCOMPARE(viewer->pageCount(), pages);
+    // Opening draws the first page, not two thousand.
+    QVERIFY2(viewer->pagesDrawn() <= 2, qPrintable(QString::number(viewer->pagesDrawn())));
+    qInfo("opened a %d-page report in %lld ms", pages, timer.elapsed());
+
+    const int drawn = viewer->pagesDrawn();
+    const QImage first = viewer->pageImage();
+    viewer->findChild<QSpinBox *>(u"spnPage"_s)->setValue(1500);
+    QCOMPARE(viewer->currentPage(), 1500);
+    QCOMPARE(viewer->pagesDrawn(), drawn + 1);
+    QVERIFY(viewer->pageImage() != first);
+
+    // The last page is reached with its own action.
+    const auto actions = viewer->findChildren<QAction *>(u"actLastPage"_s);
+    QCOMPARE(actions.size(), 1);
+    actions.first()->trigger();
+    QCOMPARE(viewer->currentPage(), pages);
+    QVERIFY(!actions.first()->isEnabled());
+}
+
+QTEST_MAIN(TestViewer)
+#include "tst_viewer.moc"
