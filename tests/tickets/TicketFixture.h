@@ -147,7 +147,7 @@ struct TicketFixture
         QTest::keyClicks(w, keys);
     }
     void enterAccount(const QString &account) { type(QStringLiteral("txtAcctNo"), account, true); }
-    void click(const QString &name) { QTest::mouseClick(find<QPushButton>(name), Qt::LeftButton); }
+    void click(const QString &name) { QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton); }
 
     QStringList shownTitles()
     {

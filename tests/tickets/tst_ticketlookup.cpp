@@ -1,0 +1,161 @@
+#include "TicketFixture.h"
+
+#include "app/PickList.h"
+
+#include <QDialog>
+
+namespace {
+
+QDialog *openDialog()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("frmCustomerLookupFromTicket") && w->isVisible())
+            return qobject_cast<QDialog *>(w);
+    return nullptr;
+}
+
+} // namespace
+
+// The name lookup of the charge ticket screen, on every configured server.
+class TestTicketLookup : public QObject
+{
+    Q_OBJECT
+
+    // Two cards under one name, customers without a usable card, and an ID too short
+    // to make an account number.
+    void addCustomers(TicketFixture &f)
+    {
+        f.addCustomer("1234", "SMITH TRUCKING");
+        f.addCard("1234", "02");
+        f.addCard("1234", "01");
+        f.addCustomer("5678", "ALPHA FREIGHT", 100, 1000, 0.8, true);
+        f.addCard("5678", "01");
+        f.addCustomer("9999", "NO CARD YET");
+        f.addCustomer("8888", "BLANK CARD");
+        f.addCard("8888", "");
+        f.addCustomer("123", "SHORT ID");
+        f.addCard("123", "01");
+    }
+
+    QDialog *openLookup(TicketFixture &f)
+    {
+        f.click("btnLookup");
+        return openDialog();
+    }
+
+private slots:
+    void initTestCase_data() { TestDb::addServerRows(); }
+
+    void listsEveryCardByName()
+    {
+        QFETCH_GLOBAL(QString, server);
+        TicketFixture f(server);
+        addCustomers(f);
+        QVERIFY(f.open());
+        QDialog *dialog = openLookup(f);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Customer Lookup"));
+        QVERIFY(!f.screen->isEnabled());
+        auto *list = dialog->findChild<PickList *>("cmbCustomer");
+        QVERIFY(list);
+        QStringList entries, ids;
+        for (int i = 0; i < list->count(); ++i) {
+            entries << list->itemText(i);
+            ids << list->idAt(i).toString();
+        }
+        QCOMPARE(entries, (QStringList{"ALPHA FREIGHT - 01", "SHORT ID - 01", "SMITH TRUCKING - 01",
+                                       "SMITH TRUCKING - 02"}));
+        QCOMPARE(ids, (QStringList{"567801", "12301", "123401", "123402"}));
+        QCOMPARE(list->currentIndex(), -1);
+        // Typing S, M jumps to the first name beginning with SM.
+        list->setFocus();
+        QTest::keyClicks(list, "SM");
+        QCOMPARE(list->currentText(), QStringLiteral("SMITH TRUCKING - 01"));
+        dialog->close();
+    }
+
+    void select_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("customer");
+        QTest::addColumn<QStringList>("titles");
+        QTest::newRow("the second card of a name fills its account and checks it")
+            << "SMITH TRUCKING - 02" << "123402" << "SMITH TRUCKING" << QStringList{};
+        QTest::newRow("an inactive customer is listed and then refused")
+            << "ALPHA FREIGHT - 01" << "" << "" << QStringList{"Inactive Customer"};
+        QTest::newRow("a five-character account gets the length message")
+            << "SHORT ID - 01" << "" << "" << QStringList{"Invalid Account"};
+    }
+    void select()
+    {
+        QFETCH_GLOBAL(QString, server);
+        QFETCH(QString, entry);
+        TicketFixture f(server);
+        addCustomers(f);
+        QVERIFY(f.open());
+        QDialog *dialog = openLookup(f);
+        QVERIFY(dialog);
+        auto *list = dialog->findChild<PickList *>("cmbCustomer");
+        list->setCurrentIndex(list->findText(entry));
+        QTest::mouseClick(dialog->findChild<QPushButton *>("btnOK"), Qt::LeftButton);
+        QVERIFY(!openDialog());
+        QVERIFY(f.screen->isEnabled());
+        QTEST(f.shownTitles(), "titles");
+        QTEST(f.text("txtAcctNo"), "account");
+        QTEST(f.text("txtCustomer"), "customer");
+        QCOMPARE(f.group("Purchase Info")->isEnabled(), !f.text("txtCustomer").isEmpty());
+    }
+
+    void selectWithNothingChosenKeepsTheDialog()
+    {
+        QFETCH_GLOBAL(QString, server);
+        TicketFixture f(server);
+        addCustomers(f);
+        QVERIFY(f.open());
+        QDialog *dialog = openLookup(f);
+        QVERIFY(dialog);
+        QTest::mouseClick(dialog->findChild<QPushButton *>("btnOK"), Qt::LeftButton);
+        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("You must select a Customer-Card Number."));
+        QCOMPARE(shown[0].title, QStringLiteral("No Customer Selected"));
+        QCOMPARE(openDialog(), dialog);
+        QVERIFY(!f.screen->isEnabled());
+        dialog->close();
+        QVERIFY(f.screen->isEnabled());
+    }
+
+    void cancelAndClosingLeaveTheTicket_data()
+    {
+        QTest::addColumn<bool>("byFrame");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("the window frame") << true;
+    }
+    void cancelAndClosingLeaveTheTicket()
+    {
+        QFETCH_GLOBAL(QString, server);
+        QFETCH(bool, byFrame);
+        TicketFixture f(server);
+        addCustomers(f);
+        QVERIFY(f.open());
+        f.type("txtAcctNo", "12");
+        f.type("txtClerk", "JD");
+        QDialog *dialog = openLookup(f);
+        QVERIFY(dialog);
+        auto *list = dialog->findChild<PickList *>("cmbCustomer");
+        list->setCurrentIndex(0);
+        if (byFrame)
+            dialog->close();
+        else
+            QTest::mouseClick(dialog->findChild<QPushButton *>("btnCancel"), Qt::LeftButton);
+        QVERIFY(!openDialog());
+        QVERIFY(f.screen->isEnabled());
+        QCOMPARE(f.text("txtAcctNo"), QStringLiteral("12"));
+        QCOMPARE(f.text("txtClerk"), QStringLiteral("JD"));
+        QVERIFY(MessageBox::takeShown().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestTicketLookup)
+#include "tst_ticketlookup.moc"
