@@ -1,0 +1,214 @@
+// The program as a process: start-up failures end it with the error's text and a
+// non-zero status, and a second copy on the same machine refuses to run.
+//
+// The program is started with AMS_MESSAGES=stderr, so every message it shows is printed
+// as "title: text" and answered at once, and with TMPDIR set to the test's own folder,
+// so its single-copy lock is the test's alone.
+
+#include "db/DatabaseTool.h"
+#include "db/Db.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString amsProgram()
+{
+    const QString dir = qEnvironmentVariable("AMS_BIN_DIR");
+    return dir.isEmpty() ? QString() : QDir(dir).filePath(QStringLiteral("ams"));
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void failures_data();
+    void failures();
+    void wrongCommandLine();
+    void secondCopyRefuses();
+    void crashedCopyLeavesNoStuckLock();
+
+private:
+    void writeConfig(const QString &text);
+    QProcess *start(const QStringList &arguments);
+    QString lockPath() const { return m_dir->filePath(QStringLiteral("AccountManagementSoftware.lock")); }
+    // Waits until the lock file names the process, i.e. it runs past its start-up.
+    bool holdsLock(QProcess *process);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_database;
+    QString m_config;
+    QList<QProcess *> m_processes;
+};
+
+void TestStartup::initTestCase() { QVERIFY2(QFile::exists(amsProgram()), "AMS_BIN_DIR must name the folder of the built program"); }
+
+void TestStartup::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_database = m_dir->filePath(QStringLiteral("demo.db"));
+    QFile file(m_database);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    auto db = Db::open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(m_database));
+    DatabaseTool::createSchema(*db);
+    db->insert(QStringLiteral("Company"),
+               {{"ID", 1}, {"Name", "North Station"}, {"State", "MO"}, {"KeyPressDelay", 1.0}, {"Tax", 0.0825}}, QString());
+    m_config = m_dir->filePath(QStringLiteral("config.txt"));
+    writeConfig(QStringLiteral("AMS\nConnection,Provider=SQLite;Data Source=%1;\nWorkstation,WS1\nAdmin,1\nLocation,1\n").arg(m_database));
+}
+
+void TestStartup::cleanup()
+{
+    for (QProcess *p : m_processes) {
+        if (p->state() != QProcess::NotRunning) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+        delete p;
+    }
+    m_processes.clear();
+    m_dir.reset();
+}
+
+void TestStartup::writeConfig(const QString &text)
+{
+    QFile file(m_config);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text.toUtf8());
+}
+
+QProcess *TestStartup::start(const QStringList &arguments)
+{
+    auto *p = new QProcess;
+    m_processes.append(p);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("AMS_MESSAGES"), QStringLiteral("stderr"));
+    env.insert(QStringLiteral("TMPDIR"), m_dir->path());
+    p->setProcessEnvironment(env);
+    p->start(amsProgram(), arguments);
+    p->waitForStarted(10000);
+    return p;
+}
+
+bool TestStartup::holdsLock(QProcess *process)
+{
+    for (int i = 0; i < 200; ++i) {
+        QFile lock(lockPath());
+        if (lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed().toLongLong() == process->processId())
+            return true;
+        if (process->state() == QProcess::NotRunning)
+            return false;
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+void TestStartup::failures_data()
+{
+    QTest::addColumn<QString>("config"); // written to config.txt; "-" writes none
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("no config.txt") << "-" << "File not found:";
+    QTest::newRow("fewer than nine items") << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\n"
+                                           << "Input past end of file";
+    QTest::newRow("a connection text naming an unknown provider")
+        << "AMS\nConnection,Provider=Nothing;\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "Unknown database provider in the connection text: Nothing";
+    QTest::newRow("a database file that is not there, looked for beside the program")
+        << "AMS\nConnection,Provider=SQLite;Data Source=nowhere.db;\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "{bin}/nowhere.db does not exist";
+    QTest::newRow("a connection text without its final semicolon runs into the password")
+        << "AMS\nConnection,Provider=SQLite;Data Source={db}\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "{db}PWD=QZ does not exist";
+    QTest::newRow("a database server that refuses the connection")
+        << "AMS\nConnection,Provider=PostgreSQL;Server=127.0.0.1;Port=1;Database=ams;UID=ams;\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "Connection refused";
+    QTest::newRow("a database without the Company table fails the Company query")
+        << "AMS\nConnection,Provider=SQLite;Data Source={empty};\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "no such table: Company";
+}
+
+void TestStartup::failures()
+{
+    QFETCH(QString, config);
+    QFETCH(QString, message);
+    const QString empty = m_dir->filePath(QStringLiteral("empty.db"));
+    QFile emptyFile(empty);
+    QVERIFY(emptyFile.open(QIODevice::WriteOnly));
+    emptyFile.close();
+    auto fill = [&](QString text) {
+        return text.replace(QLatin1String("{db}"), m_database)
+            .replace(QLatin1String("{empty}"), empty)
+            .replace(QLatin1String("{bin}"), QFileInfo(amsProgram()).absolutePath());
+    };
+    message = fill(message);
+    if (config == QLatin1String("-"))
+        QFile::remove(m_config);
+    else
+        writeConfig(fill(config));
+
+    QProcess *p = start({QStringLiteral("--config"), m_config});
+    QVERIFY2(p->waitForFinished(20000), "the program did not end");
+    const QString err = QString::fromUtf8(p->readAllStandardError());
+    QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p->exitCode(), 1);
+    QVERIFY2(err.contains(QLatin1String("Account Management Software: ")), qPrintable(err));
+    QVERIFY2(err.contains(message), qPrintable(err));
+    QVERIFY(!QFile::exists(lockPath()));
+}
+
+void TestStartup::wrongCommandLine()
+{
+    QProcess *p = start({QStringLiteral("--config")});
+    QVERIFY(p->waitForFinished(20000));
+    QCOMPARE(p->exitCode(), 2);
+    QVERIFY(QString::fromUtf8(p->readAllStandardError()).contains(QLatin1String("usage")));
+}
+
+void TestStartup::secondCopyRefuses()
+{
+    QProcess *first = start({QStringLiteral("--config"), m_config});
+    QVERIFY2(holdsLock(first), first->readAllStandardError().constData());
+
+    QProcess *second = start({QStringLiteral("--config=") + m_config});
+    QVERIFY2(second->waitForFinished(20000), "the second copy did not end");
+    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second->exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(second->readAllStandardError()).trimmed().split(u'\n').last(),
+             QStringLiteral("Application Already Running: This application is already running."));
+
+    // The first copy runs on, still holding the lock.
+    QTest::qWait(200);
+    QCOMPARE(first->state(), QProcess::Running);
+    QVERIFY(holdsLock(first));
+}
+
+void TestStartup::crashedCopyLeavesNoStuckLock()
+{
+    QProcess *crashed = start({QStringLiteral("--config"), m_config});
+    QVERIFY(holdsLock(crashed));
+    crashed->kill();
+    QVERIFY(crashed->waitForFinished(5000));
+    QVERIFY(QFile::exists(lockPath()));
+
+    QProcess *next = start({QStringLiteral("--config"), m_config});
+    QVERIFY2(holdsLock(next), next->readAllStandardError().constData());
+    QCOMPARE(next->state(), QProcess::Running);
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
