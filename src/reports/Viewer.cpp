@@ -15,6 +15,7 @@
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QSpinBox>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -211,15 +212,25 @@ Viewer::Viewer()
     m_pageWidget = new ReportPageWidget(m_scroll);
     m_scroll->setWidget(m_pageWidget);
     layout->addWidget(m_scroll);
+    m_scroll->installEventFilter(this);
+}
+
+bool Viewer::eventFilter(QObject *watched, QEvent *event)
+{
+    // The sheet follows the window at "Page Width" and "Whole Page"; the scroll area has
+    // its new size only once the view's layout has run, so this waits for it.
+    if (watched == m_scroll && event->type() == QEvent::Resize && m_report) {
+        const QString zoom = m_zoom->currentText();
+        if (zoom == fitWidth || zoom == wholePage)
+            redraw();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Viewer::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     m_view->setGeometry(0, 0, width(), height());
-    const QString zoom = m_zoom->currentText();
-    if (m_report && (zoom == fitWidth || zoom == wholePage))
-        redraw();
 }
 
 void Viewer::setReport(std::shared_ptr<const Report> report, int pageCount)
@@ -254,7 +265,10 @@ double Viewer::pixelsPerPoint() const
     if (!m_report)
         return screen;
     const QSizeF paper = m_report->pageLayout().fullRect(QPageLayout::Point).size();
-    const QSize room = m_scroll->viewport()->size() - QSize(2 * ReportPageWidget::margin, 2 * ReportPageWidget::margin);
+    // The room inside the scroll area, always leaving space for the scroll bars so that
+    // their showing up never changes the fit.
+    const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QSize room = m_scroll->contentsRect().size() - QSize(2 * ReportPageWidget::margin + bar, 2 * ReportPageWidget::margin + bar);
     if (zoom == fitWidth)
         return qMax(0.1, room.width() / paper.width());
     if (zoom == wholePage)

@@ -44,7 +44,7 @@ public:
     int pageCount() const { return m_pageCount; }
     int currentPage() const { return m_page; }
     void setPage(int page);
-    // Pixels per point at 100%: the screen's resolution.
+    // One of the zoom choices: "Page Width", "Whole Page", "50%" .. "200%".
     void setZoomText(const QString &text);
     // How many page drawings the viewer has made since it opened (each page shown is one).
     int pagesDrawn() const { return m_pagesDrawn; }
@@ -54,6 +54,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     Viewer();
