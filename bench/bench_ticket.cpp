@@ -1,0 +1,165 @@
+// How the charge ticket screen keeps up with a clerk: one keystroke in a gallons field
+// until the extension, discount, subtotal, tax and total are all written back; and the
+// whole "Print/Save" path (account check with Enter, the lines, storing, posting and
+// clearing for the next ticket) with a printer that always succeeds.
+//
+//   bench_ticket [KEYSTROKES] [SAVES]   (defaults 20000 and 500; PostgreSQL too when
+//                                        AMS_TEST_PG is set)
+
+#include "app/AmountField.h"
+#include "app/AppContext.h"
+#include "app/MessageBox.h"
+#include "db/DatabaseTool.h"
+#include "db/Db.h"
+#include "db/DbError.h"
+#include "tickets/TicketEntryScreen.h"
+#include "tickets/TicketStore.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+void key(QWidget *w, int code, const QString &text = QString())
+{
+    QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &release);
+}
+
+void setUp(Db &db)
+{
+    db.insert(QStringLiteral("Customer"),
+              {{"ID", "B001"}, {"Name", "Bench Freight"}, {"Inactive", 0}, {"CurrentBalance", 0}, {"Limit", 1e12},
+               {"WarnAt", 0.8}, {"AcctOnHold", 0}},
+              QString());
+    db.insert(QStringLiteral("Cards"), {{"CustomerID", "B001"}, {"CardNo", "01"}, {"CardType", "1"}, {"InActive", 0}},
+              QString());
+    AppContext &context = appContext();
+    context.config.WorkstationID = QStringLiteral("BENCH");
+    context.config.LocationID = QStringLiteral("1");
+    context.config.AdminWorkstation = QStringLiteral("1");
+    context.company.DieselPricePerGallon = 3.899;
+    context.company.ReeferPricePerGallon = 3.459;
+    context.company.DiscountPricePerGallon = -0.05;
+    context.company.DefPricePerGallon = 3.999;
+    context.company.Tax = 0.0825;
+}
+
+void run(const QString &server, Db &db, int keystrokes, int saves)
+{
+    Db::setCurrent(&db);
+    setUp(db);
+    TicketStore::printChargeTicket() = [](int, bool, bool) { return true; };
+    MessageBox::startRecording();
+
+    TicketEntryScreen screen;
+    screen.show();
+    auto *account = screen.findChild<QLineEdit *>(QStringLiteral("txtAcctNo"));
+    auto *diesel = screen.findChild<AmountField *>(QStringLiteral("txtDieselGallons"));
+    auto *total = screen.findChild<AmountField *>(QStringLiteral("txtTotal"));
+    auto *save = screen.findChild<QPushButton *>(QStringLiteral("btnSave"));
+
+    // Keystrokes: "5" then Backspace, over and over, in the diesel gallons.
+    screen.setAccountNumber(QStringLiteral("B00101"));
+    screen.getCustomer();
+    diesel->setFocus();
+    key(diesel, Qt::Key_1, QStringLiteral("1"));
+    key(diesel, Qt::Key_2, QStringLiteral("2"));
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < keystrokes; ++i) {
+        if (i % 2 == 0)
+            key(diesel, Qt::Key_5, QStringLiteral("5"));
+        else
+            key(diesel, Qt::Key_Backspace);
+    }
+    const qint64 keyNs = timer.nsecsElapsed();
+    // 12 gallons at 3.899 less 12 x 0.05 discount, after an even number of keys.
+    if (total->plainText() != QLatin1String("46.19"))
+        std::fprintf(stderr, "bench_ticket: unexpected total %s\n", qPrintable(total->plainText()));
+
+    // Whole tickets.
+    account->setText(QString());
+    timer.restart();
+    for (int i = 0; i < saves; ++i) {
+        account->setFocus();
+        account->setText(QStringLiteral(";B00101?"));
+        key(account, Qt::Key_Return);
+        auto put = [&](const char *name, const QString &text) {
+            auto *box = screen.findChild<QLineEdit *>(QLatin1String(name));
+            if (auto *amount = qobject_cast<AmountField *>(box))
+                amount->setPlainText(text);
+            else
+                box->setText(text);
+        };
+        put("txtClerk", QStringLiteral("BENCH"));
+        put("txtTruckNo", QStringLiteral("114"));
+        put("txtDieselGallons", QStringLiteral("120.5"));
+        put("txtReeferGallons", QStringLiteral("30"));
+        put("txtOil", QStringLiteral("12.99"));
+        save->click();
+    }
+    const qint64 saveNs = timer.nsecsElapsed();
+    const int stored = db.firstRow(QStringLiteral("SELECT COUNT(*) FROM Tickets"))->value(0).toInt();
+    if (stored != saves || !MessageBox::takeShown().isEmpty())
+        std::fprintf(stderr, "bench_ticket: %d tickets stored of %d, or a message was shown\n", stored, saves);
+
+    std::printf("%-11s keystroke to totals: %8.1f us each (%d keys)   save path: %8.3f ms each (%d tickets)\n",
+                qPrintable(server), keyNs / 1000.0 / keystrokes, keystrokes, saveNs / 1e6 / saves, saves);
+    Db::setCurrent(nullptr);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int keystrokes = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 20000;
+    const int saves = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 500;
+    QTemporaryDir dir;
+    try {
+        const QString file = dir.filePath(QStringLiteral("bench.sqlite"));
+        QFile(file).open(QIODevice::WriteOnly);
+        auto sqlite = Db::open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(file));
+        DatabaseTool::createSchema(*sqlite);
+        run(QStringLiteral("SQLite"), *sqlite, keystrokes, saves);
+
+        const QString base = qEnvironmentVariable("AMS_TEST_PG");
+        if (base.isEmpty()) {
+            std::printf("PostgreSQL skipped: AMS_TEST_PG is not set\n");
+            return 0;
+        }
+        const QString admin = base + QStringLiteral("PWD=QZ;");
+        {
+            auto db = Db::open(admin);
+            db->exec(QStringLiteral("SET client_min_messages TO WARNING"));
+            db->exec(QStringLiteral("DROP DATABASE IF EXISTS ams_bench_ticket"));
+            db->exec(QStringLiteral("CREATE DATABASE ams_bench_ticket"));
+        }
+        QString text = admin;
+        text.replace(QRegularExpression(QStringLiteral("Database=[^;]*;"), QRegularExpression::CaseInsensitiveOption),
+                     QStringLiteral("Database=ams_bench_ticket;"));
+        {
+            auto pg = Db::open(text);
+            DatabaseTool::createSchema(*pg);
+            run(QStringLiteral("PostgreSQL"), *pg, keystrokes, saves);
+        }
+        auto db = Db::open(admin);
+        db->exec(QStringLiteral("DROP DATABASE IF EXISTS ams_bench_ticket"));
+    } catch (const DbError &e) {
+        std::fprintf(stderr, "bench_ticket: %s\n", qPrintable(e.serverText()));
+        return 1;
+    }
+    return 0;
+}
