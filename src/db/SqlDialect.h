@@ -42,8 +42,10 @@ public:
     virtual QDateTime readDateTime(const QVariant &stored) const = 0;
     virtual QDate readDate(const QVariant &stored) const = 0;
 
-    // A report day runs from one second past midnight to one second before the next.
-    QVariant dayStart(const QDate &day) const { return dateTimeValue(QDateTime(day, QTime(0, 0, 1))); }
+    // A report day runs from midnight to one second before the next midnight. (Starting it
+    // one second past midnight, as the old reports did, left a ticket stamped exactly at
+    // midnight out of every day; times are stored to the second.)
+    QVariant dayStart(const QDate &day) const { return dateTimeValue(QDateTime(day, QTime(0, 0, 0))); }
     QVariant dayEnd(const QDate &day) const { return dateTimeValue(QDateTime(day, QTime(23, 59, 59))); }
 
     // Flags are written as 1 or 0 and read back as true for 1.

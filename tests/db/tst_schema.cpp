@@ -248,7 +248,8 @@ void tst_Schema::dateTimesInDayRange()
         bool inDay;
     };
     const Stamp stamps[] = {
-        {QDateTime(day.addDays(-1), QTime(23, 59, 59)), false}, {QDateTime(day, QTime(0, 0, 1)), true},
+        {QDateTime(day.addDays(-1), QTime(23, 59, 59)), false}, {QDateTime(day, QTime(0, 0, 0)), true},
+        {QDateTime(day, QTime(0, 0, 1)), true},
         {QDateTime(day, QTime(12, 30, 45)), true},              {QDateTime(day, QTime(23, 59, 59)), true},
         {QDateTime(day.addDays(1), QTime(0, 0, 1)), false},     {QDateTime(day.addDays(40), QTime(8, 0)), false},
     };
