@@ -1,0 +1,317 @@
+// The company information screen, opened from File > Setup, on every server.
+
+#include "TestDb.h"
+
+#include "app/AmountField.h"
+#include "app/AppContext.h"
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "db/Db.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QSqlRecord>
+#include <QTest>
+
+namespace {
+
+void addLocation(Db &db, int id, const QString &name, const QVariant &address2, const QVariant &website, double diesel)
+{
+    db.insert(QStringLiteral("Company"),
+              {{"ID", id}, {"Name", name}, {"Address1", "1 Main St"}, {"Address2", address2}, {"City", "Joplin"},
+               {"State", "MO"}, {"Zip", "64801"}, {"Phone", "4175550100"}, {"Fax", "417-555-0101"}, {"Email", "a@b.c"},
+               {"Website", website}, {"KeyPressDelay", 1.5}, {"DieselPricePerGallon", diesel},
+               {"ReeferPricePerGallon", 3.1}, {"DiscountPricePerGallon", -0.05}, {"DefPricePerGallon", 2.9},
+               {"WarnCustomer", 0.8}, {"Tax", 0.0825}},
+              QString());
+}
+
+const QVariant kNull = QVariant(QMetaType(QMetaType::QString));
+
+} // namespace
+
+class TestCompanyInfo : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase_data();
+    void init();
+    void cleanup();
+    void opening();
+    void tabOrder();
+    void choosingALocation();
+    void requiredFields_data();
+    void requiredFields();
+    void leavingTheDelay_data();
+    void leavingTheDelay();
+    void enterInCitySavesAndReloads();
+    void savingAnotherLocationReloadsOwnSettings();
+    void vanishedRowIsStoredUnderItsLocation();
+    void delayThatIsNotANumberIsRefused();
+    void exitWritesNothing();
+
+private:
+    template <class T> T *control(const char *name) const
+    {
+        T *c = m_screen ? m_screen->findChild<T *>(QLatin1String(name)) : nullptr;
+        if (!c)
+            qFatal("no control %s", name);
+        return c;
+    }
+    void choose(int location) { control<QComboBox>("cmbLocation")->setCurrentIndex(control<QComboBox>("cmbLocation")->findText(QString::number(location))); }
+    QSqlRecord row(int id) const
+    {
+        const auto r = m_db->firstRow(QStringLiteral("SELECT * FROM Company WHERE ID = ?"), {id});
+        return r ? *r : QSqlRecord();
+    }
+
+    std::unique_ptr<Db> m_db;
+    std::unique_ptr<MainWindow> m_window;
+    QPointer<QWidget> m_screen;
+};
+
+void TestCompanyInfo::initTestCase_data() { TestDb::addServerRows(); }
+
+void TestCompanyInfo::init()
+{
+    QFETCH_GLOBAL(QString, server);
+    m_db = TestDb::fresh(server);
+    Db::setCurrent(m_db.get());
+    for (const char *state : {"MO", "KS", "AR"})
+        m_db->insert(QStringLiteral("State"), {{"State", state}}, QString());
+    addLocation(*m_db, 2, "South Station", "", kNull, 3.5);
+    addLocation(*m_db, 1, "North Station", "Suite 4", "www.north.example", 3.4);
+    appContext() = AppContext();
+    appContext().config.AdminWorkstation = QStringLiteral("1");
+    appContext().config.LocationID = QStringLiteral("1");
+    MessageBox::startRecording();
+    m_window = std::make_unique<MainWindow>();
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    m_window->action(QStringLiteral("CompanyInfo"))->trigger();
+    m_screen = m_window->openedScreen(QStringLiteral("CompanyInfo"));
+    QVERIFY(m_screen);
+}
+
+void TestCompanyInfo::cleanup()
+{
+    m_window.reset();
+    MessageBox::stopRecording();
+    Db::setCurrent(nullptr);
+    m_db.reset();
+}
+
+void TestCompanyInfo::opening()
+{
+    QCOMPARE(m_screen->objectName(), QStringLiteral("frmCompanyInfo"));
+    QCOMPARE(m_screen->windowTitle(), QStringLiteral("Company Settings"));
+    auto *locations = control<QComboBox>("cmbLocation");
+    auto *states = control<QComboBox>("cmbState");
+    QCOMPARE(locations->count(), 2);
+    QCOMPARE(locations->itemText(0), QStringLiteral("1"));
+    QCOMPARE(locations->itemText(1), QStringLiteral("2"));
+    QCOMPARE(locations->currentIndex(), -1);
+    QCOMPARE(states->count(), 3);
+    QCOMPARE(states->itemText(0), QStringLiteral("AR"));
+    QCOMPARE(states->currentIndex(), -1);
+    QCOMPARE(control<QPushButton>("btnSave")->text(), QStringLiteral("Save And Close"));
+    QCOMPARE(control<QPushButton>("btnExit")->text(), QStringLiteral("Exit"));
+    QCOMPARE(control<QLineEdit>("txtCompany")->maxLength(), 50);
+    QCOMPARE(m_screen->parentWidget()->pos(), QPoint(0, 0));
+}
+
+void TestCompanyInfo::tabOrder()
+{
+    const QStringList expected = {"cmbLocation", "txtCompany", "txtAddress1", "txtAddress2", "txtCity",  "cmbState", "txtZip",
+                                  "txtPhone",    "txtFax",     "txtWebsite",  "txtKeyPressDelay", "btnSave", "btnExit"};
+    QStringList order;
+    QWidget *w = control<QWidget>("cmbLocation");
+    for (int i = 0; i < expected.size(); ++i) {
+        order.append(w->objectName());
+        do
+            w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus));
+    }
+    QCOMPARE(order, expected);
+}
+
+void TestCompanyInfo::choosingALocation()
+{
+    choose(2);
+    QCOMPARE(control<QLineEdit>("txtCompany")->text(), QStringLiteral("South Station"));
+    QCOMPARE(control<QLineEdit>("txtAddress1")->text(), QStringLiteral("1 Main St"));
+    QCOMPARE(control<QLineEdit>("txtAddress2")->text(), QString());
+    QCOMPARE(control<QLineEdit>("txtWebsite")->text(), QString()); // NULL
+    QCOMPARE(control<QComboBox>("cmbState")->currentText(), QStringLiteral("MO"));
+    QCOMPARE(control<QLineEdit>("txtKeyPressDelay")->text(), QStringLiteral("1.5"));
+    // Ten digits show through the telephone format while the field has no focus.
+    auto *phone = control<AmountField>("txtPhone");
+    QCOMPARE(phone->plainText(), QStringLiteral("4175550100"));
+    QCOMPARE(phone->text(), QStringLiteral("(417) 555-0100"));
+    QCOMPARE(control<AmountField>("txtFax")->text(), QStringLiteral("417-555-0101"));
+
+    choose(1);
+    QCOMPARE(control<QLineEdit>("txtCompany")->text(), QStringLiteral("North Station"));
+    QCOMPARE(control<QLineEdit>("txtAddress2")->text(), QStringLiteral("Suite 4"));
+    QCOMPARE(control<QLineEdit>("txtWebsite")->text(), QStringLiteral("www.north.example"));
+    QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestCompanyInfo::requiredFields_data()
+{
+    QTest::addColumn<int>("location");
+    QTest::addColumn<QString>("company");
+    QTest::addColumn<bool>("clearState");
+    QTest::newRow("a company name but no state") << 1 << "New Name" << true;
+    QTest::newRow("a state but no company name") << 1 << "" << false;
+    QTest::newRow("no location chosen") << 0 << "New Name" << false;
+}
+
+void TestCompanyInfo::requiredFields()
+{
+    QFETCH(int, location);
+    QFETCH(QString, company);
+    QFETCH(bool, clearState);
+    if (location)
+        choose(location);
+    else
+        control<QComboBox>("cmbState")->setCurrentIndex(0);
+    control<QLineEdit>("txtCompany")->setText(company);
+    control<QLineEdit>("txtKeyPressDelay")->setText(QStringLiteral("2"));
+    if (clearState)
+        control<QComboBox>("cmbState")->setCurrentIndex(-1);
+    control<QPushButton>("btnSave")->click();
+
+    const auto shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].text, QStringLiteral("Name and State Required."));
+    QCOMPARE(shown[0].title, QStringLiteral("Required Fields"));
+    QCOMPARE(shown[0].icon, MessageBox::Icon::None);
+    QVERIFY(m_window->openedScreen(QStringLiteral("CompanyInfo")));
+    QCOMPARE(row(1).value("Name").toString(), QStringLiteral("North Station"));
+}
+
+void TestCompanyInfo::leavingTheDelay_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("half a second is refused") << "0.5" << true;
+    QTest::newRow("zero is refused") << "0" << true;
+    QTest::newRow("an empty delay is refused") << "" << true;
+    QTest::newRow("letters read as zero and are refused") << "abc" << true;
+    QTest::newRow("one second is accepted") << "1" << false;
+    QTest::newRow("two and a half seconds are accepted") << "2.5" << false;
+}
+
+void TestCompanyInfo::leavingTheDelay()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, refused);
+    auto *delay = control<QLineEdit>("txtKeyPressDelay");
+    delay->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(delay->hasFocus());
+    delay->selectAll();
+    QTest::keyClicks(delay, typed);
+    QTest::keyClick(delay, Qt::Key_Tab);
+    QTest::qWait(10);
+    const auto shown = MessageBox::takeShown();
+    if (refused) {
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("Quantity must be greater than 0."));
+        QCOMPARE(shown[0].title, QStringLiteral("Invalid Entry"));
+        QTRY_VERIFY(delay->hasFocus());
+        QCOMPARE(delay->text(), typed);
+    } else {
+        QVERIFY(shown.isEmpty());
+        QVERIFY(control<QPushButton>("btnSave")->hasFocus());
+    }
+}
+
+void TestCompanyInfo::enterInCitySavesAndReloads()
+{
+    choose(1);
+    control<QLineEdit>("txtCompany")->setText(QStringLiteral("North Station & Deli"));
+    control<QComboBox>("cmbState")->setCurrentIndex(control<QComboBox>("cmbState")->findText(QStringLiteral("KS")));
+    control<QLineEdit>("txtAddress2")->clear();
+    control<AmountField>("txtPhone")->setPlainText(QStringLiteral("(417) 555-0199"));
+    control<QLineEdit>("txtKeyPressDelay")->setText(QStringLiteral("2.5"));
+    // A price saved elsewhere since start-up comes in with the reload.
+    m_db->exec(QStringLiteral("UPDATE Company SET DieselPricePerGallon = 3.999 WHERE ID = 1"));
+
+    auto *city = control<QLineEdit>("txtCity");
+    city->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(city->hasFocus());
+    QTest::keyClick(city, Qt::Key_Return);
+
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QTRY_VERIFY(!m_screen);
+    const QSqlRecord r = row(1);
+    QCOMPARE(r.value("Name").toString(), QStringLiteral("North Station & Deli"));
+    QCOMPARE(r.value("State").toString(), QStringLiteral("KS"));
+    QCOMPARE(r.value("Address2").toString(), QString());
+    QVERIFY(!r.value("Address2").isNull());
+    QCOMPARE(r.value("Phone").toString(), QStringLiteral("(417) 555-0199"));
+    QCOMPARE(r.value("KeyPressDelay").toDouble(), 2.5);
+    QCOMPARE(r.value("Email").toString(), QStringLiteral("a@b.c"));
+    QCOMPARE(appContext().company.Name, QStringLiteral("North Station & Deli"));
+    QCOMPARE(appContext().company.State, QStringLiteral("KS"));
+    QCOMPARE(appContext().company.KeyPressDelay, 2.5);
+    QCOMPARE(appContext().company.DieselPricePerGallon, 3.999);
+}
+
+void TestCompanyInfo::savingAnotherLocationReloadsOwnSettings()
+{
+    choose(2);
+    control<QLineEdit>("txtCompany")->setText(QStringLiteral("South Station Two"));
+    control<QPushButton>("btnSave")->click();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(row(2).value("Name").toString(), QStringLiteral("South Station Two"));
+    QCOMPARE(appContext().company.Name, QStringLiteral("North Station"));
+    QCOMPARE(appContext().company.DieselPricePerGallon, 3.4);
+}
+
+void TestCompanyInfo::vanishedRowIsStoredUnderItsLocation()
+{
+    choose(2);
+    m_db->exec(QStringLiteral("DELETE FROM Company WHERE ID = 2"));
+    control<QLineEdit>("txtCompany")->setText(QStringLiteral("South Again"));
+    control<QPushButton>("btnSave")->click();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    const QSqlRecord r = row(2);
+    QCOMPARE(r.value("Name").toString(), QStringLiteral("South Again"));
+    QCOMPARE(r.value("City").toString(), QStringLiteral("Joplin"));
+    QCOMPARE(m_db->rows(QStringLiteral("SELECT ID FROM Company")).size(), 2);
+}
+
+void TestCompanyInfo::delayThatIsNotANumberIsRefused()
+{
+    choose(1);
+    auto *delay = control<QLineEdit>("txtKeyPressDelay");
+    delay->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(delay->hasFocus());
+    delay->setText(QStringLiteral("3 seconds"));
+    QTest::keyClick(delay, Qt::Key_Return);
+    const auto shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].title, QStringLiteral("Invalid Entry"));
+    QVERIFY(m_screen);
+    QCOMPARE(row(1).value("KeyPressDelay").toDouble(), 1.5);
+}
+
+void TestCompanyInfo::exitWritesNothing()
+{
+    choose(1);
+    control<QLineEdit>("txtCompany")->setText(QStringLiteral("Changed"));
+    control<QPushButton>("btnExit")->click();
+    QTRY_VERIFY(!m_screen);
+    QCOMPARE(row(1).value("Name").toString(), QStringLiteral("North Station"));
+    QCOMPARE(appContext().company.Name, QString());
+    QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+QTEST_MAIN(TestCompanyInfo)
+#include "tst_companyinfo.moc"

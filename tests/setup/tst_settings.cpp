@@ -1,0 +1,248 @@
+// The pricing screen, opened from Settings > Pricing, on every server.
+
+#include "TestDb.h"
+
+#include "app/AmountField.h"
+#include "app/AppContext.h"
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "db/Db.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QSqlRecord>
+#include <QTest>
+
+namespace {
+
+const char *const kFields[] = {"txtDieselPricePerGallon", "txtReeferPricePerGallon", "txtDiscountPerGallon",
+                               "txtDEFPerGallon",         "txtWarnCustomer",         "txtTax"};
+
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase_data();
+    void init();
+    void cleanup();
+    void opening();
+    void choosingALocation();
+    void emptyColumnsShowEmptyFields();
+    void leavingAField_data();
+    void leavingAField();
+    void missingValues_data();
+    void missingValues();
+    void savingWritesTheRowOnly();
+    void taxTypedAsPercentIsStoredAsTyped();
+    void exitWritesNothing();
+
+private:
+    AmountField *field(const char *name) const
+    {
+        auto *f = m_screen ? m_screen->findChild<AmountField *>(QLatin1String(name)) : nullptr;
+        if (!f)
+            qFatal("no field %s", name);
+        return f;
+    }
+    QComboBox *locations() const { return m_screen->findChild<QComboBox *>(QStringLiteral("cmbLocation")); }
+    QPushButton *button(const char *name) const { return m_screen->findChild<QPushButton *>(QLatin1String(name)); }
+    void choose(int location) { locations()->setCurrentIndex(locations()->findText(QString::number(location))); }
+    QSqlRecord row(int id) const { return *m_db->firstRow(QStringLiteral("SELECT * FROM Company WHERE ID = ?"), {id}); }
+
+    std::unique_ptr<Db> m_db;
+    std::unique_ptr<MainWindow> m_window;
+    QPointer<QWidget> m_screen;
+};
+
+void TestSettings::initTestCase_data() { TestDb::addServerRows(); }
+
+void TestSettings::init()
+{
+    QFETCH_GLOBAL(QString, server);
+    m_db = TestDb::fresh(server);
+    Db::setCurrent(m_db.get());
+    m_db->insert(QStringLiteral("Company"),
+                 {{"ID", 1}, {"Name", "North"}, {"KeyPressDelay", 1.0}, {"DieselPricePerGallon", 3.459},
+                  {"ReeferPricePerGallon", 3.1}, {"DiscountPricePerGallon", -0.05}, {"DefPricePerGallon", 2.9},
+                  {"WarnCustomer", 0.9}, {"Tax", 0.0825}},
+                 QString());
+    m_db->insert(QStringLiteral("Company"), {{"ID", 4}, {"Name", "New, no prices yet"}}, QString());
+    appContext() = AppContext();
+    appContext().config.AdminWorkstation = QStringLiteral("1");
+    appContext().config.LocationID = QStringLiteral("1");
+    appContext().company.DieselPricePerGallon = 3.459;
+    MessageBox::startRecording();
+    m_window = std::make_unique<MainWindow>();
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    m_window->action(QStringLiteral("Pricing"))->trigger();
+    m_screen = m_window->openedScreen(QStringLiteral("Pricing"));
+    QVERIFY(m_screen);
+}
+
+void TestSettings::cleanup()
+{
+    m_window.reset();
+    MessageBox::stopRecording();
+    Db::setCurrent(nullptr);
+    m_db.reset();
+}
+
+void TestSettings::opening()
+{
+    QCOMPARE(m_screen->objectName(), QStringLiteral("frmSettings"));
+    QCOMPARE(m_screen->windowTitle(), QStringLiteral("System Settings"));
+    QCOMPARE(locations()->count(), 2);
+    QCOMPARE(locations()->currentIndex(), -1);
+    for (const char *name : kFields)
+        QCOMPARE(field(name)->plainText(), QString());
+    QCOMPARE(button("btnSave")->text(), QStringLiteral("Save and Close"));
+    QCOMPARE(m_screen->parentWidget()->pos(), QPoint(0, 0));
+}
+
+void TestSettings::choosingALocation()
+{
+    choose(1);
+    QCOMPARE(field("txtDieselPricePerGallon")->plainText(), QStringLiteral("3.459"));
+    QCOMPARE(field("txtDieselPricePerGallon")->text(), QStringLiteral("$3.459"));
+    QCOMPARE(field("txtDiscountPerGallon")->text(), QStringLiteral("($0.050)"));
+    QCOMPARE(field("txtWarnCustomer")->text(), QStringLiteral("90.00%"));
+    QCOMPARE(field("txtTax")->plainText(), QStringLiteral("0.0825"));
+    QCOMPARE(field("txtTax")->text(), QStringLiteral("8.25%"));
+}
+
+void TestSettings::emptyColumnsShowEmptyFields()
+{
+    // A location set up on the company screen has no prices; they can be entered here.
+    choose(1);
+    choose(4);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    for (const char *name : kFields)
+        QCOMPARE(field(name)->plainText(), QString());
+}
+
+void TestSettings::leavingAField_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("letters in the DEF price") << "txtDEFPerGallon" << "abc" << true;
+    QTest::newRow("an emptied diesel price") << "txtDieselPricePerGallon" << "" << true;
+    QTest::newRow("a number followed by letters in the reefer price") << "txtReeferPricePerGallon" << "3.1x" << true;
+    QTest::newRow("a currency sign in the discount") << "txtDiscountPerGallon" << "$0.05" << true;
+    QTest::newRow("digit grouping in the warning threshold") << "txtWarnCustomer" << "1,000" << true;
+    QTest::newRow("letters in the tax rate, checked like the others") << "txtTax" << "tax" << true;
+    QTest::newRow("a negative discount is a number") << "txtDiscountPerGallon" << "-0.05" << false;
+    QTest::newRow("an exponent is a number") << "txtTax" << "8.25E-2" << false;
+    QTest::newRow("a bare decimal fraction is a number") << "txtWarnCustomer" << ".9" << false;
+}
+
+void TestSettings::leavingAField()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, typed);
+    QFETCH(bool, refused);
+    choose(1);
+    AmountField *f = field(name.toLatin1().constData());
+    f->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(f->hasFocus());
+    f->selectAll();
+    QTest::keyClick(f, Qt::Key_Delete);
+    QTest::keyClicks(f, typed);
+    QTest::keyClick(f, Qt::Key_Tab);
+    QTest::qWait(10);
+    const auto shown = MessageBox::takeShown();
+    if (refused) {
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("You must enter a valid number for this field."));
+        QCOMPARE(shown[0].title, QStringLiteral("Invalid Entry"));
+        QCOMPARE(shown[0].icon, MessageBox::Icon::None);
+        QCOMPARE(f->plainText(), QStringLiteral("0"));
+        QTRY_VERIFY(f->hasFocus());
+    } else {
+        QVERIFY(shown.isEmpty());
+        QCOMPARE(f->plainText(), typed);
+        QVERIFY(!f->hasFocus());
+    }
+}
+
+void TestSettings::missingValues_data()
+{
+    QTest::addColumn<int>("location");
+    QTest::addColumn<QString>("emptied");
+    QTest::newRow("no location chosen, even with every price filled") << 0 << "";
+    QTest::newRow("an empty DEF price") << 1 << "txtDEFPerGallon";
+    QTest::newRow("an empty warning threshold") << 1 << "txtWarnCustomer";
+    QTest::newRow("an empty tax rate") << 1 << "txtTax";
+}
+
+void TestSettings::missingValues()
+{
+    QFETCH(int, location);
+    QFETCH(QString, emptied);
+    if (location)
+        choose(location);
+    else
+        for (const char *name : kFields)
+            field(name)->setPlainText(QStringLiteral("1"));
+    if (!emptied.isEmpty())
+        field(emptied.toLatin1().constData())->setPlainText(QString());
+    button("btnSave")->click();
+    const auto shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].text, QStringLiteral("You must enter all fields."));
+    QCOMPARE(shown[0].title, QStringLiteral("Invalid Information"));
+    QCOMPARE(shown[0].icon, MessageBox::Icon::Exclamation);
+    QVERIFY(m_screen);
+    QCOMPARE(row(1).value("DefPricePerGallon").toDouble(), 2.9);
+}
+
+void TestSettings::savingWritesTheRowOnly()
+{
+    choose(1);
+    field("txtDieselPricePerGallon")->setPlainText(QStringLiteral("3.799"));
+    field("txtReeferPricePerGallon")->setPlainText(QStringLiteral("3.25"));
+    field("txtDiscountPerGallon")->setPlainText(QStringLiteral("-0.1"));
+    field("txtDEFPerGallon")->setPlainText(QStringLiteral("3"));
+    field("txtWarnCustomer")->setPlainText(QStringLiteral("0.75"));
+    field("txtTax")->setPlainText(QStringLiteral("0.07"));
+    button("btnSave")->click();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QTRY_VERIFY(!m_screen);
+    const QSqlRecord r = row(1);
+    QCOMPARE(r.value("DieselPricePerGallon").toDouble(), 3.799);
+    QCOMPARE(r.value("ReeferPricePerGallon").toDouble(), 3.25);
+    QCOMPARE(r.value("DiscountPricePerGallon").toDouble(), -0.1);
+    QCOMPARE(r.value("DefPricePerGallon").toDouble(), 3.0);
+    QCOMPARE(r.value("WarnCustomer").toDouble(), 0.75);
+    QCOMPARE(r.value("Tax").toDouble(), 0.07);
+    QCOMPARE(r.value("Name").toString(), QStringLiteral("North"));
+    // The running program keeps its prices until the next start or company save.
+    QCOMPARE(appContext().company.DieselPricePerGallon, 3.459);
+}
+
+void TestSettings::taxTypedAsPercentIsStoredAsTyped()
+{
+    choose(1);
+    field("txtTax")->setPlainText(QStringLiteral("8.25"));
+    QCOMPARE(field("txtTax")->text(), QStringLiteral("825.00%"));
+    button("btnSave")->click();
+    QCOMPARE(row(1).value("Tax").toDouble(), 8.25);
+}
+
+void TestSettings::exitWritesNothing()
+{
+    choose(1);
+    field("txtDEFPerGallon")->setPlainText(QStringLiteral("9"));
+    button("btnExit")->click();
+    QTRY_VERIFY(!m_screen);
+    QCOMPARE(row(1).value("DefPricePerGallon").toDouble(), 2.9);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
