@@ -10,6 +10,7 @@
 #include "db/DbError.h"
 
 #include <QApplication>
+#include <QStyle>
 #include <QTextStream>
 
 #include <memory>
@@ -51,6 +52,7 @@ int run(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(kTitle);
     QApplication::setApplicationVersion(QStringLiteral(AMS_VERSION));
+    QApplication::setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
 
     bool optionsOk = false;
     const QString configPath = configOption(QApplication::arguments(), optionsOk);

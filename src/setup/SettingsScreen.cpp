@@ -29,7 +29,7 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
 
     cmbLocation = new QComboBox(this);
     cmbLocation->setObjectName(QStringLiteral("cmbLocation"));
-    cmbLocation->setMinimumWidth(90);
+    cmbLocation->setFixedWidth(110);
     auto amount = [this](const char *name, const QString &format) {
         auto *field = new AmountField(format, this);
         field->setObjectName(QLatin1String(name));
