@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -42,6 +43,10 @@ CustomerLookupFromTicket::CustomerLookupFromTicket(TicketEntryScreen *ticket, QW
 
     setTabOrder(cmbCustomer, btnCancel);
     setTabOrder(btnCancel, btnOK);
+
+    // The list takes every typed character for its search, Enter included; Enter must
+    // still choose "Select", as in any dialog with a default button.
+    cmbCustomer->installEventFilter(this);
 
     connect(btnOK, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { select(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::close);
@@ -84,6 +89,18 @@ void CustomerLookupFromTicket::select()
     close();
     if (ticket)
         ticket->getCustomer();
+}
+
+bool CustomerLookupFromTicket::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == cmbCustomer && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            btnOK->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CustomerLookupFromTicket::closeEvent(QCloseEvent *event)

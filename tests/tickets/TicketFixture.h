@@ -5,6 +5,7 @@
 #include "app/AppContext.h"
 #include "app/MessageBox.h"
 #include "db/Db.h"
+#include "reports/Reports.h"
 #include "tickets/TicketEntryScreen.h"
 #include "tickets/TicketStore.h"
 
@@ -55,6 +56,7 @@ struct TicketFixture
     ~TicketFixture()
     {
         screen.reset();
+        TicketStore::printChargeTicket() = &PrintChargeTicket;
         Db::setCurrent(nullptr);
         MessageBox::stopRecording();
     }

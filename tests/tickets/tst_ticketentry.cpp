@@ -38,6 +38,21 @@ private slots:
             QCOMPARE(f.box(name)->focusPolicy(), Qt::NoFocus);
     }
 
+    void exitClosesWithoutSaving()
+    {
+        QFETCH_GLOBAL(QString, server);
+        TicketFixture f(server);
+        f.addStandardAccount();
+        QVERIFY(f.open());
+        f.enterAccount("1234AB");
+        f.type("txtClerk", "JD");
+        f.type("txtOil", "5");
+        f.click("btnExit");
+        QVERIFY(!f.screen->isVisible());
+        QCOMPARE(f.ticketCount(), 0);
+        QCOMPARE(f.balance(), 100.0);
+    }
+
     void lookupButtonOnlyOnAdministrationWorkstation()
     {
         QFETCH_GLOBAL(QString, server);

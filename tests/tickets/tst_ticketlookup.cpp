@@ -71,7 +71,11 @@ private slots:
         list->setFocus();
         QTest::keyClicks(list, "SM");
         QCOMPARE(list->currentText(), QStringLiteral("SMITH TRUCKING - 01"));
-        dialog->close();
+        // Enter in the list chooses "Select".
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(!openDialog());
+        QCOMPARE(f.text("txtAcctNo"), QStringLiteral("123401"));
+        QCOMPARE(f.focused(), QStringLiteral("txtClerk"));
     }
 
     void select_data()
