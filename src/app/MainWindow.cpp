@@ -7,6 +7,7 @@
 #include "app/ScreenGuard.h"
 #include "app/Startup.h"
 #include "db/Db.h"
+#include "reports/Viewer.h"
 
 #include <QEvent>
 #include <QMdiArea>
@@ -118,6 +119,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     m_mdi->setBackground(palette().brush(QPalette::Dark));
     setCentralWidget(m_mdi);
 
+    // Reports shown on screen open as a child window here too.
+    Viewer::setMdiArea(m_mdi);
+
     buildMenu();
     resize(1100, 780);
     g_instance = this;
@@ -127,6 +131,8 @@ MainWindow::~MainWindow()
 {
     if (g_instance == this)
         g_instance = nullptr;
+    if (Viewer::mdiArea() == m_mdi)
+        Viewer::setMdiArea(nullptr);
 }
 
 MainWindow *MainWindow::instance() { return g_instance; }
