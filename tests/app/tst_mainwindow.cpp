@@ -1,10 +1,13 @@
 // The main window: the menu as the clerk sees it, the administration commands on
 // counter workstations, screens opened once at the top-left corner, and closing.
 
+#include "TestDb.h"
+
 #include "app/AppContext.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "app/Startup.h"
+#include "db/Db.h"
 
 #include <QLineEdit>
 #include <QMdiArea>
@@ -12,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -50,6 +54,7 @@ private slots:
     void closedScreenOpensAfresh();
     void commandWithoutScreenDoesNothing();
     void closingTheFrameAsksNothing();
+    void exitClosesTheConnectionAndEnds();
 
 private:
     std::unique_ptr<MainWindow> m_window;
@@ -250,6 +255,23 @@ void TestMainWindow::closingTheFrameAsksNothing()
     m_window->openedScreen("TicketEntry")->findChild<QLineEdit *>("txtTyped")->setText(QStringLiteral("unsaved"));
     QVERIFY(m_window->close());
     QVERIFY(!m_window->isVisible());
+    QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestMainWindow::exitClosesTheConnectionAndEnds()
+{
+    // Last in this file: once the program has been told to end, no event loop of this
+    // process runs again.
+    auto db = TestDb::fresh(QStringLiteral("SQLite"));
+    Db::setCurrent(db.get());
+    m_window->show();
+    m_window->action("TicketEntry")->trigger();
+    QEventLoop loop;
+    QTimer::singleShot(0, m_window.get(), [this] { m_window->action("Exit")->trigger(); });
+    QTimer::singleShot(5000, &loop, [&loop] { loop.exit(99); });
+    QCOMPARE(loop.exec(), 0);
+    QVERIFY(!Db::hasCurrent());
+    QVERIFY(!db->database().isOpen());
     QVERIFY(MessageBox::takeShown().isEmpty());
 }
 
