@@ -298,6 +298,12 @@ private slots:
         QTest::newRow("gallons at a price round to the cent")
             << QStringList{"txtGasGallons", "12.5", "txtGasPriceEach", "3.459"}
             << QStringList{"txtGasPriceExt", "43.24", "txtSubtotal", "43.24", "txtTax", "0", "txtTotal", "43.24"};
+        QTest::newRow("a tie goes down to the even cent")
+            << QStringList{"txtGasGallons", "1", "txtGasPriceEach", "2.125"} << QStringList{"txtGasPriceExt", "2.12"};
+        QTest::newRow("a tie goes up to the even cent")
+            << QStringList{"txtGasGallons", "1", "txtGasPriceEach", "2.135"} << QStringList{"txtGasPriceExt", "2.14"};
+        QTest::newRow("a negative tie goes to the even cent")
+            << QStringList{"txtGasGallons", "-1", "txtGasPriceEach", "0.125"} << QStringList{"txtGasPriceExt", "-0.12"};
         QTest::newRow("a gas price with a dollar sign reads as 0")
             << QStringList{"txtGasGallons", "10", "txtGasPriceEach", "$3.10"}
             << QStringList{"txtGasPriceExt", "0", "txtTotal", "0"};
