@@ -14,7 +14,6 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
@@ -371,8 +370,6 @@ void TicketEntryScreen::openLookup()
 
 void TicketEntryScreen::exitScreen()
 {
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
+    // Nothing on the screen is kept; the next opening starts afresh.
+    close();
 }

@@ -91,6 +91,30 @@ private slots:
         }
     }
 
+    void aWholeTicketByKeyboard()
+    {
+        QFETCH_GLOBAL(QString, server);
+        TicketFixture f(server);
+        f.addStandardAccount();
+        QVERIFY(f.open());
+        // What the clerk types into each field before Enter, in the order Enter walks.
+        const QStringList keys = {"1234AB", "JD", "T-1", "", "", "", "", "", "10", "3", "", "", "", "", "", "",
+                                  "5+5", "", "", "", "", "", ""};
+        for (const QString &k : keys) {
+            QWidget *w = QApplication::focusWidget();
+            QTest::keyClicks(w, k);
+            QTest::keyClick(w, Qt::Key_Return);
+        }
+        QCOMPARE(f.focused(), QStringLiteral("btnSave"));
+        QCOMPARE(f.ticketCount(), 0);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(f.ticketCount(), 1);
+        QCOMPARE(f.scalar("SELECT OilPriceExt FROM Tickets").toDouble(), 10.0);
+        QCOMPARE(f.scalar("SELECT TruckNumber FROM Tickets").toString(), QStringLiteral("T-1"));
+        QCOMPARE(f.scalar("SELECT Total FROM Tickets").toDouble(), 40.82);
+        QCOMPARE(f.focused(), QStringLiteral("txtAcctNo"));
+    }
+
     void storedRowHoldsTheScreen()
     {
         QFETCH_GLOBAL(QString, server);
