@@ -1,6 +1,7 @@
 #include "setup/CompanyInfoScreen.h"
 
 #include "app/AmountField.h"
+#include "app/AppContext.h"
 #include "app/BusyCursor.h"
 #include "app/DefaultButton.h"
 #include "app/FocusEvents.h"
@@ -160,6 +161,16 @@ void CompanyInfoScreen::loadLists()
     db.forEachRow(QStringLiteral("SELECT ID FROM Company ORDER BY ID"), {}, [this](const QSqlRecord &row) {
         cmbLocation->addItem(row.value("ID").toString(), row.value("ID"));
     });
+    // Start-up opens this screen when this workstation's location has no row yet; the
+    // location must then be on offer, or its settings could never be entered.
+    bool isNumber = false;
+    const int own = appContext().config.LocationID.trimmed().toInt(&isNumber);
+    if (isNumber && cmbLocation->findText(QString::number(own)) < 0) {
+        int at = 0;
+        while (at < cmbLocation->count() && cmbLocation->itemData(at).toInt() < own)
+            ++at;
+        cmbLocation->insertItem(at, QString::number(own), own);
+    }
     cmbState->setCurrentIndex(-1);
     cmbLocation->setCurrentIndex(-1);
 }

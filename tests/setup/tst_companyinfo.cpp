@@ -50,6 +50,7 @@ private slots:
     void enterInCitySavesAndReloads();
     void savingAnotherLocationReloadsOwnSettings();
     void vanishedRowIsStoredUnderItsLocation();
+    void ownLocationWithoutARowCanBeSetUp();
     void delayThatIsNotANumberIsRefused();
     void exitWritesNothing();
 
@@ -272,6 +273,32 @@ void TestCompanyInfo::savingAnotherLocationReloadsOwnSettings()
     QCOMPARE(row(2).value("Name").toString(), QStringLiteral("South Station Two"));
     QCOMPARE(appContext().company.Name, QStringLiteral("North Station"));
     QCOMPARE(appContext().company.DieselPricePerGallon, 3.4);
+}
+
+void TestCompanyInfo::ownLocationWithoutARowCanBeSetUp()
+{
+    // A new workstation at location 3, which has no row yet: the screen offers 3 in
+    // order, and saving it stores the row this workstation's settings load from.
+    m_window.reset();
+    appContext().config.LocationID = QStringLiteral("3");
+    m_window = std::make_unique<MainWindow>();
+    m_window->show();
+    m_window->action(QStringLiteral("CompanyInfo"))->trigger();
+    m_screen = m_window->openedScreen(QStringLiteral("CompanyInfo"));
+    QVERIFY(m_screen);
+    auto *locations = control<QComboBox>("cmbLocation");
+    QCOMPARE(locations->count(), 3);
+    QCOMPARE(locations->itemText(2), QStringLiteral("3"));
+    choose(3);
+    QCOMPARE(control<QLineEdit>("txtCompany")->text(), QString());
+    control<QLineEdit>("txtCompany")->setText(QStringLiteral("West Station"));
+    control<QComboBox>("cmbState")->setCurrentIndex(control<QComboBox>("cmbState")->findText(QStringLiteral("KS")));
+    control<QLineEdit>("txtKeyPressDelay")->setText(QStringLiteral("2"));
+    control<QPushButton>("btnSave")->click();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(row(3).value("Name").toString(), QStringLiteral("West Station"));
+    QCOMPARE(appContext().company.Name, QStringLiteral("West Station"));
+    QCOMPARE(appContext().company.KeyPressDelay, 2.0);
 }
 
 void TestCompanyInfo::vanishedRowIsStoredUnderItsLocation()
