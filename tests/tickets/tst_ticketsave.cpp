@@ -275,6 +275,26 @@ private slots:
         QCOMPARE(f.printed, (QList<QPair<int, bool>>{{120, true}}));
     }
 
+    void rewritingATicketDeletedMeanwhileIsAnError()
+    {
+        QFETCH_GLOBAL(QString, server);
+        TicketFixture f(server);
+        f.addStandardAccount();
+        insertTicket(*f.db, 120, 1, "AL");
+        QVERIFY(f.open());
+        f.click("btnBack");
+        f.db->exec("DELETE FROM Tickets");
+        f.click("btnSave");
+        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("Ticket 120 is no longer stored."));
+        // Not quietly stored as a new ticket, not posted, not printed.
+        QCOMPARE(f.ticketCount(), 0);
+        QCOMPARE(f.balance(), 100.0);
+        QVERIFY(f.printed.isEmpty());
+        QCOMPARE(f.text("txtID"), QStringLiteral("120"));
+    }
+
     void browsingStaysInThisLocation_data()
     {
         QTest::addColumn<QString>("presses");
