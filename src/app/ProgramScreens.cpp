@@ -4,6 +4,7 @@
 #include "setup/AboutScreen.h"
 #include "setup/CompanyInfoScreen.h"
 #include "setup/SettingsScreen.h"
+#include "tickets/TicketEntryScreen.h"
 
 #include <mutex>
 
@@ -14,5 +15,6 @@ void registerProgramScreens()
         MainWindow::registerScreen<CompanyInfoScreen>(QStringLiteral("CompanyInfo"));
         MainWindow::registerScreen<SettingsScreen>(QStringLiteral("Pricing"));
         MainWindow::registerScreen<AboutScreen>(QStringLiteral("About"));
+        MainWindow::registerScreen<TicketEntryScreen>(QStringLiteral("TicketEntry"));
     });
 }
