@@ -1,5 +1,6 @@
 #include "reports/TicketLayouts.h"
 
+#include "app/Numbers.h"
 #include "reports/Report.h"
 
 namespace {
@@ -25,6 +26,15 @@ TextOf cityLine()
         if (city.isEmpty() && state.isEmpty() && zip.isEmpty())
             return QString();
         return city + QStringLiteral(", ") + state + QStringLiteral("  ") + zip;
+    };
+}
+
+// A telephone number shown as the screens show it: ten digits as (417) 555-0100, any
+// other text as it was typed.
+TextOf phone(const QString &column)
+{
+    return [column](const BandContext &c) {
+        return Numbers::formatText(c.row.value(column).toString(), QStringLiteral("(###) ###-####"));
     };
 }
 
@@ -86,7 +96,7 @@ std::shared_ptr<Report> ticket(bool charge)
         b.text(QRectF(8, cy, split - 24, 16), field(QStringLiteral("Name")), left, reportFont(11, true));
         b.text(QRectF(8, cy + 17, split - 24, 14), field(QStringLiteral("Address1")), left, reportFont(10));
         b.text(QRectF(8, cy + 32, split - 24, 14), cityLine(), left, reportFont(10));
-        b.text(QRectF(8, cy + 47, split - 24, 14), field(QStringLiteral("Phone")), left, reportFont(10));
+        b.text(QRectF(8, cy + 47, split - 24, 14), phone(QStringLiteral("Phone")), left, reportFont(10));
     } else {
         b.text(QRectF(8, cy, split - 24, 16), field(QStringLiteral("Customer")), left, reportFont(11, true));
         b.text(QRectF(8, cy + 17, split - 24, 14), field(QStringLiteral("Address1")), left, reportFont(10));

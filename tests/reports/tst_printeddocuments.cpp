@@ -78,7 +78,7 @@ int TestPrintedDocuments::addChargeTicket(bool defFilled)
 {
     m_db->insert(u"Customer"_s, {{u"ID"_s, u"0042"_s}, {u"Name"_s, u"O'Brien Hauling"_s}, {u"Address1"_s, u"77 Depot Rd."_s},
                                   {u"City"_s, u"Dumas"_s}, {u"State"_s, u"TX"_s}, {u"Zip"_s, u"79029"_s},
-                                  {u"Phone"_s, u"806-555-0142"_s}},
+                                  {u"Phone"_s, u"8065550142"_s}},
                  QString());
     ColumnValues row = {
         {u"CustomerID"_s, u"0042"_s}, {u"CardNo"_s, u"07"_s}, {u"Clerk"_s, u"MARIA"_s}, {u"TruckNumber"_s, u"T-19"_s},
@@ -151,7 +151,7 @@ void TestPrintedDocuments::chargeTicket_data()
         u"Workstation COUNTER-2"_s, u"Driver Signature"_s,
     };
     // The account number comes from the customer row, so it goes with it.
-    const QStringList customer = {u"Account 0042"_s, u"O'Brien Hauling"_s, u"77 Depot Rd."_s, u"Dumas, TX 79029"_s, u"806-555-0142"_s};
+    const QStringList customer = {u"Account 0042"_s, u"O'Brien Hauling"_s, u"77 Depot Rd."_s, u"Dumas, TX 79029"_s, u"(806) 555-0142"_s};
     const QStringList date = {u"Date / Time"_s, u"3/7/2024 2:05 PM"_s};
 
     QTest::newRow("a ticket printed with its date shows every value and the date")
