@@ -2,7 +2,7 @@
 
 namespace {
 
-// SQLite keeps dates as ISO text so that text comparison is date order; money is REAL,
+// SQLite keeps dates as ISO text, so that text comparison is date order; money is REAL,
 // rounded to a millionth after every sum so that a balance built from cents compares
 // exactly with a limit typed in cents.
 class SQLiteDialect final : public SqlDialect
@@ -13,32 +13,6 @@ public:
     QString castToText(const QString &expr) const override { return QStringLiteral("CAST(%1 AS TEXT)").arg(expr); }
     QString money(const QString &expr) const override { return QStringLiteral("ROUND(%1, 6)").arg(expr); }
 
-    QVariant dateTimeValue(const QDateTime &value) const override
-    {
-        return value.isValid() ? QVariant(value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) : QVariant(QMetaType(QMetaType::QString));
-    }
-    QVariant dateValue(const QDate &value) const override
-    {
-        return value.isValid() ? QVariant(value.toString(Qt::ISODate)) : QVariant(QMetaType(QMetaType::QString));
-    }
-    QDateTime readDateTime(const QVariant &stored) const override
-    {
-        if (stored.isNull())
-            return {};
-        const QString text = stored.toString();
-        QDateTime dt = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (!dt.isValid())
-            dt = QDateTime::fromString(text, Qt::ISODateWithMs);
-        if (!dt.isValid())
-            dt = QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0));
-        return dt;
-    }
-    QDate readDate(const QVariant &stored) const override
-    {
-        if (stored.isNull())
-            return {};
-        return QDate::fromString(stored.toString().left(10), Qt::ISODate);
-    }
     // IMMEDIATE takes the write lock at once, so two processes never deadlock
     // upgrading a read lock; the busy timeout makes the second one wait.
     QString beginTransaction() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
@@ -58,30 +32,6 @@ public:
     QString castToText(const QString &expr) const override { return QStringLiteral("CAST(%1 AS VARCHAR)").arg(expr); }
     QString money(const QString &expr) const override { return expr; }
 
-    QVariant dateTimeValue(const QDateTime &value) const override
-    {
-        return value.isValid() ? QVariant(value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) : QVariant(QMetaType(QMetaType::QString));
-    }
-    QVariant dateValue(const QDate &value) const override
-    {
-        return value.isValid() ? QVariant(value.toString(Qt::ISODate)) : QVariant(QMetaType(QMetaType::QString));
-    }
-    QDateTime readDateTime(const QVariant &stored) const override
-    {
-        if (stored.isNull())
-            return {};
-        if (stored.metaType().id() == QMetaType::QDateTime)
-            return stored.toDateTime();
-        return QDateTime::fromString(stored.toString().left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    }
-    QDate readDate(const QVariant &stored) const override
-    {
-        if (stored.isNull())
-            return {};
-        if (stored.metaType().id() == QMetaType::QDate)
-            return stored.toDate();
-        return QDate::fromString(stored.toString().left(10), Qt::ISODate);
-    }
     QStringList sessionSetup() const override
     {
         return {QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION ISOLATION LEVEL READ COMMITTED"),
@@ -90,6 +40,42 @@ public:
 };
 
 } // namespace
+
+// Both servers take dates and times as ISO text to the second: SQLite stores that text,
+// PostgreSQL reads it into its DATE and TIMESTAMP columns.
+QVariant SqlDialect::dateTimeValue(const QDateTime &value) const
+{
+    return value.isValid() ? QVariant(value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) : QVariant(QMetaType(QMetaType::QString));
+}
+
+QVariant SqlDialect::dateValue(const QDate &value) const
+{
+    return value.isValid() ? QVariant(value.toString(Qt::ISODate)) : QVariant(QMetaType(QMetaType::QString));
+}
+
+QDateTime SqlDialect::readDateTime(const QVariant &stored) const
+{
+    if (stored.isNull())
+        return {};
+    if (stored.metaType().id() == QMetaType::QDateTime)
+        return stored.toDateTime();
+    const QString text = stored.toString();
+    QDateTime dt = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!dt.isValid())
+        dt = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!dt.isValid())
+        dt = QDateTime(QDate::fromString(text.left(10), Qt::ISODate), QTime(0, 0));
+    return dt;
+}
+
+QDate SqlDialect::readDate(const QVariant &stored) const
+{
+    if (stored.isNull())
+        return {};
+    if (stored.metaType().id() == QMetaType::QDate)
+        return stored.toDate();
+    return QDate::fromString(stored.toString().left(10), Qt::ISODate);
+}
 
 std::unique_ptr<SqlDialect> SqlDialect::forSQLite() { return std::make_unique<SQLiteDialect>(); }
 std::unique_ptr<SqlDialect> SqlDialect::forPostgreSQL() { return std::make_unique<PostgreSQLDialect>(); }

@@ -37,10 +37,10 @@ public:
     virtual QString money(const QString &expr) const = 0;
 
     // Date and date-time values as they are bound and read back.
-    virtual QVariant dateTimeValue(const QDateTime &value) const = 0;
-    virtual QVariant dateValue(const QDate &value) const = 0;
-    virtual QDateTime readDateTime(const QVariant &stored) const = 0;
-    virtual QDate readDate(const QVariant &stored) const = 0;
+    QVariant dateTimeValue(const QDateTime &value) const;
+    QVariant dateValue(const QDate &value) const;
+    QDateTime readDateTime(const QVariant &stored) const;
+    QDate readDate(const QVariant &stored) const;
 
     // A report day runs from midnight to one second before the next midnight. (Starting it
     // one second past midnight, as the old reports did, left a ticket stamped exactly at
