@@ -1,0 +1,80 @@
+#pragma once
+
+// Finding a screen's controls by objectName and opening a menu command's screen in a
+// main window, as the screen tests do it.
+
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QPointer>
+#include <QStringList>
+#include <QTest>
+#include <QWidget>
+
+#include <memory>
+
+namespace ScreenTest {
+
+// The child of `parent` with this objectName and type. A missing control stops the test
+// run with its name and the screen's: every check after it would only dereference null.
+template <class T = QWidget> T *control(const QObject *parent, const QString &name)
+{
+    T *c = parent ? parent->findChild<T *>(name) : nullptr;
+    if (!c)
+        qFatal("no %s named %s in %s", T::staticMetaObject.className(), qPrintable(name),
+               parent ? qPrintable(parent->objectName()) : "a screen that is not open");
+    return c;
+}
+
+// The objectNames of `count` widgets in the order the Tab key visits them from `first`,
+// passing over widgets Tab never stops at.
+inline QStringList tabChain(QWidget *first, int count)
+{
+    QStringList chain;
+    QWidget *w = first;
+    for (int i = 0; i < count; ++i) {
+        chain << w->objectName();
+        do
+            w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus));
+    }
+    return chain;
+}
+
+// Selects the item of a pick list that shows `text`; none when no item does, as a
+// clerk's choice of a value the list does not hold leaves it.
+inline void choose(QComboBox *list, const QString &text) { list->setCurrentIndex(list->findText(text)); }
+
+// A main window, shown and active, with the screen of one menu command opened in it the
+// way the clerk opens it: by choosing the command.
+struct OpenedScreen
+{
+    std::unique_ptr<MainWindow> window;
+    QPointer<QWidget> screen;
+
+    // A new main window (any earlier one is closed first) and the command's screen in it;
+    // false when the window never became active or the command opened no screen.
+    bool open(const QString &command)
+    {
+        window.reset();
+        window = std::make_unique<MainWindow>();
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        if (!QTest::qWaitForWindowActive(window.get()))
+            return false;
+        QAction *chosen = window->action(command);
+        if (!chosen)
+            return false;
+        chosen->trigger();
+        screen = window->openedScreen(command);
+        return screen != nullptr;
+    }
+
+    void close() { window.reset(); }
+
+    template <class T = QWidget> T *control(const QString &name) const { return ScreenTest::control<T>(screen, name); }
+};
+
+} // namespace ScreenTest
