@@ -1,6 +1,7 @@
 // The about box, opened from Help > About, and its System Info button.
 
-#include "app/MainWindow.h"
+#include "ScreenTest.h"
+
 #include "app/MessageBox.h"
 #include "setup/AboutScreen.h"
 
@@ -25,12 +26,12 @@ private slots:
     void startsTheFirstToolFound();
 
 private:
-    QString label(const char *name) const { return m_screen->findChild<QLabel *>(QLatin1String(name))->text(); }
+    QString label(const char *name) const { return m_about.control<QLabel>(name)->text(); }
+    QPushButton *button(const char *name) const { return m_about.control<QPushButton>(name); }
     // Puts an executable script named `tool` on a PATH of the test's own.
     void provideTool(const QString &tool, const QString &marker);
 
-    std::unique_ptr<MainWindow> m_window;
-    QPointer<QWidget> m_screen;
+    ScreenTest::OpenedScreen m_about;
     QTemporaryDir m_bin;
     QByteArray m_path;
 };
@@ -39,19 +40,13 @@ void TestAbout::init()
 {
     MessageBox::startRecording();
     m_path = qgetenv("PATH");
-    m_window = std::make_unique<MainWindow>();
-    m_window->show();
-    QApplication::setActiveWindow(m_window.get());
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    m_window->action(QStringLiteral("About"))->trigger();
-    m_screen = m_window->openedScreen(QStringLiteral("About"));
-    QVERIFY(m_screen);
+    QVERIFY(m_about.open(QStringLiteral("About")));
 }
 
 void TestAbout::cleanup()
 {
     qputenv("PATH", m_path);
-    m_window.reset();
+    m_about.close();
     MessageBox::stopRecording();
 }
 
@@ -66,16 +61,16 @@ void TestAbout::provideTool(const QString &tool, const QString &marker)
 
 void TestAbout::texts()
 {
-    QCOMPARE(m_screen->objectName(), QStringLiteral("frmAbout"));
-    QCOMPARE(m_screen->windowTitle(), QStringLiteral("About Screen"));
+    QCOMPARE(m_about.screen->objectName(), QStringLiteral("frmAbout"));
+    QCOMPARE(m_about.screen->windowTitle(), QStringLiteral("About Screen"));
     QCOMPARE(label("lblTitle"), QStringLiteral("Account Management Software"));
     QCOMPARE(label("lblVersion"), QStringLiteral("Version 6.2 1/21/20"));
     QCOMPARE(label("lblDescription"), QStringLiteral("Designed and Written By:"));
     QVERIFY(label("Label1").contains(QLatin1String("Account Management Software")));
     QVERIFY(label("Label2").contains(QLatin1String("git repository")));
-    QCOMPARE(m_screen->findChild<QPushButton *>(QStringLiteral("cmdOK"))->text(), QStringLiteral("OK"));
-    QCOMPARE(m_screen->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->text(), QStringLiteral("&System Info..."));
-    QCOMPARE(m_screen->parentWidget()->pos(), QPoint(0, 0));
+    QCOMPARE(button("cmdOK")->text(), QStringLiteral("OK"));
+    QCOMPARE(button("cmdSysInfo")->text(), QStringLiteral("&System Info..."));
+    QCOMPARE(m_about.screen->parentWidget()->pos(), QPoint(0, 0));
 }
 
 void TestAbout::keysCloseIt_data()
@@ -88,23 +83,23 @@ void TestAbout::keysCloseIt_data()
 void TestAbout::keysCloseIt()
 {
     QFETCH(int, key);
-    auto *ok = m_screen->findChild<QPushButton *>(QStringLiteral("cmdOK"));
+    QPushButton *ok = button("cmdOK");
     ok->setFocus();
     QTRY_VERIFY(ok->hasFocus());
     QTest::keyClick(ok, Qt::Key(key));
-    QTRY_VERIFY(!m_screen);
-    QVERIFY(!m_window->openedScreen(QStringLiteral("About")));
+    QTRY_VERIFY(!m_about.screen);
+    QVERIFY(!m_about.window->openedScreen(QStringLiteral("About")));
 }
 
 void TestAbout::noSystemInformationTool()
 {
     qputenv("PATH", m_bin.path().toLocal8Bit());
-    m_screen->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->click();
+    button("cmdSysInfo")->click();
     const auto shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown[0].text, QStringLiteral("System Information Is Unavailable At This Time"));
     QCOMPARE(shown[0].title, QStringLiteral("Account Management Software"));
-    QVERIFY(m_screen);
+    QVERIFY(m_about.screen);
 }
 
 void TestAbout::startsTheFirstToolFound()
@@ -117,11 +112,11 @@ void TestAbout::startsTheFirstToolFound()
     provideTool(tools[1], started);
     provideTool(tools.last(), passedOver);
     qputenv("PATH", m_bin.path().toLocal8Bit());
-    m_screen->findChild<QPushButton *>(QStringLiteral("cmdSysInfo"))->click();
+    button("cmdSysInfo")->click();
     QVERIFY(MessageBox::takeShown().isEmpty());
     QTRY_VERIFY(QFile::exists(started));
     QVERIFY(!QFile::exists(passedOver));
-    QVERIFY(m_screen);
+    QVERIFY(m_about.screen);
 }
 
 QTEST_MAIN(TestAbout)

@@ -1,10 +1,10 @@
 // The company information screen, opened from File > Setup, on every server.
 
+#include "ScreenTest.h"
 #include "TestDb.h"
 
 #include "app/AmountField.h"
 #include "app/AppContext.h"
-#include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "db/Db.h"
 
@@ -55,14 +55,9 @@ private slots:
     void exitWritesNothing();
 
 private:
-    template <class T> T *control(const char *name) const
-    {
-        T *c = m_screen ? m_screen->findChild<T *>(QLatin1String(name)) : nullptr;
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
-    }
-    void choose(int location) { control<QComboBox>("cmbLocation")->setCurrentIndex(control<QComboBox>("cmbLocation")->findText(QString::number(location))); }
+    template <class T> T *control(const char *name) const { return m_company.control<T>(name); }
+    void choose(int location) { ScreenTest::choose(control<QComboBox>("cmbLocation"), QString::number(location)); }
+    void chooseState(const char *state) { ScreenTest::choose(control<QComboBox>("cmbState"), state); }
     QSqlRecord row(int id) const
     {
         const auto r = m_db->firstRow(QStringLiteral("SELECT * FROM Company WHERE ID = ?"), {id});
@@ -70,8 +65,7 @@ private:
     }
 
     std::unique_ptr<Db> m_db;
-    std::unique_ptr<MainWindow> m_window;
-    QPointer<QWidget> m_screen;
+    ScreenTest::OpenedScreen m_company;
 };
 
 void TestCompanyInfo::initTestCase_data() { TestDb::addServerRows(); }
@@ -89,18 +83,12 @@ void TestCompanyInfo::init()
     appContext().config.AdminWorkstation = QStringLiteral("1");
     appContext().config.LocationID = QStringLiteral("1");
     MessageBox::startRecording();
-    m_window = std::make_unique<MainWindow>();
-    m_window->show();
-    QApplication::setActiveWindow(m_window.get());
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    m_window->action(QStringLiteral("CompanyInfo"))->trigger();
-    m_screen = m_window->openedScreen(QStringLiteral("CompanyInfo"));
-    QVERIFY(m_screen);
+    QVERIFY(m_company.open(QStringLiteral("CompanyInfo")));
 }
 
 void TestCompanyInfo::cleanup()
 {
-    m_window.reset();
+    m_company.close();
     MessageBox::stopRecording();
     Db::setCurrent(nullptr);
     m_db.reset();
@@ -108,8 +96,8 @@ void TestCompanyInfo::cleanup()
 
 void TestCompanyInfo::opening()
 {
-    QCOMPARE(m_screen->objectName(), QStringLiteral("frmCompanyInfo"));
-    QCOMPARE(m_screen->windowTitle(), QStringLiteral("Company Settings"));
+    QCOMPARE(m_company.screen->objectName(), QStringLiteral("frmCompanyInfo"));
+    QCOMPARE(m_company.screen->windowTitle(), QStringLiteral("Company Settings"));
     auto *locations = control<QComboBox>("cmbLocation");
     auto *states = control<QComboBox>("cmbState");
     QCOMPARE(locations->count(), 2);
@@ -122,22 +110,14 @@ void TestCompanyInfo::opening()
     QCOMPARE(control<QPushButton>("btnSave")->text(), QStringLiteral("Save And Close"));
     QCOMPARE(control<QPushButton>("btnExit")->text(), QStringLiteral("Exit"));
     QCOMPARE(control<QLineEdit>("txtCompany")->maxLength(), 50);
-    QCOMPARE(m_screen->parentWidget()->pos(), QPoint(0, 0));
+    QCOMPARE(m_company.screen->parentWidget()->pos(), QPoint(0, 0));
 }
 
 void TestCompanyInfo::tabOrder()
 {
     const QStringList expected = {"cmbLocation", "txtCompany", "txtAddress1", "txtAddress2", "txtCity",  "cmbState", "txtZip",
                                   "txtPhone",    "txtFax",     "txtWebsite",  "txtKeyPressDelay", "btnSave", "btnExit"};
-    QStringList order;
-    QWidget *w = control<QWidget>("cmbLocation");
-    for (int i = 0; i < expected.size(); ++i) {
-        order.append(w->objectName());
-        do
-            w = w->nextInFocusChain();
-        while (!(w->focusPolicy() & Qt::TabFocus));
-    }
-    QCOMPARE(order, expected);
+    QCOMPARE(ScreenTest::tabChain(control<QWidget>("cmbLocation"), expected.size()), expected);
 }
 
 void TestCompanyInfo::choosingALocation()
@@ -192,7 +172,7 @@ void TestCompanyInfo::requiredFields()
     QCOMPARE(shown[0].text, QStringLiteral("Name and State Required."));
     QCOMPARE(shown[0].title, QStringLiteral("Required Fields"));
     QCOMPARE(shown[0].icon, MessageBox::Icon::None);
-    QVERIFY(m_window->openedScreen(QStringLiteral("CompanyInfo")));
+    QVERIFY(m_company.window->openedScreen(QStringLiteral("CompanyInfo")));
     QCOMPARE(row(1).value("Name").toString(), QStringLiteral("North Station"));
 }
 
@@ -236,7 +216,7 @@ void TestCompanyInfo::enterInCitySavesAndReloads()
 {
     choose(1);
     control<QLineEdit>("txtCompany")->setText(QStringLiteral("North Station & Deli"));
-    control<QComboBox>("cmbState")->setCurrentIndex(control<QComboBox>("cmbState")->findText(QStringLiteral("KS")));
+    chooseState("KS");
     control<QLineEdit>("txtAddress2")->clear();
     control<AmountField>("txtPhone")->setPlainText(QStringLiteral("(417) 555-0199"));
     control<QLineEdit>("txtKeyPressDelay")->setText(QStringLiteral("2.5"));
@@ -249,7 +229,7 @@ void TestCompanyInfo::enterInCitySavesAndReloads()
     QTest::keyClick(city, Qt::Key_Return);
 
     QVERIFY(MessageBox::takeShown().isEmpty());
-    QTRY_VERIFY(!m_screen);
+    QTRY_VERIFY(!m_company.screen);
     const QSqlRecord r = row(1);
     QCOMPARE(r.value("Name").toString(), QStringLiteral("North Station & Deli"));
     QCOMPARE(r.value("State").toString(), QStringLiteral("KS"));
@@ -279,20 +259,16 @@ void TestCompanyInfo::ownLocationWithoutARowCanBeSetUp()
 {
     // A new workstation at location 3, which has no row yet: the screen offers 3 in
     // order, and saving it stores the row this workstation's settings load from.
-    m_window.reset();
+    m_company.close();
     appContext().config.LocationID = QStringLiteral("3");
-    m_window = std::make_unique<MainWindow>();
-    m_window->show();
-    m_window->action(QStringLiteral("CompanyInfo"))->trigger();
-    m_screen = m_window->openedScreen(QStringLiteral("CompanyInfo"));
-    QVERIFY(m_screen);
+    QVERIFY(m_company.open(QStringLiteral("CompanyInfo")));
     auto *locations = control<QComboBox>("cmbLocation");
     QCOMPARE(locations->count(), 3);
     QCOMPARE(locations->itemText(2), QStringLiteral("3"));
     choose(3);
     QCOMPARE(control<QLineEdit>("txtCompany")->text(), QString());
     control<QLineEdit>("txtCompany")->setText(QStringLiteral("West Station"));
-    control<QComboBox>("cmbState")->setCurrentIndex(control<QComboBox>("cmbState")->findText(QStringLiteral("KS")));
+    chooseState("KS");
     control<QLineEdit>("txtKeyPressDelay")->setText(QStringLiteral("2"));
     control<QPushButton>("btnSave")->click();
     QVERIFY(MessageBox::takeShown().isEmpty());
@@ -325,7 +301,7 @@ void TestCompanyInfo::delayThatIsNotANumberIsRefused()
     const auto shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown[0].title, QStringLiteral("Invalid Entry"));
-    QVERIFY(m_screen);
+    QVERIFY(m_company.screen);
     QCOMPARE(row(1).value("KeyPressDelay").toDouble(), 1.5);
 }
 
@@ -334,7 +310,7 @@ void TestCompanyInfo::exitWritesNothing()
     choose(1);
     control<QLineEdit>("txtCompany")->setText(QStringLiteral("Changed"));
     control<QPushButton>("btnExit")->click();
-    QTRY_VERIFY(!m_screen);
+    QTRY_VERIFY(!m_company.screen);
     QCOMPARE(row(1).value("Name").toString(), QStringLiteral("North Station"));
     QCOMPARE(appContext().company.Name, QString());
     QVERIFY(MessageBox::takeShown().isEmpty());

@@ -1,10 +1,10 @@
 // The pricing screen, opened from Settings > Pricing, on every server.
 
+#include "ScreenTest.h"
 #include "TestDb.h"
 
 #include "app/AmountField.h"
 #include "app/AppContext.h"
-#include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "db/Db.h"
 
@@ -40,21 +40,14 @@ private slots:
     void exitWritesNothing();
 
 private:
-    AmountField *field(const char *name) const
-    {
-        auto *f = m_screen ? m_screen->findChild<AmountField *>(QLatin1String(name)) : nullptr;
-        if (!f)
-            qFatal("no field %s", name);
-        return f;
-    }
-    QComboBox *locations() const { return m_screen->findChild<QComboBox *>(QStringLiteral("cmbLocation")); }
-    QPushButton *button(const char *name) const { return m_screen->findChild<QPushButton *>(QLatin1String(name)); }
-    void choose(int location) { locations()->setCurrentIndex(locations()->findText(QString::number(location))); }
+    AmountField *field(const QString &name) const { return m_pricing.control<AmountField>(name); }
+    QComboBox *locations() const { return m_pricing.control<QComboBox>(QStringLiteral("cmbLocation")); }
+    QPushButton *button(const char *name) const { return m_pricing.control<QPushButton>(name); }
+    void choose(int location) { ScreenTest::choose(locations(), QString::number(location)); }
     QSqlRecord row(int id) const { return *m_db->firstRow(QStringLiteral("SELECT * FROM Company WHERE ID = ?"), {id}); }
 
     std::unique_ptr<Db> m_db;
-    std::unique_ptr<MainWindow> m_window;
-    QPointer<QWidget> m_screen;
+    ScreenTest::OpenedScreen m_pricing;
 };
 
 void TestSettings::initTestCase_data() { TestDb::addServerRows(); }
@@ -75,18 +68,12 @@ void TestSettings::init()
     appContext().config.LocationID = QStringLiteral("1");
     appContext().company.DieselPricePerGallon = 3.459;
     MessageBox::startRecording();
-    m_window = std::make_unique<MainWindow>();
-    m_window->show();
-    QApplication::setActiveWindow(m_window.get());
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    m_window->action(QStringLiteral("Pricing"))->trigger();
-    m_screen = m_window->openedScreen(QStringLiteral("Pricing"));
-    QVERIFY(m_screen);
+    QVERIFY(m_pricing.open(QStringLiteral("Pricing")));
 }
 
 void TestSettings::cleanup()
 {
-    m_window.reset();
+    m_pricing.close();
     MessageBox::stopRecording();
     Db::setCurrent(nullptr);
     m_db.reset();
@@ -94,14 +81,14 @@ void TestSettings::cleanup()
 
 void TestSettings::opening()
 {
-    QCOMPARE(m_screen->objectName(), QStringLiteral("frmSettings"));
-    QCOMPARE(m_screen->windowTitle(), QStringLiteral("System Settings"));
+    QCOMPARE(m_pricing.screen->objectName(), QStringLiteral("frmSettings"));
+    QCOMPARE(m_pricing.screen->windowTitle(), QStringLiteral("System Settings"));
     QCOMPARE(locations()->count(), 2);
     QCOMPARE(locations()->currentIndex(), -1);
     for (const char *name : kFields)
         QCOMPARE(field(name)->plainText(), QString());
     QCOMPARE(button("btnSave")->text(), QStringLiteral("Save and Close"));
-    QCOMPARE(m_screen->parentWidget()->pos(), QPoint(0, 0));
+    QCOMPARE(m_pricing.screen->parentWidget()->pos(), QPoint(0, 0));
 }
 
 void TestSettings::choosingALocation()
@@ -147,7 +134,7 @@ void TestSettings::leavingAField()
     QFETCH(QString, typed);
     QFETCH(bool, refused);
     choose(1);
-    AmountField *f = field(name.toLatin1().constData());
+    AmountField *f = field(name);
     f->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(f->hasFocus());
     f->selectAll();
@@ -190,14 +177,14 @@ void TestSettings::missingValues()
         for (const char *name : kFields)
             field(name)->setPlainText(QStringLiteral("1"));
     if (!emptied.isEmpty())
-        field(emptied.toLatin1().constData())->setPlainText(QString());
+        field(emptied)->setPlainText(QString());
     button("btnSave")->click();
     const auto shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown[0].text, QStringLiteral("You must enter all fields."));
     QCOMPARE(shown[0].title, QStringLiteral("Invalid Information"));
     QCOMPARE(shown[0].icon, MessageBox::Icon::Exclamation);
-    QVERIFY(m_screen);
+    QVERIFY(m_pricing.screen);
     QCOMPARE(row(1).value("DefPricePerGallon").toDouble(), 2.9);
 }
 
@@ -212,7 +199,7 @@ void TestSettings::savingWritesTheRowOnly()
     field("txtTax")->setPlainText(QStringLiteral("0.07"));
     button("btnSave")->click();
     QVERIFY(MessageBox::takeShown().isEmpty());
-    QTRY_VERIFY(!m_screen);
+    QTRY_VERIFY(!m_pricing.screen);
     const QSqlRecord r = row(1);
     QCOMPARE(r.value("DieselPricePerGallon").toDouble(), 3.799);
     QCOMPARE(r.value("ReeferPricePerGallon").toDouble(), 3.25);
@@ -239,7 +226,7 @@ void TestSettings::exitWritesNothing()
     choose(1);
     field("txtDEFPerGallon")->setPlainText(QStringLiteral("9"));
     button("btnExit")->click();
-    QTRY_VERIFY(!m_screen);
+    QTRY_VERIFY(!m_pricing.screen);
     QCOMPARE(row(1).value("DefPricePerGallon").toDouble(), 2.9);
     QVERIFY(MessageBox::takeShown().isEmpty());
 }
