@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScreenTest.h"
 #include "TestDb.h"
 #include "app/AmountField.h"
 #include "app/AppContext.h"
@@ -93,6 +94,30 @@ struct TicketFixture
         addCard(QStringLiteral("1234"), QStringLiteral("AB"));
     }
 
+    // A stored ticket of 1234AB for 35.41 (gas 30, oil 5, DEF 5 unless left out), as
+    // another workstation or an older program might have left it.
+    void addTicket(int id, int location, const QString &clerk, bool withDef = true)
+    {
+        ColumnValues columns = {{QStringLiteral("ID"), id},
+                                {QStringLiteral("CustomerID"), QStringLiteral("1234")},
+                                {QStringLiteral("CardNo"), QStringLiteral("AB")},
+                                {QStringLiteral("Clerk"), clerk},
+                                {QStringLiteral("GasGallons"), 10.0},
+                                {QStringLiteral("GasPriceEach"), 3.0},
+                                {QStringLiteral("GasPriceExt"), 30.0},
+                                {QStringLiteral("OilPriceExt"), 5.0},
+                                {QStringLiteral("Subtotal"), 35.0},
+                                {QStringLiteral("Tax"), 0.41},
+                                {QStringLiteral("Total"), 35.41},
+                                {QStringLiteral("Location"), location}};
+        if (withDef) {
+            columns.append({QStringLiteral("DEFGallons"), 2.0});
+            columns.append({QStringLiteral("DEFPriceEach"), 2.5});
+            columns.append({QStringLiteral("DEFPriceExt"), 5.0});
+        }
+        db->insert(QStringLiteral("Tickets"), columns);
+    }
+
     bool open()
     {
         screen = std::make_unique<TicketEntryScreen>();
@@ -100,14 +125,22 @@ struct TicketFixture
         QApplication::setActiveWindow(screen.get());
         return QTest::qWaitForWindowActive(screen.get());
     }
-
-    template <class T = QWidget> T *find(const QString &name) const
+    // The screen opened with an account entered; false when the screen did not open.
+    bool openWithAccount(const QString &account)
     {
-        T *w = screen->findChild<T *>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
+        if (!open())
+            return false;
+        enterAccount(account);
+        return true;
     }
+    // The usual account stored and entered on a newly opened screen.
+    bool openWithStandardAccount()
+    {
+        addStandardAccount();
+        return openWithAccount(QStringLiteral("1234AB"));
+    }
+
+    template <class T = QWidget> T *find(const QString &name) const { return ScreenTest::control<T>(screen.get(), name); }
     QLineEdit *box(const QString &name) const { return find<QLineEdit>(name); }
     AmountField *amount(const QString &name) const { return find<AmountField>(name); }
     QString text(const QString &name) const
@@ -148,7 +181,21 @@ struct TicketFixture
         QTest::keyClick(w, Qt::Key_Backspace);
         QTest::keyClicks(w, keys);
     }
+    // Pairs of field and text, each typed over what the field holds.
+    void replaceAll(const QStringList &fieldsAndTexts)
+    {
+        if (fieldsAndTexts.size() % 2)
+            qFatal("a field without its text in %s", qPrintable(fieldsAndTexts.join(u',')));
+        for (int i = 0; i < fieldsAndTexts.size(); i += 2)
+            replace(fieldsAndTexts[i], fieldsAndTexts[i + 1]);
+    }
     void enterAccount(const QString &account) { type(QStringLiteral("txtAcctNo"), account, true); }
+    // The smallest ticket that can be saved: clerk JD, 5 of oil (5.41 with tax).
+    void typeOilSale()
+    {
+        type(QStringLiteral("txtClerk"), QStringLiteral("JD"));
+        type(QStringLiteral("txtOil"), QStringLiteral("5"));
+    }
     void click(const QString &name) { QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton); }
 
     QStringList shownTitles()

@@ -42,11 +42,8 @@ private slots:
     {
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
-        f.addStandardAccount();
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
-        f.type("txtClerk", "JD");
-        f.type("txtOil", "5");
+        QVERIFY(f.openWithStandardAccount());
+        f.typeOilSale();
         f.click("btnExit");
         QVERIFY(!f.screen->isVisible());
         QCOMPARE(f.ticketCount(), 0);
@@ -73,15 +70,7 @@ private slots:
             "txtDEFGallons",    "txtDEFPriceEach",    "txtOil",          "txtAddatives",     "txtAntifreeze",
             "txtWasher",        "txtGrocery",         "txtDeli",         "txtTobacco",       "optPrint",
             "optDontPrint",     "btnSave",            "btnExit",         "btnBack",          "btnNext"};
-        QStringList chain;
-        QWidget *w = f.box("txtAcctNo");
-        for (int i = 0; i < expected.size(); ++i) {
-            chain << w->objectName();
-            w = w->nextInFocusChain();
-            while (w->focusPolicy() == Qt::NoFocus || w->objectName().isEmpty())
-                w = w->nextInFocusChain();
-        }
-        QCOMPARE(chain, expected);
+        QCOMPARE(ScreenTest::tabChain(f.box("txtAcctNo"), expected.size()), expected);
     }
 
     void accountCheckOutcomes_data()
@@ -127,8 +116,7 @@ private slots:
         TicketFixture f(server);
         f.addCustomer("1234", "SMITH TRUCKING", balance, limit, warnAt, customerInactive, onHold);
         f.addCard("1234", "AB", "1", cardInactive);
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
+        QVERIFY(f.openWithAccount("1234AB"));
         QTEST(f.shownTitles(), "titles");
         QCOMPARE(f.text("txtAcctNo"), accepted ? QStringLiteral("1234AB") : QString());
         QCOMPARE(f.text("txtCustomer"), accepted ? QStringLiteral("SMITH TRUCKING") : QString());
@@ -159,8 +147,7 @@ private slots:
         TicketFixture f(server);
         f.addStandardAccount();
         f.addCard("1234", "ABC");
-        QVERIFY(f.open());
-        f.enterAccount(typed);
+        QVERIFY(f.openWithAccount(typed));
         const QList<MessageBox::Shown> shown = MessageBox::takeShown();
         QStringList titles;
         for (const MessageBox::Shown &s : shown) {
@@ -190,9 +177,7 @@ private slots:
     {
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
-        f.addStandardAccount();
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
+        QVERIFY(f.openWithStandardAccount());
         f.type("txtClerk", "JD");
         f.type("txtOil", "12");
         f.replace("txtAcctNo", QString());
@@ -268,8 +253,7 @@ private slots:
         TicketFixture f(server);
         f.addCustomer("1234", "SMITH TRUCKING");
         f.addCard("1234", "AB", cardType);
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
+        QVERIFY(f.openWithAccount("1234AB"));
         f.type(from, QString(), true);
         QTEST(f.focused(), "to");
     }
@@ -278,9 +262,7 @@ private slots:
     {
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
-        f.addStandardAccount();
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
+        QVERIFY(f.openWithStandardAccount());
         f.type("txtClerk", "JD");
         // Tab away and back: typing must add to the text, not replace it.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -327,12 +309,8 @@ private slots:
         QFETCH(QStringList, typing);
         QFETCH(QStringList, expected);
         TicketFixture f(server);
-        f.addStandardAccount();
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
-        for (int i = 0; i < typing.size(); i += 2) {
-            f.replace(typing[i], typing[i + 1]);
-        }
+        QVERIFY(f.openWithStandardAccount());
+        f.replaceAll(typing);
         for (int i = 0; i < expected.size(); i += 2)
             QCOMPARE(f.text(expected[i]), expected[i + 1]);
     }
@@ -356,9 +334,7 @@ private slots:
         QFETCH_GLOBAL(QString, server);
         QFETCH(QString, keys);
         TicketFixture f(server);
-        f.addStandardAccount();
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
+        QVERIFY(f.openWithStandardAccount());
         f.type("txtOil", QString());
         for (QChar c : keys) {
             QWidget *w = QApplication::focusWidget();

@@ -37,10 +37,20 @@ class TestTicketLookup : public QObject
         f.addCard("123", "01");
     }
 
+    // The customers above on an open screen, and the lookup opened from it; null when the
+    // screen or the lookup did not open.
     QDialog *openLookup(TicketFixture &f)
     {
+        addCustomers(f);
+        if (!f.open())
+            return nullptr;
         f.click("btnLookup");
         return openDialog();
+    }
+    static PickList *entries(QDialog *dialog) { return ScreenTest::control<PickList>(dialog, "cmbCustomer"); }
+    static void press(QDialog *dialog, const char *button)
+    {
+        QTest::mouseClick(ScreenTest::control<QPushButton>(dialog, button), Qt::LeftButton);
     }
 
 private slots:
@@ -50,14 +60,11 @@ private slots:
     {
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
-        addCustomers(f);
-        QVERIFY(f.open());
         QDialog *dialog = openLookup(f);
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Customer Lookup"));
         QVERIFY(!f.screen->isEnabled());
-        auto *list = dialog->findChild<PickList *>("cmbCustomer");
-        QVERIFY(list);
+        PickList *list = entries(dialog);
         QStringList entries, ids;
         for (int i = 0; i < list->count(); ++i) {
             entries << list->itemText(i);
@@ -96,13 +103,10 @@ private slots:
         QFETCH_GLOBAL(QString, server);
         QFETCH(QString, entry);
         TicketFixture f(server);
-        addCustomers(f);
-        QVERIFY(f.open());
         QDialog *dialog = openLookup(f);
         QVERIFY(dialog);
-        auto *list = dialog->findChild<PickList *>("cmbCustomer");
-        list->setCurrentIndex(list->findText(entry));
-        QTest::mouseClick(dialog->findChild<QPushButton *>("btnOK"), Qt::LeftButton);
+        ScreenTest::choose(entries(dialog), entry);
+        press(dialog, "btnOK");
         QVERIFY(!openDialog());
         QVERIFY(f.screen->isEnabled());
         QTEST(f.shownTitles(), "titles");
@@ -115,11 +119,9 @@ private slots:
     {
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
-        addCustomers(f);
-        QVERIFY(f.open());
         QDialog *dialog = openLookup(f);
         QVERIFY(dialog);
-        QTest::mouseClick(dialog->findChild<QPushButton *>("btnOK"), Qt::LeftButton);
+        press(dialog, "btnOK");
         const QList<MessageBox::Shown> shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text, QStringLiteral("You must select a Customer-Card Number."));
@@ -145,14 +147,14 @@ private slots:
         QVERIFY(f.open());
         f.type("txtAcctNo", "12");
         f.type("txtClerk", "JD");
-        QDialog *dialog = openLookup(f);
+        f.click("btnLookup");
+        QDialog *dialog = openDialog();
         QVERIFY(dialog);
-        auto *list = dialog->findChild<PickList *>("cmbCustomer");
-        list->setCurrentIndex(0);
+        entries(dialog)->setCurrentIndex(0);
         if (byFrame)
             dialog->close();
         else
-            QTest::mouseClick(dialog->findChild<QPushButton *>("btnCancel"), Qt::LeftButton);
+            press(dialog, "btnCancel");
         QVERIFY(!openDialog());
         QVERIFY(f.screen->isEnabled());
         QCOMPARE(f.text("txtAcctNo"), QStringLiteral("12"));

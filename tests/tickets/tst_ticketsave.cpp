@@ -2,33 +2,6 @@
 
 #include <QGuiApplication>
 
-namespace {
-
-// A stored ticket row as another workstation or an older program might have left it.
-void insertTicket(Db &db, int id, int location, const QString &clerk, bool withDef = true)
-{
-    ColumnValues columns = {{QStringLiteral("ID"), id},
-                            {QStringLiteral("CustomerID"), QStringLiteral("1234")},
-                            {QStringLiteral("CardNo"), QStringLiteral("AB")},
-                            {QStringLiteral("Clerk"), clerk},
-                            {QStringLiteral("GasGallons"), 10.0},
-                            {QStringLiteral("GasPriceEach"), 3.0},
-                            {QStringLiteral("GasPriceExt"), 30.0},
-                            {QStringLiteral("OilPriceExt"), 5.0},
-                            {QStringLiteral("Subtotal"), 35.0},
-                            {QStringLiteral("Tax"), 0.41},
-                            {QStringLiteral("Total"), 35.41},
-                            {QStringLiteral("Location"), location}};
-    if (withDef) {
-        columns.append({QStringLiteral("DEFGallons"), 2.0});
-        columns.append({QStringLiteral("DEFPriceEach"), 2.5});
-        columns.append({QStringLiteral("DEFPriceExt"), 5.0});
-    }
-    db.insert(QStringLiteral("Tickets"), columns);
-}
-
-} // namespace
-
 // Saving, posting, printing and browsing charge tickets, on every configured server.
 class TestTicketSave : public QObject
 {
@@ -58,12 +31,9 @@ private slots:
         QFETCH(bool, saved);
         QFETCH(double, total);
         TicketFixture f(server);
-        f.addStandardAccount();
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
+        QVERIFY(f.openWithStandardAccount());
         f.type("txtClerk", clerk);
-        for (int i = 0; i < typing.size(); i += 2)
-            f.replace(typing[i], typing[i + 1]);
+        f.replaceAll(typing);
         f.click("btnSave");
         const QList<MessageBox::Shown> shown = MessageBox::takeShown();
         if (saved) {
@@ -119,9 +89,7 @@ private slots:
     {
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
-        f.addStandardAccount();
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
+        QVERIFY(f.openWithStandardAccount());
         f.type("txtClerk", "O'Brien");
         f.type("txtTruckNo", "T-1");
         f.type("txtTrailer", "TR 9");
@@ -158,8 +126,7 @@ private slots:
         TicketFixture f(server);
         f.addCustomer("1234", "SMITH TRUCKING", 950, 1000, 0.8);
         f.addCard("1234", "AB");
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
+        QVERIFY(f.openWithAccount("1234AB"));
         QCOMPARE(f.shownTitles(), QStringList{"Approaching Credit Limit"});
         f.type("txtClerk", "JD");
         f.type("txtOil", "46.19"); // 46.19 + 8.25 % tax = 50.0006..., stored as 50
@@ -177,10 +144,8 @@ private slots:
         TicketFixture f(server);
         f.addCustomer("1234", "SMITH TRUCKING");
         f.addCard("1234", "ABC");
-        QVERIFY(f.open());
-        f.enterAccount("1234ABC");
-        f.type("txtClerk", "JD");
-        f.type("txtOil", "5");
+        QVERIFY(f.openWithAccount("1234ABC"));
+        f.typeOilSale();
         f.click("btnSave");
         QCOMPARE(f.scalar("SELECT CardNo FROM Tickets").toString(), QStringLiteral("ABC"));
         f.click("btnBack");
@@ -191,11 +156,8 @@ private slots:
     {
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
-        f.addStandardAccount();
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
-        f.type("txtClerk", "JD");
-        f.type("txtOil", "5");
+        QVERIFY(f.openWithStandardAccount());
+        f.typeOilSale();
         f.db->exec("ALTER TABLE Customer RENAME TO CustomerAway");
         f.click("btnSave");
         const QList<MessageBox::Shown> shown = MessageBox::takeShown();
@@ -225,11 +187,8 @@ private slots:
         QFETCH(QList<bool>, results);
         QFETCH(QList<MessageBox::Answer>, answers);
         TicketFixture f(server);
-        f.addStandardAccount();
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
-        f.type("txtClerk", "JD");
-        f.type("txtOil", "5");
+        QVERIFY(f.openWithStandardAccount());
+        f.typeOilSale();
         f.find<QRadioButton>("optDontPrint")->click();
         f.printResults = results;
         for (MessageBox::Answer a : answers)
@@ -259,9 +218,8 @@ private slots:
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
         f.addStandardAccount();
-        insertTicket(*f.db, 120, 1, "AL");
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
+        f.addTicket(120, 1, "AL");
+        QVERIFY(f.openWithAccount("1234AB"));
         f.click("btnBack");
         QCOMPARE(f.text("txtID"), QStringLiteral("120"));
         f.replace("txtOil", "7");
@@ -280,7 +238,7 @@ private slots:
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
         f.addStandardAccount();
-        insertTicket(*f.db, 120, 1, "AL");
+        f.addTicket(120, 1, "AL");
         QVERIFY(f.open());
         f.click("btnBack");
         f.db->exec("DELETE FROM Tickets");
@@ -315,11 +273,11 @@ private slots:
         f.addStandardAccount();
         // Location 1 holds 100 and 103; location 2 holds 101, 102 and 140; numbers in
         // between were never used.
-        insertTicket(*f.db, 100, 1, "A100");
-        insertTicket(*f.db, 101, 2, "B101");
-        insertTicket(*f.db, 102, 2, "B102");
-        insertTicket(*f.db, 103, 1, "A103");
-        insertTicket(*f.db, 140, 2, "B140");
+        f.addTicket(100, 1, "A100");
+        f.addTicket(101, 2, "B101");
+        f.addTicket(102, 2, "B102");
+        f.addTicket(103, 1, "A103");
+        f.addTicket(140, 2, "B140");
         QVERIFY(f.open());
         for (QChar c : presses)
             f.click(c == u'<' ? "btnBack" : "btnNext");
@@ -335,7 +293,7 @@ private slots:
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
         f.addStandardAccount();
-        insertTicket(*f.db, 5, 1, "AL");
+        f.addTicket(5, 1, "AL");
         QVERIFY(f.open());
         f.click("btnBack");
         // Shown, but nothing was accepted: the groups stay locked.
@@ -358,7 +316,7 @@ private slots:
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
         f.addStandardAccount();
-        insertTicket(*f.db, 9, 1, "AL", false);
+        f.addTicket(9, 1, "AL", false);
         QVERIFY(f.open());
         f.click("btnBack");
         QCOMPARE(f.text("txtID"), QStringLiteral("9"));
@@ -382,11 +340,8 @@ private slots:
         QFETCH_GLOBAL(QString, server);
         QFETCH(QString, button);
         TicketFixture f(server);
-        f.addStandardAccount();
-        QVERIFY(f.open());
-        f.enterAccount("1234AB");
-        f.type("txtClerk", "JD");
-        f.type("txtOil", "5");
+        QVERIFY(f.openWithStandardAccount());
+        f.typeOilSale();
         f.db->exec("DROP TABLE Tickets");
         f.click(button);
         const QList<MessageBox::Shown> shown = MessageBox::takeShown();
