@@ -16,6 +16,25 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// What is wrong with the printed copies: the first text of `shown` a copy lacks or of
+// `hidden` it holds, with that copy; empty when every copy is right.
+QString wrongText(const QStringList &copies, const QStringList &shown, const QStringList &hidden)
+{
+    for (const QString &copy : copies) {
+        for (const QString &text : shown)
+            if (!copy.contains(text))
+                return u"missing \"%1\" in:\n%2"_s.arg(text, copy);
+        for (const QString &text : hidden)
+            if (copy.contains(text))
+                return u"unexpected \"%1\" in:\n%2"_s.arg(text, copy);
+    }
+    return QString();
+}
+
+} // namespace
+
 class TestPrintedDocuments : public QObject
 {
     Q_OBJECT
@@ -180,13 +199,8 @@ void TestPrintedDocuments::chargeTicket()
 
     const QStringList copies = printedTexts();
     QCOMPARE(copies.size(), 3);
-    for (const QString &copy : copies) {
-        QVERIFY2(copy.contains(u"Ticket No. %1"_s.arg(id)), qPrintable(copy));
-        for (const QString &text : shown)
-            QVERIFY2(copy.contains(text), qPrintable(u"missing \"%1\" in:\n%2"_s.arg(text, copy)));
-        for (const QString &text : hidden)
-            QVERIFY2(!copy.contains(text), qPrintable(u"unexpected \"%1\" in:\n%2"_s.arg(text, copy)));
-    }
+    const QString wrong = wrongText(copies, QStringList{u"Ticket No. %1"_s.arg(id)} + shown, hidden);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     QCOMPARE(copies[1], copies[0]);
     QCOMPARE(copies[2], copies[0]);
 }
@@ -198,14 +212,12 @@ void TestPrintedDocuments::chargeTicketWithoutRowPrintsLayout()
 
     const QStringList copies = printedTexts();
     QCOMPARE(copies.size(), 3);
-    for (const QString &copy : copies) {
-        for (const QString &text : {u"Lone Star Fuel & Go"_s, u"CHARGE TICKET"_s, u"Ticket No."_s, u"Gallons"_s,
-                                    u"Off Road Diesel"_s, u"TOTAL"_s, u"Driver Signature"_s})
-            QVERIFY2(copy.contains(text), qPrintable(text));
-        // No row: no values at all, not even zeros.
-        QVERIFY2(!copy.contains(u"$"_s), qPrintable(copy));
-        QVERIFY2(!copy.contains(u"0042"_s), qPrintable(copy));
-    }
+    // No row: no values at all, not even zeros.
+    const QString wrong = wrongText(copies,
+                                    {u"Lone Star Fuel & Go"_s, u"CHARGE TICKET"_s, u"Ticket No."_s, u"Gallons"_s,
+                                     u"Off Road Diesel"_s, u"TOTAL"_s, u"Driver Signature"_s},
+                                    {u"$"_s, u"0042"_s});
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
 void TestPrintedDocuments::cashTicket_data()
@@ -242,13 +254,8 @@ void TestPrintedDocuments::cashTicket()
 
     const QStringList copies = printedTexts();
     QCOMPARE(copies.size(), 3);
-    for (const QString &copy : copies) {
-        QVERIFY2(copy.contains(u"Ticket No. %1"_s.arg(id)), qPrintable(copy));
-        for (const QString &text : shown)
-            QVERIFY2(copy.contains(text), qPrintable(u"missing \"%1\" in:\n%2"_s.arg(text, copy)));
-        for (const QString &text : hidden)
-            QVERIFY2(!copy.contains(text), qPrintable(u"unexpected \"%1\" in:\n%2"_s.arg(text, copy)));
-    }
+    const QString wrong = wrongText(copies, QStringList{u"Ticket No. %1"_s.arg(id)} + shown, hidden);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
 void TestPrintedDocuments::giftCardReceipt_data()
@@ -292,11 +299,8 @@ void TestPrintedDocuments::giftCardReceipt()
 
     const QStringList copies = printedTexts();
     QCOMPARE(copies.size(), 1);
-    QVERIFY2(copies[0].contains(u"Transaction No. %1"_s.arg(id)), qPrintable(copies[0]));
-    for (const QString &text : shown)
-        QVERIFY2(copies[0].contains(text), qPrintable(u"missing \"%1\" in:\n%2"_s.arg(text, copies[0])));
-    for (const QString &text : hidden)
-        QVERIFY2(!copies[0].contains(text), qPrintable(u"unexpected \"%1\" in:\n%2"_s.arg(text, copies[0])));
+    const QString wrong = wrongText(copies, QStringList{u"Transaction No. %1"_s.arg(id)} + shown, hidden);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
 void TestPrintedDocuments::failureIsFalse_data()
