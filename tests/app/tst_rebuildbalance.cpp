@@ -30,6 +30,17 @@ void addPayment(Db &db, const QString &customer, double amount)
     db.insert(QStringLiteral("Payments"), {{"Customer", customer}, {"Amount", amount}});
 }
 
+// A customer with tickets of this location and payments.
+void addAccount(Db &db, const QString &id, const QVariant &balance, const QList<double> &tickets,
+                const QList<double> &payments, bool onHold = false)
+{
+    addCustomer(db, id, balance, onHold);
+    for (double total : tickets)
+        addTicket(db, id, total);
+    for (double amount : payments)
+        addPayment(db, id, amount);
+}
+
 // Whether the stored balance equals the amount exactly, compared on the server.
 bool balanceIs(Db &db, const QString &id, double amount)
 {
@@ -57,6 +68,13 @@ private slots:
     void failingStatementShowsItsText();
 
 private:
+    // Chooses Rebuild Customer Balance and answers its question.
+    void chooseRebuild(MessageBox::Answer answer)
+    {
+        MessageBox::queueAnswer(answer);
+        m_window->action(QStringLiteral("RebuildCustomerBalance"))->trigger();
+    }
+
     std::unique_ptr<Db> m_db;
     std::unique_ptr<MainWindow> m_window;
 };
@@ -84,29 +102,18 @@ void TestRebuildBalance::cleanup()
 void TestRebuildBalance::rebuild()
 {
     Db &db = *m_db;
-    addCustomer(db, "A001", 999.0, true);
-    addTicket(db, "A001", 100);
+    addAccount(db, "A001", 999.0, {100}, {60, 40}, true);
     addTicket(db, "A001", 50, 2); // another location's ticket counts as well
-    addPayment(db, "A001", 60);
-    addPayment(db, "A001", 40);
-    addCustomer(db, "B002", 0.0);
-    addTicket(db, "B002", 80);
-    addCustomer(db, "C003", 5.0);
-    addPayment(db, "C003", 30);
-    addCustomer(db, "D004", 12.0);
-    addCustomer(db, "E005", QVariant(QMetaType(QMetaType::Double))); // NULL balance, nothing posted
-    addCustomer(db, "F006", 0.0);
-    addTicket(db, "F006", 0.1);
-    addTicket(db, "F006", 0.2);
-    addPayment(db, "F006", 0.3);
-    addCustomer(db, "G007", 0.0);
-    addTicket(db, "G007", 19.99);
-    addTicket(db, "G007", 0.01);
+    addAccount(db, "B002", 0.0, {80}, {});
+    addAccount(db, "C003", 5.0, {}, {30});
+    addAccount(db, "D004", 12.0, {}, {});
+    addAccount(db, "E005", QVariant(QMetaType(QMetaType::Double)), {}, {}); // NULL balance, nothing posted
+    addAccount(db, "F006", 0.0, {0.1, 0.2}, {0.3});
+    addAccount(db, "G007", 0.0, {19.99, 0.01}, {});
     // Cash tickets never reach an account.
     db.insert(QStringLiteral("CashTickets"), {{"Customer", "B002"}, {"Total", 500.0}, {"Location", 1}});
 
-    MessageBox::queueAnswer(MessageBox::Answer::Yes);
-    m_window->action(QStringLiteral("RebuildCustomerBalance"))->trigger();
+    chooseRebuild(MessageBox::Answer::Yes);
 
     const auto shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
@@ -127,8 +134,7 @@ void TestRebuildBalance::answeringNoChangesNothing()
 {
     addCustomer(*m_db, "A001", 999.0);
     addTicket(*m_db, "A001", 100);
-    MessageBox::queueAnswer(MessageBox::Answer::No);
-    m_window->action(QStringLiteral("RebuildCustomerBalance"))->trigger();
+    chooseRebuild(MessageBox::Answer::No);
     QCOMPARE(MessageBox::takeShown().size(), 1);
     QVERIFY(balanceIs(*m_db, "A001", 999));
 }
@@ -137,8 +143,7 @@ void TestRebuildBalance::failingStatementShowsItsText()
 {
     addCustomer(*m_db, "A001", 999.0);
     m_db->exec(QStringLiteral("DROP TABLE Payments"));
-    MessageBox::queueAnswer(MessageBox::Answer::Yes);
-    m_window->action(QStringLiteral("RebuildCustomerBalance"))->trigger();
+    chooseRebuild(MessageBox::Answer::Yes);
     const auto shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 2);
     QVERIFY2(shown[1].text.contains(QLatin1String("payments"), Qt::CaseInsensitive), qPrintable(shown[1].text));
