@@ -139,6 +139,17 @@ struct TicketFixture
         addStandardAccount();
         return openWithAccount(QStringLiteral("1234AB"));
     }
+    // The usual account and one stored ticket of clerk AL, shown with << on a newly opened
+    // screen.
+    bool openShowingStoredTicket(int id, bool withDef = true)
+    {
+        addStandardAccount();
+        addTicket(id, 1, QStringLiteral("AL"), withDef);
+        if (!open())
+            return false;
+        click(QStringLiteral("btnBack"));
+        return true;
+    }
 
     template <class T = QWidget> T *find(const QString &name) const { return ScreenTest::control<T>(screen.get(), name); }
     QLineEdit *box(const QString &name) const { return find<QLineEdit>(name); }

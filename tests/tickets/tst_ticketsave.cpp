@@ -237,10 +237,7 @@ private slots:
     {
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
-        f.addStandardAccount();
-        f.addTicket(120, 1, "AL");
-        QVERIFY(f.open());
-        f.click("btnBack");
+        QVERIFY(f.openShowingStoredTicket(120));
         f.db->exec("DELETE FROM Tickets");
         f.click("btnSave");
         const QList<MessageBox::Shown> shown = MessageBox::takeShown();
@@ -292,10 +289,7 @@ private slots:
     {
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
-        f.addStandardAccount();
-        f.addTicket(5, 1, "AL");
-        QVERIFY(f.open());
-        f.click("btnBack");
+        QVERIFY(f.openShowingStoredTicket(5));
         // Shown, but nothing was accepted: the groups stay locked.
         QCOMPARE(f.text("txtAcctNo"), QStringLiteral("1234AB"));
         QCOMPARE(f.text("txtCustomer"), QString());
@@ -315,10 +309,7 @@ private slots:
     {
         QFETCH_GLOBAL(QString, server);
         TicketFixture f(server);
-        f.addStandardAccount();
-        f.addTicket(9, 1, "AL", false);
-        QVERIFY(f.open());
-        f.click("btnBack");
+        QVERIFY(f.openShowingStoredTicket(9, false));
         QCOMPARE(f.text("txtID"), QStringLiteral("9"));
         QCOMPARE(f.text("txtDEFGallons"), QString());
         QCOMPARE(f.text("txtDEFPriceEach"), QString());
