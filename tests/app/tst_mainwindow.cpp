@@ -1,6 +1,7 @@
 // The main window: the menu as the clerk sees it, the administration commands on
 // counter workstations, screens opened once at the top-left corner, and closing.
 
+#include "ScreenTest.h"
 #include "TestDb.h"
 
 #include "app/AppContext.h"
@@ -206,7 +207,7 @@ void TestMainWindow::screenOpensOnceAtTopLeft()
     auto *sub = qobject_cast<QMdiSubWindow *>(screen->parentWidget());
     QVERIFY(sub);
     QCOMPARE(sub->pos(), QPoint(0, 0));
-    auto *typed = screen->findChild<QLineEdit *>("txtTyped");
+    auto *typed = ScreenTest::control<QLineEdit>(screen, "txtTyped");
     typed->setText(QStringLiteral("truck 12"));
 
     // Another screen opens on top; choosing Ticket Entry again changes nothing.
@@ -226,7 +227,7 @@ void TestMainWindow::closedScreenOpensAfresh()
     m_window->show();
     m_window->action("TicketEntry")->trigger();
     QPointer<QWidget> first = m_window->openedScreen("TicketEntry");
-    first->findChild<QLineEdit *>("txtTyped")->setText(QStringLiteral("old"));
+    ScreenTest::control<QLineEdit>(first, "txtTyped")->setText(QStringLiteral("old"));
     // The screen closes itself, as its Exit button does: its child window goes too.
     first->close();
     QVERIFY(!m_window->openedScreen("TicketEntry"));
@@ -235,7 +236,7 @@ void TestMainWindow::closedScreenOpensAfresh()
     QWidget *second = m_window->openedScreen("TicketEntry");
     QVERIFY(second);
     QVERIFY(second != first);
-    QCOMPARE(second->findChild<QLineEdit *>("txtTyped")->text(), QString());
+    QCOMPARE(ScreenTest::control<QLineEdit>(second, "txtTyped")->text(), QString());
     QCOMPARE(m_window->mdiArea()->subWindowList().size(), 1);
 }
 
@@ -252,7 +253,7 @@ void TestMainWindow::closingTheFrameAsksNothing()
 {
     m_window->show();
     m_window->action("TicketEntry")->trigger();
-    m_window->openedScreen("TicketEntry")->findChild<QLineEdit *>("txtTyped")->setText(QStringLiteral("unsaved"));
+    ScreenTest::control<QLineEdit>(m_window->openedScreen("TicketEntry"), "txtTyped")->setText(QStringLiteral("unsaved"));
     QVERIFY(m_window->close());
     QVERIFY(!m_window->isVisible());
     QVERIFY(MessageBox::takeShown().isEmpty());

@@ -2,6 +2,7 @@
 // the view fills the window on every resize, and long reports are drawn a page at a time.
 
 #include "SampleReports.h"
+#include "ScreenTest.h"
 
 #include "reports/Report.h"
 #include "reports/Viewer.h"
@@ -91,8 +92,8 @@ void TestViewer::newReportReplacesTheOneOnView()
     QCOMPARE(viewer->report(), shorter);
     QCOMPARE(viewer->pageCount(), 2);
     QCOMPARE(viewer->currentPage(), 1);
-    QCOMPARE(viewer->findChild<QLabel *>(u"lblPageCount"_s)->text(), u"of 2"_s);
-    QCOMPARE(viewer->findChild<QSpinBox *>(u"spnPage"_s)->maximum(), 2);
+    QCOMPARE(ScreenTest::control<QLabel>(viewer, u"lblPageCount"_s)->text(), u"of 2"_s);
+    QCOMPARE(ScreenTest::control<QSpinBox>(viewer, u"spnPage"_s)->maximum(), 2);
     QVERIFY(viewer->pageImage() != third);
 }
 
@@ -135,7 +136,7 @@ void TestViewer::longReportIsDrawnPageByPage()
 
     const int drawn = viewer->pagesDrawn();
     const QImage first = viewer->pageImage();
-    viewer->findChild<QSpinBox *>(u"spnPage"_s)->setValue(1500);
+    ScreenTest::control<QSpinBox>(viewer, u"spnPage"_s)->setValue(1500);
     QCOMPARE(viewer->currentPage(), 1500);
     QCOMPARE(viewer->pagesDrawn(), drawn + 1);
     QVERIFY(viewer->pageImage() != first);
