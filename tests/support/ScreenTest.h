@@ -3,6 +3,7 @@
 // Finding a screen's controls by objectName and opening a menu command's screen in a
 // main window, as the screen tests do it.
 
+#include "app/AppContext.h"
 #include "app/MainWindow.h"
 
 #include <QAction>
@@ -46,6 +47,15 @@ inline QStringList tabChain(QWidget *first, int count)
 // Selects the item of a pick list that shows `text`; none when no item does, as a
 // clerk's choice of a value the list does not hold leaves it.
 inline void choose(QComboBox *list, const QString &text) { list->setCurrentIndex(list->findText(text)); }
+
+// The program's context as on a newly started administration workstation of the
+// location: nothing loaded yet, every command allowed.
+inline void administrationWorkstationAt(const QString &location)
+{
+    appContext() = AppContext();
+    appContext().config.AdminWorkstation = QStringLiteral("1");
+    appContext().config.LocationID = location;
+}
 
 // A main window, shown and active, with the screen of one menu command opened in it the
 // way the clerk opens it: by choosing the command.
