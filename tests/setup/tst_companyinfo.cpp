@@ -79,9 +79,7 @@ void TestCompanyInfo::init()
         m_db->insert(QStringLiteral("State"), {{"State", state}}, QString());
     addLocation(*m_db, 2, "South Station", "", kNull, 3.5);
     addLocation(*m_db, 1, "North Station", "Suite 4", "www.north.example", 3.4);
-    appContext() = AppContext();
-    appContext().config.AdminWorkstation = QStringLiteral("1");
-    appContext().config.LocationID = QStringLiteral("1");
+    ScreenTest::administrationWorkstationAt(QStringLiteral("1"));
     MessageBox::startRecording();
     QVERIFY(m_company.open(QStringLiteral("CompanyInfo")));
 }

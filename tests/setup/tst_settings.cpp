@@ -63,9 +63,7 @@ void TestSettings::init()
                   {"WarnCustomer", 0.9}, {"Tax", 0.0825}},
                  QString());
     m_db->insert(QStringLiteral("Company"), {{"ID", 4}, {"Name", "New, no prices yet"}}, QString());
-    appContext() = AppContext();
-    appContext().config.AdminWorkstation = QStringLiteral("1");
-    appContext().config.LocationID = QStringLiteral("1");
+    ScreenTest::administrationWorkstationAt(QStringLiteral("1"));
     appContext().company.DieselPricePerGallon = 3.459;
     MessageBox::startRecording();
     QVERIFY(m_pricing.open(QStringLiteral("Pricing")));
