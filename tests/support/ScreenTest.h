@@ -3,8 +3,12 @@
 // Finding a screen's controls by objectName and opening a menu command's screen in a
 // main window, as the screen tests do it.
 
+#include "TestDb.h"
+
 #include "app/AppContext.h"
 #include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "db/Db.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,6 +89,28 @@ struct OpenedScreen
     void close() { window.reset(); }
 
     template <class T = QWidget> T *control(const QString &name) const { return ScreenTest::control<T>(screen, name); }
+};
+
+// A screen test's surroundings besides the screen: a fresh database of one server as the
+// program's connection, and messages recorded instead of shown.
+struct ScreenSession : OpenedScreen
+{
+    std::unique_ptr<Db> db;
+
+    void begin(const QString &server)
+    {
+        db = TestDb::fresh(server);
+        Db::setCurrent(db.get());
+        MessageBox::startRecording();
+    }
+    // Closes the main window first, then stops recording and drops the database.
+    void end()
+    {
+        close();
+        MessageBox::stopRecording();
+        Db::setCurrent(nullptr);
+        db.reset();
+    }
 };
 
 } // namespace ScreenTest
