@@ -60,12 +60,11 @@ private:
     void chooseState(const char *state) { ScreenTest::choose(control<QComboBox>("cmbState"), state); }
     QSqlRecord row(int id) const
     {
-        const auto r = m_db->firstRow(QStringLiteral("SELECT * FROM Company WHERE ID = ?"), {id});
+        const auto r = m_company.db->firstRow(QStringLiteral("SELECT * FROM Company WHERE ID = ?"), {id});
         return r ? *r : QSqlRecord();
     }
 
-    std::unique_ptr<Db> m_db;
-    ScreenTest::OpenedScreen m_company;
+    ScreenTest::ScreenSession m_company;
 };
 
 void TestCompanyInfo::initTestCase_data() { TestDb::addServerRows(); }
@@ -73,23 +72,18 @@ void TestCompanyInfo::initTestCase_data() { TestDb::addServerRows(); }
 void TestCompanyInfo::init()
 {
     QFETCH_GLOBAL(QString, server);
-    m_db = TestDb::fresh(server);
-    Db::setCurrent(m_db.get());
+    m_company.begin(server);
     for (const char *state : {"MO", "KS", "AR"})
-        m_db->insert(QStringLiteral("State"), {{"State", state}}, QString());
-    addLocation(*m_db, 2, "South Station", "", kNull, 3.5);
-    addLocation(*m_db, 1, "North Station", "Suite 4", "www.north.example", 3.4);
+        m_company.db->insert(QStringLiteral("State"), {{"State", state}}, QString());
+    addLocation(*m_company.db, 2, "South Station", "", kNull, 3.5);
+    addLocation(*m_company.db, 1, "North Station", "Suite 4", "www.north.example", 3.4);
     ScreenTest::administrationWorkstationAt(QStringLiteral("1"));
-    MessageBox::startRecording();
     QVERIFY(m_company.open(QStringLiteral("CompanyInfo")));
 }
 
 void TestCompanyInfo::cleanup()
 {
-    m_company.close();
-    MessageBox::stopRecording();
-    Db::setCurrent(nullptr);
-    m_db.reset();
+    m_company.end();
 }
 
 void TestCompanyInfo::opening()
@@ -219,7 +213,7 @@ void TestCompanyInfo::enterInCitySavesAndReloads()
     control<AmountField>("txtPhone")->setPlainText(QStringLiteral("(417) 555-0199"));
     control<QLineEdit>("txtKeyPressDelay")->setText(QStringLiteral("2.5"));
     // A price saved elsewhere since start-up comes in with the reload.
-    m_db->exec(QStringLiteral("UPDATE Company SET DieselPricePerGallon = 3.999 WHERE ID = 1"));
+    m_company.db->exec(QStringLiteral("UPDATE Company SET DieselPricePerGallon = 3.999 WHERE ID = 1"));
 
     auto *city = control<QLineEdit>("txtCity");
     city->setFocus(Qt::TabFocusReason);
@@ -278,14 +272,14 @@ void TestCompanyInfo::ownLocationWithoutARowCanBeSetUp()
 void TestCompanyInfo::vanishedRowIsStoredUnderItsLocation()
 {
     choose(2);
-    m_db->exec(QStringLiteral("DELETE FROM Company WHERE ID = 2"));
+    m_company.db->exec(QStringLiteral("DELETE FROM Company WHERE ID = 2"));
     control<QLineEdit>("txtCompany")->setText(QStringLiteral("South Again"));
     control<QPushButton>("btnSave")->click();
     QVERIFY(MessageBox::takeShown().isEmpty());
     const QSqlRecord r = row(2);
     QCOMPARE(r.value("Name").toString(), QStringLiteral("South Again"));
     QCOMPARE(r.value("City").toString(), QStringLiteral("Joplin"));
-    QCOMPARE(m_db->rows(QStringLiteral("SELECT ID FROM Company")).size(), 2);
+    QCOMPARE(m_company.db->rows(QStringLiteral("SELECT ID FROM Company")).size(), 2);
 }
 
 void TestCompanyInfo::delayThatIsNotANumberIsRefused()

@@ -44,10 +44,9 @@ private:
     QComboBox *locations() const { return m_pricing.control<QComboBox>(QStringLiteral("cmbLocation")); }
     QPushButton *button(const char *name) const { return m_pricing.control<QPushButton>(name); }
     void choose(int location) { ScreenTest::choose(locations(), QString::number(location)); }
-    QSqlRecord row(int id) const { return *m_db->firstRow(QStringLiteral("SELECT * FROM Company WHERE ID = ?"), {id}); }
+    QSqlRecord row(int id) const { return *m_pricing.db->firstRow(QStringLiteral("SELECT * FROM Company WHERE ID = ?"), {id}); }
 
-    std::unique_ptr<Db> m_db;
-    ScreenTest::OpenedScreen m_pricing;
+    ScreenTest::ScreenSession m_pricing;
 };
 
 void TestSettings::initTestCase_data() { TestDb::addServerRows(); }
@@ -55,26 +54,21 @@ void TestSettings::initTestCase_data() { TestDb::addServerRows(); }
 void TestSettings::init()
 {
     QFETCH_GLOBAL(QString, server);
-    m_db = TestDb::fresh(server);
-    Db::setCurrent(m_db.get());
-    m_db->insert(QStringLiteral("Company"),
+    m_pricing.begin(server);
+    m_pricing.db->insert(QStringLiteral("Company"),
                  {{"ID", 1}, {"Name", "North"}, {"KeyPressDelay", 1.0}, {"DieselPricePerGallon", 3.459},
                   {"ReeferPricePerGallon", 3.1}, {"DiscountPricePerGallon", -0.05}, {"DefPricePerGallon", 2.9},
                   {"WarnCustomer", 0.9}, {"Tax", 0.0825}},
                  QString());
-    m_db->insert(QStringLiteral("Company"), {{"ID", 4}, {"Name", "New, no prices yet"}}, QString());
+    m_pricing.db->insert(QStringLiteral("Company"), {{"ID", 4}, {"Name", "New, no prices yet"}}, QString());
     ScreenTest::administrationWorkstationAt(QStringLiteral("1"));
     appContext().company.DieselPricePerGallon = 3.459;
-    MessageBox::startRecording();
     QVERIFY(m_pricing.open(QStringLiteral("Pricing")));
 }
 
 void TestSettings::cleanup()
 {
-    m_pricing.close();
-    MessageBox::stopRecording();
-    Db::setCurrent(nullptr);
-    m_db.reset();
+    m_pricing.end();
 }
 
 void TestSettings::opening()
