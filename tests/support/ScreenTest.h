@@ -1,7 +1,7 @@
 #pragma once
 
-// Finding a screen's controls by objectName and opening a menu command's screen in a
-// main window, as the screen tests do it.
+// What the screen tests share: finding a control by objectName, the Tab order, opening a
+// menu command's screen in a main window, and the database and messages around it.
 
 #include "TestDb.h"
 
