@@ -30,7 +30,20 @@ struct TicketFixture
     // What the next prints return; an empty queue prints.
     QList<bool> printResults;
 
-    explicit TicketFixture(const QString &server, bool adminWorkstation = true)
+    enum Workstation { Administration, Counter };
+
+    // On the server of the running test row (the "server" column of initTestCase_data).
+    explicit TicketFixture(Workstation workstation = Administration)
+        : TicketFixture(rowServer(), workstation == Administration)
+    {
+    }
+    static QString rowServer()
+    {
+        QFETCH_GLOBAL(QString, server);
+        return server;
+    }
+
+    TicketFixture(const QString &server, bool adminWorkstation)
     {
         db = TestDb::fresh(server);
         Db::setCurrent(db.get());

@@ -15,8 +15,7 @@ private slots:
 
     void opensEmptyWithDefaults()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.open());
         QCOMPARE(f.screen->objectName(), QStringLiteral("frmTicketEntry"));
         QCOMPARE(f.screen->windowTitle(), QStringLiteral("Ticket Entry"));
@@ -40,8 +39,7 @@ private slots:
 
     void exitClosesWithoutSaving()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openWithStandardAccount());
         f.typeOilSale();
         f.click("btnExit");
@@ -52,16 +50,14 @@ private slots:
 
     void lookupButtonOnlyOnAdministrationWorkstation()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server, false);
+        TicketFixture f(TicketFixture::Counter);
         QVERIFY(f.open());
         QVERIFY(!f.find("btnLookup")->isEnabled());
     }
 
     void tabOrder()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.open());
         const QStringList expected = {
             "txtAcctNo",        "btnLookup",          "txtClerk",        "txtTruckNo",       "txtMileage",
@@ -105,7 +101,6 @@ private slots:
     }
     void accountCheckOutcomes()
     {
-        QFETCH_GLOBAL(QString, server);
         QFETCH(double, balance);
         QFETCH(double, limit);
         QFETCH(double, warnAt);
@@ -113,7 +108,7 @@ private slots:
         QFETCH(bool, cardInactive);
         QFETCH(bool, onHold);
         QFETCH(bool, accepted);
-        TicketFixture f(server);
+        TicketFixture f;
         f.addCustomer("1234", "SMITH TRUCKING", balance, limit, warnAt, customerInactive, onHold);
         f.addCard("1234", "AB", "1", cardInactive);
         QVERIFY(f.openWithAccount("1234AB"));
@@ -142,9 +137,8 @@ private slots:
     }
     void accountInput()
     {
-        QFETCH_GLOBAL(QString, server);
         QFETCH(QString, typed);
-        TicketFixture f(server);
+        TicketFixture f;
         f.addStandardAccount();
         f.addCard("1234", "ABC");
         QVERIFY(f.openWithAccount(typed));
@@ -160,8 +154,7 @@ private slots:
 
     void wrongLengthFromOutsideGetsTheLengthMessage()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.open());
         f.screen->setAccountNumber("12301");
         f.screen->getCustomer();
@@ -175,8 +168,7 @@ private slots:
 
     void emptyingTheAccountClearsTheTicket()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openWithStandardAccount());
         f.type("txtClerk", "JD");
         f.type("txtOil", "12");
@@ -203,9 +195,8 @@ private slots:
     }
     void cardTypeDecidesMerchandise()
     {
-        QFETCH_GLOBAL(QString, server);
         QFETCH(QStringList, cards);
-        TicketFixture f(server);
+        TicketFixture f;
         f.addCustomer("1234", "SMITH TRUCKING");
         for (int i = 0; i < cards.size(); ++i) {
             // "X" marks an inactive card: refused, so its type is never applied.
@@ -247,10 +238,9 @@ private slots:
     }
     void enterNavigation()
     {
-        QFETCH_GLOBAL(QString, server);
         QFETCH(QString, cardType);
         QFETCH(QString, from);
-        TicketFixture f(server);
+        TicketFixture f;
         f.addCustomer("1234", "SMITH TRUCKING");
         f.addCard("1234", "AB", cardType);
         QVERIFY(f.openWithAccount("1234AB"));
@@ -260,8 +250,7 @@ private slots:
 
     void walkingTheTicketByKeyboardNeverSelects()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openWithStandardAccount());
         f.type("txtClerk", "JD");
         // Tab away and back: typing must add to the text, not replace it.
@@ -305,10 +294,9 @@ private slots:
     }
     void linesAndTotals()
     {
-        QFETCH_GLOBAL(QString, server);
         QFETCH(QStringList, typing);
         QFETCH(QStringList, expected);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openWithStandardAccount());
         f.replaceAll(typing);
         for (int i = 0; i < expected.size(); i += 2)
@@ -331,9 +319,8 @@ private slots:
     }
     void runningSums()
     {
-        QFETCH_GLOBAL(QString, server);
         QFETCH(QString, keys);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openWithStandardAccount());
         f.type("txtOil", QString());
         for (QChar c : keys) {

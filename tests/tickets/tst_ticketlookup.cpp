@@ -58,8 +58,7 @@ private slots:
 
     void listsEveryCardByName()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QDialog *dialog = openLookup(f);
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Customer Lookup"));
@@ -100,9 +99,8 @@ private slots:
     }
     void select()
     {
-        QFETCH_GLOBAL(QString, server);
         QFETCH(QString, entry);
-        TicketFixture f(server);
+        TicketFixture f;
         QDialog *dialog = openLookup(f);
         QVERIFY(dialog);
         ScreenTest::choose(entries(dialog), entry);
@@ -117,8 +115,7 @@ private slots:
 
     void selectWithNothingChosenKeepsTheDialog()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QDialog *dialog = openLookup(f);
         QVERIFY(dialog);
         press(dialog, "btnOK");
@@ -140,9 +137,8 @@ private slots:
     }
     void cancelAndClosingLeaveTheTicket()
     {
-        QFETCH_GLOBAL(QString, server);
         QFETCH(bool, byFrame);
-        TicketFixture f(server);
+        TicketFixture f;
         addCustomers(f);
         QVERIFY(f.open());
         f.type("txtAcctNo", "12");

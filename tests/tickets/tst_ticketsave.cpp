@@ -25,12 +25,11 @@ private slots:
     }
     void saveGate()
     {
-        QFETCH_GLOBAL(QString, server);
         QFETCH(QString, clerk);
         QFETCH(QStringList, typing);
         QFETCH(bool, saved);
         QFETCH(double, total);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openWithStandardAccount());
         f.type("txtClerk", clerk);
         f.replaceAll(typing);
@@ -63,8 +62,7 @@ private slots:
 
     void aWholeTicketByKeyboard()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         f.addStandardAccount();
         QVERIFY(f.open());
         // What the clerk types into each field before Enter, in the order Enter walks.
@@ -87,8 +85,7 @@ private slots:
 
     void storedRowHoldsTheScreen()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openWithStandardAccount());
         f.type("txtClerk", "O'Brien");
         f.type("txtTruckNo", "T-1");
@@ -122,8 +119,7 @@ private slots:
 
     void postingPutsTheAccountOnHoldAtTheLimit()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         f.addCustomer("1234", "SMITH TRUCKING", 950, 1000, 0.8);
         f.addCard("1234", "AB");
         QVERIFY(f.openWithAccount("1234AB"));
@@ -140,8 +136,7 @@ private slots:
 
     void sevenCharacterAccountKeepsItsWholeCard()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         f.addCustomer("1234", "SMITH TRUCKING");
         f.addCard("1234", "ABC");
         QVERIFY(f.openWithAccount("1234ABC"));
@@ -154,8 +149,7 @@ private slots:
 
     void failedPostingKeepsTheTicket()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openWithStandardAccount());
         f.typeOilSale();
         f.db->exec("ALTER TABLE Customer RENAME TO CustomerAway");
@@ -183,10 +177,9 @@ private slots:
     }
     void printingRetry()
     {
-        QFETCH_GLOBAL(QString, server);
         QFETCH(QList<bool>, results);
         QFETCH(QList<MessageBox::Answer>, answers);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openWithStandardAccount());
         f.typeOilSale();
         f.find<QRadioButton>("optDontPrint")->click();
@@ -215,8 +208,7 @@ private slots:
 
     void rewritingAShownTicketDoesNotPost()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         f.addStandardAccount();
         f.addTicket(120, 1, "AL");
         QVERIFY(f.openWithAccount("1234AB"));
@@ -235,8 +227,7 @@ private slots:
 
     void rewritingATicketDeletedMeanwhileIsAnError()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openShowingStoredTicket(120));
         f.db->exec("DELETE FROM Tickets");
         f.click("btnSave");
@@ -264,9 +255,8 @@ private slots:
     }
     void browsingStaysInThisLocation()
     {
-        QFETCH_GLOBAL(QString, server);
         QFETCH(QString, presses);
-        TicketFixture f(server);
+        TicketFixture f;
         f.addStandardAccount();
         // Location 1 holds 100 and 103; location 2 holds 101, 102 and 140; numbers in
         // between were never used.
@@ -287,8 +277,7 @@ private slots:
 
     void showingATicketKeepsNameAndGroups()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openShowingStoredTicket(5));
         // Shown, but nothing was accepted: the groups stay locked.
         QCOMPARE(f.text("txtAcctNo"), QStringLiteral("1234AB"));
@@ -307,8 +296,7 @@ private slots:
 
     void nullDefColumnsShowEmpty()
     {
-        QFETCH_GLOBAL(QString, server);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openShowingStoredTicket(9, false));
         QCOMPARE(f.text("txtID"), QStringLiteral("9"));
         QCOMPARE(f.text("txtDEFGallons"), QString());
@@ -328,9 +316,8 @@ private slots:
     }
     void databaseErrorRestoresThePointer()
     {
-        QFETCH_GLOBAL(QString, server);
         QFETCH(QString, button);
-        TicketFixture f(server);
+        TicketFixture f;
         QVERIFY(f.openWithStandardAccount());
         f.typeOilSale();
         f.db->exec("DROP TABLE Tickets");
