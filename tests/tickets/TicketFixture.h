@@ -111,23 +111,11 @@ struct TicketFixture
     // another workstation or an older program might have left it.
     void addTicket(int id, int location, const QString &clerk, bool withDef = true)
     {
-        ColumnValues columns = {{QStringLiteral("ID"), id},
-                                {QStringLiteral("CustomerID"), QStringLiteral("1234")},
-                                {QStringLiteral("CardNo"), QStringLiteral("AB")},
-                                {QStringLiteral("Clerk"), clerk},
-                                {QStringLiteral("GasGallons"), 10.0},
-                                {QStringLiteral("GasPriceEach"), 3.0},
-                                {QStringLiteral("GasPriceExt"), 30.0},
-                                {QStringLiteral("OilPriceExt"), 5.0},
-                                {QStringLiteral("Subtotal"), 35.0},
-                                {QStringLiteral("Tax"), 0.41},
-                                {QStringLiteral("Total"), 35.41},
-                                {QStringLiteral("Location"), location}};
-        if (withDef) {
-            columns.append({QStringLiteral("DEFGallons"), 2.0});
-            columns.append({QStringLiteral("DEFPriceEach"), 2.5});
-            columns.append({QStringLiteral("DEFPriceExt"), 5.0});
-        }
+        ColumnValues columns = {{"ID", id},           {"CustomerID", "1234"}, {"CardNo", "AB"},      {"Clerk", clerk},
+                                {"GasGallons", 10.0}, {"GasPriceEach", 3.0},  {"GasPriceExt", 30.0}, {"OilPriceExt", 5.0},
+                                {"Subtotal", 35.0},   {"Tax", 0.41},          {"Total", 35.41},      {"Location", location}};
+        if (withDef)
+            columns << ColumnValues{{"DEFGallons", 2.0}, {"DEFPriceEach", 2.5}, {"DEFPriceExt", 5.0}};
         db->insert(QStringLiteral("Tickets"), columns);
     }
 
