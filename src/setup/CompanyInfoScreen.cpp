@@ -10,6 +10,7 @@
 #include "app/ScreenGuard.h"
 #include "app/Startup.h"
 #include "db/Db.h"
+#include "setup/LocationList.h"
 #include "setup/NumberText.h"
 
 #include <QComboBox>
@@ -158,9 +159,7 @@ void CompanyInfoScreen::loadLists()
     const QSignalBlocker locationBlocker(cmbLocation);
     db.forEachRow(QStringLiteral("SELECT State FROM State ORDER BY State"), {},
                   [this](const QSqlRecord &row) { cmbState->addItem(row.value("State").toString()); });
-    db.forEachRow(QStringLiteral("SELECT ID FROM Company ORDER BY ID"), {}, [this](const QSqlRecord &row) {
-        cmbLocation->addItem(row.value("ID").toString(), row.value("ID"));
-    });
+    LocationList::fill(cmbLocation);
     // Start-up opens this screen when this workstation's location has no row yet; the
     // location must then be on offer, or its settings could never be entered.
     bool isNumber = false;
@@ -183,8 +182,7 @@ void CompanyInfoScreen::locationChosen()
 
 void CompanyInfoScreen::LoadLocationInfo()
 {
-    const auto row = Db::current().firstRow(QStringLiteral("SELECT * FROM Company WHERE ID = ?"),
-                                            {cmbLocation->currentData()});
+    const auto row = LocationList::chosenRow(cmbLocation);
     if (!row) {
         // The delay stays as it is: it is the one field worth keeping for a new row.
         txtCompany->clear();

@@ -6,6 +6,7 @@
 #include "app/Numbers.h"
 #include "app/ScreenGuard.h"
 #include "db/Db.h"
+#include "setup/LocationList.h"
 #include "setup/NumberText.h"
 
 #include <QComboBox>
@@ -98,11 +99,7 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
 
 void SettingsScreen::loadLocations()
 {
-    const QSignalBlocker blocker(cmbLocation);
-    Db::current().forEachRow(QStringLiteral("SELECT ID FROM Company ORDER BY ID"), {}, [this](const QSqlRecord &row) {
-        cmbLocation->addItem(row.value("ID").toString(), row.value("ID"));
-    });
-    cmbLocation->setCurrentIndex(-1);
+    LocationList::fill(cmbLocation);
 }
 
 void SettingsScreen::locationChosen()
@@ -113,8 +110,7 @@ void SettingsScreen::locationChosen()
 
 void SettingsScreen::LoadLocationSettings()
 {
-    const auto row = Db::current().firstRow(QStringLiteral("SELECT * FROM Company WHERE ID = ?"),
-                                            {cmbLocation->currentData()});
+    const auto row = LocationList::chosenRow(cmbLocation);
     if (!row)
         return;
     // A location set up on the company screen has no prices yet: its empty columns
