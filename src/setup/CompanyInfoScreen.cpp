@@ -5,6 +5,7 @@
 #include "app/BusyCursor.h"
 #include "app/DefaultButton.h"
 #include "app/FocusEvents.h"
+#include "app/FormLayout.h"
 #include "app/MessageBox.h"
 #include "app/Numbers.h"
 #include "app/ScreenGuard.h"
@@ -20,7 +21,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlRecord>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -119,15 +119,7 @@ CompanyInfoScreen::CompanyInfoScreen(QWidget *parent) : QWidget(parent)
     addRow(3, 3, QStringLiteral("Keypress Delay"), delay);
     fields->setRowStretch(7, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnSave);
-    buttons->addWidget(btnExit);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layOutFormAndButtons(this, fields, {btnSave, btnExit});
 
     setTabOrder(cmbLocation, txtCompany);
     setTabOrder(txtCompany, txtAddress1);

@@ -2,6 +2,7 @@
 
 #include "app/AmountField.h"
 #include "app/FocusEvents.h"
+#include "app/FormLayout.h"
 #include "app/MessageBox.h"
 #include "app/Numbers.h"
 #include "app/ScreenGuard.h"
@@ -11,11 +12,9 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSqlRecord>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -67,15 +66,7 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     addRow(QStringLiteral("Tax Percent"), txtTax);
     fields->setColumnStretch(2, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnSave);
-    buttons->addWidget(btnExit);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layOutFormAndButtons(this, fields, {btnSave, btnExit});
 
     setTabOrder(cmbLocation, txtDieselPricePerGallon);
     setTabOrder(txtDieselPricePerGallon, txtReeferPricePerGallon);
