@@ -5,7 +5,7 @@
 //
 //   bench_posting [COUNT]          (default 2000; PostgreSQL when AMS_TEST_PG is set)
 
-#include "app/MainMod.h"
+#include "accounts/BalancePosting.h"
 #include "app/Numbers.h"
 #include "db/ConnectionText.h"
 #include "db/DatabaseTool.h"

@@ -13,6 +13,7 @@
 #include "db/Db.h"
 #include "db/DbError.h"
 #include "tickets/TicketEntryScreen.h"
+#include "reports/Reports.h"
 #include "tickets/TicketStore.h"
 
 #include <QApplication>
@@ -58,7 +59,7 @@ void run(const QString &server, Db &db, int keystrokes, int saves)
 {
     Db::setCurrent(&db);
     setUp(db);
-    TicketStore::printChargeTicket() = [](int, bool, bool) { return true; };
+    Printers::chargeTicket() = [](int, bool, bool) { return true; };
     MessageBox::startRecording();
 
     TicketEntryScreen screen;

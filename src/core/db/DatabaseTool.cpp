@@ -1,0 +1,383 @@
+#include "db/DatabaseTool.h"
+
+#include "app/Numbers.h"
+#include "db/Db.h"
+#include "db/DbError.h"
+#include "tickets/TicketColumns.h"
+
+#include <QFile>
+#include <QHash>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+
+// The schema files are compiled into the static library; resources of a static library
+// must be registered by hand.
+static void registerSchemaFiles() { Q_INIT_RESOURCE(schema); }
+
+namespace {
+
+const char *const kTables[] = {"Company", "Customer", "Cards", "CardType", "State", "WebUser",
+                               "Tickets", "CashTickets", "Payments", "GiftCards", "GiftCardTransactions"};
+
+QString schemaFile(const Db &db)
+{
+    return db.dialect().name() == QLatin1String("SQLite") ? QStringLiteral(":/schema/schema_sqlite.sql")
+                                                          : QStringLiteral(":/schema/schema_postgresql.sql");
+}
+
+double money(double v) { return Numbers::roundHalfEven(v, 2); }
+
+// One demo ticket's lines: gallons and prices as numbers, figured and stored by the
+// program's own ticket arithmetic and column mapping.
+struct DemoLines
+{
+    double gallons[TicketLines::FuelRowCount] = {};
+    double each[TicketLines::FuelRowCount] = {};
+    double merch[TicketLines::MerchandiseCount] = {};
+    double tax = 0;
+
+    TicketLines::Amounts amounts() const
+    {
+        TicketLines::Amounts a;
+        for (int r = 0; r < TicketLines::FuelRowCount; ++r) {
+            a.fuel[r].gallons = Numbers::plainText(gallons[r]);
+            a.fuel[r].priceEach = Numbers::plainText(each[r]);
+        }
+        for (int m = 0; m < TicketLines::MerchandiseCount; ++m)
+            a.merchandise[m] = Numbers::plainText(merch[m]);
+        TicketLines::figure(a, tax);
+        return a;
+    }
+    ColumnValues columns(const TicketDetails &details) const { return TicketColumns::write(details, amounts()); }
+    double total() const { return TicketColumns::storedTotal(amounts()); }
+};
+
+struct Location
+{
+    int id;
+    const char *name, *address1, *city, *state, *zip, *phone;
+    double diesel, reefer, discount, def, tax;
+};
+
+const Location kLocations[] = {
+    {1, "Crossroads Fuel Stop", "4100 Interstate Dr", "Amarillo", "TX", "79118", "8065550142", 3.899, 3.459, -0.05, 3.999, 0.0825},
+    {2, "Crossroads Fuel Stop East", "18 Truck Plaza Rd", "Joplin", "MO", "64804", "4175550177", 3.859, 3.419, -0.04, 3.949, 0.0785},
+};
+
+const char *const kStates[] = {"AL", "AK", "AZ", "AR", "CA", "CO", "CT", "DC", "DE", "FL", "GA", "HI", "ID", "IL", "IN", "IA", "KS",
+                               "KY", "LA", "ME", "MD", "MA", "MI", "MN", "MS", "MO", "MT", "NE", "NV", "NH", "NJ", "NM", "NY", "NC",
+                               "ND", "OH", "OK", "OR", "PA", "RI", "SC", "SD", "TN", "TX", "UT", "VT", "VA", "WA", "WV", "WI", "WY"};
+
+// Profile of a demo customer: how its limit is set against what it owes.
+enum class Standing { Good, Near, OnHold, Inactive };
+
+struct DemoCustomer
+{
+    const char *id, *name, *city, *state, *contact;
+    int cards;
+    Standing standing;
+    bool webLogin;
+};
+
+const DemoCustomer kCustomers[] = {
+    {"1001", "Acme Freight Lines", "Amarillo", "TX", "Dale Porter", 3, Standing::Good, true},
+    {"1002", "Big Sky Hauling", "Billings", "MT", "Rhonda Kim", 2, Standing::Good, false},
+    {"1003", "Cactus Express", "Tucumcari", "NM", "Luis Ortega", 1, Standing::Near, true},
+    {"1004", "Delta Produce Transport", "Memphis", "TN", "Jim Beale", 2, Standing::Good, false},
+    {"1005", "Eagle Tank Lines", "Tulsa", "OK", "Sue Harlan", 2, Standing::OnHold, false},
+    {"1006", "Frontier Flatbed Co.", "Dodge City", "KS", "Ray Dunn", 1, Standing::Good, true},
+    {"1007", "Great Plains Grain", "Garden City", "KS", "Ellen Marsh", 2, Standing::Near, false},
+    {"1008", "Heartland Reefer Service", "Springfield", "MO", "Tom O'Neill", 3, Standing::Good, true},
+    {"1009", "Iron Horse Logistics", "Oklahoma City", "OK", "Pat Rivers", 1, Standing::Inactive, false},
+    {"1010", "J & R Trucking", "Lubbock", "TX", "Jerry Ruiz", 2, Standing::Good, false},
+    {"1011", "Kettle Creek Carriers", "Joplin", "MO", "Anne Cole", 1, Standing::Good, false},
+    {"1012", "Lone Star Livestock", "Hereford", "TX", "Bud Weaver", 2, Standing::OnHold, true},
+    {"1013", "Midwest Moving & Storage", "Wichita", "KS", "Carol Stein", 1, Standing::Good, false},
+    {"1014", "North Fork Timber", "Fort Smith", "AR", "Hank Blevins", 2, Standing::Good, false},
+    {"1015", "Ozark Mountain Express", "Branson", "MO", "Gail Moss", 1, Standing::Near, false},
+    {"1016", "Panhandle Petroleum Haulers", "Pampa", "TX", "Vic Lowry", 2, Standing::Good, true},
+    {"1017", "Red River Transport", "Wichita Falls", "TX", "Dot Pruitt", 1, Standing::Good, false},
+    {"1018", "Santa Fe Trail Freight", "Albuquerque", "NM", "Manny Baca", 2, Standing::Good, false},
+    {"1019", "Route 66 Auto Transport", "Tulsa", "OK", "Kay Lin", 1, Standing::Good, false},
+    {"1020", "Smith Trucking", "Carthage", "MO", "Bob Smith", 2, Standing::Good, false},
+};
+
+const char *const kClerks[] = {"BETH", "CARLOS", "DEB", "MIKE", "TINA"};
+
+class Writer
+{
+public:
+    explicit Writer(Db &db) : m_db(db) {}
+
+    QVariant when(const QDateTime &t) const { return m_db.dialect().dateTimeValue(t); }
+    QVariant day(const QDate &d) const { return m_db.dialect().dateValue(d); }
+    QVariant flag(bool b) const { return m_db.dialect().flag(b); }
+
+    Db &m_db;
+};
+
+} // namespace
+
+namespace DatabaseTool {
+
+void createSchema(Db &db)
+{
+    registerSchemaFiles();
+    QFile file(schemaFile(db));
+    if (!file.open(QIODevice::ReadOnly))
+        throw DbError(QStringLiteral("The schema file %1 is missing.").arg(file.fileName()));
+    // Comment lines first, then statements separated by semicolons.
+    QStringList lines;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n'))
+        if (!line.trimmed().startsWith(QLatin1String("--")))
+            lines << line;
+    Transaction transaction(db);
+    for (const QString &piece : lines.join(u'\n').split(u';')) {
+        const QString statement = piece.trimmed();
+        if (!statement.isEmpty())
+            db.exec(statement);
+    }
+    transaction.commit();
+}
+
+void dropSchema(Db &db)
+{
+    Transaction transaction(db);
+    for (const char *table : kTables)
+        db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(QLatin1String(table)));
+    transaction.commit();
+}
+
+void fillDemo(Db &db, const QDate &today)
+{
+    Writer w(db);
+    QRandomGenerator rng(20261209); // the same demo every time
+    auto pick = [&](int n) { return int(rng.bounded(n)); };
+    auto between = [&](double lo, double hi) { return lo + (hi - lo) * rng.generateDouble(); };
+
+    Transaction transaction(db);
+    for (const Location &l : kLocations) {
+        db.insert(QStringLiteral("Company"),
+                  {{"ID", l.id}, {"Name", l.name}, {"Address1", l.address1}, {"Address2", ""}, {"City", l.city},
+                   {"State", l.state}, {"Zip", l.zip}, {"Phone", l.phone}, {"Fax", ""}, {"Email", "office@example.com"},
+                   {"Website", "www.example.com"}, {"KeyPressDelay", 1.0}, {"DieselPricePerGallon", l.diesel},
+                   {"ReeferPricePerGallon", l.reefer}, {"DiscountPricePerGallon", l.discount},
+                   {"DefPricePerGallon", l.def}, {"WarnCustomer", 0.8}, {"Tax", l.tax}},
+                  QString());
+    }
+    for (const char *state : kStates)
+        db.insert(QStringLiteral("State"), {{"State", state}}, QString());
+    for (const char *type : {"1", "2", "3", "4"})
+        db.insert(QStringLiteral("CardType"), {{"CardType", type}}, QString());
+
+    QHash<QString, double> owed;
+    const QDate start = today.addDays(-120);
+    int customerIndex = 0;
+    for (const DemoCustomer &c : kCustomers) {
+        const QString id = QString::fromLatin1(c.id);
+        db.insert(QStringLiteral("Customer"),
+                  {{"ID", id}, {"Name", c.name}, {"Address1", QStringLiteral("%1 Commerce St").arg(100 + 37 * customerIndex)},
+                   {"Address2", ""}, {"City", c.city}, {"State", c.state}, {"Zip", QString::number(64000 + 411 * customerIndex)},
+                   {"Contact", c.contact}, {"Phone", QString::number(4175550100LL + customerIndex)}, {"Fax", ""},
+                   {"Inactive", w.flag(c.standing == Standing::Inactive)}, {"CurrentBalance", 0}, {"Limit", 0},
+                   {"WarnAt", 0.8}, {"AcctOnHold", w.flag(false)},
+                   {"DateEntered", w.when(QDateTime(start.addDays(-30 - customerIndex), QTime(9, 0)))}},
+                  QString());
+        for (int k = 1; k <= c.cards; ++k) {
+            // Card types rotate so every kind of merchandise rule shows up.
+            const QString type = QString::number(1 + (customerIndex + k) % 4);
+            db.insert(QStringLiteral("Cards"),
+                      {{"CustomerID", id}, {"CardNo", QStringLiteral("%1").arg(k, 2, 10, QLatin1Char('0'))},
+                       {"CardType", type}, {"InActive", w.flag(k == 3)}, {"CardNote", k == 3 ? "Lost card - do not accept" : ""}},
+                      QString());
+        }
+        if (c.webLogin)
+            db.insert(QStringLiteral("WebUser"),
+                      {{"CustomerID", id}, {"UserName", QString::fromLatin1(c.name).section(u' ', 0, 0).toLower() + id},
+                       {"Password", QStringLiteral("fleet%1").arg(id)}},
+                      QString());
+        owed.insert(id, 0);
+        ++customerIndex;
+    }
+
+    // Charge tickets, oldest first, so ticket numbers rise with time at both locations.
+    const int ticketCount = 420;
+    for (int t = 0; t < ticketCount; ++t) {
+        const DemoCustomer &c = kCustomers[pick(int(std::size(kCustomers)))];
+        const Location &l = kLocations[pick(3) == 0 ? 1 : 0];
+        const QDateTime at(start.addDays(t * 120 / ticketCount), QTime(6 + pick(14), pick(60), pick(60)));
+        using namespace TicketLines;
+        DemoLines lines;
+        lines.gallons[Diesel] = Numbers::roundHalfEven(between(40, 180), 3);
+        lines.each[Diesel] = l.diesel;
+        if (pick(3) == 0) {
+            lines.gallons[Reefer] = Numbers::roundHalfEven(between(10, 60), 3);
+            lines.each[Reefer] = l.reefer;
+        }
+        if (pick(8) == 0) {
+            lines.gallons[Gas] = Numbers::roundHalfEven(between(8, 25), 3);
+            lines.each[Gas] = 3.199;
+        }
+        if (pick(4) == 0) {
+            lines.gallons[Def] = Numbers::roundHalfEven(between(2, 10), 3);
+            lines.each[Def] = l.def;
+        }
+        lines.each[Discount] = l.discount;
+        if (pick(3) == 0)
+            lines.merch[pick(7)] = Numbers::roundHalfEven(between(3, 45), 2);
+        lines.tax = l.tax;
+        const QString customerId = QString::fromLatin1(c.id);
+        const QString cardNo = QStringLiteral("%1").arg(1 + pick(std::min(c.cards, 2)), 2, 10, QLatin1Char('0'));
+        TicketDetails details;
+        details.clerk = QLatin1String(kClerks[pick(5)]);
+        details.truckNumber = QString::number(100 + pick(400));
+        details.mileage = QString::number(100000 + pick(600000));
+        details.license = QStringLiteral("D%1").arg(1000000 + pick(8999999));
+        details.driverId = QString::number(10 + pick(90));
+        details.trip = QString::number(5000 + t);
+        details.trailer = pick(2) ? QStringLiteral("T%1").arg(pick(900)) : QString();
+        ColumnValues columns = {{"CustomerID", customerId}, {"CardNo", cardNo}};
+        columns += lines.columns(details);
+        columns += {{"WorkStationID", l.id == 1 ? "COUNTER1" : "EAST1"}, {"Location", l.id}, {"DateEntered", w.when(at)}};
+        db.insert(QStringLiteral("Tickets"), columns);
+        owed[QString::fromLatin1(c.id)] += lines.total();
+    }
+
+    // Payments: most accounts pay part of what they owe each month.
+    for (const DemoCustomer &c : kCustomers) {
+        const QString id = QString::fromLatin1(c.id);
+        if (c.standing == Standing::OnHold || c.standing == Standing::Near)
+            continue;
+        for (int month = 1; month <= 3; ++month) {
+            const double amount = money(owed.value(id) * 0.25);
+            if (amount <= 0)
+                continue;
+            const QDate paid = start.addDays(30 * month + pick(5));
+            db.insert(QStringLiteral("Payments"),
+                      {{"Customer", id}, {"PaymentDate", w.day(paid)}, {"Amount", amount},
+                       {"CheckNum", QString::number(2000 + pick(8000))}, {"EntryDate", w.when(QDateTime(paid, QTime(15, 30)))}});
+            owed[id] -= amount;
+        }
+    }
+
+    // Limits against what is owed: good standing well above, near at about 85 per cent,
+    // on hold just below the balance; balance and hold flag posted as the program would.
+    for (const DemoCustomer &c : kCustomers) {
+        const QString id = QString::fromLatin1(c.id);
+        const double balance = money(owed.value(id));
+        double limit = 0;
+        switch (c.standing) {
+        case Standing::Good:
+        case Standing::Inactive: limit = std::max(5000.0, std::ceil(balance * 2.5 / 500) * 500); break;
+        case Standing::Near: limit = std::ceil(balance / 0.85 / 100) * 100; break;
+        case Standing::OnHold: limit = std::max(500.0, std::floor(balance * 0.95 / 100) * 100); break;
+        }
+        db.exec(QStringLiteral("UPDATE Customer SET CurrentBalance = ?, %1 = ?, AcctOnHold = ? WHERE ID = ?")
+                    .arg(db.dialect().limitColumn()),
+                {balance, limit, w.flag(balance >= limit), id});
+    }
+
+    // Cash tickets for walk-in customers.
+    const char *const walkIns[] = {"Joe's Towing", "M. Alvarez", "Prairie Farms Co-op", "O'Malley Hauling", "Cash Customer"};
+    for (int t = 0; t < 60; ++t) {
+        const Location &l = kLocations[pick(3) == 0 ? 1 : 0];
+        using namespace TicketLines;
+        DemoLines lines;
+        lines.gallons[Diesel] = Numbers::roundHalfEven(between(20, 120), 3);
+        lines.each[Diesel] = l.diesel;
+        if (pick(2) == 0)
+            lines.merch[Grocery] = Numbers::roundHalfEven(between(2, 25), 2);
+        lines.tax = l.tax;
+        const QString customer = QLatin1String(walkIns[pick(5)]);
+        TicketDetails details;
+        details.clerk = QLatin1String(kClerks[pick(5)]);
+        details.truckNumber = QString::number(pick(99));
+        ColumnValues columns = {{"Customer", customer}, {"Address1", "General Delivery"}, {"Address2", ""}};
+        columns += lines.columns(details);
+        columns += {{"WorkStationID", l.id == 1 ? "COUNTER1" : "EAST1"}, {"Location", l.id},
+                    {"DateEntered", w.when(QDateTime(start.addDays(t * 2), QTime(7 + pick(12), pick(60))))}};
+        db.insert(QStringLiteral("CashTickets"), columns);
+    }
+
+    // Gift cards: each first sold, some reloaded and spent; the balance follows.
+    for (int g = 0; g < 12; ++g) {
+        const QString card = QString::number(600100001 + g * 7);
+        const Location &l = kLocations[g % 2];
+        const QDateTime sold(start.addDays(g * 9), QTime(10, 15));
+        const double first = 25.0 * (1 + g % 4);
+        double balance = first;
+        auto transaction = [&](const QDateTime &at, const char *type, double amount, const QString &clerk) {
+            db.insert(QStringLiteral("GiftCardTransactions"),
+                      {{"CardID", card}, {"TransactionDate", w.when(at)}, {"TransactionType", type}, {"Amount", amount},
+                       {"Clerk", clerk}, {"WorkStationID", l.id == 1 ? "COUNTER1" : "EAST1"}, {"Location", l.id}});
+        };
+        transaction(sold, "Gift Card Purchase", first, kClerks[g % 5]);
+        if (g % 3 == 0) {
+            transaction(sold.addDays(5), "Gift Card Purchase", 20.0, kClerks[(g + 1) % 5]);
+            balance += 20.0;
+        }
+        for (int r = 0; r < g % 4 && balance > 0; ++r) {
+            const double spent = std::min(balance, money(between(5, 30)));
+            transaction(sold.addDays(8 + r * 6), "Gift Card Redemption", spent, kClerks[(g + r) % 5]);
+            balance = money(balance - spent);
+        }
+        if (g % 5 == 1)
+            transaction(sold.addDays(40), "Gift Card Inquiry", 0, "NA");
+        db.insert(QStringLiteral("GiftCards"),
+                  {{"ID", card}, {"DateActivated", w.when(sold)}, {"ActivatedBy", kClerks[g % 5]},
+                   {"ActivationAmount", first}, {"CardBalance", balance}, {"Active", w.flag(true)},
+                   {"Notes", g == 4 ? "Birthday gift" : ""}, {"WorkStationID", l.id == 1 ? "COUNTER1" : "EAST1"}, {"Location", l.id}},
+                  QString());
+    }
+    transaction.commit();
+}
+
+void fillVolume(Db &db, int customers, int tickets, const QDate &today)
+{
+    Writer w(db);
+    QRandomGenerator rng(42);
+    Transaction transaction(db);
+    QSqlQuery customer(db.database());
+    customer.prepare(QStringLiteral("INSERT INTO Customer (ID, Name, City, State, Inactive, CurrentBalance, %1, WarnAt, AcctOnHold, DateEntered) "
+                                    "VALUES (?, ?, 'Springfield', 'MO', 0, 0, 1000000, 0.8, 0, ?)")
+                         .arg(db.dialect().limitColumn()));
+    QSqlQuery card(db.database());
+    card.prepare(QStringLiteral("INSERT INTO Cards (CustomerID, CardNo, CardType, InActive, CardNote) VALUES (?, '01', '1', 0, '')"));
+    for (int i = 0; i < customers; ++i) {
+        const QString id = QStringLiteral("V%1").arg(i, 3, 36, QLatin1Char('0')).toUpper();
+        customer.addBindValue(id);
+        customer.addBindValue(QStringLiteral("Volume Customer %1").arg(i));
+        customer.addBindValue(w.when(QDateTime(today.addYears(-1), QTime(8, 0))));
+        if (!customer.exec())
+            throw DbError(customer.lastError().databaseText(), customer.lastQuery());
+        card.addBindValue(id);
+        if (!card.exec())
+            throw DbError(card.lastError().databaseText(), card.lastQuery());
+    }
+    QSqlQuery ticket(db.database());
+    ticket.prepare(QStringLiteral("INSERT INTO Tickets (CustomerID, CardNo, Clerk, TruckNumber, DieselGallons, DieselPriceEach, "
+                                  "DieselPriceExt, Subtotal, Tax, Total, WorkStationID, Location, DateEntered) "
+                                  "VALUES (?, '01', 'BENCH', '1', ?, 3.899, ?, ?, 0, ?, 'BENCH', ?, ?)"));
+    const QDateTime first(today.addYears(-1), QTime(0, 0, 1));
+    for (int t = 0; t < tickets; ++t) {
+        const int c = int(rng.bounded(customers));
+        const double gallons = 50 + rng.bounded(150);
+        const double ext = money(gallons * 3.899);
+        ticket.addBindValue(QStringLiteral("V%1").arg(c, 3, 36, QLatin1Char('0')).toUpper());
+        ticket.addBindValue(gallons);
+        ticket.addBindValue(ext);
+        ticket.addBindValue(ext);
+        ticket.addBindValue(ext);
+        ticket.addBindValue(1 + t % 2);
+        ticket.addBindValue(w.when(first.addSecs(qint64(t) * 365 * 86400 / std::max(tickets, 1))));
+        if (!ticket.exec())
+            throw DbError(ticket.lastError().databaseText(), ticket.lastQuery());
+    }
+    db.exec(QStringLiteral("UPDATE Customer SET CurrentBalance = %1 WHERE ID LIKE 'V%'")
+                .arg(db.dialect().money(db.dialect().ifNull(QStringLiteral("(SELECT SUM(Total) FROM Tickets WHERE Tickets.CustomerID = Customer.ID)"),
+                                                             QStringLiteral("0")))));
+    transaction.commit();
+}
+
+} // namespace DatabaseTool

@@ -1,0 +1,292 @@
+#include "db/Db.h"
+
+#include "db/ConnectionText.h"
+#include "db/DbError.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+Db *g_current = nullptr;
+QAtomicInt g_connectionCounter;
+
+QString errorText(const QSqlError &error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("Unknown database error.");
+    return text;
+}
+
+// Table and column names are never user input; this guard keeps it that way.
+const QString &checkedName(const QString &name)
+{
+    static const QRegularExpression valid(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    if (!valid.match(name).hasMatch())
+        throw DbError(QStringLiteral("Not a table or column name: %1").arg(name));
+    return name;
+}
+
+QString columnName(const QString &name)
+{
+    // Limit is reserved on every server.
+    return name.compare(u"Limit", Qt::CaseInsensitive) == 0 ? QStringLiteral("\"Limit\"") : checkedName(name);
+}
+
+} // namespace
+
+Db::Db(QSqlDatabase db, std::unique_ptr<SqlDialect> dialect)
+    : m_db(std::move(db)), m_dialect(std::move(dialect))
+{
+}
+
+Db::~Db()
+{
+    if (g_current == this)
+        g_current = nullptr;
+    close();
+}
+
+std::unique_ptr<Db> Db::open(const QString &connectionText, const QString &baseDir)
+{
+    const ConnectionText c = ConnectionText::parse(connectionText, baseDir);
+    std::unique_ptr<SqlDialect> dialect =
+        c.provider == ConnectionText::Provider::SQLite ? SqlDialect::forSQLite() : SqlDialect::forPostgreSQL();
+
+    const QString name = QStringLiteral("ams-%1").arg(g_connectionCounter.fetchAndAddRelaxed(1));
+    QSqlDatabase db = QSqlDatabase::addDatabase(dialect->driver(), name);
+    if (!db.isValid()) {
+        QSqlDatabase::removeDatabase(name);
+        throw DbError(QStringLiteral("The %1 database driver is not installed.").arg(dialect->name()));
+    }
+    if (c.provider == ConnectionText::Provider::SQLite) {
+        // A missing file is an error: opening it would quietly create an empty database.
+        if (!QFileInfo::exists(c.dataSource)) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            throw DbError(QStringLiteral("The database file %1 does not exist.").arg(c.dataSource));
+        }
+        db.setDatabaseName(c.dataSource);
+        // Another process writing the same file makes us wait, not fail.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    } else {
+        db.setHostName(c.server);
+        db.setPort(c.port);
+        db.setDatabaseName(c.database);
+        db.setUserName(c.user);
+        db.setPassword(c.password);
+        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    }
+    if (!db.open()) {
+        const QString text = errorText(db.lastError());
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        if (c.provider == ConnectionText::Provider::SQLite)
+            throw DbError(QStringLiteral("Cannot open the database file %1: %2").arg(c.dataSource, text));
+        throw DbError(text);
+    }
+    std::unique_ptr<Db> result(new Db(db, std::move(dialect)));
+    for (const QString &statement : result->m_dialect->sessionSetup())
+        result->exec(statement);
+    return result;
+}
+
+Db &Db::current()
+{
+    if (!g_current)
+        throw DbError(QStringLiteral("The database is not open."));
+    return *g_current;
+}
+
+bool Db::hasCurrent() { return g_current != nullptr; }
+void Db::setCurrent(Db *db) { g_current = db; }
+
+void Db::close()
+{
+    if (!m_db.isValid())
+        return;
+    const QString name = m_db.connectionName();
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name);
+}
+
+QSqlQuery Db::run(const QString &sql, const QVariantList &values, bool forwardOnly)
+{
+    if (!m_db.isOpen())
+        throw DbError(QStringLiteral("The database is not open."), sql);
+    QSqlQuery query(m_db);
+    query.setForwardOnly(forwardOnly);
+    // A statement without values runs as it is: some servers cannot prepare
+    // transaction control or session settings.
+    if (values.isEmpty()) {
+        if (!query.exec(sql))
+            throw DbError(errorText(query.lastError()), sql);
+        return query;
+    }
+    if (!query.prepare(sql))
+        throw DbError(errorText(query.lastError()), sql);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw DbError(errorText(query.lastError()), sql);
+    return query;
+}
+
+QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &values)
+{
+    QList<QSqlRecord> result;
+    QSqlQuery query = run(sql, values, true);
+    while (query.next())
+        result.append(query.record());
+    if (query.lastError().isValid())
+        throw DbError(errorText(query.lastError()), sql);
+    return result;
+}
+
+std::optional<QSqlRecord> Db::firstRow(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query = run(sql, values, true);
+    if (query.next())
+        return query.record();
+    if (query.lastError().isValid())
+        throw DbError(errorText(query.lastError()), sql);
+    return std::nullopt;
+}
+
+void Db::forEachRow(const QString &sql, const QVariantList &values, const std::function<void(const QSqlRecord &)> &visit)
+{
+    QSqlQuery query = run(sql, values, true);
+    while (query.next())
+        visit(query.record());
+    if (query.lastError().isValid())
+        throw DbError(errorText(query.lastError()), sql);
+}
+
+int Db::exec(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery query = run(sql, values, true);
+    return query.numRowsAffected();
+}
+
+QVariant Db::insert(const QString &table, const ColumnValues &columns, const QString &keyColumn)
+{
+    QStringList names;
+    QStringList marks;
+    QVariantList values;
+    for (const auto &[column, value] : columns) {
+        names << columnName(column);
+        marks << QStringLiteral("?");
+        values << value;
+    }
+    QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(checkedName(table), names.join(u','), marks.join(u','));
+    if (keyColumn.isEmpty()) {
+        run(sql, values, true);
+        return {};
+    }
+    sql += m_dialect->returningKey(checkedName(keyColumn));
+    QSqlQuery query = run(sql, values, true);
+    if (!query.next())
+        throw DbError(QStringLiteral("The server returned no key for the new %1 row.").arg(table), sql);
+    return query.value(0);
+}
+
+int Db::update(const QString &table, const ColumnValues &columns, const QVariant &key, const QString &keyColumn)
+{
+    QStringList sets;
+    QVariantList values;
+    for (const auto &[column, value] : columns) {
+        sets << columnName(column) + QStringLiteral(" = ?");
+        values << value;
+    }
+    values << key;
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?").arg(checkedName(table), sets.join(u", "), checkedName(keyColumn));
+    return exec(sql, values);
+}
+
+Transaction::Transaction(Db &db) : m_db(db)
+{
+    m_outer = (m_db.m_transactionDepth == 0);
+    if (m_outer) {
+        m_db.exec(m_db.dialect().beginTransaction());
+        m_db.m_doomed = false;
+    }
+    ++m_db.m_transactionDepth;
+}
+
+Transaction::~Transaction()
+{
+    --m_db.m_transactionDepth;
+    if (m_done)
+        return;
+    if (!m_outer) {
+        m_db.m_doomed = true;
+        return;
+    }
+    m_db.m_doomed = false;
+    try {
+        m_db.exec(QStringLiteral("ROLLBACK"));
+    } catch (const DbError &) {
+        // The connection may be gone; nothing was committed either way.
+    }
+}
+
+void Transaction::commit()
+{
+    if (m_done)
+        return;
+    if (!m_outer) {
+        m_done = true;
+        return;
+    }
+    if (m_db.m_doomed)
+        throw DbError(QStringLiteral("Nothing was saved: a part of the change could not be written."));
+    // Done only once the server accepted the commit: a refused commit (a deferred
+    // constraint, a busy file) leaves SQLite inside the transaction, and the guard must
+    // still roll it back.
+    m_db.exec(QStringLiteral("COMMIT"));
+    m_done = true;
+}
+
+Savepoint::Savepoint(Db &db) : m_db(db)
+{
+    if (!m_db.inTransaction())
+        m_own.emplace(m_db);
+    m_name = QStringLiteral("step%1").arg(++m_db.m_savepoints);
+    m_doomedBefore = m_db.m_doomed;
+    m_db.exec(QStringLiteral("SAVEPOINT %1").arg(m_name));
+}
+
+Savepoint::~Savepoint()
+{
+    if (!m_done) {
+        try {
+            m_db.exec(QStringLiteral("ROLLBACK TO SAVEPOINT %1").arg(m_name));
+            m_db.exec(QStringLiteral("RELEASE SAVEPOINT %1").arg(m_name));
+            // What failed inside the step was undone with it.
+            m_db.m_doomed = m_doomedBefore;
+        } catch (const DbError &) {
+            // Could not undo the step: the transaction as a whole must not commit.
+            m_db.m_doomed = true;
+        }
+    }
+    --m_db.m_savepoints;
+}
+
+void Savepoint::commit()
+{
+    if (m_done)
+        return;
+    if (m_db.m_doomed && !m_doomedBefore)
+        throw DbError(QStringLiteral("Nothing was saved: a part of the change could not be written."));
+    m_db.exec(QStringLiteral("RELEASE SAVEPOINT %1").arg(m_name));
+    m_done = true;
+    if (m_own)
+        m_own->commit();
+}

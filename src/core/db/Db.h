@@ -1,0 +1,117 @@
+#pragma once
+
+#include "db/SqlDialect.h"
+
+#include <QList>
+#include <QPair>
+#include <QSqlDatabase>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QSqlQuery;
+
+// Column names and values for an insert or an update, in the order they are assigned.
+using ColumnValues = QList<QPair<QString, QVariant>>;
+
+// One open database connection. The program holds one for its whole run (Db::current());
+// tests and the database tool open their own. Every value is bound, never spliced into
+// SQL text; table and column names come only from the program's own fixed lists.
+// Every failure throws DbError with the server's own text.
+class Db
+{
+public:
+    // Opens the connection described by a connection text (see ConnectionText), within
+    // a 10-second time-out. baseDir is where a relative SQLite file lies.
+    static std::unique_ptr<Db> open(const QString &connectionText, const QString &baseDir = {});
+    ~Db();
+
+    Db(const Db &) = delete;
+    Db &operator=(const Db &) = delete;
+
+    // The program's connection, set by start-up.
+    static Db &current();
+    static bool hasCurrent();
+    static void setCurrent(Db *db);
+
+    const SqlDialect &dialect() const { return *m_dialect; }
+    QSqlDatabase &database() { return m_db; }
+
+    // Every row of a query.
+    QList<QSqlRecord> rows(const QString &sql, const QVariantList &values = {});
+    // The first row, or nothing when the query returns none.
+    std::optional<QSqlRecord> firstRow(const QString &sql, const QVariantList &values = {});
+    // One row after another without holding them all: for long reports.
+    void forEachRow(const QString &sql, const QVariantList &values, const std::function<void(const QSqlRecord &)> &visit);
+    // Runs a statement; returns the number of rows it changed.
+    int exec(const QString &sql, const QVariantList &values = {});
+    // Inserts one row and returns the key the server gave it (keyColumn empty: no key).
+    QVariant insert(const QString &table, const ColumnValues &columns, const QString &keyColumn = QStringLiteral("ID"));
+    // Changes the row whose keyColumn equals key; returns the number of rows changed.
+    int update(const QString &table, const ColumnValues &columns, const QVariant &key,
+               const QString &keyColumn = QStringLiteral("ID"));
+
+    void close();
+
+    // Whether a transaction is open on this connection.
+    bool inTransaction() const { return m_transactionDepth > 0; }
+
+private:
+    friend class Transaction;
+    friend class Savepoint;
+    Db(QSqlDatabase db, std::unique_ptr<SqlDialect> dialect);
+    QSqlQuery run(const QString &sql, const QVariantList &values, bool forwardOnly);
+
+    QSqlDatabase m_db;
+    std::unique_ptr<SqlDialect> m_dialect;
+    int m_transactionDepth = 0;
+    int m_savepoints = 0;
+    // An inner step ended without committing: the whole transaction must not commit.
+    bool m_doomed = false;
+};
+
+// Rolls back unless commit() was called. A guard opened inside another joins it, so
+// shared routines compose into one larger transaction: an inner guard that ends without
+// commit() (its step failed) marks the whole transaction failed, and the outer commit()
+// then rolls everything back and throws DbError. Nothing of it is ever half-written.
+class Transaction
+{
+public:
+    explicit Transaction(Db &db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    void commit();
+
+private:
+    Db &m_db;
+    bool m_outer = false;
+    bool m_done = false;
+};
+
+// A step inside a transaction that may fail on its own: unless commit() is called, the
+// step's changes are undone and the rest of the transaction goes on as if it had not
+// been tried (the one way a failure does not doom the outer transaction). Outside a
+// transaction it opens one of its own.
+class Savepoint
+{
+public:
+    explicit Savepoint(Db &db);
+    ~Savepoint();
+    Savepoint(const Savepoint &) = delete;
+    Savepoint &operator=(const Savepoint &) = delete;
+
+    void commit();
+
+private:
+    Db &m_db;
+    std::optional<Transaction> m_own;
+    QString m_name;
+    bool m_doomedBefore = false;
+    bool m_done = false;
+};

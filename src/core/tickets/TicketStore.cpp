@@ -1,0 +1,116 @@
+#include "tickets/TicketStore.h"
+
+#include "db/Db.h"
+#include "db/DbError.h"
+
+namespace {
+
+// The columns every save stamps: who saved the row, where and when.
+ColumnValues stampColumns(const Db &db, const TicketStamp &stamp)
+{
+    return {{QStringLiteral("WorkStationID"), stamp.workstationId},
+            {QStringLiteral("DateEntered"), db.dialect().dateTimeValue(stamp.entered)},
+            {QStringLiteral("Location"), stamp.location}};
+}
+
+TicketRecord ticketFrom(const Db &db, const QSqlRecord &row)
+{
+    TicketRecord t;
+    t.id = row.value(QStringLiteral("ID")).toInt();
+    t.customerId = row.value(QStringLiteral("CustomerID")).toString();
+    t.cardNo = row.value(QStringLiteral("CardNo")).toString();
+    t.details = TicketColumns::readDetails(row);
+    t.amounts = TicketColumns::readAmounts(row);
+    t.entered = db.dialect().readDateTime(row.value(QStringLiteral("DateEntered")));
+    return t;
+}
+
+std::optional<TicketRecord> one(Db &db, const QString &select, const QVariantList &values)
+{
+    const auto row = db.firstRow(db.dialect().firstRowOnly(select), values);
+    if (!row)
+        return std::nullopt;
+    return ticketFrom(db, *row);
+}
+
+} // namespace
+
+namespace TicketStore {
+
+int save(Db &db, const TicketRecord &t, const TicketStamp &stamp)
+{
+    ColumnValues columns = {{QStringLiteral("CustomerID"), t.customerId}, {QStringLiteral("CardNo"), t.cardNo}};
+    columns += TicketColumns::write(t.details, t.amounts);
+    columns += stampColumns(db, stamp);
+    if (t.id == 0)
+        return db.insert(QStringLiteral("Tickets"), columns).toInt();
+    if (db.update(QStringLiteral("Tickets"), columns, t.id) == 0)
+        throw DbError(QStringLiteral("Ticket %1 is no longer stored.").arg(t.id));
+    return t.id;
+}
+
+double postedAmount(const TicketRecord &ticket) { return TicketColumns::storedTotal(ticket.amounts); }
+
+std::optional<TicketRecord> load(Db &db, int id)
+{
+    return one(db, QStringLiteral("SELECT * FROM Tickets WHERE ID = ?"), {id});
+}
+
+std::optional<TicketRecord> newest(Db &db, int location)
+{
+    return one(db, QStringLiteral("SELECT * FROM Tickets WHERE Location = ? ORDER BY ID DESC"), {location});
+}
+
+std::optional<TicketRecord> previous(Db &db, int location, int id)
+{
+    return one(db, QStringLiteral("SELECT * FROM Tickets WHERE Location = ? AND ID < ? ORDER BY ID DESC"),
+               {location, id});
+}
+
+std::optional<TicketRecord> next(Db &db, int location, int id)
+{
+    return one(db, QStringLiteral("SELECT * FROM Tickets WHERE Location = ? AND ID > ? ORDER BY ID ASC"),
+               {location, id});
+}
+
+} // namespace TicketStore
+
+namespace CashTicketStore {
+
+int insert(Db &db, const CashTicketRecord &t, const TicketStamp &stamp)
+{
+    ColumnValues columns = {{QStringLiteral("Customer"), t.customer},
+                            {QStringLiteral("Address1"), t.address1},
+                            {QStringLiteral("Address2"), t.address2}};
+    columns += TicketColumns::write(t.details, t.amounts);
+    columns += stampColumns(db, stamp);
+    return db.insert(QStringLiteral("CashTickets"), columns).toInt();
+}
+
+QStringList customerNames(Db &db)
+{
+    QStringList names;
+    db.forEachRow(QStringLiteral("SELECT DISTINCT Customer FROM CashTickets ORDER BY Customer"), {},
+                  [&names](const QSqlRecord &row) { names << row.value(0).toString(); });
+    return names;
+}
+
+std::optional<CashTicketRecord> newestFor(Db &db, const QString &customer)
+{
+    const auto row = db.firstRow(
+        db.dialect().firstRowOnly(QStringLiteral("SELECT * FROM CashTickets WHERE Customer = ? ORDER BY ID DESC")),
+        {customer});
+    if (!row)
+        return std::nullopt;
+    CashTicketRecord t;
+    t.id = row->value(QStringLiteral("ID")).toInt();
+    t.customer = row->value(QStringLiteral("Customer")).toString();
+    t.address1 = row->value(QStringLiteral("Address1")).toString();
+    t.address2 = row->value(QStringLiteral("Address2")).toString();
+    t.details = TicketColumns::readDetails(*row);
+    t.amounts = TicketColumns::readAmounts(*row);
+    t.entered = db.dialect().readDateTime(row->value(QStringLiteral("DateEntered")));
+    return t;
+}
+
+} // namespace CashTicketStore

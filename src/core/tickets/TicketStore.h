@@ -1,0 +1,81 @@
+#pragma once
+
+#include "tickets/TicketColumns.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class Db;
+
+// Where a save comes from: this workstation at this moment.
+struct TicketStamp
+{
+    QString workstationId;
+    int location = 0;
+    QDateTime entered;
+};
+
+// One row of Tickets as the charge ticket screen writes and shows it.
+struct TicketRecord
+{
+    int id = 0;
+    QString customerId;
+    QString cardNo;
+    TicketDetails details;
+    TicketLines::Amounts amounts;
+    // When the row was last saved; invalid for a ticket not yet stored.
+    QDateTime entered;
+
+    // The account number the ticket was written for.
+    QString accountNumber() const { return customerId + cardNo; }
+};
+
+// One row of CashTickets: a walk-in customer's name and address instead of an account.
+struct CashTicketRecord
+{
+    int id = 0;
+    QString customer;
+    QString address1;
+    QString address2;
+    TicketDetails details;
+    TicketLines::Amounts amounts;
+    QDateTime entered;
+};
+
+// The charge tickets.
+namespace TicketStore {
+
+// Writes the ticket: a new row when id is 0, else the stored row with that id (which
+// must exist). Gallons, prices and line amounts are stored unrounded; subtotal, tax and
+// total rounded half-even to the cent. Returns the row's ID.
+int save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp);
+
+// The amount a new ticket adds to the customer's balance: its total as stored, so the
+// balance always equals the sum of the stored tickets.
+double postedAmount(const TicketRecord &ticket);
+
+std::optional<TicketRecord> load(Db &db, int id);
+// The newest ticket of the location.
+std::optional<TicketRecord> newest(Db &db, int location);
+// The ticket of the location just before (or after) the given ID; nothing past either end.
+std::optional<TicketRecord> previous(Db &db, int location, int id);
+std::optional<TicketRecord> next(Db &db, int location, int id);
+
+} // namespace TicketStore
+
+// The cash tickets.
+namespace CashTicketStore {
+
+// Stores a new cash ticket and returns its ID.
+int insert(Db &db, const CashTicketRecord &ticket, const TicketStamp &stamp);
+
+// Every name that has a cash ticket, in order.
+QStringList customerNames(Db &db);
+
+// The newest cash ticket written for exactly this name.
+std::optional<CashTicketRecord> newestFor(Db &db, const QString &customer);
+
+} // namespace CashTicketStore

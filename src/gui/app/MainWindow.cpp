@@ -1,0 +1,210 @@
+#include "app/MainWindow.h"
+
+#include "app/BusyCursor.h"
+#include "accounts/CustomerBalances.h"
+#include "app/MessageBox.h"
+#include "app/MenuTable.h"
+#include "app/ScreenGuard.h"
+#include "db/Db.h"
+#include "reports/Viewer.h"
+
+#include <QEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+struct Registry
+{
+    QHash<QString, MainWindow::ScreenFactory> screens;
+    QHash<QString, MainWindow::CommandHandler> commands;
+};
+
+Registry &registry()
+{
+    static Registry r;
+    return r;
+}
+
+MainWindow *g_instance = nullptr;
+
+// Closes the child window once the screen inside it has been closed (hidden on its
+// own, not merely along with its hidden child window).
+class ChildCloser : public QObject
+{
+public:
+    explicit ChildCloser(QMdiSubWindow *sub) : QObject(sub), m_sub(sub) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide && static_cast<QWidget *>(watched)->isHidden())
+            m_sub->close();
+        return false;
+    }
+
+private:
+    QMdiSubWindow *m_sub;
+};
+
+} // namespace
+
+void MainWindow::registerScreen(const QString &command, ScreenFactory factory)
+{
+    registry().screens.insert(command, std::move(factory));
+}
+
+void MainWindow::registerCommand(const QString &command, CommandHandler handler)
+{
+    registry().commands.insert(command, std::move(handler));
+}
+
+void MainWindow::clearRegistrations()
+{
+    registry().screens.clear();
+    registry().commands.clear();
+}
+
+QStringList MainWindow::commandNames()
+{
+    QStringList names;
+    for (const MenuEntry &e : menuTable())
+        names << e.command;
+    return names;
+}
+
+QStringList MainWindow::administrationCommands()
+{
+    QStringList names;
+    for (const MenuEntry &e : menuTable())
+        if (e.administration)
+            names << e.command;
+    return names;
+}
+
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MDI"));
+    setWindowTitle(QStringLiteral("Account Management Software"));
+
+    m_mdi = new QMdiArea(this);
+    m_mdi->setObjectName(QStringLiteral("mdiClient"));
+    m_mdi->setBackground(palette().brush(QPalette::Dark));
+    setCentralWidget(m_mdi);
+
+    // Reports shown on screen open as a child window here too.
+    Viewer::setMdiArea(m_mdi);
+
+    buildMenu();
+    resize(1100, 780);
+    g_instance = this;
+}
+
+MainWindow::~MainWindow()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+    if (Viewer::mdiArea() == m_mdi)
+        Viewer::setMdiArea(nullptr);
+}
+
+MainWindow *MainWindow::instance() { return g_instance; }
+
+void MainWindow::buildMenu()
+{
+    QHash<QString, QMenu *> menus;
+    for (const MenuEntry &e : menuTable()) {
+        QAction *action = nullptr;
+        if (e.isMenu) {
+            QMenu *menu = menuBar()->addMenu(e.menuText());
+            menu->setObjectName(e.command);
+            menus.insert(e.command, menu);
+            action = menu->menuAction();
+        } else {
+            QMenu *menu = menus.value(e.menu);
+            action = menu ? menu->addAction(e.menuText()) : menuBar()->addAction(e.menuText());
+            action->setShortcut(e.shortcut);
+            const QString command = e.command;
+            connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+        }
+        action->setObjectName(e.command);
+        m_actions.insert(e.command, action);
+    }
+}
+
+QAction *MainWindow::action(const QString &command) const { return m_actions.value(command); }
+
+void MainWindow::disableAdministrationCommands()
+{
+    for (const QString &command : administrationCommands()) {
+        if (QAction *a = action(command))
+            a->setEnabled(false);
+    }
+}
+
+void MainWindow::runCommand(const QString &command)
+{
+    CommandHandler handler = registry().commands.value(command);
+    const MenuEntry *entry = menuEntry(command);
+    if (!handler && !registry().screens.contains(command) && entry && entry->runs)
+        handler = entry->runs;
+    if (handler) {
+        ScreenGuard::run(this, [&] { handler(*this); });
+        return;
+    }
+    ScreenGuard::run(this, [&] { openScreen(command); });
+}
+
+QWidget *MainWindow::openedScreen(const QString &command) const
+{
+    const QPointer<QMdiSubWindow> sub = m_open.value(command);
+    // A closed child window may linger until its deferred deletion.
+    if (!sub || sub->isHidden())
+        return nullptr;
+    return sub->widget();
+}
+
+QWidget *MainWindow::openScreen(const QString &command)
+{
+    if (QWidget *open = openedScreen(command))
+        return open;
+    ScreenFactory factory = registry().screens.value(command);
+    if (!factory) {
+        const MenuEntry *entry = menuEntry(command);
+        if (entry)
+            factory = entry->opens;
+    }
+    if (!factory)
+        return nullptr;
+    QWidget *screen = factory(nullptr);
+    if (!screen)
+        return nullptr;
+    m_open.insert(command, showChild(screen));
+    return screen;
+}
+
+QMdiSubWindow *MainWindow::showChild(QWidget *widget)
+{
+    widget->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow *sub = m_mdi->addSubWindow(widget);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    // A screen that closes itself (its Exit button) takes its child window along.
+    widget->installEventFilter(new ChildCloser(sub));
+    sub->adjustSize();
+    sub->move(0, 0);
+    sub->show();
+    return sub;
+}
+
+void MainWindow::rebuildCustomerBalance()
+{
+    if (!MessageBox::askYesNo(this, QStringLiteral("Are you sure you want to rebuild customer balances?"),
+                              QStringLiteral("Confirmation")))
+        return;
+    ScreenGuard::run(this, [] {
+        BusyCursor busy;
+        RebuildCustomerBalances(Db::current());
+    });
+}

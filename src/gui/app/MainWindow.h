@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+// The main window `MDI`: the menu bar, and the client area in which every screen opens
+// as a child window. It shows no data of its own.
+//
+// The menu and what each command opens or runs come from the menu table (MenuTable.h).
+// A command with nothing there stays in the menu and does nothing when chosen. Tests can
+// put a screen or a command of their own in place of the table's:
+//     MainWindow::registerScreen<StandIn>(QStringLiteral("TicketEntry"));
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    using ScreenFactory = std::function<QWidget *(QWidget *parent)>;
+    using CommandHandler = std::function<void(MainWindow &window)>;
+
+    static void registerScreen(const QString &command, ScreenFactory factory);
+    template <class Screen> static void registerScreen(const QString &command)
+    {
+        registerScreen(command, [](QWidget *parent) -> QWidget * { return new Screen(parent); });
+    }
+    static void registerCommand(const QString &command, CommandHandler handler);
+
+    // Every command of the menu, in menu order, menus included.
+    static QStringList commandNames();
+    // The commands a counter workstation may not use.
+    static QStringList administrationCommands();
+    // Forgets what tests put in place of the table's screens and commands.
+    static void clearRegistrations();
+
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The program's main window while one exists.
+    static MainWindow *instance();
+
+    QMdiArea *mdiArea() const { return m_mdi; }
+    // The menu command (a menu's own action for the five menus); null for an unknown name.
+    QAction *action(const QString &command) const;
+
+    // Carries out a command as choosing it in the menu does (a disabled command too:
+    // the menu is what keeps a disabled command from being chosen).
+    void runCommand(const QString &command);
+    // Opens the command's screen, or leaves the open one as it is. Returns the screen,
+    // or null when the command has no screen.
+    QWidget *openScreen(const QString &command);
+    // The command's screen while it is open, else null.
+    QWidget *openedScreen(const QString &command) const;
+    // Shows any widget as a child window at the top-left corner of the client area.
+    QMdiSubWindow *showChild(QWidget *widget);
+
+    // Disables the administration commands (a counter workstation).
+    void disableAdministrationCommands();
+
+    // "Rebuild Customer Balance": asks first, then recomputes every balance.
+    void rebuildCustomerBalance();
+
+private:
+    void buildMenu();
+
+    QMdiArea *m_mdi = nullptr;
+    QHash<QString, QAction *> m_actions;
+    QHash<QString, QPointer<QMdiSubWindow>> m_open;
+};

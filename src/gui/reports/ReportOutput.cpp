@@ -1,0 +1,172 @@
+#include "reports/ReportOutput.h"
+
+#include "reports/Report.h"
+#include "reports/ReportRenderer.h"
+#include "reports/Viewer.h"
+#include "app/Logging.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <exception>
+
+namespace {
+
+struct TargetSetting
+{
+    ReportOutput::PrintTarget target = ReportOutput::PrintTarget::DefaultPrinter;
+    QString directory;
+    int written = 0;
+};
+
+TargetSetting &setting()
+{
+    static TargetSetting s;
+    return s;
+}
+
+// Draws every page onto a device the painter has been begun on; false on any failure.
+bool drawAll(const Report &report, QPagedPaintDevice &device, QPainter &painter)
+{
+    try {
+        PagedDeviceSink sink(device, painter);
+        renderReport(report, sink);
+        return true;
+    } catch (const std::exception &error) {
+        qCWarning(lcPrint) << report.layoutName() << "could not be drawn:" << error.what();
+        return false;
+    } catch (...) {
+        qCWarning(lcPrint) << report.layoutName() << "could not be drawn";
+        return false;
+    }
+}
+
+bool printOn(const Report &report, QPrinter &printer)
+{
+    printer.setDocName(report.title());
+    printer.setFullPage(false);
+    // A printer that cannot take the layout's paper keeps its own; the layout still fits
+    // within its printable area on Letter and A4.
+    printer.setPageLayout(report.pageLayout());
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        qCWarning(lcPrint) << report.layoutName() << "could not start printing on" << printer.printerName();
+        return false;
+    }
+    const bool drawn = drawAll(report, printer, painter);
+    if (!drawn)
+        printer.abort();
+    const bool ended = painter.end();
+    const bool sent = printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;
+    if (drawn && (!ended || !sent))
+        qCWarning(lcPrint) << report.layoutName() << "was not accepted by" << printer.printerName();
+    return drawn && ended && sent;
+}
+
+} // namespace
+
+namespace ReportOutput {
+
+void setPrintTarget(PrintTarget target, const QString &pdfDirectory)
+{
+    setting().target = target;
+    setting().directory = pdfDirectory;
+    setting().written = 0;
+}
+
+PrintTarget printTarget() { return setting().target; }
+
+bool writePdf(const Report &report, const QString &path)
+{
+    try {
+        QPdfWriter writer(path);
+        writer.setTitle(report.title());
+        writer.setCreator(QStringLiteral("Account Management Software"));
+        writer.setResolution(600);
+        writer.setPageLayout(report.pageLayout());
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            qCWarning(lcPrint) << report.layoutName() << "could not be written to" << path;
+            return false;
+        }
+        const bool drawn = drawAll(report, writer, painter);
+        const bool ended = painter.end();
+        if (!drawn)
+            QFile::remove(path);
+        return drawn && ended;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool print(const Report &report, int copies)
+{
+    try {
+        TargetSetting &s = setting();
+        switch (s.target) {
+        case PrintTarget::Failing:
+            qCWarning(lcPrint) << report.layoutName() << "not printed: printing is switched to fail";
+            return false;
+        case PrintTarget::PdfFiles:
+            for (int copy = 0; copy < copies; ++copy) {
+                const QString path = QDir(s.directory).filePath(QStringLiteral("%1-%2.pdf").arg(report.layoutName()).arg(++s.written));
+                if (!writePdf(report, path))
+                    return false;
+            }
+            return true;
+        case PrintTarget::DefaultPrinter:
+            break;
+        }
+        const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
+        if (printerInfo.isNull()) {
+            qCWarning(lcPrint) << report.layoutName() << "not printed: this machine has no default printer";
+            return false;
+        }
+        // One job per copy: the printer's own copy count would make one job, and a jam
+        // or a cancelled job would then lose every copy at once.
+        for (int copy = 0; copy < copies; ++copy) {
+            QPrinter printer(printerInfo, QPrinter::HighResolution);
+            if (!printer.isValid()) {
+                qCWarning(lcPrint) << report.layoutName() << "not printed: the printer" << printerInfo.printerName()
+                                   << "cannot be used";
+                return false;
+            }
+            printer.setCopyCount(1);
+            if (!printOn(report, printer))
+                return false;
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool printWithDialog(const Report &report, QWidget *parent)
+{
+    try {
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog dialog(&printer, parent);
+        dialog.setWindowTitle(QStringLiteral("Print Report"));
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        return printOn(report, printer);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool show(std::shared_ptr<const Report> report)
+{
+    try {
+        return Viewer::showReport(std::move(report)) != nullptr;
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace ReportOutput

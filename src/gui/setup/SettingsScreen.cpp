@@ -1,0 +1,161 @@
+#include "setup/SettingsScreen.h"
+
+#include "app/AmountField.h"
+#include "app/FocusEvents.h"
+#include "app/FormLayout.h"
+#include "app/MessageBox.h"
+#include "app/Numbers.h"
+#include "app/ScreenGuard.h"
+#include "db/Db.h"
+#include "setup/CompanyStore.h"
+#include "setup/LocationList.h"
+#include "app/NumberText.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSqlRecord>
+
+namespace {
+
+const QString kPercentFormat = QStringLiteral("#,##0.00%");
+
+} // namespace
+
+SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmSettings"));
+    setWindowTitle(QStringLiteral("System Settings"));
+
+    cmbLocation = new QComboBox(this);
+    cmbLocation->setObjectName(QStringLiteral("cmbLocation"));
+    cmbLocation->setFixedWidth(110);
+    auto amount = [this](const char *name, const QString &format) {
+        auto *field = new AmountField(format, this);
+        field->setObjectName(QLatin1String(name));
+        field->setFixedWidth(110);
+        return field;
+    };
+    txtDieselPricePerGallon = amount("txtDieselPricePerGallon", AmountField::priceFormat());
+    txtReeferPricePerGallon = amount("txtReeferPricePerGallon", AmountField::priceFormat());
+    txtDiscountPerGallon = amount("txtDiscountPerGallon", AmountField::priceFormat());
+    txtDEFPerGallon = amount("txtDEFPerGallon", AmountField::priceFormat());
+    txtWarnCustomer = amount("txtWarnCustomer", kPercentFormat);
+    txtTax = amount("txtTax", kPercentFormat);
+    btnSave = new QPushButton(QStringLiteral("Save and Close"), this);
+    btnSave->setObjectName(QStringLiteral("btnSave"));
+    btnExit = new QPushButton(QStringLiteral("Exit"), this);
+    btnExit->setObjectName(QStringLiteral("btnExit"));
+
+    auto *fields = new QGridLayout;
+    fields->setHorizontalSpacing(10);
+    int row = 0;
+    auto addRow = [&](const QString &caption, QWidget *field) {
+        auto *label = new QLabel(caption, this);
+        label->setBuddy(field);
+        fields->addWidget(label, row, 0, Qt::AlignLeft | Qt::AlignVCenter);
+        fields->addWidget(field, row, 1, Qt::AlignLeft | Qt::AlignVCenter);
+        ++row;
+    };
+    addRow(QStringLiteral("Location"), cmbLocation);
+    addRow(QStringLiteral("Diesel Price Per Gallon"), txtDieselPricePerGallon);
+    addRow(QStringLiteral("Reefer Diesel Price Per Gallon"), txtReeferPricePerGallon);
+    addRow(QStringLiteral("Diesel Disc. Per Gallon"), txtDiscountPerGallon);
+    addRow(QStringLiteral("DEF Per Gallon"), txtDEFPerGallon);
+    addRow(QStringLiteral("Warn Customer At % of Limit"), txtWarnCustomer);
+    addRow(QStringLiteral("Tax Percent"), txtTax);
+    fields->setColumnStretch(2, 1);
+
+    layOutFormAndButtons(this, fields, {btnSave, btnExit});
+
+    setTabOrder(cmbLocation, txtDieselPricePerGallon);
+    setTabOrder(txtDieselPricePerGallon, txtReeferPricePerGallon);
+    setTabOrder(txtReeferPricePerGallon, txtDiscountPerGallon);
+    setTabOrder(txtDiscountPerGallon, txtDEFPerGallon);
+    setTabOrder(txtDEFPerGallon, txtWarnCustomer);
+    setTabOrder(txtWarnCustomer, txtTax);
+    setTabOrder(txtTax, btnSave);
+    setTabOrder(btnSave, btnExit);
+
+    connect(cmbLocation, &QComboBox::currentIndexChanged, this, [this] { ScreenGuard::run(this, [this] { locationChosen(); }); });
+    // The tax rate is checked like the other numbers: the Tax column is numeric too.
+    for (AmountField *field : {txtDieselPricePerGallon, txtReeferPricePerGallon, txtDiscountPerGallon, txtDEFPerGallon,
+                               txtWarnCustomer, txtTax})
+        FocusEvents::onLeave(field, [this, field] { fieldLeft(field); });
+    connect(btnSave, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { save(); }); });
+    connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
+
+    ScreenGuard::run(this, [this] { loadLocations(); });
+}
+
+void SettingsScreen::loadLocations()
+{
+    LocationList::fill(cmbLocation);
+}
+
+void SettingsScreen::locationChosen()
+{
+    if (!cmbLocation->currentText().isEmpty())
+        LoadLocationSettings();
+}
+
+void SettingsScreen::LoadLocationSettings()
+{
+    const auto row = LocationList::chosenRow(cmbLocation);
+    if (!row)
+        return;
+    // A location set up on the company screen has no prices yet: its empty columns
+    // show as empty fields, ready to be filled in.
+    auto show = [&](AmountField *field, const char *column) {
+        const QVariant value = row->value(QLatin1String(column));
+        field->setPlainText(value.isNull() ? QString() : Numbers::plainText(value.toDouble()));
+    };
+    show(txtDieselPricePerGallon, "DieselPricePerGallon");
+    show(txtReeferPricePerGallon, "ReeferPricePerGallon");
+    show(txtDiscountPerGallon, "DiscountPricePerGallon");
+    show(txtDEFPerGallon, "DefPricePerGallon");
+    show(txtWarnCustomer, "WarnCustomer");
+    show(txtTax, "Tax");
+}
+
+void SettingsScreen::fieldLeft(AmountField *field)
+{
+    if (readsAsNumber(field->plainText()))
+        return;
+    MessageBox::ok(this, QStringLiteral("You must enter a valid number for this field."), QStringLiteral("Invalid Entry"));
+    field->setPlainText(QStringLiteral("0"));
+    field->setFocus(Qt::OtherFocusReason);
+}
+
+void SettingsScreen::save()
+{
+    const QList<AmountField *> fields = {txtDiscountPerGallon, txtReeferPricePerGallon, txtDieselPricePerGallon,
+                                         txtDEFPerGallon, txtWarnCustomer, txtTax};
+    bool missing = cmbLocation->currentIndex() < 0;
+    for (AmountField *field : fields)
+        missing = missing || field->plainText().isEmpty();
+    if (missing) {
+        MessageBox::ok(this, QStringLiteral("You must enter all fields."), QStringLiteral("Invalid Information"),
+                       MessageBox::Icon::Exclamation);
+        return;
+    }
+    // Every field was checked when it was left; one still holding something that is not
+    // a number (the focus never left it) is refused the same way rather than written.
+    for (AmountField *field : fields) {
+        if (!readsAsNumber(field->plainText())) {
+            fieldLeft(field);
+            return;
+        }
+    }
+
+    const QVariant location = cmbLocation->currentData();
+    CompanyStore::savePrices(Db::current(), location,
+                             {{QStringLiteral("DieselPricePerGallon"), txtDieselPricePerGallon->value()},
+                              {QStringLiteral("ReeferPricePerGallon"), txtReeferPricePerGallon->value()},
+                              {QStringLiteral("DiscountPricePerGallon"), txtDiscountPerGallon->value()},
+                              {QStringLiteral("DefPricePerGallon"), txtDEFPerGallon->value()},
+                              {QStringLiteral("WarnCustomer"), txtWarnCustomer->value()},
+                              {QStringLiteral("Tax"), txtTax->value()}});
+    close();
+}

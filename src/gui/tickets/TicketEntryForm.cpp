@@ -1,0 +1,119 @@
+// The layout of the charge ticket screen: its three groups, the bottom row and the tab
+// order. The behaviour is in TicketEntryScreen.cpp.
+#include "tickets/TicketEntryScreen.h"
+
+#include "app/AppContext.h"
+#include "app/FormLayout.h"
+#include "tickets/PurchaseLinesPanel.h"
+#include "tickets/TicketInfoGroup.h"
+
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The lookup button's picture: a small magnifying glass.
+QIcon searchIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(40, 40, 40), 1.6));
+    painter.drawEllipse(QRectF(2, 2, 8.5, 8.5));
+    painter.setPen(QPen(QColor(40, 40, 40), 2.6, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(10, 10), QPointF(14, 14));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+void TicketEntryScreen::buildForm()
+{
+
+    // Acct Info: always usable.
+    m_acctInfo = new QGroupBox(QStringLiteral("Acct Info"), this);
+    txtAcctNo = newTicketTextBox("txtAcctNo", m_acctInfo);
+    txtAcctNo->setFixedWidth(120);
+    btnLookup = new QToolButton(m_acctInfo);
+    btnLookup->setObjectName(QStringLiteral("btnLookup"));
+    btnLookup->setIcon(searchIcon());
+    btnLookup->setToolTip(QStringLiteral("Find the account by customer name"));
+    btnLookup->setFocusPolicy(Qt::StrongFocus);
+    txtClerk = newTicketTextBox("txtClerk", m_acctInfo);
+    txtClerk->setFixedWidth(120);
+    txtCustomer = newTicketTextBox("txtCustomer", m_acctInfo);
+    markDisplayOnly(txtCustomer);
+    {
+        auto *grid = new QGridLayout(m_acctInfo);
+        grid->addWidget(fieldLabel(QStringLiteral("Acct No."), m_acctInfo), 0, 0);
+        grid->addWidget(txtAcctNo, 0, 1);
+        grid->addWidget(btnLookup, 0, 2);
+        grid->setColumnStretch(3, 1);
+        grid->addWidget(fieldLabel(QStringLiteral("Clerk ID"), m_acctInfo), 0, 4);
+        grid->addWidget(txtClerk, 0, 5);
+        grid->addWidget(fieldLabel(QStringLiteral("Customer"), m_acctInfo), 1, 0);
+        grid->addWidget(txtCustomer, 1, 1, 1, 5);
+    }
+
+    m_ticketInfo = new TicketInfoGroup(TicketInfoGroup::OnFocus::KeepText, this);
+    m_lines = new PurchaseLinesPanel([] { return appContext().company.Tax; }, this);
+
+    // The bottom row, outside the groups.
+    btnBack = new QPushButton(QStringLiteral("<<"), this);
+    btnBack->setObjectName(QStringLiteral("btnBack"));
+    btnNext = new QPushButton(QStringLiteral(">>"), this);
+    btnNext->setObjectName(QStringLiteral("btnNext"));
+    txtID = newTicketTextBox("txtID", this);
+    markDisplayOnly(txtID);
+    txtID->setFixedWidth(80);
+    txtID->setAlignment(Qt::AlignCenter);
+    btnSave = new QPushButton(QStringLiteral("Print/Save"), this);
+    btnSave->setObjectName(QStringLiteral("btnSave"));
+    btnExit = new QPushButton(QStringLiteral("Exit"), this);
+    btnExit->setObjectName(QStringLiteral("btnExit"));
+    for (QPushButton *button : {btnBack, btnNext, btnSave, btnExit}) {
+        // Enter on a focused button presses it, so the keyboard alone finishes a ticket.
+        button->setAutoDefault(true);
+        button->setMinimumWidth(button == btnBack || button == btnNext ? 48 : 96);
+    }
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(btnBack);
+    bottom->addWidget(btnNext);
+    bottom->addWidget(txtID);
+    bottom->addStretch(1);
+    bottom->addWidget(btnSave);
+    bottom->addWidget(btnExit);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(m_acctInfo, 1);
+    top->addWidget(m_ticketInfo, 1);
+
+    auto *column = new QVBoxLayout(this);
+    column->addLayout(top);
+    column->addWidget(m_lines);
+    column->addLayout(bottom);
+    column->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TicketEntryScreen::setTabOrder()
+{
+    QList<QWidget *> order = {txtAcctNo, btnLookup, txtClerk};
+    for (QLineEdit *box : m_ticketInfo->boxes())
+        order << box;
+    order << m_lines->tabOrder();
+    order << btnSave << btnExit << btnBack << btnNext;
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
