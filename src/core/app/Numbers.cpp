@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -249,7 +250,10 @@ QString applySection(double value, const Section &s)
 
 namespace Numbers {
 
-double parseLeadingNumber(QStringView text)
+namespace {
+
+// Reads the number at the start of the text; `end` is where reading stopped.
+double scanNumber(QStringView text, qsizetype &end)
 {
     QString number;
     qsizetype i = 0;
@@ -280,6 +284,7 @@ double parseLeadingNumber(QStringView text)
             break;
         }
     }
+    end = i;
     if (!digits)
         return 0;
     // An exponent counts only when at least one digit follows the E (and its sign).
@@ -303,10 +308,35 @@ double parseLeadingNumber(QStringView text)
             exponent += text[j];
             expDigits = true;
         }
-        if (expDigits)
+        if (expDigits) {
             number += exponent;
+            end = j;
+        }
     }
     return readDecimal(number);
+}
+
+} // namespace
+
+double parseLeadingNumber(QStringView text)
+{
+    qsizetype end = 0;
+    return scanNumber(text, end);
+}
+
+bool readsWhole(QStringView text)
+{
+    qsizetype end = 0;
+    scanNumber(text, end);
+    // Blanks are skipped wherever they stand, so only blanks may follow the number.
+    for (qsizetype i = end; i < text.size(); ++i)
+        if (!isBlank(text[i]))
+            return false;
+    // Nothing but a sign or a point reads as 0 without being a number.
+    for (QChar c : text)
+        if (c >= u'0' && c <= u'9')
+            return true;
+    return std::all_of(text.begin(), text.end(), isBlank);
 }
 
 QString plainText(double value)

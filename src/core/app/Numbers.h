@@ -14,6 +14,11 @@ namespace Numbers {
 // number; 0 when nothing was read ("" and "$5" are 0, "12.5abc" is 12.5, "1,234" is 1).
 double parseLeadingNumber(QStringView text);
 
+// Whether the text is wholly the number it reads, blanks aside: "12.5", " 1 2 " and ""
+// are; "1,234.56" (read as 1), "$3.10" (read as 0), "12abc", "-" and "." are not. The
+// reading rule itself never changes; this only tells when it reads less than is there.
+bool readsWhole(QStringView text);
+
 // A value written as plain decimal text: at most 15 significant digits, a decimal point
 // only with a fraction, no grouping, no trailing zeros, "-" when negative, "0" for zero.
 QString plainText(double value);

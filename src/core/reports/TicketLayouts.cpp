@@ -2,6 +2,7 @@
 
 #include "app/Numbers.h"
 #include "reports/Report.h"
+#include "tickets/TicketLines.h"
 
 namespace {
 
@@ -122,47 +123,30 @@ std::shared_ptr<Report> ticket(bool charge)
     b.label(QRectF(colEach, y, 90, rowHeight), QStringLiteral("Price Each"), right, reportFont(8.5, true));
     b.label(QRectF(colAmount, y, w - colAmount - 8, rowHeight), QStringLiteral("Amount"), right, reportFont(8.5, true));
     b.line(QPointF(0, y + rowHeight), QPointF(w, y + rowHeight), 0.5);
-    const QList<QPair<QString, QString>> fuel = {
-        {QStringLiteral("Gas"), QStringLiteral("Gas")},
-        {QStringLiteral("Diesel"), QStringLiteral("Diesel")},
-        {QStringLiteral("Off Road Diesel"), QStringLiteral("Reefer")},
-        {QStringLiteral("Discount"), QStringLiteral("Discount")},
-        {QStringLiteral("DEF"), QStringLiteral("DEF")},
-    };
-    for (int i = 0; i < fuel.size(); ++i) {
+    for (int i = 0; i < TicketLines::FuelRowCount; ++i) {
         const double ry = y + rowHeight * (i + 1) + 2;
-        const QString &column = fuel[i].second;
-        b.label(QRectF(8, ry, 200, rowHeight), fuel[i].first, left, reportFont(10));
-        b.text(QRectF(colGallons - 120, ry, 120, rowHeight), number(column + QStringLiteral("Gallons"), gallonsPattern), right,
+        const TicketLines::FuelLine &line = TicketLines::fuelLines()[i];
+        b.label(QRectF(8, ry, 200, rowHeight), line.caption, left, reportFont(10));
+        b.text(QRectF(colGallons - 120, ry, 120, rowHeight), number(line.gallonsColumn(), gallonsPattern), right, reportFont(10));
+        b.text(QRectF(colEach - 20, ry, 110, rowHeight), number(line.priceEachColumn(), pricePattern), right, reportFont(10));
+        b.text(QRectF(colAmount - 20, ry, w - colAmount + 12, rowHeight), number(line.priceExtColumn(), amountPattern), right,
                reportFont(10));
-        b.text(QRectF(colEach - 20, ry, 110, rowHeight), number(column + QStringLiteral("PriceEach"), pricePattern), right,
-               reportFont(10));
-        b.text(QRectF(colAmount - 20, ry, w - colAmount + 12, rowHeight), number(column + QStringLiteral("PriceExt"), amountPattern),
-               right, reportFont(10));
     }
     y += rowHeight * 6 + 4 + 14;
 
     // Merchandise on the left, the totals on the right.
     const double merchWidth = 292;
     const double mRow = 15.5;
-    const QList<QPair<QString, QString>> merchandise = {
-        {QStringLiteral("Oil"), QStringLiteral("OilPriceExt")},
-        {QStringLiteral("Additives"), QStringLiteral("AddativePriceExt")},
-        {QStringLiteral("Antifreeze"), QStringLiteral("AntifreezePriceExt")},
-        {QStringLiteral("Washer Fluid"), QStringLiteral("WasherPriceExt")},
-        {QStringLiteral("Grocery"), QStringLiteral("GroceryPriceExt")},
-        {QStringLiteral("Deli"), QStringLiteral("DeliPriceExt")},
-        {QStringLiteral("Tobacco"), QStringLiteral("TobaccoPriceExt")},
-    };
-    const double merchHeight = mRow * (merchandise.size() + 1) + 4;
+    const auto &merchandise = TicketLines::merchandiseLines();
+    const double merchHeight = mRow * (TicketLines::MerchandiseCount + 1) + 4;
     b.frame(QRectF(0, y, merchWidth, merchHeight));
     b.label(QRectF(8, y, 150, mRow + 2), QStringLiteral("MERCHANDISE"), left, reportFont(8.5, true));
     b.label(QRectF(merchWidth - 120, y, 112, mRow + 2), QStringLiteral("Amount"), right, reportFont(8.5, true));
     b.line(QPointF(0, y + mRow + 2), QPointF(merchWidth, y + mRow + 2), 0.5);
-    for (int i = 0; i < merchandise.size(); ++i) {
+    for (int i = 0; i < TicketLines::MerchandiseCount; ++i) {
         const double ry = y + mRow * (i + 1) + 3;
-        b.label(QRectF(8, ry, 150, mRow), merchandise[i].first, left, reportFont(10));
-        b.text(QRectF(merchWidth - 140, ry, 132, mRow), number(merchandise[i].second, amountPattern), right, reportFont(10));
+        b.label(QRectF(8, ry, 150, mRow), merchandise[i].printedCaption, left, reportFont(10));
+        b.text(QRectF(merchWidth - 140, ry, 132, mRow), number(merchandise[i].column, amountPattern), right, reportFont(10));
     }
 
     const double tx = split;

@@ -1,5 +1,6 @@
 #include "tickets/TicketColumns.h"
 
+#include "app/FieldRules.h"
 #include "app/Numbers.h"
 
 using namespace TicketLines;
@@ -26,6 +27,23 @@ namespace TicketColumns {
 double valueOf(const QVariant &text) { return Numbers::parseLeadingNumber(text.toString()); }
 
 double storedTotal(const Amounts &amounts) { return centsOf(amounts.total); }
+
+std::optional<QString> unstorableAmount(const Amounts &a)
+{
+    QList<QPair<QString, double>> values;
+    for (int r = 0; r < FuelRowCount; ++r) {
+        const QString &caption = fuelLines()[r].caption;
+        values.append({caption + QStringLiteral(" Gallons"), valueOf(a.fuel[r].gallons)});
+        values.append({caption + QStringLiteral(" Price Each"), valueOf(a.fuel[r].priceEach)});
+        values.append({caption + QStringLiteral(" Price Ext"), valueOf(a.fuel[r].priceExt)});
+    }
+    for (int m = 0; m < MerchandiseCount; ++m)
+        values.append({merchandiseLines()[m].caption, valueOf(a.merchandise[m])});
+    values.append({QStringLiteral("Subtotal"), centsOf(a.subtotal)});
+    values.append({QStringLiteral("Tax"), centsOf(a.tax)});
+    values.append({QStringLiteral("Total"), centsOf(a.total)});
+    return FieldRules::firstUnstorableAmount(values);
+}
 
 ColumnValues write(const TicketDetails &d, const Amounts &a)
 {

@@ -6,6 +6,8 @@
 #include <QSqlRecord>
 #include <QString>
 
+#include <optional>
+
 // The ticket details a clerk types on both ticket screens, kept exactly as typed.
 struct TicketDetails
 {
@@ -30,6 +32,11 @@ ColumnValues write(const TicketDetails &details, const TicketLines::Amounts &amo
 TicketDetails readDetails(const QSqlRecord &row);
 // Every stored amount as the plain text that shows it; a NULL stays NULL.
 TicketLines::Amounts readAmounts(const QSqlRecord &row);
+
+// The caption of the first amount whose stored value would not be a finite number
+// within FieldRules::kLargestAmount ("Diesel Gallons", "Oil", "Total"); nothing when
+// every amount can be stored.
+std::optional<QString> unstorableAmount(const TicketLines::Amounts &amounts);
 
 // The number an amount's text reads, and the total as a save stores it (to the cent).
 double valueOf(const QVariant &text);

@@ -50,6 +50,30 @@ void AmountField::showText()
         const QSignalBlocker blocker(this);
         setText(shown);
     }
+    // The screen writes display-only fields, always as plain numbers.
+    mark(m_marks && !hasFocus() && !isReadOnly() && !Numbers::readsWhole(m_plain));
+}
+
+void AmountField::setMarksPartialNumbers(bool marks)
+{
+    m_marks = marks;
+    showText();
+}
+
+void AmountField::mark(bool marked)
+{
+    if (marked == m_marked && (!marked || toolTip() == QStringLiteral("read as ") + Numbers::plainText(value())))
+        return;
+    if (!m_marked)
+        m_toolTip = toolTip();
+    m_marked = marked;
+    if (marked) {
+        setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid #c62828; border-radius: 2px; padding: 0px 1px; }"));
+        setToolTip(QStringLiteral("read as ") + Numbers::plainText(value()));
+    } else {
+        setStyleSheet(QString());
+        setToolTip(m_toolTip);
+    }
 }
 
 void AmountField::focusInEvent(QFocusEvent *event)

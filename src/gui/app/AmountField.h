@@ -27,6 +27,14 @@ public:
     // A display-only field: written by the screen, never focused or typed into.
     void setDisplayOnly(bool displayOnly);
 
+    // Whether the field is marked as reading less than it holds: while it has no focus,
+    // a text that is not wholly a number ("1,234.56" reads 1, "$3.10" reads 0) shows a
+    // red frame and the tooltip "read as 1", so the clerk sees it before saving.
+    bool isMarked() const { return m_marked; }
+    // Off for fields that show a text through a pattern but are not amounts (telephone
+    // numbers keep whatever was typed).
+    void setMarksPartialNumbers(bool marks);
+
     // Whether gaining the focus selects the whole text (off by default: the cursor goes
     // to the end, whatever way the focus came).
     void setSelectOnFocus(bool select) { m_selectOnFocus = select; }
@@ -46,7 +54,12 @@ protected:
 private:
     void showText();
 
+    void mark(bool marked);
+
     QString m_plain;
     QString m_format;
     bool m_selectOnFocus = false;
+    bool m_marked = false;
+    bool m_marks = true;
+    QString m_toolTip;
 };

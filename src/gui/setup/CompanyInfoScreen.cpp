@@ -65,10 +65,12 @@ CompanyInfoScreen::CompanyInfoScreen(QWidget *parent) : QWidget(parent)
     txtPhone->setObjectName(QStringLiteral("txtPhone"));
     txtPhone->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     txtPhone->setSelectOnFocus(true);
+    txtPhone->setMarksPartialNumbers(false);
     txtFax = new AmountField(kPhoneFormat, this);
     txtFax->setObjectName(QStringLiteral("txtFax"));
     txtFax->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     txtFax->setSelectOnFocus(true);
+    txtFax->setMarksPartialNumbers(false);
     txtWebsite = textBox(this, "txtWebsite");
     txtKeyPressDelay = textBox(this, "txtKeyPressDelay", false);
     btnSave = new QPushButton(QStringLiteral("Save And Close"), this);

@@ -4,6 +4,8 @@
 #include "app/AmountField.h"
 #include "app/AppContext.h"
 #include "app/BusyCursor.h"
+#include "app/FieldChecks.h"
+#include "app/FieldRules.h"
 #include "app/MessageBox.h"
 #include "app/PrintRetry.h"
 #include "app/ScreenGuard.h"
@@ -52,6 +54,9 @@ TicketEntryScreen::TicketEntryScreen(QWidget *parent) : QWidget(parent)
     connect(btnNext, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { showNext(); }); });
     connect(btnExit, &QPushButton::clicked, this, &TicketEntryScreen::exitScreen);
 
+    using namespace FieldRules;
+    TextRule::apply(txtAcctNo, Width::CardNumber, QStringLiteral("Acct No."));
+    TextRule::apply(txtClerk, Width::Clerk, QStringLiteral("Clerk ID"));
     btnLookup->setEnabled(appContext().config.isAdminWorkstation());
     clearTicket();
     txtAcctNo->setFocus();
@@ -206,6 +211,9 @@ void TicketEntryScreen::save()
         return;
     }
     const TicketRecord ticket = ticketOnScreen();
+    if (!TextRule::checkBeforeSave(this, findChildren<QLineEdit *>())
+        || !AmountRule::checkBeforeSave(this, TicketColumns::unstorableAmount(ticket.amounts)))
+        return;
     const bool newTicket = ticket.id == 0;
     Db &db = Db::current();
     int id = 0;

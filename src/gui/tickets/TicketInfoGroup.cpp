@@ -1,6 +1,8 @@
 #include "tickets/TicketInfoGroup.h"
 
 #include "app/FormLayout.h"
+#include "app/FieldChecks.h"
+#include "app/FieldRules.h"
 #include "app/ScreenGuard.h"
 
 #include <QFocusEvent>
@@ -50,18 +52,19 @@ TicketInfoGroup::TicketInfoGroup(OnFocus onFocus, QWidget *parent) : QGroupBox(Q
     txtTrip = box("txtTrip");
     txtTrailer = box("txtTrailer");
 
+    // Three boxes in the left column, three in the right; each holds at most the width
+    // the printed tickets give ticket details.
+    const QStringList captions = {QStringLiteral("Truck Number"), QStringLiteral("Mileage"),
+                                  QStringLiteral("Driver ID"),    QStringLiteral("Drivers License"),
+                                  QStringLiteral("Trip Number"),  QStringLiteral("Trailer Number")};
     auto *grid = new QGridLayout(this);
-    const QList<QPair<QString, QLineEdit *>> left = {{QStringLiteral("Truck Number"), txtTruckNo},
-                                                     {QStringLiteral("Mileage"), txtMileage},
-                                                     {QStringLiteral("Driver ID"), txtDriverID}};
-    const QList<QPair<QString, QLineEdit *>> right = {{QStringLiteral("Drivers License"), txtLicense},
-                                                      {QStringLiteral("Trip Number"), txtTrip},
-                                                      {QStringLiteral("Trailer Number"), txtTrailer}};
-    for (int row = 0; row < 3; ++row) {
-        grid->addWidget(fieldLabel(left[row].first, this), row, 0);
-        grid->addWidget(left[row].second, row, 1);
-        grid->addWidget(fieldLabel(right[row].first, this), row, 3);
-        grid->addWidget(right[row].second, row, 4);
+    const QList<QLineEdit *> all = boxes();
+    for (int i = 0; i < all.size(); ++i) {
+        TextRule::apply(all[i], FieldRules::Width::TicketDetail, captions[i]);
+        const int row = i % 3;
+        const int column = i < 3 ? 0 : 3;
+        grid->addWidget(fieldLabel(captions[i], this), row, column);
+        grid->addWidget(all[i], row, column + 1);
     }
     grid->setColumnMinimumWidth(2, 24);
     grid->setColumnStretch(1, 1);
@@ -99,3 +102,4 @@ void TicketInfoGroup::clear()
     for (QLineEdit *box : boxes())
         box->setText(QString());
 }
+

@@ -58,6 +58,8 @@ private slots:
     void nullBalanceStaysNull();
     void failedStatementChangesNothing_data();
     void failedStatementChangesNothing();
+    void postingJoinsTheCallersTransaction_data();
+    void postingJoinsTheCallersTransaction();
     void concurrentPostings_data();
     void concurrentPostings();
 };
@@ -210,6 +212,57 @@ void tst_Posting::failedStatementChangesNothing()
     QVERIFY(PostCustomerBalance(*db, QStringLiteral("1001"), amount));
     QVERIFY(balanceIs(*db, QStringLiteral("1001"), 950.0 + amount));
     QCOMPARE(customer(*db, QStringLiteral("1001")).value("AcctOnHold").toBool(), amount > 0);
+}
+
+// A payment row and its posting, as a screen writes them together: the posting is a
+// step of the caller's transaction, never a commit of its own.
+void tst_Posting::postingJoinsTheCallersTransaction_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("rowKept");
+    QTest::addColumn<double>("balance");
+    QTest::addColumn<bool>("commitFails");
+
+    QTest::newRow("row and posting commit together") << "commit" << true << 70.0 << false;
+    QTest::newRow("the caller not committing undoes the posting") << "leave" << false << 100.0 << false;
+    QTest::newRow("a failed posting makes the caller's commit fail") << "fail" << false << 100.0 << true;
+    QTest::newRow("a failed posting in a savepoint leaves the row to commit") << "savepoint" << true << 100.0 << false;
+}
+
+void tst_Posting::postingJoinsTheCallersTransaction()
+{
+    QFETCH_GLOBAL(QString, server);
+    QFETCH(QString, how);
+    QFETCH(bool, rowKept);
+    QFETCH(double, balance);
+    QFETCH(bool, commitFails);
+    auto db = TestDb::fresh(server);
+    addCustomer(*db, QStringLiteral("1001"), 100.0, 1000.0, false);
+    if (how == u"fail" || how == u"savepoint")
+        db->exec(QStringLiteral("ALTER TABLE Customer RENAME COLUMN AcctOnHold TO HeldByHand"));
+
+    bool failed = false;
+    try {
+        Transaction transaction(*db);
+        db->insert(QStringLiteral("Payments"), {{"Customer", "1001"}, {"Amount", 30.0}});
+        if (how == u"savepoint") {
+            Savepoint step(*db);
+            try {
+                postToCustomerBalance(*db, QStringLiteral("1001"), -30.0);
+                step.commit();
+            } catch (const DbError &) {
+            }
+        } else {
+            QCOMPARE(PostCustomerBalance(*db, QStringLiteral("1001"), -30.0), how != u"fail");
+        }
+        if (how != u"leave")
+            transaction.commit();
+    } catch (const DbError &) {
+        failed = true;
+    }
+    QCOMPARE(failed, commitFails);
+    QCOMPARE(db->rows(QStringLiteral("SELECT ID FROM Payments")).size(), rowKept ? 1 : 0);
+    QVERIFY(balanceIs(*db, QStringLiteral("1001"), balance));
 }
 
 void tst_Posting::concurrentPostings_data()

@@ -5,6 +5,7 @@
 
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "tickets/TicketLines.h"
 
 #include <QSqlField>
 #include <QSqlRecord>
@@ -37,11 +38,9 @@ void tst_Schema::tableColumns_data()
     QTest::addColumn<QString>("table");
     QTest::addColumn<QStringList>("columns");
 
-    const QString lines = QStringLiteral(
-        "GasGallons GasPriceEach GasPriceExt DieselGallons DieselPriceEach DieselPriceExt ReeferGallons ReeferPriceEach "
-        "ReeferPriceExt DiscountGallons DiscountPriceEach DiscountPriceExt DEFGallons DEFPriceEach DEFPriceExt OilPriceExt "
-        "AddativePriceExt AntifreezePriceExt WasherPriceExt GroceryPriceExt DeliPriceExt TobaccoPriceExt Subtotal Tax Total "
-        "WorkStationID Location DateEntered");
+    // The line columns are the program's one list of them, which the stores write and
+    // the printed tickets read.
+    const QString lines = TicketLines::amountColumns().join(u' ') + QStringLiteral(" WorkStationID Location DateEntered");
     const QString details = QStringLiteral("Clerk TruckNumber Mileage License DriverID Trip Trailer ");
     auto list = [](const QString &names) { return names.split(u' ', Qt::SkipEmptyParts); };
 
