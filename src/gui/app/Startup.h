@@ -11,8 +11,8 @@ class MainWindow;
 // when path is empty). Throws ConfigError.
 void ReadConfigFile(const QString &path = {});
 
-// Opens the program's connection: the configured connection text followed directly by
-// "PWD=QZ;", within the 10-second time-out; a relative SQLite file lies in baseDir (the
+// Opens the program's connection: the configured connection text, followed directly by
+// "PWD=QZ;" unless it names a PWD of its own, within the 10-second time-out; a relative SQLite file lies in baseDir (the
 // executable's directory when empty). Throws DbError.
 void OpenDatabase(const QString &baseDir = {});
 
