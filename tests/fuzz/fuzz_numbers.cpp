@@ -49,10 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             broken("plain text does not read back to itself", text, plain);
         if (value != 0 && std::fabs(once - value) > std::fabs(value) * 1e-14)
             broken("plain text is not the value to 15 digits", text, plain);
-        // Rounding to the cent stays within half a cent and is itself plain.
+        // Rounding to the cent moves the value as the program writes it (its 15 digits,
+        // on which ties are judged) by at most half a cent, and a tie goes to the even cent.
         const double cents = Numbers::roundHalfEven(value, 2);
-        if (std::fabs(value) < 1e12 && std::fabs(cents - value) > 0.005 + std::fabs(value) * 1e-15)
+        const double shown = once;
+        if (std::fabs(value) < 1e12 && std::fabs(cents - shown) > 0.005 + std::fabs(shown) * 1e-15)
             broken("rounding to the cent moves more than half a cent", text, Numbers::plainText(cents));
+        const QString centsText = Numbers::plainText(cents);
+        if (centsText.contains(u'.') && centsText.section(u'.', 1).size() > 2)
+            broken("a value rounded to the cent has more than two decimals", text, centsText);
     }
     return 0;
 }
