@@ -13,8 +13,7 @@ private slots:
     {
         GiftCardFixture f(QStringLiteral("BalanceInquiry"));
         QVERIFY(f.opened);
-        QCOMPARE(f.screen->objectName(), QStringLiteral("frmGiftCardInquiry"));
-        QCOMPARE(f.screen->windowTitle(), QStringLiteral("Gift Card Inquiry"));
+        QCOMPARE(f.identity(), (QStringList{"frmGiftCardInquiry", "Gift Card Inquiry", "top left"}));
         for (const char *name : {"txtAcctNo", "txtBalance", "txtCardNumber"})
             QVERIFY(f.group("Acct Info")->isAncestorOf(f.box(name)));
         QCOMPARE(f.text("txtBalance"), QStringLiteral("0"));
@@ -45,12 +44,8 @@ private slots:
         QVERIFY(MessageBox::takeShown().isEmpty());
         const QList<QSqlRecord> rows = f.transactions();
         QCOMPARE(rows.size(), 1);
-        QCOMPARE(rows[0].value("CardID").toString(), QStringLiteral("123456789"));
-        QCOMPARE(rows[0].value("TransactionType").toString(), QStringLiteral("Gift Card Inquiry"));
-        QCOMPARE(rows[0].value("Amount").toDouble(), 0.0);
-        QCOMPARE(rows[0].value("Clerk").toString(), QStringLiteral("NA"));
-        QCOMPARE(rows[0].value("WorkStationID").toString(), QStringLiteral("7"));
-        QCOMPARE(rows[0].value("Location").toInt(), 1);
+        QCOMPARE(GiftCardFixture::described(rows[0]), (QStringList{"123456789", "Gift Card Inquiry", "0", "NA", "7", "1"}));
+        QVERIFY(!rows[0].value("Amount").isNull());
         QCOMPARE(f.cardCount(), sold ? 1 : 0);
     }
 
