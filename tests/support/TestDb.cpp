@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 
 #include <QCoreApplication>
+#include <QSqlRecord>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,8 +59,12 @@ QString createPostgresDatabase(const QString &suffix)
         }
     };
     static std::list<Dropper> droppers;
-    if (std::none_of(droppers.begin(), droppers.end(), [&](const Dropper &d) { return d.name == name; }))
-        droppers.push_back({base, name});
+    if (std::none_of(droppers.begin(), droppers.end(), [&](const Dropper &d) { return d.name == name; })) {
+        // Made in place: a temporary would drop the database as it goes.
+        Dropper &dropper = droppers.emplace_back();
+        dropper.base = base;
+        dropper.name = name;
+    }
     return replaced;
 }
 
@@ -126,6 +131,19 @@ QString emptyDatabase(const QString &server)
     if (postgresBase().isEmpty())
         throw DbError(QStringLiteral("PostgreSQL is not configured for the tests (AMS_TEST_PG)."));
     return createPostgresDatabase(QStringLiteral("_b"));
+}
+
+QStringList wrongBalances(Db &db)
+{
+    QStringList wrong;
+    for (const QSqlRecord &r : db.rows(QStringLiteral(
+             "SELECT ID, CurrentBalance, (SELECT SUM(Total) FROM Tickets WHERE Tickets.CustomerID = Customer.ID) AS Charged, "
+             "(SELECT SUM(Amount) FROM Payments WHERE Payments.Customer = Customer.ID) AS Paid FROM Customer"))) {
+        const qint64 expected = qRound64(r.value("Charged").toDouble() * 100) - qRound64(r.value("Paid").toDouble() * 100);
+        if (qRound64(r.value("CurrentBalance").toDouble() * 100) != expected)
+            wrong << QStringLiteral("%1: %2 instead of %3").arg(r.value("ID").toString(), r.value("CurrentBalance").toString()).arg(expected / 100.0);
+    }
+    return wrong;
 }
 
 } // namespace TestDb

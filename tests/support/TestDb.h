@@ -33,4 +33,8 @@ QString connectionText(const QString &server);
 // PostgreSQL. Each call starts afresh. For tests that move rows between databases.
 QString emptyDatabase(const QString &server);
 
+// The customers whose CurrentBalance is not their tickets less their payments to the
+// cent, with what each holds: empty when every balance agrees.
+QStringList wrongBalances(Db &db);
+
 } // namespace TestDb

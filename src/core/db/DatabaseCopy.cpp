@@ -9,7 +9,6 @@
 #include <QHash>
 #include <QSet>
 #include <QSqlError>
-#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -65,29 +64,37 @@ qint64 rowCount(Db &db, const QString &table)
     return db.firstRow(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table))->value(0).toLongLong();
 }
 
-bool hasTable(Db &db, const QString &table) { return !db.database().record(table).isEmpty(); }
+QStringList columnNames(Db &db, const QString &table)
+{
+    QStringList names;
+    for (const QSqlRecord &r : db.rows(db.dialect().columnNamesQuery(), {table}))
+        names << r.value(0).toString();
+    return names;
+}
+
+bool hasTable(Db &db, const QString &table) { return !columnNames(db, table).isEmpty(); }
 
 // A table must hold exactly the schema's columns: one missing cannot be copied, and one
 // the schema does not know would be left behind without a word.
 void checkColumns(Db &db, const SchemaTable &table, const QString &side)
 {
-    const QSqlRecord record = db.database().record(table.name);
-    if (record.isEmpty())
+    const QStringList names = columnNames(db, table.name);
+    if (names.isEmpty())
         throw DbError(QStringLiteral("The %1 database has no table %2.").arg(side, table.name));
     QSet<QString> present;
-    for (int i = 0; i < record.count(); ++i)
-        present.insert(record.fieldName(i).toLower());
+    for (const QString &name : names)
+        present.insert(name.toLower());
     QSet<QString> known;
     for (const SchemaColumn &column : table.columns) {
         known.insert(column.name.toLower());
         if (!present.contains(column.name.toLower()))
             throw DbError(QStringLiteral("The %1 database's table %2 has no column %3.").arg(side, table.name, column.name));
     }
-    for (int i = 0; i < record.count(); ++i)
-        if (!known.contains(record.fieldName(i).toLower()))
+    for (const QString &name : names)
+        if (!known.contains(name.toLower()))
             throw DbError(QStringLiteral("The %1 database's table %2 holds a column %3 that this program does not know; "
                                          "it would not be copied.")
-                              .arg(side, table.name, record.fieldName(i)));
+                              .arg(side, table.name, name));
 }
 
 // Streams one table's rows into the target; returns how many were written.
@@ -123,7 +130,10 @@ qint64 copyTable(Db &from, Db &to, const SchemaTable &table)
     if (!out.prepare(insert))
         throw DbError(errorText(out.lastError()), insert);
 
-    const qsizetype keyIndex = table.primaryKey.isEmpty() ? -1 : 0;
+    qsizetype keyIndex = -1;
+    for (qsizetype i = 0; i < table.columns.size(); ++i)
+        if (table.columns[i].name == table.primaryKey)
+            keyIndex = i;
     qint64 written = 0;
     while (in.next()) {
         for (qsizetype i = 0; i < table.columns.size(); ++i) {
@@ -133,7 +143,7 @@ qint64 copyTable(Db &from, Db &to, const SchemaTable &table)
             out.bindValue(int(i), value);
         }
         if (!out.exec()) {
-            const QString row = keyIndex >= 0 ? QStringLiteral(" %1 %2").arg(table.primaryKey, in.value(0).toString())
+            const QString row = keyIndex >= 0 ? QStringLiteral(" %1 %2").arg(table.primaryKey, in.value(int(keyIndex)).toString())
                                               : QStringLiteral(" number %1").arg(written + 1);
             throw DbError(QStringLiteral("%1 row%2 could not be copied: %3").arg(table.name, row, errorText(out.lastError())), insert);
         }

@@ -28,6 +28,7 @@ public:
         const double value = exact.toString().toDouble(&ok);
         return ok ? QVariant(value) : exact;
     }
+    QString columnNamesQuery() const override { return QStringLiteral("SELECT name FROM pragma_table_info(?)"); }
     // AUTOINCREMENT records the highest key ever written, given or not.
     QStringList keepKeysAhead(const QString &, const QString &) const override { return {}; }
     QStringList sessionSetup() const override
@@ -55,6 +56,11 @@ public:
         return QStringLiteral("to_char(%1, 'YYYY-MM-DD HH24:MI:SS')").arg(column);
     }
     QString dateText(const QString &column) const override { return QStringLiteral("to_char(%1, 'YYYY-MM-DD')").arg(column); }
+    QString columnNamesQuery() const override
+    {
+        return QStringLiteral("SELECT column_name FROM information_schema.columns "
+                              "WHERE table_schema = current_schema() AND table_name = lower(?) ORDER BY ordinal_position");
+    }
     // The identity column's sequence hands out the key after the highest one next (1 in
     // an empty table). The column name is passed as a quoted name, hence lower case.
     QStringList keepKeysAhead(const QString &table, const QString &keyColumn) const override

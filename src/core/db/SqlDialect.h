@@ -63,6 +63,8 @@ public:
     virtual QString dateText(const QString &column) const { return column; }
     // A money value read exactly (a decimal text, or a number) as this server stores it.
     virtual QVariant storedMoney(const QVariant &exact) const { return exact; }
+    // A query for the column names of the table bound as its one value (no row: no table).
+    virtual QString columnNamesQuery() const = 0;
     // Statements that set the server's key counter of a table past its highest key, after
     // rows were written with their keys given.
     virtual QStringList keepKeysAhead(const QString &table, const QString &keyColumn) const = 0;

@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <iterator>
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);

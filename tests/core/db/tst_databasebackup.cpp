@@ -30,18 +30,6 @@ std::pair<int, QString> amsdb(const QStringList &args)
 
 qint64 tickets(Db &db) { return db.firstRow(QStringLiteral("SELECT COUNT(*) FROM Tickets"))->value(0).toLongLong(); }
 
-QStringList wrongBalances(Db &db)
-{
-    QStringList wrong;
-    for (const QSqlRecord &r : db.rows(QStringLiteral(
-             "SELECT ID, CurrentBalance, (SELECT SUM(Total) FROM Tickets WHERE Tickets.CustomerID = Customer.ID) AS Charged, "
-             "(SELECT SUM(Amount) FROM Payments WHERE Payments.Customer = Customer.ID) AS Paid FROM Customer")))
-        if (qRound64(r.value("CurrentBalance").toDouble() * 100)
-            != qRound64(r.value("Charged").toDouble() * 100) - qRound64(r.value("Paid").toDouble() * 100))
-            wrong << r.value("ID").toString();
-    return wrong;
-}
-
 // The number of tickets the worker has said it saved so far.
 int savedSoFar(QProcess &worker, int &saved)
 {
@@ -114,7 +102,7 @@ void tst_DatabaseBackup::backupWhileTicketsAreSaved()
         QVERIFY(!QFile::exists(file + QStringLiteral("-wal")));
         auto copy = Db::open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(file));
         QCOMPARE(copy->firstRow(QStringLiteral("PRAGMA integrity_check"))->value(0).toString(), QStringLiteral("ok"));
-        const QStringList wrong = wrongBalances(*copy);
+        const QStringList wrong = TestDb::wrongBalances(*copy);
         QVERIFY2(wrong.isEmpty(), qPrintable(file + u' ' + wrong.join(u',')));
         // Each backup holds the tickets saved up to its moment, and a later one more.
         const qint64 held = tickets(*copy);
