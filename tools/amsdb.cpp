@@ -1,6 +1,7 @@
 // amsdb: creates a database from the schema and fills it.
 //
 //   amsdb create  "<connection text>" [--replace] [--demo] [--volume CUSTOMERS TICKETS]
+//                                      [--customer-volume CUSTOMERS CARDS]
 //   amsdb check   "<connection text>"
 //
 // "check" confirms that every customer's balance equals its tickets less its payments.
@@ -24,6 +25,7 @@ namespace {
 int usage()
 {
     QTextStream(stderr) << "usage: amsdb create \"<connection text>\" [--replace] [--demo] [--volume CUSTOMERS TICKETS]\n"
+                           "                                         [--customer-volume CUSTOMERS CARDS]\n"
                            "       amsdb check \"<connection text>\"\n";
     return 2;
 }
@@ -81,6 +83,12 @@ int main(int argc, char *argv[])
             if (v + 2 >= args.size())
                 return usage();
             DatabaseTool::fillVolume(*db, args[v + 1].toInt(), args[v + 2].toInt(), QDate::currentDate());
+        }
+        const qsizetype cv = args.indexOf(QStringLiteral("--customer-volume"));
+        if (cv >= 0) {
+            if (cv + 2 >= args.size())
+                return usage();
+            DatabaseTool::fillCustomerVolume(*db, args[cv + 1].toInt(), args[cv + 2].toInt(), QDate::currentDate());
         }
         return 0;
     } catch (const DbError &e) {
