@@ -110,15 +110,20 @@ std::optional<QString> nameOf(Db &db, const QString &customerId)
     return row->value(0).toString();
 }
 
-std::optional<CustomerRecord> customer(Db &db, const QString &id)
+std::optional<CustomerAccount> account(Db &db, const QString &id)
 {
-    const auto row = db.firstRow(QStringLiteral("SELECT ID,Name,Address1,Address2,City,State,Zip,Contact,Phone,Fax,Inactive,"
-                                                "CurrentBalance,%1 AS CreditLimit,WarnAt,AcctOnHold FROM Customer WHERE ID = ?")
-                                     .arg(db.dialect().limitColumn()),
-                                 {id});
+    const SqlDialect &sql = db.dialect();
+    const auto row = db.firstRow(
+        sql.firstRowOnly(QStringLiteral("SELECT Customer.ID,Name,Address1,Address2,City,State,Zip,Contact,Phone,Fax,Inactive,"
+                                        "CurrentBalance,%1 AS CreditLimit,WarnAt,AcctOnHold,WebUser.CustomerID AS LoginOf,"
+                                        "UserName,Password FROM Customer LEFT JOIN WebUser ON WebUser.CustomerID = Customer.ID "
+                                        "WHERE Customer.ID = ?")
+                             .arg(sql.limitColumn())),
+        {id});
     if (!row)
         return std::nullopt;
-    CustomerRecord c;
+    CustomerAccount account;
+    CustomerRecord &c = account.customer;
     c.id = text(*row, "ID");
     c.name = text(*row, "Name");
     c.address1 = text(*row, "Address1");
@@ -134,7 +139,9 @@ std::optional<CustomerRecord> customer(Db &db, const QString &id)
     c.limit = number(*row, "CreditLimit");
     c.warnAt = number(*row, "WarnAt");
     c.onHold = flag(*row, "AcctOnHold");
-    return c;
+    if (!row->value(QStringLiteral("LoginOf")).isNull())
+        account.login = WebLogin{text(*row, "UserName"), text(*row, "Password")};
+    return account;
 }
 
 double balanceOf(Db &db, const QString &customerId)
@@ -164,14 +171,6 @@ QString savedId(Db &db, const QString &accountNumber)
 {
     const bool stored = db.firstRow(QStringLiteral("SELECT ID FROM Customer WHERE ID = ?"), {accountNumber}).has_value();
     return stored ? accountNumber : accountNumber.trimmed();
-}
-
-std::optional<WebLogin> webUser(Db &db, const QString &customerId)
-{
-    const auto row = db.firstRow(QStringLiteral("SELECT UserName,Password FROM WebUser WHERE CustomerID = ?"), {customerId});
-    if (!row)
-        return std::nullopt;
-    return WebLogin{text(*row, "UserName"), text(*row, "Password")};
 }
 
 bool userNameFree(Db &db, const QString &userName, const QString &customerId)

@@ -49,6 +49,13 @@ struct IssuedCard
     QString note; // a NULL note reads as ""
 };
 
+// A customer row and its login, if it has one.
+struct CustomerAccount
+{
+    CustomerRecord customer;
+    std::optional<WebLogin> login;
+};
+
 // What became of the login when a customer was saved.
 enum class LoginSave {
     NotGiven,      // username or password empty: the stored login, if any, stays
@@ -73,9 +80,10 @@ QList<NameEntry> customersByName(Db &db);
 // The customer's name; nothing when there is no such customer.
 std::optional<QString> nameOf(Db &db, const QString &customerId);
 
-// The customer row with exactly this ID (blanks and letter case count); nothing when
-// there is none.
-std::optional<CustomerRecord> customer(Db &db, const QString &id);
+// The customer row with exactly this ID (blanks and letter case count) and its login,
+// read together in one statement since the customer screen reads them at every
+// keystroke; nothing when there is no such customer.
+std::optional<CustomerAccount> account(Db &db, const QString &id);
 
 // The customer's balance; 0 when there is no such customer or no balance was ever set.
 double balanceOf(Db &db, const QString &customerId);
@@ -91,9 +99,6 @@ LoginSave save(Db &db, const CustomerEntry &entry, const QDateTime &entered);
 // The ID a save of this account number writes under: the stored row's when there is
 // one, the trimmed number for a new customer.
 QString savedId(Db &db, const QString &accountNumber);
-
-// The customer's login; nothing when it has none.
-std::optional<WebLogin> webUser(Db &db, const QString &customerId);
 
 // True when no customer other than this one uses the username (a login filed under no
 // customer holds its username too). Usernames compare as the server compares texts:

@@ -94,15 +94,15 @@ void CustomerEntryScreen::setAccountNumber(const QString &accountNumber) { txtAc
 void CustomerEntryScreen::LoadCustomer()
 {
     const QString accountNumber = txtAccountNumber->text();
-    const std::optional<CustomerRecord> customer =
-        accountNumber.isEmpty() ? std::nullopt : CustomerStore::customer(Db::current(), accountNumber);
-    if (!customer)
+    const std::optional<CustomerAccount> account =
+        accountNumber.isEmpty() ? std::nullopt : CustomerStore::account(Db::current(), accountNumber);
+    if (!account)
         ClearCustomerFields();
     else
-        showCustomer(*customer);
+        showCustomer(account->customer);
     m_cards->LoadCards();
-    if (customer)
-        LoadWebUser();
+    if (account)
+        LoadWebUser(account->login);
 }
 
 void CustomerEntryScreen::showCustomer(const CustomerRecord &c)
@@ -136,9 +136,8 @@ void CustomerEntryScreen::ClearCustomerFields()
     chkAcctOnHold->setChecked(false);
 }
 
-void CustomerEntryScreen::LoadWebUser()
+void CustomerEntryScreen::LoadWebUser(const std::optional<WebLogin> &login)
 {
-    const std::optional<WebLogin> login = CustomerStore::webUser(Db::current(), txtAccountNumber->text());
     txtUserName->setText(login ? login->userName : QString());
     txtPassword->setText(login ? login->password : QString());
 }

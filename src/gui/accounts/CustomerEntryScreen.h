@@ -41,7 +41,8 @@ private:
     void LoadCustomer();
     void showCustomer(const CustomerRecord &customer);
     void ClearCustomerFields();
-    void LoadWebUser();
+    // Shows the customer's login, read with the customer row; both boxes empty without one.
+    void LoadWebUser(const std::optional<WebLogin> &login);
     void showAvailableCredit();
     void contactEdited(const QString &text);
     void save();

@@ -247,7 +247,7 @@ void tst_CustomerStore::blankedNumberOfAStoredCustomerChangesNothing()
     auto db = TestDb::fresh(server);
     addCustomer(*db, QStringLiteral("1001"));
     CustomerEntry e = entryFor(QStringLiteral(" 1001"), {{"userName", "newname"}, {"password", "pw"}});
-    QVERIFY(!CustomerStore::customer(*db, e.accountNumber));
+    QVERIFY(!CustomerStore::account(*db, e.accountNumber));
     QVERIFY_THROWS_EXCEPTION(DbError, CustomerStore::save(*db, e, QDateTime::currentDateTime()));
     QCOMPARE(customerRow(*db, QStringLiteral("1001")).value("Name").toString(), QStringLiteral("Stored 1001"));
     QVERIFY(storedLogins(*db).isEmpty());
@@ -259,8 +259,10 @@ void tst_CustomerStore::loadingMissingColumns()
     auto db = TestDb::fresh(server);
     db->insert(QStringLiteral("Customer"), {{"ID", "1001"}}, QString());
     db->exec(QStringLiteral("UPDATE Customer SET CurrentBalance = NULL"));
-    const auto c = CustomerStore::customer(*db, QStringLiteral("1001"));
-    QVERIFY(c);
+    const auto account = CustomerStore::account(*db, QStringLiteral("1001"));
+    QVERIFY(account);
+    QVERIFY(!account->login);
+    const CustomerRecord *c = &account->customer;
     QCOMPARE(c->name, QString());
     QCOMPARE(c->state, QString());
     QCOMPARE(c->balance, 0.0);
@@ -270,8 +272,8 @@ void tst_CustomerStore::loadingMissingColumns()
     QCOMPARE(CustomerStore::balanceOf(*db, QStringLiteral("1001")), 0.0);
     QCOMPARE(CustomerStore::balanceOf(*db, QStringLiteral("4040")), 0.0);
     // The ID is compared exactly.
-    QVERIFY(!CustomerStore::customer(*db, QStringLiteral("1001 ")));
-    QVERIFY(!CustomerStore::customer(*db, QStringLiteral("100")));
+    QVERIFY(!CustomerStore::account(*db, QStringLiteral("1001 ")));
+    QVERIFY(!CustomerStore::account(*db, QStringLiteral("100")));
 }
 
 // Customers 1001 (login acme/pw1) and 1002 (no login) are stored; one is saved with a
@@ -332,8 +334,11 @@ void tst_CustomerStore::logins()
     QCOMPARE(stored, logins);
     // The customer row is saved whatever became of the login.
     QCOMPARE(customerRow(*db, accountNumber.trimmed()).value("Name").toString(), QStringLiteral("Saved ") + accountNumber.trimmed());
-    const auto shown = CustomerStore::webUser(*db, accountNumber.trimmed());
-    QCOMPARE(shown.has_value(), logins.join(u',').contains(accountNumber.trimmed() + u':'));
+    const auto shown = CustomerStore::account(*db, accountNumber.trimmed());
+    QVERIFY(shown);
+    QCOMPARE(shown->login.has_value(), logins.join(u',').contains(accountNumber.trimmed() + u':'));
+    if (shown->login)
+        QCOMPARE(shown->login->userName + u':' + shown->login->password, logins.filter(accountNumber.trimmed() + u':').value(0).section(u':', 1));
 }
 
 // Workstation B checks the username while A has written it but not yet committed: B's
