@@ -2,6 +2,7 @@
 // website login and its username rule across workstations, and the issued cards.
 
 #include "TestDb.h"
+#include "Workstations.h"
 
 #include "accounts/CustomerStore.h"
 #include "db/Db.h"
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
-#include <QProcess>
 #include <QSqlRecord>
 #include <QTest>
 #include <QThread>
@@ -86,8 +86,6 @@ QStringList cards(Db &db, const QString &account)
         all << QStringLiteral("%1:%2:%3:%4").arg(c.cardNo, c.cardType, c.inactive ? u"1" : u"0", c.note);
     return all;
 }
-
-QString worker() { return QCoreApplication::applicationDirPath() + QStringLiteral("/accountworker"); }
 
 } // namespace
 
@@ -348,37 +346,34 @@ void tst_CustomerStore::loginLostToAnotherWorkstationStillSavesTheCustomer()
     QFETCH_GLOBAL(QString, server);
     auto db = TestDb::fresh(server);
     const QString connection = TestDb::connectionText(server);
-    QProcess other;
-    other.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    Workstations other(QStringLiteral("accountworker"));
     {
         Transaction stillOpen(*db);
         QCOMPARE(CustomerStore::save(*db, entryFor(QStringLiteral("A001"), {{"userName", "fleet"}, {"password", "a"}}),
                                      QDateTime::currentDateTime()),
                  LoginSave::Written);
-        other.start(worker(), {connection, QStringLiteral("save"), QStringLiteral("B001"), QStringLiteral("fleet")});
-        QVERIFY2(other.waitForStarted(), qPrintable(other.errorString()));
+        QVERIFY2(other.start({connection, QStringLiteral("save"), QStringLiteral("B001"), QStringLiteral("fleet")}),
+                 qPrintable(other.error()));
         if (server == u"PostgreSQL") {
             // Wait until B is blocked behind A's unwritten username.
             auto watcher = Db::open(connection);
             QDeadlineTimer deadline(20000);
-            while (watcher->firstRow(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE wait_event_type = 'Lock' "
-                                                    "AND datname = current_database()"))
-                       .has_value()
-                   == false) {
+            while (!watcher->firstRow(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE wait_event_type = 'Lock' "
+                                                     "AND datname = current_database()"))
+                        .has_value()) {
                 QVERIFY2(!deadline.hasExpired(), "the other workstation never reached the username");
-                QVERIFY(other.state() == QProcess::Running);
+                QVERIFY(other.running(0));
                 QThread::msleep(20);
             }
         } else {
             // SQLite lets one workstation write at a time; B waits for A's transaction.
             QThread::msleep(800);
-            QVERIFY(other.state() == QProcess::Running);
+            QVERIFY(other.running(0));
         }
         stillOpen.commit();
     }
-    QVERIFY(other.waitForFinished(30000));
-    QCOMPARE(other.exitCode(), 0);
-    QCOMPARE(QString::fromUtf8(other.readAllStandardOutput()).trimmed(), QStringLiteral("taken"));
+    QVERIFY2(other.finish(30000), qPrintable(other.error()));
+    QCOMPARE(other.output(0), QStringList{"taken"});
     QCOMPARE(storedLogins(*db), QStringList{"A001:fleet:a"});
     QCOMPARE(customerRow(*db, QStringLiteral("B001")).value("Name").toString(), QStringLiteral("Worker customer B001"));
 }
@@ -389,22 +384,16 @@ void tst_CustomerStore::twoWorkstationsGivingOneUsernameAtOnce()
     auto db = TestDb::fresh(server);
     const int rounds = 15;
     const QString start = QString::number(QDateTime::currentMSecsSinceEpoch() + 1500);
-    std::unique_ptr<QProcess> workers[2];
     const QString prefixes[2] = {QStringLiteral("A"), QStringLiteral("B")};
-    for (int w = 0; w < 2; ++w) {
-        workers[w] = std::make_unique<QProcess>();
-        workers[w]->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        workers[w]->start(worker(), {TestDb::connectionText(server), QStringLiteral("login"), prefixes[w],
-                                     QString::number(rounds), QStringLiteral("u"), start});
-        QVERIFY2(workers[w]->waitForStarted(), qPrintable(workers[w]->errorString()));
-    }
-    QStringList results[2];
-    for (int w = 0; w < 2; ++w) {
-        QVERIFY(workers[w]->waitForFinished(120000));
-        QCOMPARE(workers[w]->exitCode(), 0);
-        results[w] = QString::fromUtf8(workers[w]->readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(results[w].size(), rounds);
-    }
+    Workstations workers(QStringLiteral("accountworker"));
+    for (const QString &prefix : prefixes)
+        QVERIFY2(workers.start({TestDb::connectionText(server), QStringLiteral("login"), prefix, QString::number(rounds),
+                                QStringLiteral("u"), start}),
+                 qPrintable(workers.error()));
+    QVERIFY2(workers.finish(), qPrintable(workers.error()));
+    const QStringList results[2] = {workers.output(0), workers.output(1)};
+    for (const QStringList &lines : results)
+        QCOMPARE(lines.size(), rounds);
     for (int n = 0; n < rounds; ++n) {
         const QString userName = QStringLiteral("u%1").arg(n);
         const auto rows = db->rows(QStringLiteral("SELECT CustomerID FROM WebUser WHERE UserName = ?"), {userName});

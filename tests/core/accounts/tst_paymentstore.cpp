@@ -3,6 +3,7 @@
 // every balance equal to its tickets less its payments.
 
 #include "TestDb.h"
+#include "Workstations.h"
 
 #include "accounts/CustomerStore.h"
 #include "accounts/PaymentStore.h"
@@ -11,12 +12,9 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QProcess>
 #include <QSqlRecord>
 #include <QTest>
 
-#include <memory>
-#include <vector>
 
 namespace {
 
@@ -180,22 +178,13 @@ void tst_PaymentStore::paymentsAndTicketsFromSeveralWorkstations()
     addCustomer(*db, QStringLiteral("1001"), 0, 1e9, false);
     addCustomer(*db, QStringLiteral("1002"), 0, 1, false);
 
-    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/accountworker");
     const QString start = QString::number(QDateTime::currentMSecsSinceEpoch() + 1500);
-    std::vector<std::unique_ptr<QProcess>> processes;
-    for (int w = 0; w < workers; ++w) {
-        auto p = std::make_unique<QProcess>();
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->start(program, {TestDb::connectionText(server), QStringLiteral("charges"), QStringLiteral("1001"), QString::number(w),
-                           QString::number(count), start});
-        QVERIFY2(p->waitForStarted(), qPrintable(program + QStringLiteral(": ") + p->errorString()));
-        processes.push_back(std::move(p));
-    }
-    for (auto &p : processes) {
-        QVERIFY(p->waitForFinished(120000));
-        QCOMPARE(p->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p->exitCode(), 0);
-    }
+    Workstations stations(QStringLiteral("accountworker"));
+    for (int w = 0; w < workers; ++w)
+        QVERIFY2(stations.start({TestDb::connectionText(server), QStringLiteral("charges"), QStringLiteral("1001"),
+                                 QString::number(w), QString::number(count), start}),
+                 qPrintable(stations.error()));
+    QVERIFY2(stations.finish(), qPrintable(stations.error()));
 
     QCOMPARE(db->firstRow(QStringLiteral("SELECT COUNT(*) FROM Tickets"))->value(0).toInt(), workers * count / 2);
     QCOMPARE(paymentCount(*db), workers * count / 2);

@@ -105,13 +105,15 @@ struct AccountsFixture : ScreenTest::ScreenSession
     }
     void click(const QString &name) { QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton); }
 
-    QStringList shownTitles()
+    static QStringList titlesOf(const QList<MessageBox::Shown> &shown)
     {
         QStringList titles;
-        for (const MessageBox::Shown &s : MessageBox::takeShown())
+        for (const MessageBox::Shown &s : shown)
             titles << s.title;
         return titles;
     }
+    // The titles of the messages shown since the last look.
+    QStringList shownTitles() { return titlesOf(MessageBox::takeShown()); }
 
     QVariant scalar(const QString &sql, const QVariantList &values = {}) const
     {

@@ -378,10 +378,7 @@ void TestCustomerEntry::websiteLogin()
     f.click(QStringLiteral("btnSave"));
 
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QStringList shownTitles;
-    for (const MessageBox::Shown &s : shown)
-        shownTitles << s.title;
-    QCOMPARE(shownTitles, titles);
+    QCOMPARE(AccountsFixture::titlesOf(shown), titles);
     if (!shown.isEmpty())
         QCOMPARE(shown[0].text, QStringLiteral("This username already exists for a different customer."));
     QCOMPARE(f.row(QStringLiteral("5678")).value("Name").toString(), QStringLiteral("BIG SKY HAULING"));

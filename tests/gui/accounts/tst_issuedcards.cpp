@@ -186,10 +186,7 @@ void TestIssuedCards::saveCard()
     const QString typed = f.entry();
     f.click(QStringLiteral("btnSaveCard"));
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QStringList shownTitles;
-    for (const MessageBox::Shown &s : shown)
-        shownTitles << s.title;
-    QCOMPARE(shownTitles, titles);
+    QCOMPARE(AccountsFixture::titlesOf(shown), titles);
     if (!shown.isEmpty())
         QCOMPARE(shown[0].text, QStringLiteral("You must enter a Card Number, Type, and Customer Account Number before saving."));
     QTEST(f.rows(), "rows");
@@ -231,10 +228,7 @@ void TestIssuedCards::removeCard()
     MessageBox::queueAnswer(yes ? MessageBox::Answer::Yes : MessageBox::Answer::No);
     f.click(QStringLiteral("btnRemoveCard"));
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-    QStringList shownTitles;
-    for (const MessageBox::Shown &s : shown)
-        shownTitles << s.title;
-    QCOMPARE(shownTitles, titles);
+    QCOMPARE(AccountsFixture::titlesOf(shown), titles);
     if (titles[0] == u"Delete Confirmation") {
         QCOMPARE(shown[0].text, QStringLiteral("Are you sure you want to delete the selected card?"));
         QCOMPARE(shown[0].buttons, MessageBox::Buttons::YesNo);
