@@ -73,7 +73,6 @@ IssuedCardsGroup::IssuedCardsGroup(std::function<QString()> accountNumber, QWidg
     vsfgCards->verticalHeader()->hide();
     vsfgCards->horizontalHeader()->setSectionsMovable(false);
     vsfgCards->horizontalHeader()->setSectionsClickable(false);
-    vsfgCards->horizontalHeader()->setStretchLastSection(true);
     vsfgCards->setItemDelegateForColumn(InActive, new CentredCheckDelegate(vsfgCards));
     vsfgCards->setMinimumHeight(130);
     vsfgCards->setTabKeyNavigation(false);

@@ -34,8 +34,9 @@ ReceivePaymentScreen::ReceivePaymentScreen(QWidget *parent) : QWidget(parent)
     buildForm();
 
     TextRule::apply(txtCheckNumber, FieldRules::Width::Other, QStringLiteral("Ck #/Memo"));
+    // Both are typed over whole, however the focus comes (a click included).
     ScreenGuard::selectAllOnFocus(txtCheckNumber);
-    txtPaymentAmount->setSelectOnFocus(true);
+    ScreenGuard::selectAllOnFocus(txtPaymentAmount);
 
     // A pick in the list, by mouse, keys or the type-ahead search, starts a new payment
     // for that customer, even when it is the customer already chosen.

@@ -62,6 +62,8 @@ private slots:
     void amountThatCannotBeStoredIsRefused();
     void failedPostingStoresNothing();
     void customerGoneMeanwhileShowsZero();
+    void clickingABoxSelectsItsText_data();
+    void clickingABoxSelectsItsText();
 };
 
 void TestReceivePayment::opening()
@@ -269,6 +271,31 @@ void TestReceivePayment::customerGoneMeanwhileShowsZero()
     f.chooseCustomer(QStringLiteral("3001"));
     QVERIFY(MessageBox::takeShown().isEmpty());
     QCOMPARE(f.text(QStringLiteral("txtCurrentBalance")), QStringLiteral("0"));
+}
+
+void TestReceivePayment::clickingABoxSelectsItsText_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("the check number") << "txtCheckNumber";
+    QTest::newRow("the amount") << "txtPaymentAmount";
+}
+
+void TestReceivePayment::clickingABoxSelectsItsText()
+{
+    QFETCH(QString, name);
+    PaymentScreen f;
+    QVERIFY(f.openWithCustomers());
+    f.chooseCustomer(QStringLiteral("3001"));
+    f.type(QStringLiteral("txtCheckNumber"), QStringLiteral("1500"));
+    f.enterAmount(QStringLiteral("1500"));
+    QLineEdit *box = f.box(name);
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 4, box->height() / 2));
+    QApplication::processEvents();
+    QCOMPARE(f.focused(), name);
+    QCOMPARE(box->selectedText(), QStringLiteral("1500"));
+    // So typing replaces it.
+    QTest::keyClicks(box, QStringLiteral("75"));
+    QCOMPARE(f.text(name), QStringLiteral("75"));
 }
 
 QTEST_MAIN(TestReceivePayment)
