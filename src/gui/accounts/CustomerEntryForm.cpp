@@ -150,9 +150,10 @@ void CustomerEntryScreen::buildForm()
 
 void CustomerEntryScreen::setTabOrder()
 {
-    QList<QWidget *> order = {txtAccountNumber, btnLookup, txtName,  txtAddress1, txtAddress2, txtCity,    cmbState,
-                              txtZip,           txtContact, txtPhone, txtFax,      chkInactive, btnSave,    btnExit,
-                              txtBalance,       txtAvailableCredit, txtLimit, txtWarn,  chkAcctOnHold};
+    QList<QWidget *> order = {txtAccountNumber, btnLookup,   txtName,  txtAddress1, txtAddress2,
+                              txtCity,          cmbState,    txtZip,   txtContact,  txtPhone,
+                              txtFax,           chkInactive, btnSave,  btnExit,     txtBalance,
+                              txtAvailableCredit, txtLimit,  txtWarn,  chkAcctOnHold};
     order << m_cards->tabOrder();
     order << txtUserName << txtPassword;
     for (int i = 1; i < order.size(); ++i)

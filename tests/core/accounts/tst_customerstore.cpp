@@ -96,8 +96,6 @@ class tst_CustomerStore : public QObject
 private slots:
     void initTestCase_data() { TestDb::addServerRows(); }
 
-    void requiredFields_data();
-    void requiredFields();
     void savedColumns_data();
     void savedColumns();
     void newRowIsDatedAndAStoredRowKeepsItsDate();
@@ -111,36 +109,6 @@ private slots:
     void cardChanges();
     void failedCardInsertKeepsTheOldCard();
 };
-
-void tst_CustomerStore::requiredFields_data()
-{
-    QTest::addColumn<QString>("emptied");
-    QTest::addColumn<bool>("complete");
-    QTest::newRow("all four filled") << "" << true;
-    QTest::newRow("no account number") << "accountNumber" << false;
-    QTest::newRow("no name") << "name" << false;
-    QTest::newRow("no credit limit") << "limit" << false;
-    QTest::newRow("no warn at") << "warnAt" << false;
-    QTest::newRow("a name of blanks counts as given") << "blankName" << true;
-}
-
-void tst_CustomerStore::requiredFields()
-{
-    QFETCH(QString, emptied);
-    QFETCH(bool, complete);
-    CustomerEntry e = entryFor(QStringLiteral("1001"));
-    if (emptied == u"accountNumber")
-        e.accountNumber.clear();
-    else if (emptied == u"name")
-        e.name.clear();
-    else if (emptied == u"limit")
-        e.limit.clear();
-    else if (emptied == u"warnAt")
-        e.warnAt.clear();
-    else if (emptied == u"blankName")
-        e.name = QStringLiteral("   ");
-    QCOMPARE(e.hasRequiredFields(), complete);
-}
 
 // What one save leaves in the Customer row. A stored customer has every column set
 // (balance 321.45, limit 2000, on hold) before the save.
