@@ -2,6 +2,7 @@
 // station's data between databases and backs up an SQLite database.
 //
 //   amsdb create  "<connection text>" [--replace] [--demo] [--volume CUSTOMERS TICKETS]
+//                                      [--customer-volume CUSTOMERS CARDS]
 //   amsdb check   "<connection text>"
 //   amsdb copy    "<from connection text>" "<to connection text>" [--replace]
 //   amsdb backup  "<SQLite connection text>" FILE
@@ -32,6 +33,7 @@ namespace {
 int usage()
 {
     QTextStream(stderr) << "usage: amsdb create \"<connection text>\" [--replace] [--demo] [--volume CUSTOMERS TICKETS]\n"
+                           "                                         [--customer-volume CUSTOMERS CARDS]\n"
                            "       amsdb check \"<connection text>\"\n"
                            "       amsdb copy \"<from connection text>\" \"<to connection text>\" [--replace]\n"
                            "       amsdb backup \"<SQLite connection text>\" FILE\n";
@@ -154,6 +156,12 @@ int main(int argc, char *argv[])
             if (v + 2 >= args.size())
                 return usage();
             DatabaseTool::fillVolume(*db, args[v + 1].toInt(), args[v + 2].toInt(), QDate::currentDate());
+        }
+        const qsizetype cv = args.indexOf(QStringLiteral("--customer-volume"));
+        if (cv >= 0) {
+            if (cv + 2 >= args.size())
+                return usage();
+            DatabaseTool::fillCustomerVolume(*db, args[cv + 1].toInt(), args[cv + 2].toInt(), QDate::currentDate());
         }
         return 0;
     } catch (const DbError &e) {

@@ -146,4 +146,26 @@ QStringList wrongBalances(Db &db)
     return wrong;
 }
 
+void refuse(Db &db, const QString &table, const QString &event, const QString &when)
+{
+    if (db.dialect().name() == QLatin1String("SQLite")) {
+        db.exec(QStringLiteral("CREATE TRIGGER Refuse_%1 BEFORE %2 ON %1 WHEN %3 "
+                               "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END")
+                    .arg(table, event, when));
+        return;
+    }
+    db.exec(QStringLiteral("CREATE OR REPLACE FUNCTION refused_by_the_test() RETURNS trigger LANGUAGE plpgsql AS "
+                           "$$ BEGIN RAISE EXCEPTION 'refused by the test'; END $$"));
+    db.exec(QStringLiteral("CREATE TRIGGER Refuse_%1 BEFORE %2 ON %1 FOR EACH ROW WHEN (%3) EXECUTE FUNCTION refused_by_the_test()")
+                .arg(table, event, when));
+}
+
+void stopRefusing(Db &db, const QString &table)
+{
+    if (db.dialect().name() == QLatin1String("SQLite"))
+        db.exec(QStringLiteral("DROP TRIGGER Refuse_%1").arg(table));
+    else
+        db.exec(QStringLiteral("DROP TRIGGER Refuse_%1 ON %1").arg(table));
+}
+
 } // namespace TestDb

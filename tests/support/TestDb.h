@@ -37,4 +37,12 @@ QString emptyDatabase(const QString &server);
 // cent, with what each holds: empty when every balance agrees.
 QStringList wrongBalances(Db &db);
 
+// Makes the server refuse one kind of statement on a table from now on, as a full disk
+// or a broken constraint would: `event` is INSERT, UPDATE, DELETE or "UPDATE OF <column>",
+// `when` a condition on the NEW row ("1 = 1": always). The error says "refused by the
+// test". One refusal per table at a time.
+void refuse(Db &db, const QString &table, const QString &event, const QString &when = QStringLiteral("1 = 1"));
+// Takes the table's refusal back.
+void stopRefusing(Db &db, const QString &table);
+
 } // namespace TestDb

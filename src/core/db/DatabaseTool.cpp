@@ -393,4 +393,46 @@ void fillVolume(Db &db, int customers, int tickets, const QDate &today)
     transaction.commit();
 }
 
+QString customerVolumeId(int n) { return QStringLiteral("C%1").arg(n, 3, 36, QLatin1Char('0')).toUpper(); }
+
+void fillCustomerVolume(Db &db, int customers, int cards, const QDate &today)
+{
+    if (customers <= 0)
+        return;
+    Writer w(db);
+    Transaction transaction(db);
+    QSqlQuery customer(db.database());
+    customer.prepare(QStringLiteral("INSERT INTO Customer (ID, Name, Address1, City, State, Zip, Contact, Phone, Inactive, "
+                                    "CurrentBalance, %1, WarnAt, AcctOnHold, DateEntered) "
+                                    "VALUES (?, ?, '1 Main St', 'Springfield', 'MO', '65801', 'Office', '4175550100', 0, 0, "
+                                    "5000, 0.8, 0, ?)")
+                         .arg(db.dialect().limitColumn()));
+    QSqlQuery login(db.database());
+    login.prepare(QStringLiteral("INSERT INTO WebUser (CustomerID, UserName, Password) VALUES (?, ?, 'fleet')"));
+    auto run = [](QSqlQuery &query) {
+        if (!query.exec())
+            throw DbError(query.lastError().databaseText(), query.lastQuery());
+    };
+    for (int i = 0; i < customers; ++i) {
+        const QString id = customerVolumeId(i);
+        customer.addBindValue(id);
+        customer.addBindValue(QStringLiteral("Fleet Customer %1").arg(i));
+        customer.addBindValue(w.when(QDateTime(today.addYears(-1), QTime(8, 0))));
+        run(customer);
+        login.addBindValue(id);
+        login.addBindValue(QStringLiteral("fleet") + id.toLower());
+        run(login);
+    }
+    QSqlQuery card(db.database());
+    card.prepare(QStringLiteral("INSERT INTO Cards (CustomerID, CardNo, CardType, InActive, CardNote) VALUES (?, ?, ?, 0, ?)"));
+    for (int k = 0; k < cards; ++k) {
+        card.addBindValue(customerVolumeId(k % customers));
+        card.addBindValue(QStringLiteral("%1").arg(1 + k / customers, 2, 10, QLatin1Char('0')));
+        card.addBindValue(QString::number(1 + k % 4));
+        card.addBindValue(k % 7 == 0 ? QStringLiteral("Driver card") : QString());
+        run(card);
+    }
+    transaction.commit();
+}
+
 } // namespace DatabaseTool

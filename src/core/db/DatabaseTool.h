@@ -32,4 +32,12 @@ void fillDemo(Db &db, const QDate &today);
 // tickets spread over them and over the last year.
 void fillVolume(Db &db, int customers, int tickets, const QDate &today);
 
+// Bulk customer records for benchmarks of the customer screen: `customers` customers
+// with four-character IDs (C000, C001, ... in base 36), each with a website login, and
+// `cards` cards dealt out over them in turn (01, 02, ...).
+void fillCustomerVolume(Db &db, int customers, int cards, const QDate &today);
+
+// The ID fillCustomerVolume gives its n-th customer.
+QString customerVolumeId(int n);
+
 } // namespace DatabaseTool

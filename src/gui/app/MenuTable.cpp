@@ -1,5 +1,7 @@
 #include "app/MenuTable.h"
 
+#include "accounts/CustomerEntryScreen.h"
+#include "accounts/ReceivePaymentScreen.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "giftcards/GiftCardEditScreen.h"
@@ -80,8 +82,10 @@ QList<MenuEntry> buildTable()
         item("GiftCards", "GiftCardListing", QStringLiteral("Gift Card Listing"), 'L', admin),
 
         menu("Customers", QStringLiteral("Customers"), 'u', admin),
-        item("Customers", "CustomerEntry", QStringLiteral("Customer Entry/Edit"), 'E', admin, QKeySequence(Qt::Key_F8)),
-        item("Customers", "ReceivePayment", QStringLiteral("Receive Payment"), 'P', admin, QKeySequence(Qt::Key_F9)),
+        opening(item("Customers", "CustomerEntry", QStringLiteral("Customer Entry/Edit"), 'E', admin, QKeySequence(Qt::Key_F8)),
+                screen<CustomerEntryScreen>()),
+        opening(item("Customers", "ReceivePayment", QStringLiteral("Receive Payment"), 'P', admin, QKeySequence(Qt::Key_F9)),
+                screen<ReceivePaymentScreen>()),
         item("Customers", "AcctBalanceReport", QStringLiteral("Account Balance Report"), 'A', admin),
         item("Customers", "CustomerHistoryReport", QStringLiteral("Customer History Report"), 'H', admin),
         item("Customers", "DetailSalesReport", QStringLiteral("Detail Sales Report"), 'D', admin),
