@@ -20,11 +20,20 @@ std::unique_ptr<Db> &connection()
     return db;
 }
 
+// Where a relative SQLite file of the configuration read lies; empty until one is read.
+QString &databaseFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 } // namespace
 
 void ReadConfigFile(const QString &path)
 {
-    appContext().config = ConfigFile::read(path.isEmpty() ? ConfigFile::defaultPath() : path);
+    const QString file = ConfigFile::locate(path);
+    appContext().config = ConfigFile::read(file);
+    databaseFolder() = ConfigFile::databaseFolder(file);
 }
 
 void OpenDatabase(const QString &baseDir)
@@ -33,7 +42,10 @@ void OpenDatabase(const QString &baseDir)
     // without a separator (the text ends with ";"; one that does not runs its last keyword
     // into it). A PWD in config.txt wins, so each installation can have its own.
     const QString connectionText = ConnectionText::withProgramPassword(appContext().config.ConnectionInfo);
-    auto db = Db::open(connectionText, baseDir.isEmpty() ? QCoreApplication::applicationDirPath() : baseDir);
+    QString folder = baseDir;
+    if (folder.isEmpty())
+        folder = databaseFolder().isEmpty() ? QCoreApplication::applicationDirPath() : databaseFolder();
+    auto db = Db::open(connectionText, folder);
     connection() = std::move(db);
     Db::setCurrent(connection().get());
 }

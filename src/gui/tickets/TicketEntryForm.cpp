@@ -4,6 +4,7 @@
 
 #include "app/AppContext.h"
 #include "app/FormLayout.h"
+#include "app/LookupButton.h"
 #include "tickets/PurchaseLinesPanel.h"
 #include "tickets/TicketInfoGroup.h"
 
@@ -14,29 +15,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-namespace {
-
-// The lookup button's picture: a small magnifying glass.
-QIcon searchIcon()
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(40, 40, 40), 1.6));
-    painter.drawEllipse(QRectF(2, 2, 8.5, 8.5));
-    painter.setPen(QPen(QColor(40, 40, 40), 2.6, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(QPointF(10, 10), QPointF(14, 14));
-    return QIcon(pixmap);
-}
-
-} // namespace
 
 void TicketEntryScreen::buildForm()
 {
@@ -45,11 +27,7 @@ void TicketEntryScreen::buildForm()
     m_acctInfo = new QGroupBox(QStringLiteral("Acct Info"), this);
     txtAcctNo = newTicketTextBox("txtAcctNo", m_acctInfo);
     txtAcctNo->setFixedWidth(120);
-    btnLookup = new QToolButton(m_acctInfo);
-    btnLookup->setObjectName(QStringLiteral("btnLookup"));
-    btnLookup->setIcon(searchIcon());
-    btnLookup->setToolTip(QStringLiteral("Find the account by customer name"));
-    btnLookup->setFocusPolicy(Qt::StrongFocus);
+    btnLookup = newLookupButton(QStringLiteral("Find the account by customer name"), m_acctInfo);
     txtClerk = newTicketTextBox("txtClerk", m_acctInfo);
     txtClerk->setFixedWidth(120);
     txtCustomer = newTicketTextBox("txtCustomer", m_acctInfo);
