@@ -53,6 +53,9 @@ public:
 
     // Statement that opens a transaction which will write.
     virtual QString beginTransaction() const { return QStringLiteral("BEGIN"); }
+    // A select inside a writing transaction that keeps other writers off the rows it
+    // returns until the transaction ends (SQLite's write transaction holds the whole file).
+    virtual QString lockingRead(const QString &select) const { return select; }
 
     // Appended to an INSERT so that it returns the new row's key as its one column.
     virtual QString returningKey(const QString &keyColumn) const { return QStringLiteral(" RETURNING ") + keyColumn; }
