@@ -8,7 +8,6 @@
 #include "db/Db.h"
 #include "tickets/TicketEntryScreen.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -51,6 +50,12 @@ CustomerLookupFromTicket::CustomerLookupFromTicket(TicketEntryScreen *ticket, QW
 
     connect(btnOK, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { select(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::close);
+    // However the dialog ends (Select, Cancel, Escape, its window frame), the ticket
+    // screen is usable again.
+    connect(this, &QDialog::finished, this, [this] {
+        if (m_ticket)
+            m_ticket->setEnabled(true);
+    });
 
     ScreenGuard::run(this, [this] { fill(); });
     cmbCustomer->setFocus();
@@ -92,11 +97,4 @@ bool CustomerLookupFromTicket::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void CustomerLookupFromTicket::closeEvent(QCloseEvent *event)
-{
-    if (m_ticket)
-        m_ticket->setEnabled(true);
-    QDialog::closeEvent(event);
 }

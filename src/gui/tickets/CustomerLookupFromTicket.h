@@ -18,7 +18,6 @@ public:
     CustomerLookupFromTicket(TicketEntryScreen *ticket, QWidget *parent = nullptr);
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
