@@ -103,6 +103,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     buildMenu();
     for (QLabel **label : {&m_company, &m_location, &m_workstation, &m_database}) {
         *label = new QLabel(this);
+        (*label)->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        (*label)->setContentsMargins(4, 0, 4, 0);
         statusBar()->addPermanentWidget(*label);
     }
     m_company->setObjectName(QStringLiteral("lblCompany"));
@@ -237,8 +239,16 @@ void MainWindow::showWorkplace()
     m_workstation->setText(QStringLiteral("Workstation ") + context.config.WorkstationID);
     // Which file or server: two copies that disagree about a balance may simply be
     // looking at two databases.
-    m_database->setText(Db::hasCurrent() ? QStringLiteral("Database ") + Db::current().description()
-                                         : QStringLiteral("No database open"));
+    if (Db::hasCurrent()) {
+        // A long file path gives way at its start, keeping the file's name, so that the
+        // status line keeps its room; the whole of it is in the tooltip.
+        const QString database = Db::current().description();
+        m_database->setText(QStringLiteral("Database ") + m_database->fontMetrics().elidedText(database, Qt::ElideLeft, 120));
+        m_database->setToolTip(QStringLiteral("Database ") + database);
+    } else {
+        m_database->setText(QStringLiteral("No database open"));
+        m_database->setToolTip(QString());
+    }
 }
 
 void MainWindow::showStatusLine(const QString &text)

@@ -39,6 +39,10 @@ AccountStatusPanel::AccountStatusPanel(QWidget *parent) : QWidget(parent)
     txtCardType = text("txtCardType", this);
     txtCardType->setFixedWidth(60);
     txtCardNote = text("txtCardNote", this);
+    lblWhose = new QLabel(this);
+    lblWhose->setObjectName(QStringLiteral("lblWhose"));
+    // Its line is always there, so the screen keeps its size when it fills.
+    lblWhose->setMinimumHeight(lblWhose->fontMetrics().height());
 
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -52,11 +56,13 @@ AccountStatusPanel::AccountStatusPanel(QWidget *parent) : QWidget(parent)
     grid->addWidget(txtCardType, 1, 3, Qt::AlignLeft);
     grid->addWidget(fieldLabel(QStringLiteral("Card Note"), this), 2, 0);
     grid->addWidget(txtCardNote, 2, 1, 1, 3);
+    grid->addWidget(lblWhose, 3, 0, 1, 5);
     grid->setColumnStretch(4, 1);
 }
 
-void AccountStatusPanel::showCard(const CustomerCard &card)
+void AccountStatusPanel::showCard(const CustomerCard &card, const QString &whose)
 {
+    lblWhose->setText(whose);
     txtBalance->setPlainText(Numbers::plainText(card.balance));
     txtCreditLimit->setPlainText(Numbers::plainText(card.limit));
     txtAvailableCredit->setPlainText(Numbers::plainText(Numbers::roundHalfEven(card.limit - card.balance, 2)));
@@ -73,4 +79,5 @@ void AccountStatusPanel::clear()
     txtCardType->clear();
     txtCardNote->clear();
     txtCardNote->setToolTip(QString());
+    lblWhose->clear();
 }

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class AmountField;
+class QLabel;
 class QLineEdit;
 struct CustomerCard;
 
@@ -16,7 +17,9 @@ class AccountStatusPanel : public QWidget
 public:
     explicit AccountStatusPanel(QWidget *parent = nullptr);
 
-    void showCard(const CustomerCard &card);
+    // `whose` names the account when the figures are no longer beside its number and
+    // name (after a save has cleared the ticket); empty otherwise.
+    void showCard(const CustomerCard &card, const QString &whose = {});
     void clear();
 
 private:
@@ -25,4 +28,5 @@ private:
     AmountField *txtAvailableCredit = nullptr;
     QLineEdit *txtCardType = nullptr;
     QLineEdit *txtCardNote = nullptr;
+    QLabel *lblWhose = nullptr;
 };

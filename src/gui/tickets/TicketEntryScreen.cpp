@@ -325,9 +325,9 @@ void TicketEntryScreen::save()
     } catch (const DbError &error) {
         qCWarning(lcPosting) << "ticket" << id << "saved; its account could not be read back:" << error.serverText();
     }
-    if (card)
-        m_status->showCard(*card);
     const QString customer = card && !card->name.isEmpty() ? ticket.customerId + u' ' + card->name : ticket.customerId;
+    if (card)
+        m_status->showCard(*card, QStringLiteral("After ticket %1: %2 %3").arg(id).arg(*accountNumber, card->name));
     QString line = QStringLiteral("Ticket %1 saved for %2: %3, ")
                        .arg(id)
                        .arg(customer, Numbers::format(TicketStore::postedAmount(ticket), AmountField::moneyFormat()));

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLocale>
 
 // What keeps a charge ticket honest on the screen, on every configured server: it goes
@@ -336,6 +337,10 @@ private slots:
         QCOMPARE(f.text("txtAcctNo"), QString());
         QCOMPARE(f.box("txtBalance")->text(), QStringLiteral("$1,205.41"));
         QCOMPARE(f.box("txtAvailableCredit")->text(), QStringLiteral("($205.41)"));
+        // With the name gone from the screen, the panel says whose figures they are.
+        const int id = f.scalar("SELECT ID FROM Tickets").toInt();
+        auto *whose = f.find<QLabel>("lblWhose");
+        QCOMPARE(whose->text(), QStringLiteral("After ticket %1: 1234AB SMITH TRUCKING").arg(id));
         // A refused account shows nothing.
         f.addCustomer("5678", "JONES FREIGHT", 0, 1000, 0.8, true);
         f.addCard("5678", "CD");
@@ -343,6 +348,7 @@ private slots:
         QCOMPARE(f.shownTitles(), QStringList{"Inactive Customer"});
         for (const QString &name : fields)
             QCOMPARE(f.box(name)->text(), QString());
+        QCOMPARE(whose->text(), QString());
     }
 
     void statusLineSaysWhatBecameOfTheTicket_data()
