@@ -224,7 +224,7 @@ private slots:
         for (const QString &id : customers)
             db->insert("Payments", {{"Customer", id}, {"Amount", 25.0}});
 
-        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/ticketworker");
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/ticketsavingworker");
         QRandomGenerator random(QRandomGenerator::global()->generate());
         const int rounds = 15;
         int killedInsideSave = 0;

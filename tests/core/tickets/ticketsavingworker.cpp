@@ -1,7 +1,7 @@
 // Helper process for the ticket saving test: one workstation writing charge tickets
 // through the program's own save, until it is killed.
 //
-//   ticketworker "<connection text>" SEED CUSTOMER...
+//   ticketsavingworker "<connection text>" SEED CUSTOMER...
 //
 // Each round either writes a new ticket for one of the customers or rewrites a stored
 // ticket with other amounts, often under another customer. Before each save it prints
@@ -45,7 +45,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 4) {
-        QTextStream(stderr) << "usage: ticketworker CONNECTION SEED CUSTOMER...\n";
+        QTextStream(stderr) << "usage: ticketsavingworker CONNECTION SEED CUSTOMER...\n";
         return 2;
     }
     const QStringList customers = args.mid(3);
@@ -81,7 +81,7 @@ int main(int argc, char *argv[])
         }
         return 0;
     } catch (const DbError &e) {
-        QTextStream(stderr) << "ticketworker: " << e.serverText() << "\n";
+        QTextStream(stderr) << "ticketsavingworker: " << e.serverText() << "\n";
         return 1;
     }
 }
