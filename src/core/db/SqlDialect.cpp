@@ -46,6 +46,7 @@ public:
     QString driver() const override { return QStringLiteral("QPSQL"); }
     QString castToText(const QString &expr) const override { return QStringLiteral("CAST(%1 AS VARCHAR)").arg(expr); }
     QString money(const QString &expr) const override { return expr; }
+    QString lockingRead(const QString &select) const override { return select + QStringLiteral(" FOR UPDATE"); }
 
     QString beginReadSnapshot() const override
     {

@@ -53,6 +53,9 @@ public:
 
     // Statement that opens a transaction which will write.
     virtual QString beginTransaction() const { return QStringLiteral("BEGIN"); }
+    // A select inside a writing transaction that keeps other writers off the rows it
+    // returns until the transaction ends (SQLite's write transaction holds the whole file).
+    virtual QString lockingRead(const QString &select) const { return select; }
     // Statement that opens a transaction which only reads, and sees the whole database as
     // it stood at its start while other workstations go on writing.
     virtual QString beginReadSnapshot() const = 0;

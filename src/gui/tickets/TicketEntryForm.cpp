@@ -5,6 +5,7 @@
 #include "app/AppContext.h"
 #include "app/FormLayout.h"
 #include "app/LookupButton.h"
+#include "tickets/AccountStatusPanel.h"
 #include "tickets/PurchaseLinesPanel.h"
 #include "tickets/TicketInfoGroup.h"
 
@@ -42,6 +43,10 @@ void TicketEntryScreen::buildForm()
         grid->addWidget(txtClerk, 0, 5);
         grid->addWidget(fieldLabel(QStringLiteral("Customer"), m_acctInfo), 1, 0);
         grid->addWidget(txtCustomer, 1, 1, 1, 5);
+        // The account's standing right under its name, so the clerk sees it before
+        // writing a line.
+        m_status = new AccountStatusPanel(m_acctInfo);
+        grid->addWidget(m_status, 2, 0, 1, 6);
     }
 
     m_ticketInfo = new TicketInfoGroup(TicketInfoGroup::OnFocus::KeepText, this);
@@ -56,6 +61,10 @@ void TicketEntryScreen::buildForm()
     markDisplayOnly(txtID);
     txtID->setFixedWidth(80);
     txtID->setAlignment(Qt::AlignCenter);
+    txtDateEntered = newTicketTextBox("txtDateEntered", this);
+    markDisplayOnly(txtDateEntered);
+    txtDateEntered->setFixedWidth(150);
+    txtDateEntered->setToolTip(QStringLiteral("When the ticket shown was saved"));
     btnSave = new QPushButton(QStringLiteral("Print/Save"), this);
     btnSave->setObjectName(QStringLiteral("btnSave"));
     btnExit = new QPushButton(QStringLiteral("Exit"), this);
@@ -70,6 +79,7 @@ void TicketEntryScreen::buildForm()
     bottom->addWidget(btnBack);
     bottom->addWidget(btnNext);
     bottom->addWidget(txtID);
+    bottom->addWidget(txtDateEntered);
     bottom->addStretch(1);
     bottom->addWidget(btnSave);
     bottom->addWidget(btnExit);
