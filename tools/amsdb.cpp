@@ -1,6 +1,7 @@
 // amsdb: creates a database from the schema and fills it.
 //
 //   amsdb create  "<connection text>" [--replace] [--demo] [--volume CUSTOMERS TICKETS]
+//                 [--cash-volume NAMES TICKETS]
 //   amsdb check   "<connection text>"
 //
 // "check" confirms that every customer's balance equals its tickets less its payments.
@@ -24,6 +25,7 @@ namespace {
 int usage()
 {
     QTextStream(stderr) << "usage: amsdb create \"<connection text>\" [--replace] [--demo] [--volume CUSTOMERS TICKETS]\n"
+                           "                     [--cash-volume NAMES TICKETS]\n"
                            "       amsdb check \"<connection text>\"\n";
     return 2;
 }
@@ -81,6 +83,12 @@ int main(int argc, char *argv[])
             if (v + 2 >= args.size())
                 return usage();
             DatabaseTool::fillVolume(*db, args[v + 1].toInt(), args[v + 2].toInt(), QDate::currentDate());
+        }
+        const qsizetype cash = args.indexOf(QStringLiteral("--cash-volume"));
+        if (cash >= 0) {
+            if (cash + 2 >= args.size())
+                return usage();
+            DatabaseTool::fillCashVolume(*db, args[cash + 1].toInt(), args[cash + 2].toInt(), QDate::currentDate());
         }
         return 0;
     } catch (const DbError &e) {

@@ -25,4 +25,8 @@ void fillDemo(Db &db, const QDate &today);
 // tickets spread over them and over the last year.
 void fillVolume(Db &db, int customers, int tickets, const QDate &today);
 
+// Bulk cash tickets for benchmarks: `tickets` tickets over `names` walk-in names (each
+// name at least once when there are enough tickets), spread over the last year.
+void fillCashVolume(Db &db, int names, int tickets, const QDate &today);
+
 } // namespace DatabaseTool

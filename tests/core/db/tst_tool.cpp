@@ -23,6 +23,7 @@ private slots:
     void initTestCase_data();
     void demo();
     void volume();
+    void cashVolume();
     void amsdbCommand();
 
 private:
@@ -144,6 +145,19 @@ void tst_Tool::volume()
     // Spread over the last year, for date-range reports.
     QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE DateEntered > ?"), {db->dialect().dayEnd(today)}), 0);
     QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE DateEntered < ?"), {db->dialect().dayStart(today.addMonths(-6))}) >= 1000);
+}
+
+void tst_Tool::cashVolume()
+{
+    QFETCH_GLOBAL(QString, server);
+    auto db = TestDb::fresh(server);
+    DatabaseTool::fillCashVolume(*db, 300, 2000, QDate::currentDate());
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM CashTickets")), 2000);
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(DISTINCT Customer) FROM CashTickets")), 300);
+    // Every row is one the cash ticket screen could have written: no NULL text, a total.
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM CashTickets WHERE Clerk IS NULL OR Address2 IS NULL "
+                                       "OR Mileage IS NULL OR Total IS NULL")),
+             0);
 }
 
 void tst_Tool::amsdbCommand()
