@@ -407,15 +407,17 @@ void fillCashVolume(Db &db, int names, int tickets, const QDate &today)
         const int c = t < names ? t : int(rng.bounded(names));
         const double gallons = 20 + rng.bounded(100);
         const double ext = money(gallons * 3.899);
-        ticket.addBindValue(customers[c]);
-        ticket.addBindValue(QStringLiteral("%1 Route %2").arg(c % 900 + 100).arg(c % 66 + 1));
-        ticket.addBindValue(QString::number(rng.bounded(999)));
-        ticket.addBindValue(gallons);
-        ticket.addBindValue(ext);
-        ticket.addBindValue(ext);
-        ticket.addBindValue(ext);
-        ticket.addBindValue(1 + t % 2);
-        ticket.addBindValue(w.when(start.addSecs(qint64(t) * 365 * 86400 / std::max(tickets, 1))));
+        const QVariantList values = {customers[c],
+                                     QStringLiteral("%1 Route %2").arg(c % 900 + 100).arg(c % 66 + 1),
+                                     QString::number(rng.bounded(999)),
+                                     gallons,
+                                     ext,
+                                     ext,
+                                     ext,
+                                     1 + t % 2,
+                                     w.when(start.addSecs(qint64(t) * 365 * 86400 / std::max(tickets, 1)))};
+        for (const QVariant &value : values)
+            ticket.addBindValue(value);
         if (!ticket.exec())
             throw DbError(ticket.lastError().databaseText(), ticket.lastQuery());
     }

@@ -6,6 +6,7 @@
 #include "app/FormLayout.h"
 #include "tickets/PurchaseLinesPanel.h"
 #include "tickets/TicketInfoGroup.h"
+#include "tickets/TicketScreenKit.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 void CashTicketEntryScreen::buildForm()
 {
@@ -44,30 +44,13 @@ void CashTicketEntryScreen::buildForm()
     m_ticketInfo = new TicketInfoGroup(TicketInfoGroup::OnFocus::SelectAll, this);
     m_lines = new PurchaseLinesPanel([] { return appContext().company.Tax; }, this);
 
-    btnSave = new QPushButton(QStringLiteral("Print"), this);
-    btnSave->setObjectName(QStringLiteral("btnSave"));
-    btnExit = new QPushButton(QStringLiteral("Exit"), this);
-    btnExit->setObjectName(QStringLiteral("btnExit"));
-    for (QPushButton *button : {btnSave, btnExit}) {
-        // Enter on a focused button presses it, so the keyboard alone finishes a ticket.
-        button->setAutoDefault(true);
-        button->setMinimumWidth(96);
-    }
+    btnSave = TicketScreenKit::button(QStringLiteral("Print"), "btnSave", this);
+    btnExit = TicketScreenKit::button(QStringLiteral("Exit"), "btnExit", this);
     auto *bottom = new QHBoxLayout;
     bottom->addStretch(1);
     bottom->addWidget(btnSave);
     bottom->addWidget(btnExit);
-
-    auto *top = new QHBoxLayout;
-    top->addWidget(m_acctInfo, 1);
-    top->addWidget(m_ticketInfo, 1);
-    top->setAlignment(m_ticketInfo, Qt::AlignTop);
-
-    auto *column = new QVBoxLayout(this);
-    column->addLayout(top);
-    column->addWidget(m_lines);
-    column->addLayout(bottom);
-    column->setSizeConstraint(QLayout::SetFixedSize);
+    TicketScreenKit::layOut(this, m_acctInfo, m_ticketInfo, m_lines, bottom);
 }
 
 void CashTicketEntryScreen::setTabOrder()

@@ -6,7 +6,6 @@
 #include "app/FieldChecks.h"
 #include "app/FieldRules.h"
 #include "app/FocusEvents.h"
-#include "app/MessageBox.h"
 #include "app/PrintRetry.h"
 #include "app/ScreenGuard.h"
 #include "db/Db.h"
@@ -14,6 +13,7 @@
 #include "tickets/AutoCompleteComboBox.h"
 #include "tickets/PurchaseLinesPanel.h"
 #include "tickets/TicketInfoGroup.h"
+#include "tickets/TicketScreenKit.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -144,23 +144,18 @@ void CashTicketEntryScreen::save()
 {
     // Any total but 0 passes, a negative one too; the texts count as typed, so a clerk
     // ID of one blank is a clerk ID.
-    if (m_lines->total()->value() == 0 || txtClerk->text().isEmpty() || cmbCustomer->currentText().isEmpty()) {
-        MessageBox::ok(this,
-                       QStringLiteral("You must select a Customer, Clerk, and some dollar amount before saving/printing "
-                                      "this record."),
-                       QStringLiteral("Not Enough Information"), MessageBox::Icon::Exclamation);
-        return;
-    }
+    const bool enough =
+        m_lines->total()->value() != 0 && !txtClerk->text().isEmpty() && !cmbCustomer->currentText().isEmpty();
     const CashTicketRecord ticket = ticketOnScreen();
-    if (!TextRule::checkBeforeSave(this, findChildren<QLineEdit *>())
-        || !AmountRule::checkBeforeSave(this, TicketColumns::unstorableAmount(ticket.amounts)))
+    if (!TicketScreenKit::readyToStore(this, enough,
+                                       QStringLiteral("You must select a Customer, Clerk, and some dollar amount before "
+                                                      "saving/printing this record."),
+                                       ticket.amounts))
         return;
     int id = 0;
     {
         BusyCursor busy;
-        const Configuration &config = appContext().config;
-        id = CashTicketStore::insert(Db::current(), ticket,
-                                     {config.WorkstationID, config.locationNumber(), QDateTime::currentDateTime()});
+        id = CashTicketStore::insert(Db::current(), ticket, TicketScreenKit::stampNow());
     }
     const bool printDate = m_lines->printDate();
     PrintRetry::run(this, [id, printDate] { return Printers::cashTicket()(id, false, printDate); });

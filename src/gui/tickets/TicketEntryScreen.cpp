@@ -15,6 +15,7 @@
 #include "tickets/CustomerLookupFromTicket.h"
 #include "tickets/PurchaseLinesPanel.h"
 #include "tickets/TicketInfoGroup.h"
+#include "tickets/TicketScreenKit.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -203,24 +204,19 @@ TicketRecord TicketEntryScreen::ticketOnScreen() const
 
 void TicketEntryScreen::save()
 {
-    if (m_lines->total()->value() == 0 || txtClerk->text().isEmpty() || txtAcctNo->text().isEmpty()) {
-        MessageBox::ok(this,
-                       QStringLiteral("You must select an Account, Clerk, and some dollar amount before saving/printing "
-                                      "this record."),
-                       QStringLiteral("Not Enough Information"), MessageBox::Icon::Exclamation);
-        return;
-    }
+    const bool enough = m_lines->total()->value() != 0 && !txtClerk->text().isEmpty() && !txtAcctNo->text().isEmpty();
     const TicketRecord ticket = ticketOnScreen();
-    if (!TextRule::checkBeforeSave(this, findChildren<QLineEdit *>())
-        || !AmountRule::checkBeforeSave(this, TicketColumns::unstorableAmount(ticket.amounts)))
+    if (!TicketScreenKit::readyToStore(this, enough,
+                                       QStringLiteral("You must select an Account, Clerk, and some dollar amount before "
+                                                      "saving/printing this record."),
+                                       ticket.amounts))
         return;
     const bool newTicket = ticket.id == 0;
     Db &db = Db::current();
     int id = 0;
     {
         BusyCursor busy;
-        const Configuration &config = appContext().config;
-        id = TicketStore::save(db, ticket, {config.WorkstationID, config.locationNumber(), QDateTime::currentDateTime()});
+        id = TicketStore::save(db, ticket, TicketScreenKit::stampNow());
         txtID->setText(QString::number(id));
     }
     // Only a new ticket is posted: a rewritten one was posted when it was first stored.

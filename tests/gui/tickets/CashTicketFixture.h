@@ -1,31 +1,21 @@
 #pragma once
 
-#include "ScreenTest.h"
-#include "TestDb.h"
-#include "app/AmountField.h"
-#include "app/AppContext.h"
-#include "app/MessageBox.h"
-#include "db/Db.h"
-#include "reports/Reports.h"
+#include "TicketFixture.h"
 #include "tickets/CashTicketEntryScreen.h"
 
-#include <QApplication>
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 
 #include <functional>
-#include <memory>
 
 // The cash ticket screen on a fresh database of the running test row's server, with the
-// prices of location 1 and a printer the test controls.
+// settings of location 1 as the charge ticket tests have them, and a printer the test
+// controls.
 struct CashTicketFixture
 {
-    std::unique_ptr<Db> db;
+    // The database, the settings and the recorded messages.
+    TicketFixture base{TicketFixture::Counter};
+    std::unique_ptr<Db> &db = base.db;
     std::unique_ptr<CashTicketEntryScreen> screen;
     // Each call of the printer: ticket ID and whether the date and time are printed.
     QList<QPair<int, bool>> printed;
@@ -36,19 +26,6 @@ struct CashTicketFixture
 
     CashTicketFixture()
     {
-        QFETCH_GLOBAL(QString, server);
-        db = TestDb::fresh(server);
-        Db::setCurrent(db.get());
-        AppContext &context = appContext();
-        context.config.WorkstationID = QStringLiteral("7");
-        context.config.LocationID = QStringLiteral("1");
-        context.config.AdminWorkstation = QStringLiteral("0");
-        context.company = {};
-        context.company.DieselPricePerGallon = 3.8995;
-        context.company.ReeferPricePerGallon = 3.5;
-        context.company.DiscountPricePerGallon = -0.05;
-        context.company.DefPricePerGallon = 2.999;
-        context.company.Tax = 0.0825;
         Printers::cashTicket() = [this](int id, bool preview, bool printDate) {
             if (preview)
                 return false;
@@ -57,15 +34,6 @@ struct CashTicketFixture
                 whilePrinting();
             return printResults.isEmpty() ? true : printResults.takeFirst();
         };
-        MessageBox::startRecording();
-    }
-
-    ~CashTicketFixture()
-    {
-        screen.reset();
-        Printers::reset();
-        Db::setCurrent(nullptr);
-        MessageBox::stopRecording();
     }
 
     // A cash ticket stored earlier, by this workstation or another; returns its ID.
@@ -154,10 +122,6 @@ struct CashTicketFixture
     }
     void click(const QString &name) { QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton); }
 
-    QVariant scalar(const QString &sql, const QVariantList &values = {})
-    {
-        const auto row = db->firstRow(sql, values);
-        return row ? row->value(0) : QVariant();
-    }
+    QVariant scalar(const QString &sql, const QVariantList &values = {}) { return base.scalar(sql, values); }
     int ticketCount() { return scalar(QStringLiteral("SELECT COUNT(*) FROM CashTickets")).toInt(); }
 };
