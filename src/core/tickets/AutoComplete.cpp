@@ -78,4 +78,44 @@ std::optional<qsizetype> firstStartingWith(const QStringList &entries, QStringVi
     return std::nullopt;
 }
 
+void EntrySearch::setEntries(const QStringList &entries)
+{
+    m_entries = entries;
+    m_typed.reset();
+}
+
+void EntrySearch::insert(qsizetype at, const QStringList &entries)
+{
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        m_entries.insert(at + i, entries.at(i));
+    m_typed.reset();
+}
+
+void EntrySearch::remove(qsizetype at, qsizetype count)
+{
+    m_entries.remove(at, count);
+    m_typed.reset();
+}
+
+std::optional<qsizetype> EntrySearch::first(const QString &typed)
+{
+    qsizetype from = 0;
+    if (m_typed && typed.startsWith(*m_typed, Qt::CaseInsensitive)) {
+        if (!m_found) {
+            m_typed = typed;
+            return std::nullopt;
+        }
+        from = *m_found;
+    }
+    m_typed = typed;
+    m_found.reset();
+    for (qsizetype i = from; i < m_entries.size(); ++i) {
+        if (m_entries.at(i).startsWith(typed, Qt::CaseInsensitive)) {
+            m_found = i;
+            break;
+        }
+    }
+    return m_found;
+}
+
 } // namespace AutoComplete

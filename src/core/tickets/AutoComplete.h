@@ -69,4 +69,25 @@ std::optional<Outcome> press(const EditState &before, QStringView keyText, const
 // The first of `entries` that begins with `typed`, ignoring case.
 std::optional<qsizetype> firstStartingWith(const QStringList &entries, QStringView typed);
 
+// The same search over a list that stays in hand, quick for a clerk typing on: an entry
+// that begins with a longer typed text begins with the shorter one too, so the search
+// for the longer text goes on from where the shorter one was found (and finds nothing
+// when the shorter one found nothing). Any change of the entries starts afresh.
+class EntrySearch
+{
+public:
+    const QStringList &entries() const { return m_entries; }
+    void setEntries(const QStringList &entries);
+    void insert(qsizetype at, const QStringList &entries);
+    void remove(qsizetype at, qsizetype count);
+
+    std::optional<qsizetype> first(const QString &typed);
+
+private:
+    QStringList m_entries;
+    // The last search: what was typed and where it was found.
+    std::optional<QString> m_typed;
+    std::optional<qsizetype> m_found;
+};
+
 } // namespace AutoComplete

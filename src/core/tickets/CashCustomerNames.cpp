@@ -16,40 +16,55 @@ CashCustomerNames::Refresh CashCustomerNames::refresh(Db &db)
 {
     const int highest = CashTicketStore::highestId(db);
     QStringList fresh;
-    // The server's order: each new name's predecessor is then an old name or one
-    // inserted just before it.
-    for (const QString &name : CashTicketStore::customerNamesAfter(db, m_readAfter))
-        if (!m_known.contains(name))
+    QSet<QString> seen;
+    for (const QString &name : CashTicketStore::customerNamesAfter(db, m_readAfter)) {
+        if (!m_known.contains(name) && !seen.contains(name)) {
+            seen.insert(name);
             fresh << name;
+        }
+    }
     m_readAfter = m_highest;
     m_highest = std::max(m_highest, highest);
 
     Refresh changes;
-    if (fresh.size() > kLargestInsert) {
+    if (fresh.size() > kLargestInsert || !insert(db, fresh, changes)) {
         fill(db);
-        changes.reset = true;
-        return changes;
-    }
-    for (const QString &name : fresh) {
-        if (!insert(db, name, changes)) {
-            fill(db);
-            return {true, {}};
-        }
+        return {true, {}};
     }
     return changes;
 }
 
-bool CashCustomerNames::insert(Db &db, const QString &name, Refresh &changes)
+bool CashCustomerNames::insert(Db &db, QStringList fresh, Refresh &changes)
 {
-    qsizetype at = 0;
-    if (const std::optional<QString> before = CashTicketStore::customerNameBefore(db, name)) {
-        const qsizetype found = m_names.indexOf(*before);
-        if (found < 0)
+    // Each new name goes right after the name the server orders just before it. When that
+    // one is new too it is placed first; the smallest new name always has its place, so
+    // every round places at least one.
+    QHash<QString, std::optional<QString>> before;
+    for (const QString &name : fresh)
+        before.insert(name, CashTicketStore::customerNameBefore(db, name));
+    while (!fresh.isEmpty()) {
+        QStringList waiting;
+        for (const QString &name : fresh) {
+            const std::optional<QString> &previous = before.value(name);
+            qsizetype at = 0;
+            if (previous) {
+                if (fresh.contains(*previous) && !m_known.contains(*previous)) {
+                    waiting << name;
+                    continue;
+                }
+                const qsizetype found = m_names.indexOf(*previous);
+                // A name stored since the tickets were read: only the whole list is sure.
+                if (found < 0)
+                    return false;
+                at = found + 1;
+            }
+            m_names.insert(at, name);
+            m_known.insert(name);
+            changes.inserted.append({at, name});
+        }
+        if (waiting.size() == fresh.size())
             return false;
-        at = found + 1;
+        fresh = waiting;
     }
-    m_names.insert(at, name);
-    m_known.insert(name);
-    changes.inserted.append({at, name});
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -39,9 +40,9 @@ public:
     static constexpr qsizetype kLargestInsert = 50;
 
 private:
-    // Places `name` after the name the server orders before it; false when that name is
-    // not in the list (stored meanwhile), so the list must be read again.
-    bool insert(Db &db, const QString &name, Refresh &changes);
+    // Places the new names, each after the name the server orders before it; false when
+    // such a name is not in the list (stored meanwhile), so the list must be read again.
+    bool insert(Db &db, QStringList fresh, Refresh &changes);
 
     QStringList m_names;
     QSet<QString> m_known;

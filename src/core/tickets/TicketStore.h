@@ -76,7 +76,9 @@ int insert(Db &db, const CashTicketRecord &ticket, const TicketStamp &stamp);
 // a name (NULL, which no screen writes) gives no entry.
 QStringList customerNames(Db &db);
 
-// The same for the tickets with an ID above `afterId` only.
+// The names of the tickets with an ID above `afterId`, as the key orders the tickets:
+// one per ticket, so a name may stand more than once. A few recent tickets are read
+// straight by their key, however many tickets there are.
 QStringList customerNamesAfter(Db &db, int afterId);
 
 // The name that comes just before `name` among the cash tickets' names, in the server's

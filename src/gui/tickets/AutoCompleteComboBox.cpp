@@ -7,11 +7,78 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
+#include <QPointer>
 #include <QValidator>
 
 #include <optional>
 
 namespace {
+
+// The texts of the box's list, kept in hand and up to date with it, so that a key does
+// not read thousands of entries out of the model again.
+class ListTexts : public QObject
+{
+public:
+    static constexpr const char *kName = "amsListTexts";
+
+    explicit ListTexts(QComboBox *combo) : QObject(combo), m_combo(combo)
+    {
+        setObjectName(QLatin1String(kName));
+        watch();
+    }
+
+    AutoComplete::EntrySearch &search()
+    {
+        if (m_model != m_combo->model())
+            watch();
+        return m_search;
+    }
+
+private:
+    QStringList texts(int first, int last) const
+    {
+        QStringList out;
+        for (int row = first; row <= last; ++row)
+            out << m_combo->itemText(row);
+        return out;
+    }
+    void reread() { m_search.setEntries(texts(0, m_combo->count() - 1)); }
+
+    void watch()
+    {
+        if (m_model)
+            disconnect(m_model, nullptr, this, nullptr);
+        m_model = m_combo->model();
+        reread();
+        auto inRoot = [this](const QModelIndex &parent) { return parent == m_combo->rootModelIndex(); };
+        connect(m_model, &QAbstractItemModel::rowsInserted, this, [this, inRoot](const QModelIndex &parent, int first, int last) {
+            if (inRoot(parent))
+                m_search.insert(first, texts(first, last));
+        });
+        connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this, inRoot](const QModelIndex &parent, int first, int last) {
+            if (inRoot(parent))
+                m_search.remove(first, last - first + 1);
+        });
+        // Anything else is rare: the list is read again.
+        connect(m_model, &QAbstractItemModel::modelReset, this, [this] { reread(); });
+        connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] { reread(); });
+        connect(m_model, &QAbstractItemModel::dataChanged, this, [this] { reread(); });
+        connect(m_model, &QAbstractItemModel::rowsMoved, this, [this] { reread(); });
+    }
+
+    QComboBox *m_combo;
+    QPointer<QAbstractItemModel> m_model;
+    AutoComplete::EntrySearch m_search;
+};
+
+ListTexts *listTexts(QComboBox *combo)
+{
+    // Found by name: the class has no meta-object of its own to find it by.
+    if (QObject *texts = combo->findChild<QObject *>(QLatin1String(ListTexts::kName), Qt::FindDirectChildrenOnly))
+        return static_cast<ListTexts *>(texts);
+    return new ListTexts(combo);
+}
 
 // The key's work done on the box; nothing when the box cannot be worked on, and the
 // key is then left to the box.
@@ -23,17 +90,9 @@ std::optional<char16_t> applyKey(QComboBox *combo, QStringView keyText)
     const qsizetype caret = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
     const AutoComplete::EditState before{edit->text(), caret, edit->selectionLength()};
 
-    const QAbstractItemModel *model = combo->model();
-    const QModelIndex root = combo->rootModelIndex();
-    const int column = combo->modelColumn();
-    const int rows = model->rowCount(root);
-    auto find = [&](const QString &typed) -> std::optional<qsizetype> {
-        for (int row = 0; row < rows; ++row)
-            if (model->index(row, column, root).data(Qt::DisplayRole).toString().startsWith(typed, Qt::CaseInsensitive))
-                return row;
-        return std::nullopt;
-    };
-    auto entryText = [combo](qsizetype row) { return combo->itemText(int(row)); };
+    AutoComplete::EntrySearch &search = listTexts(combo)->search();
+    auto find = [&search](const QString &typed) { return search.first(typed); };
+    auto entryText = [&search](qsizetype row) { return search.entries().at(row); };
     const std::optional<AutoComplete::Outcome> out = AutoComplete::press(before, keyText, find, entryText);
     if (!out)
         return std::nullopt;
@@ -50,7 +109,9 @@ std::optional<char16_t> applyKey(QComboBox *combo, QStringView keyText)
     if (out->openList) {
         // The list shows the entry the box shows, or none when the typed text is new.
         combo->setCurrentIndex(out->entry ? int(*out->entry) : -1);
-        combo->view()->setCurrentIndex(out->entry ? model->index(int(*out->entry), column, root) : QModelIndex());
+        combo->view()->setCurrentIndex(out->entry ? combo->model()->index(int(*out->entry), combo->modelColumn(),
+                                                                           combo->rootModelIndex())
+                                                  : QModelIndex());
         if (out->entry)
             combo->view()->scrollTo(combo->view()->currentIndex(), QAbstractItemView::PositionAtTop);
     }
@@ -193,6 +254,11 @@ void installAutoComplete(QComboBox *combo)
 {
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setCompleter(nullptr);
+    // The list opens on every first key: with thousands of names it must not measure
+    // each of them to lay itself out.
+    if (auto *list = qobject_cast<QListView *>(combo->view()))
+        list->setUniformItemSizes(true);
+    listTexts(combo);
     auto *filter = new AutoCompleteFilter(combo);
     combo->installEventFilter(filter);
     combo->view()->installEventFilter(filter);

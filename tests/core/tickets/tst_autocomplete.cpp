@@ -104,6 +104,25 @@ private slots:
         QVERIFY(none && !none->entry);
     }
 
+    void searchGoingOnFromTheLastFindFindsWhatAFullSearchFinds()
+    {
+        // Names in no order a search could rely on, some alike but for case.
+        const QStringList names = {"ZED", "acme", "ACME FREIGHT", "Baker", "acme transport", "BAKERY", "a", "Zoo", "b"};
+        AutoComplete::EntrySearch search;
+        search.setEntries(names);
+        const QStringList typings = {"a", "ac", "acm", "acme ", "acme t", "acme f", "ac", "z", "zo", "zoo", "zooo", "zo",
+                                     "b", "bak", "bake", "baker", "bakery", "bakerys", "", "x", "xa", "A", "Acme"};
+        for (const QString &typed : typings)
+            QCOMPARE(search.first(typed), AutoComplete::firstStartingWith(search.entries(), typed));
+        // Entries coming and going start the search afresh.
+        search.first(QStringLiteral("ba"));
+        search.insert(0, {"BA"});
+        QCOMPARE(search.first(QStringLiteral("bak")), std::optional<qsizetype>(4));
+        QCOMPARE(search.first(QStringLiteral("ba")), std::optional<qsizetype>(0));
+        search.remove(0, 1);
+        QCOMPARE(search.first(QStringLiteral("ba")), std::optional<qsizetype>(3));
+    }
+
     void aStateNoBoxCanHoldIsLeftToTheBox_data()
     {
         QTest::addColumn<EditState>("state");

@@ -27,6 +27,8 @@ private slots:
         QTest::addColumn<QList<QStringList>>("rounds");
         QTest::newRow("new names before, between and after the old ones")
             << QStringList{"MILLER", "SMITH"} << QList<QStringList>{{"ADAMS"}, {"NORTON", "ZED"}, {"BAKER", "MILLERS"}};
+        QTest::newRow("new names that follow one another, stored in the opposite order")
+            << QStringList{"MILLER", "SMITH"} << QList<QStringList>{{"ZZ TOP", "YY", "ZZ", "ZZ TOP II"}, {"B", "A", "AA"}};
         QTest::newRow("names already listed are not listed twice")
             << QStringList{"MILLER", "SMITH"} << QList<QStringList>{{"SMITH", "MILLER"}, {"MILLER", "NEW", "NEW"}};
         QTest::newRow("letter case, blanks and accents sort as the server sorts them")

@@ -135,6 +135,30 @@ private slots:
         QCOMPARE(m_combo->currentText(), QStringLiteral("BAKER"));
     }
 
+    void theListAsItStandsNowIsSearched()
+    {
+        QCOMPARE(AutoCompleteComboBox(m_combo, 'b'), 0);
+        QCOMPARE(m_combo->currentText(), QStringLiteral("BAKER"));
+        m_combo->setEditText(QString());
+        // A name put in before it, one taken out, then a list filled afresh.
+        m_combo->insertItem(2, QStringLiteral("BAGGINS"));
+        QCOMPARE(AutoCompleteComboBox(m_combo, 'b'), 0);
+        QCOMPARE(m_combo->currentText(), QStringLiteral("BAGGINS"));
+        m_combo->removeItem(2);
+        m_combo->setEditText(QString());
+        AutoCompleteComboBox(m_combo, 'b');
+        QCOMPARE(m_combo->currentText(), QStringLiteral("BAKER"));
+        m_combo->clear();
+        m_combo->addItems({"CARTER", "BALL"});
+        m_combo->setEditText(QString());
+        AutoCompleteComboBox(m_combo, 'b');
+        QCOMPARE(m_combo->currentText(), QStringLiteral("BALL"));
+        m_combo->setItemText(1, QStringLiteral("BELL"));
+        m_combo->setEditText(QString());
+        AutoCompleteComboBox(m_combo, 'b');
+        QCOMPARE(m_combo->currentText(), QStringLiteral("BELL"));
+    }
+
     void theRoutineTakesAndGivesKeyCodes()
     {
         QCOMPARE(AutoCompleteComboBox(m_combo, 'b'), 0);
