@@ -133,7 +133,9 @@ struct KeyTimes
     double meanMs = 0;
     double p99Ms = 0;
     double worstMs = 0;
-    double firstMs = 0; // the key that opens the list
+    double firstMs = 0; // the very first key: the list is opened for the first time
+    double openingMeanMs = 0; // the first key of each name, which opens the list
+    double openingWorstMs = 0;
     int listed = 0;
 };
 
@@ -153,6 +155,7 @@ KeyTimes keystrokes(int count)
     qint64 total = 0;
     int done = 0;
     QList<double> each;
+    QList<double> opening;
     bool first = true;
     for (int round = 0; done < count; ++round) {
         customer->hidePopup();
@@ -160,14 +163,16 @@ KeyTimes keystrokes(int count)
         customer->setEditText(QString());
         const QString name = customer->itemText((round * 7919) % customer->count());
         const QString typed = name.left(12);
-        for (QChar c : typed) {
+        for (qsizetype i = 0; i < typed.size(); ++i) {
             timer.start();
-            key(0, QString(c));
+            key(0, QString(typed.at(i)));
             const qint64 ns = timer.nsecsElapsed();
             if (first)
                 times.firstMs = ns / 1e6;
             else
                 each << ns / 1e6;
+            if (i == 0 && !first)
+                opening << ns / 1e6;
             first = false;
             total += ns;
             ++done;
@@ -182,6 +187,10 @@ KeyTimes keystrokes(int count)
     if (!each.isEmpty()) {
         times.worstMs = each.last();
         times.p99Ms = each[qsizetype(each.size() * 0.99)];
+    }
+    if (!opening.isEmpty()) {
+        times.openingMeanMs = std::accumulate(opening.cbegin(), opening.cend(), 0.0) / opening.size();
+        times.openingWorstMs = *std::max_element(opening.cbegin(), opening.cend());
     }
     return times;
 }
@@ -236,8 +245,9 @@ void run(const QString &server, const std::function<std::unique_ptr<Db>()> &fres
                 qPrintable(server), o.saves, onEmpty.median(), onEmpty.mean(), onFull.median(), onFull.mean(), o.tickets,
                 o.names, onFull.median() / onEmpty.median());
     std::printf("%-10s keystroke in the customer box with %d names: %.3f ms mean, %.3f ms at the 99th percentile, "
-                "%.3f ms worst; %.3f ms for the very first key\n",
-                qPrintable(server), keys.listed, keys.meanMs, keys.p99Ms, keys.worstMs, keys.firstMs);
+                "%.3f ms worst; a key that opens the list %.3f ms mean, %.3f ms worst; the very first key %.3f ms\n",
+                qPrintable(server), keys.listed, keys.meanMs, keys.p99Ms, keys.worstMs, keys.openingMeanMs,
+                keys.openingWorstMs, keys.firstMs);
     std::printf("%-10s (filling the volume took %.1f s; opening the screen on it %.1f ms)\n", qPrintable(server), fillS, openMs);
 }
 
