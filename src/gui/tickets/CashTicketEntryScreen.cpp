@@ -32,8 +32,8 @@ CashTicketEntryScreen::CashTicketEntryScreen(QWidget *parent) : QWidget(parent)
     using namespace FieldRules;
     TextRule::apply(txtClerk, Width::Clerk, QStringLiteral("Clerk ID"));
     TextRule::apply(cmbCustomer->lineEdit(), Width::CashCustomer, QStringLiteral("Customer"));
-    TextRule::apply(txtAddress1, Width::CashCustomer, QStringLiteral("Address"));
-    TextRule::apply(txtAddress2, Width::CashCustomer, QStringLiteral("Address"));
+    TextRule::apply(txtAddress1, Width::CashCustomer, QStringLiteral("First Address Line"));
+    TextRule::apply(txtAddress2, Width::CashCustomer, QStringLiteral("Second Address Line"));
     ScreenGuard::selectAllOnFocus(txtAddress1);
     ScreenGuard::selectAllOnFocus(txtAddress2);
     installAutoComplete(cmbCustomer);
