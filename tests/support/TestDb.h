@@ -28,4 +28,13 @@ std::unique_ptr<Db> fresh(const QString &server);
 // starting another process on the same database.
 QString connectionText(const QString &server);
 
+// The connection text (with its password) of another database on the server, apart from
+// fresh()'s and without tables: a file not there yet for SQLite, a new empty database on
+// PostgreSQL. Each call starts afresh. For tests that move rows between databases.
+QString emptyDatabase(const QString &server);
+
+// The customers whose CurrentBalance is not their tickets less their payments to the
+// cent, with what each holds: empty when every balance agrees.
+QStringList wrongBalances(Db &db);
+
 } // namespace TestDb

@@ -20,10 +20,10 @@ namespace {
 const char *const kTables[] = {"Company", "Customer", "Cards", "CardType", "State", "WebUser",
                                "Tickets", "CashTickets", "Payments", "GiftCards", "GiftCardTransactions"};
 
-QString schemaFile(const Db &db)
+QString schemaFile(const QString &server)
 {
-    return db.dialect().name() == QLatin1String("SQLite") ? QStringLiteral(":/schema/schema_sqlite.sql")
-                                                          : QStringLiteral(":/schema/schema_postgresql.sql");
+    return server == QLatin1String("SQLite") ? QStringLiteral(":/schema/schema_sqlite.sql")
+                                             : QStringLiteral(":/schema/schema_postgresql.sql");
 }
 
 double money(double v) { return Numbers::roundHalfEven(v, 2); }
@@ -121,15 +121,28 @@ public:
 
 namespace DatabaseTool {
 
-void createSchema(Db &db)
+QStringList tableNames()
+{
+    QStringList names;
+    for (const char *table : kTables)
+        names << QLatin1String(table);
+    return names;
+}
+
+QString schemaText(const QString &server)
 {
     registerSchemaFiles();
-    QFile file(schemaFile(db));
+    QFile file(schemaFile(server));
     if (!file.open(QIODevice::ReadOnly))
         throw DbError(QStringLiteral("The schema file %1 is missing.").arg(file.fileName()));
+    return QString::fromUtf8(file.readAll());
+}
+
+void createSchema(Db &db)
+{
     // Comment lines first, then statements separated by semicolons.
     QStringList lines;
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n'))
+    for (const QString &line : schemaText(db.dialect().name()).split(u'\n'))
         if (!line.trimmed().startsWith(QLatin1String("--")))
             lines << line;
     Transaction transaction(db);

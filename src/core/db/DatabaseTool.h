@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 class Db;
 
@@ -11,6 +12,12 @@ namespace DatabaseTool {
 
 // Runs the schema file of the connection's server: the eleven tables and their indexes.
 void createSchema(Db &db);
+
+// The names of the eleven tables.
+QStringList tableNames();
+
+// The text of a server's schema file ("SQLite" or "PostgreSQL", as SqlDialect::name()).
+QString schemaText(const QString &server);
 
 // Drops the eleven tables if they exist (tests and "amsdb create --replace").
 void dropSchema(Db &db);

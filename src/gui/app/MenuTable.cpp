@@ -2,6 +2,10 @@
 
 #include "app/MainWindow.h"
 #include "app/Startup.h"
+#include "giftcards/GiftCardEditScreen.h"
+#include "giftcards/GiftCardInquiryScreen.h"
+#include "giftcards/GiftCardPurchaseScreen.h"
+#include "giftcards/GiftCardRedemptionScreen.h"
 #include "setup/AboutScreen.h"
 #include "setup/CompanyInfoScreen.h"
 #include "setup/SettingsScreen.h"
@@ -67,10 +71,13 @@ QList<MenuEntry> buildTable()
                 screen<CashTicketEntryScreen>()),
 
         menu("GiftCards", QStringLiteral("Gift Cards"), 'G'),
-        item("GiftCards", "GiftCardPurchase", QStringLiteral("Gift Card Purchase"), 'P', false, QKeySequence(Qt::Key_F5)),
-        item("GiftCards", "GiftCardRedemption", QStringLiteral("Gift Card Redemption"), 'R', false, QKeySequence(Qt::Key_F6)),
-        item("GiftCards", "BalanceInquiry", QStringLiteral("Balance Inquiry"), 'B', false, QKeySequence(Qt::Key_F7)),
-        item("GiftCards", "GiftCardEdit", QStringLiteral("Gift Card Edit"), 'E', admin),
+        opening(item("GiftCards", "GiftCardPurchase", QStringLiteral("Gift Card Purchase"), 'P', false, QKeySequence(Qt::Key_F5)),
+                screen<GiftCardPurchaseScreen>()),
+        opening(item("GiftCards", "GiftCardRedemption", QStringLiteral("Gift Card Redemption"), 'R', false, QKeySequence(Qt::Key_F6)),
+                screen<GiftCardRedemptionScreen>()),
+        opening(item("GiftCards", "BalanceInquiry", QStringLiteral("Balance Inquiry"), 'B', false, QKeySequence(Qt::Key_F7)),
+                screen<GiftCardInquiryScreen>()),
+        opening(item("GiftCards", "GiftCardEdit", QStringLiteral("Gift Card Edit"), 'E', admin), screen<GiftCardEditScreen>()),
         item("GiftCards", "GiftCardTransactionReport", QStringLiteral("Gift Card Transaction Report"), 'T', admin),
         item("GiftCards", "GiftCardListing", QStringLiteral("Gift Card Listing"), 'L', admin),
 
