@@ -82,8 +82,21 @@ namespace CashTicketStore {
 // Stores a new cash ticket and returns its ID.
 int insert(Db &db, const CashTicketRecord &ticket, const TicketStamp &stamp);
 
-// Every name that has a cash ticket, in order.
+// Every name that has a cash ticket, in the server's order, each once. A ticket without
+// a name (NULL, which no screen writes) gives no entry.
 QStringList customerNames(Db &db);
+
+// The names of the tickets with an ID above `afterId`, as the key orders the tickets:
+// one per ticket, so a name may stand more than once. A few recent tickets are read
+// straight by their key, however many tickets there are.
+QStringList customerNamesAfter(Db &db, int afterId);
+
+// The name that comes just before `name` among the cash tickets' names, in the server's
+// order; none when no name comes before it.
+std::optional<QString> customerNameBefore(Db &db, const QString &name);
+
+// The highest cash ticket ID stored; 0 when there is none.
+int highestId(Db &db);
 
 // The newest cash ticket written for exactly this name.
 std::optional<CashTicketRecord> newestFor(Db &db, const QString &customer);

@@ -11,6 +11,7 @@
 #include "setup/AboutScreen.h"
 #include "setup/CompanyInfoScreen.h"
 #include "setup/SettingsScreen.h"
+#include "tickets/CashTicketEntryScreen.h"
 #include "tickets/TicketEntryScreen.h"
 
 namespace {
@@ -68,7 +69,8 @@ QList<MenuEntry> buildTable()
         // The two ticket commands act straight from the menu bar.
         opening(item("", "TicketEntry", QStringLiteral("Ticket Entry"), 'T', false, QKeySequence(Qt::Key_F2)),
                 screen<TicketEntryScreen>()),
-        item("", "CashTicketEntry", QStringLiteral("Cash Ticket Entry"), 'C', false, QKeySequence(Qt::Key_F3)),
+        opening(item("", "CashTicketEntry", QStringLiteral("Cash Ticket Entry"), 'C', false, QKeySequence(Qt::Key_F3)),
+                screen<CashTicketEntryScreen>()),
 
         menu("GiftCards", QStringLiteral("Gift Cards"), 'G'),
         opening(item("GiftCards", "GiftCardPurchase", QStringLiteral("Gift Card Purchase"), 'P', false, QKeySequence(Qt::Key_F5)),

@@ -22,6 +22,7 @@
 #include "tickets/PurchaseLinesPanel.h"
 #include "tickets/TicketInfoGroup.h"
 #include "tickets/TicketSaving.h"
+#include "tickets/TicketScreenKit.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -275,18 +276,11 @@ bool TicketEntryScreen::merchandiseAllowed(const QString &accountNumber)
 
 void TicketEntryScreen::save()
 {
-    // First, because an amount beyond every number makes its total show as 0, and the
-    // clerk should hear about the amount rather than be told there is none.
-    if (!AmountRule::checkBeforeSave(this, TicketColumns::unstorableAmount(m_lines->amounts())))
-        return;
-    if (m_lines->total()->value() == 0 || txtClerk->text().isEmpty() || txtAcctNo->text().isEmpty()) {
-        MessageBox::ok(this,
-                       QStringLiteral("You must select an Account, Clerk, and some dollar amount before saving/printing "
-                                      "this record."),
-                       QStringLiteral("Not Enough Information"), MessageBox::Icon::Exclamation);
-        return;
-    }
-    if (!TextRule::checkBeforeSave(this, findChildren<QLineEdit *>()))
+    const bool enough = m_lines->total()->value() != 0 && !txtClerk->text().isEmpty() && !txtAcctNo->text().isEmpty();
+    if (!TicketScreenKit::readyToStore(this, enough,
+                                       QStringLiteral("You must select an Account, Clerk, and some dollar amount before "
+                                                      "saving/printing this record."),
+                                       m_lines->amounts()))
         return;
     const std::optional<QString> accountNumber = accountToSave();
     if (!accountNumber)
@@ -302,8 +296,7 @@ void TicketEntryScreen::save()
     TicketSaving::Outcome outcome;
     {
         BusyCursor busy;
-        const Configuration &config = appContext().config;
-        outcome = TicketSaving::save(db, ticket, {config.WorkstationID, config.locationNumber(), QDateTime::currentDateTime()});
+        outcome = TicketSaving::save(db, ticket, TicketScreenKit::stampNow());
         txtID->setText(QString::number(outcome.id));
     }
     if (!outcome.posted)
