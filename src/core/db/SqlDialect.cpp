@@ -12,6 +12,8 @@ public:
     QString driver() const override { return QStringLiteral("QSQLITE"); }
     QString castToText(const QString &expr) const override { return QStringLiteral("CAST(%1 AS TEXT)").arg(expr); }
     QString money(const QString &expr) const override { return QStringLiteral("ROUND(%1, 6)").arg(expr); }
+    // SQLite takes an offset only after a limit; -1 is none.
+    QString skipRows(const QString &select) const override { return select + QStringLiteral(" LIMIT -1 OFFSET ?"); }
 
     // IMMEDIATE takes the write lock at once, so two processes never deadlock
     // upgrading a read lock; the busy timeout makes the second one wait.

@@ -24,6 +24,9 @@ public:
 
     // A select that returns at most its first row (what other dialects write as TOP 1).
     virtual QString firstRowOnly(const QString &select) const { return select + QStringLiteral(" LIMIT 1"); }
+    // The rows of a select from the one at a bound offset on: the select is followed by
+    // one more bound value, the number of rows to skip.
+    virtual QString skipRows(const QString &select) const { return select + QStringLiteral(" OFFSET ?"); }
     // expr, or replacement when expr is NULL (ISNULL elsewhere).
     virtual QString ifNull(const QString &expr, const QString &replacement) const
     {

@@ -1,0 +1,73 @@
+#include "reports/DateRangeDialog.h"
+
+#include "app/BusyCursor.h"
+#include "app/DefaultButton.h"
+#include "app/FormLayout.h"
+#include "app/ScreenGuard.h"
+#include "reports/ManagementRoutines.h"
+
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+DateRangeDialog::DateRangeDialog(const QString &name, const QString &caption, RunReport run, QWidget *parent)
+    : QWidget(parent), m_run(std::move(run))
+{
+    setObjectName(name);
+    setWindowTitle(caption);
+
+    dtStart = datePicker(QStringLiteral("dtStart"), this);
+    dtEnd = datePicker(QStringLiteral("dtEnd"), this);
+    btnOK = new QPushButton(QStringLiteral("Ok"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+
+    auto *fields = new QGridLayout;
+    fields->setHorizontalSpacing(10);
+    fields->addWidget(fieldLabel(QStringLiteral("Begin Date"), this), 0, 0);
+    fields->addWidget(dtStart, 0, 1);
+    fields->addWidget(fieldLabel(QStringLiteral("End Date"), this), 1, 0);
+    fields->addWidget(dtEnd, 1, 1);
+    layOutFormAndButtons(this, fields, {btnOK, btnCancel});
+
+    setTabOrder(dtStart, dtEnd);
+    setTabOrder(dtEnd, btnOK);
+    setTabOrder(btnOK, btnCancel);
+    DefaultButton::install(this, btnOK);
+    DefaultButton::installCancel(this, btnCancel);
+
+    connect(btnOK, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { ok(); }); });
+    connect(btnCancel, &QPushButton::clicked, this, &QWidget::close);
+    dtStart->setFocus();
+}
+
+QWidget *DateRangeDialog::detailSales(QWidget *parent)
+{
+    return new DateRangeDialog(QStringLiteral("frmDetailTicketListing"), QStringLiteral("Detail Sales Report"),
+                               [](const QDate &start, const QDate &end) { PrintDetailSalesReport(start, end, true); }, parent);
+}
+
+QWidget *DateRangeDialog::giftCardTransactions(QWidget *parent)
+{
+    return new DateRangeDialog(QStringLiteral("frmDetailGiftCardListing"), QStringLiteral("Gift Card Transaction Report"),
+                               [](const QDate &start, const QDate &end) { PrintGiftCardTransactionReport(start, end, true); },
+                               parent);
+}
+
+QDateEdit *DateRangeDialog::datePicker(const QString &name, QWidget *parent)
+{
+    auto *picker = new QDateEdit(QDate::currentDate(), parent);
+    picker->setObjectName(name);
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(QStringLiteral("M/d/yyyy"));
+    return picker;
+}
+
+void DateRangeDialog::ok()
+{
+    BusyCursor busy;
+    m_run(dtStart->date(), dtEnd->date());
+    close();
+}
