@@ -29,10 +29,17 @@ constexpr Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
 // would put NULL before the ones).
 QString customerColumns(const SqlDialect &dialect)
 {
-    return QStringLiteral("Customer.ID AS CustomerID,Name,Address1,City,State,Zip,Phone,Fax,Contact,Inactive,CurrentBalance,")
-        + dialect.limitColumn() + QStringLiteral(",WarnAt,AcctOnHold");
+    QStringList columns{QStringLiteral("Customer.ID AS CustomerID")};
+    for (const char *column : {"Name", "Address1", "City", "State", "Zip", "Phone", "Fax", "Contact", "Inactive", "CurrentBalance"})
+        columns << QStringLiteral("Customer.") + QLatin1String(column);
+    columns << QStringLiteral("Customer.") + dialect.limitColumn() << QStringLiteral("Customer.WarnAt")
+            << QStringLiteral("Customer.AcctOnHold");
+    return columns.join(u',');
 }
-QString holdFirst(const SqlDialect &dialect) { return dialect.ifNull(QStringLiteral("AcctOnHold"), QStringLiteral("0")) + QStringLiteral(" DESC"); }
+QString holdFirst(const SqlDialect &dialect)
+{
+    return dialect.ifNull(QStringLiteral("Customer.AcctOnHold"), QStringLiteral("0")) + QStringLiteral(" DESC");
+}
 
 std::shared_ptr<Report> newListing(const QString &layout, bool landscape, const QStringList &headings, const QString &range = {})
 {
@@ -149,9 +156,10 @@ std::shared_ptr<Report> accountBalance(Db &db, const QStringList &headings)
              }),
              left, boldFont());
 
-    const QString sql = QStringLiteral("SELECT ") + customerColumns(d) + QStringLiteral(",DateEntered FROM Customer ORDER BY ")
-        + holdFirst(d) + QStringLiteral(",Name,Customer.ID");
-    report->setRows(RowSource::fromQuery(db, sql, {}, {QStringLiteral("DateEntered")}));
+    const QString order = QStringLiteral(" FROM Customer ORDER BY ") + holdFirst(d) + QStringLiteral(",Customer.Name,Customer.ID");
+    report->setRows(RowSource::fromQuery(db, QStringLiteral("SELECT ") + customerColumns(d) + QStringLiteral(",DateEntered") + order, {}));
+    report->setLayoutRows(RowSource::fromQuery(
+        db, QStringLiteral("SELECT AcctOnHold,CurrentBalance,") + d.limitColumn() + order, {}));
     return report;
 }
 
@@ -233,8 +241,8 @@ std::shared_ptr<Report> customerCardListing(Db &db, const QStringList &headings)
     const QString sql = QStringLiteral("SELECT ") + customerColumns(d)
         + QStringLiteral(",Customer.DateEntered,Cards.CardNo,Cards.CardType,Cards.InActive AS CardInActive "
                          "FROM Customer LEFT JOIN Cards ON Cards.CustomerID = Customer.ID ORDER BY ")
-        + holdFirst(d) + QStringLiteral(",Name,Customer.ID,Cards.CardNo,Cards.CardType");
-    report->setRows(RowSource::fromQuery(db, sql, {}, {QStringLiteral("DateEntered")}));
+        + holdFirst(d) + QStringLiteral(",Customer.Name,Customer.ID,Cards.CardNo,Cards.CardType");
+    report->setRows(RowSource::fromQuery(db, sql, {}));
     return report;
 }
 
@@ -350,7 +358,7 @@ std::shared_ptr<Report> customerHistory(Db &db, const QString &customerId, const
                          "WHERE Payments.Amount <> 0 AND Customer.ID = ? AND Payments.PaymentDate >= ? AND Payments.PaymentDate < ? "
                          "ORDER BY AcctOnHold DESC,Name,TranDate DESC,TranType,TranID DESC");
     const QVariantList values = {customerId, d.dayStart(start), d.dayEnd(end), customerId, d.dateValue(start), d.dateValue(end.addDays(1))};
-    report->setRows(RowSource::fromQuery(db, sql, values, {QStringLiteral("TranDate")}));
+    report->setRows(RowSource::fromQuery(db, sql, values));
     return report;
 }
 
@@ -402,6 +410,8 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
             << Column::number(QStringLiteral("Tax"), QStringLiteral("Tax"), amountPattern, x + 60, 50).total()
             << Column::number(QStringLiteral("Total"), QStringLiteral("Total"), amountPattern, x + 110, report->bodyWidth() - x - 110).total();
 
+    const QString ticketRange = QStringLiteral("WHERE Tickets.DateEntered >= ? AND Tickets.DateEntered <= ? "
+                                               "ORDER BY Tickets.DateEntered,Tickets.ID");
     addCaptions(*report, addHeading(*report, QStringLiteral("Detail Sales Report")));
     addDetailLine(*report);
     addPageFooter(*report);
@@ -409,7 +419,7 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
 
     ReportGroup day;
     day.key = [ref = FieldRef(QStringLiteral("DateEntered"))](const QSqlRecord &row) {
-        return ReportText::readDateTime(ref.value(row)).date().toString(Qt::ISODate);
+        return QString::number(ReportText::readDateTime(ref.value(row)).date().toJulianDay());
     };
     day.header.height = 16;
     day.header.text(QRectF(0, 3, 300, 13), rowText([](const QSqlRecord &row) {
@@ -435,9 +445,16 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
                                        "Clerk,TruckNumber,Mileage,DriverID,License,Trip,Trailer,")
         + PrintedDocuments::amountColumns(d)
         + QStringLiteral(",WorkstationID,Tickets.DateEntered,Tickets.Location FROM Tickets "
-                         "LEFT JOIN Customer ON Tickets.CustomerID = Customer.ID "
-                         "WHERE Tickets.DateEntered >= ? AND Tickets.DateEntered <= ? ORDER BY Tickets.DateEntered,Tickets.ID");
-    report->setRows(RowSource::fromQuery(db, sql, {d.dayStart(start), d.dayEnd(end)}, {QStringLiteral("DateEntered")}));
+                         "LEFT JOIN Customer ON Tickets.CustomerID = Customer.ID ")
+        + ticketRange;
+    const QVariantList range = {d.dayStart(start), d.dayEnd(end)};
+    report->setRows(RowSource::fromQuery(db, sql, range));
+    // Laying the pages out needs only the day and the summed columns. The customer join
+    // is left out: it matches at most one customer per ticket (its ID is the key), so it
+    // neither adds nor drops a row.
+    report->setLayoutRows(RowSource::fromQuery(db, QStringLiteral("SELECT ") + PrintedDocuments::amountColumns(d)
+                                                       + QStringLiteral(",Tickets.DateEntered FROM Tickets ") + ticketRange,
+                                               range));
     return report;
 }
 
@@ -484,7 +501,7 @@ std::shared_ptr<Report> giftCardTransactions(Db &db, const QDate &start, const Q
     const QString sql = QStringLiteral("SELECT ID,CardID,TransactionDate,TransactionType,Amount,Clerk,WorkstationID,Location "
                                        "FROM GiftCardTransactions WHERE TransactionDate >= ? AND TransactionDate <= ? "
                                        "ORDER BY TransactionType,TransactionDate,ID");
-    report->setRows(RowSource::fromQuery(db, sql, {d.dayStart(start), d.dayEnd(end)}, {QStringLiteral("TransactionDate")}));
+    report->setRows(RowSource::fromQuery(db, sql, {d.dayStart(start), d.dayEnd(end)}));
     return report;
 }
 
@@ -530,7 +547,7 @@ std::shared_ptr<Report> giftCardListing(Db &db, const QStringList &headings)
     report->setRows(RowSource::fromQuery(db,
                                          QStringLiteral("SELECT ID,DateActivated,ActivatedBy,ActivationAmount,CardBalance,Active,Notes,"
                                                         "WorkstationID,Location FROM GiftCards ORDER BY ID"),
-                                         {}, {QStringLiteral("DateActivated")}));
+                                         {}));
     return report;
 }
 

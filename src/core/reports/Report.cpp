@@ -63,7 +63,7 @@ RowSource RowSource::fromQuery(Db &db, const QString &sql, const QVariantList &v
                     for (const FieldRef &column : dateTimes) {
                         const int at = column.indexIn(read);
                         if (at >= 0)
-                            read.setValue(at, db.dialect().readDateTime(read.value(at)));
+                            read.setValue(at, ReportText::readDateTime(read.value(at)));
                     }
                     more = visit(read);
                 }
@@ -83,8 +83,12 @@ void RowSource::runFrom(qsizetype first, const Visitor &visit) const
 
 int FieldRef::indexIn(const QSqlRecord &row) const
 {
-    if (m_index < 0 || m_index >= row.count() || row.fieldName(m_index).compare(m_name, Qt::CaseInsensitive) != 0)
+    // The rows of one report all have the same columns: the place found in the first
+    // holds for the rest. Only a row of another shape is searched again.
+    if (m_index < 0 || row.count() != m_count) {
         m_index = row.indexOf(m_name);
+        m_count = row.count();
+    }
     return m_index;
 }
 
@@ -101,13 +105,24 @@ ReportTotals::ReportTotals(const QStringList &fields, const QList<SummedValue> &
         m_fields.append(FieldRef(field));
 }
 
-void ReportTotals::add(const QSqlRecord &row)
+void ReportTotals::add(const QSqlRecord &row) { add(valuesOf(row)); }
+
+QList<double> ReportTotals::valuesOf(const QSqlRecord &row) const
 {
-    qsizetype i = 0;
+    QList<double> values;
+    values.reserve(m_sums.size());
     for (const FieldRef &field : std::as_const(m_fields))
-        m_sums[i++] += field.value(row).toDouble();
+        values.append(field.value(row).toDouble());
     for (const SummedValue &value : std::as_const(m_values))
-        m_sums[i++] += value.value ? value.value(row) : 0.0;
+        values.append(value.value ? value.value(row) : 0.0);
+    return values;
+}
+
+void ReportTotals::add(const QList<double> &values)
+{
+    double *sums = m_sums.data();
+    for (qsizetype i = 0; i < m_sums.size() && i < values.size(); ++i)
+        sums[i] += values[i];
     ++m_count;
 }
 
@@ -302,20 +317,53 @@ TextOf number(const QString &column, const QString &pattern)
     };
 }
 
+namespace {
+
+// The digits of text[from, from + count) as a number; -1 when one is not a digit.
+int digits(QStringView text, qsizetype from, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+} // namespace
+
+// Stored times are the station's wall-clock times, without a zone: they are read as
+// they stand (in UTC terms, so that no row pays for a time zone lookup) and are only
+// ever shown, never converted.
 QDateTime readDateTime(const QVariant &value)
 {
     if (value.isNull())
         return {};
     if (value.metaType().id() == QMetaType::QDateTime)
         return value.toDateTime();
+    if (value.metaType().id() == QMetaType::QDate)
+        return QDateTime(value.toDate(), QTime(0, 0), Qt::UTC);
     const QString text = value.toString();
-    QDateTime dt = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!dt.isValid())
-        dt = QDateTime::fromString(text, Qt::ISODateWithMs);
+    const QStringView t(text);
+    if (t.size() >= 10 && t[4] == u'-' && t[7] == u'-') {
+        const QDate day(digits(t, 0, 4), digits(t, 5, 2), digits(t, 8, 2));
+        if (day.isValid()) {
+            if (t.size() == 10)
+                return QDateTime(day, QTime(0, 0), Qt::UTC);
+            if (t.size() >= 19 && (t[10] == u' ' || t[10] == u'T') && t[13] == u':' && t[16] == u':') {
+                const QTime time(digits(t, 11, 2), digits(t, 14, 2), digits(t, 17, 2));
+                if (time.isValid())
+                    return QDateTime(day, time, Qt::UTC);
+            }
+        }
+    }
+    QDateTime dt = QDateTime::fromString(text, Qt::ISODateWithMs);
     if (!dt.isValid()) {
         const QDate day = QDate::fromString(text.left(10), Qt::ISODate);
         if (day.isValid())
-            dt = QDateTime(day, QTime(0, 0));
+            dt = QDateTime(day, QTime(0, 0), Qt::UTC);
     }
     return dt;
 }

@@ -45,8 +45,8 @@ public:
     // Runs the query afresh on every run, one row at a time; a run that starts later
     // asks the server to skip the rows before (the query's ORDER BY must then give every
     // row one place, so that each run sees the same order). The listed date-and-time
-    // columns are read through the connection's dialect so that layouts see QDateTime
-    // on every server. db must outlive the report (the program's connection does).
+    // columns are read with ReportText::readDateTime so that layouts see QDateTime on
+    // every server. db must outlive the report (the program's connection does).
     static RowSource fromQuery(Db &db, const QString &sql, const QVariantList &values,
                                const QStringList &dateTimeColumns = {});
 
@@ -54,6 +54,8 @@ public:
     void run(const Visitor &visit) const { runFrom(0, visit); }
     // The same from the row at index `first` on.
     void runFrom(qsizetype first, const Visitor &visit) const;
+
+    bool isNull() const { return !m_run; }
 
 private:
     Runner m_run;
@@ -78,6 +80,7 @@ public:
 private:
     QString m_name;
     mutable int m_index = -1;
+    mutable int m_count = -1;
 };
 
 // What a band's texts are computed from while the report is drawn.
@@ -116,6 +119,9 @@ public:
     explicit ReportTotals(const QStringList &fields, const QList<SummedValue> &values = {});
 
     void add(const QSqlRecord &row);
+    // The row's summed values, to add to several totals without reading them again.
+    QList<double> valuesOf(const QSqlRecord &row) const;
+    void add(const QList<double> &values);
     void addGroup() { ++m_groups; }
     void clear();
     // The sum of a summed field or value; 0 for a name that is not summed.
@@ -273,6 +279,11 @@ public:
 
     void setRows(RowSource rows) { m_rows = std::move(rows); }
     const RowSource &rows() const { return m_rows; }
+    // The same rows in the same order, with only the columns that decide where the pages
+    // break and what is summed (the group keys' and the summed values'): laying a long
+    // report out reads these, and the pages drawn read the whole rows.
+    void setLayoutRows(RowSource rows) { m_layoutRows = std::move(rows); }
+    const RowSource &layoutRows() const { return m_layoutRows.isNull() ? m_rows : m_layoutRows; }
 
     // Fields and values summed into every group's and the report's totals.
     QStringList summedFields;
@@ -301,6 +312,7 @@ private:
     QHash<QString, QString> m_texts;
     QSet<QString> m_suppressed;
     RowSource m_rows;
+    RowSource m_layoutRows;
 };
 
 // The usual texts of a layout.
@@ -327,7 +339,8 @@ TextOf count();
 // The number of outermost groups of the report being closed.
 TextOf groupCount();
 
-// The value of a column as a date and time, whatever form the server handed it in.
+// The value of a column as a date and time, whatever form the server handed it in: a
+// QDateTime, a QDate, or ISO text (a day alone, or with the time to the second).
 QDateTime readDateTime(const QVariant &value);
 
 } // namespace ReportText

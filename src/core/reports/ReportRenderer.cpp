@@ -24,10 +24,11 @@ public:
             m_groupTotals.append(m_grand);
     }
 
-    // Every page from the first.
-    int run()
+    // Every page from the first; a layout without drawing reads the layout's rows.
+    int run(bool layoutOnly = false)
     {
-        m_report.rows().run([this](const QSqlRecord &row) { return visit(row); });
+        const RowSource &rows = layoutOnly ? m_report.layoutRows() : m_report.rows();
+        rows.run([this](const QSqlRecord &row) { return visit(row); });
         finish();
         return m_page;
     }
@@ -83,9 +84,10 @@ private:
         if (m_stopped)
             return false;
         m_keys = keys;
+        const QList<double> values = m_grand.valuesOf(row);
         for (ReportTotals &totals : m_groupTotals)
-            totals.add(row);
-        m_grand.add(row);
+            totals.add(values);
+        m_grand.add(values);
         place(m_report.detail, row, nullptr);
         m_last = row;
         ++m_row;
@@ -289,7 +291,7 @@ PageIndex paginate(const Report &report)
     PageIndex index;
     PageCounter counter;
     Renderer renderer(report, counter, &index);
-    renderer.run();
+    renderer.run(true);
     return index;
 }
 

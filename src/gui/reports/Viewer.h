@@ -47,6 +47,8 @@ public:
     static Viewer *instance();
 
     std::shared_ptr<const Report> report() const { return m_report; }
+    // Where the report's pages begin, as laid out when it was shown.
+    const PageIndex &pageIndex() const { return m_index; }
     int pageCount() const { return m_pageCount; }
     int currentPage() const { return m_page; }
     void setPage(int page);
