@@ -103,11 +103,11 @@ QList<Column> customerReportColumns(bool onPage)
         Column::text(QStringLiteral("Phone"), QStringLiteral("Phone"), at(305), width(70)).shownAs(phonePattern),
         Column::text(QStringLiteral("Fax"), QStringLiteral("Fax")),
         Column::text(QStringLiteral("Contact"), QStringLiteral("Contact"), at(375), width(90)),
-        Column::flag(QStringLiteral("Inactive"), QStringLiteral("Inactive"), at(465), width(40)),
-        Column::number(QStringLiteral("Balance"), QStringLiteral("CurrentBalance"), amountPattern, at(505), width(70)).total(),
-        Column::number(QStringLiteral("Limit"), QStringLiteral("Limit"), amountPattern, at(575), width(70)).total(),
-        Column::number(QStringLiteral("Warn At"), QStringLiteral("WarnAt"), QStringLiteral("0%"), at(645), width(35)),
-        Column::flag(QStringLiteral("On Hold"), QStringLiteral("AcctOnHold"), at(680), width(40)),
+        Column::flag(QStringLiteral("Inactive"), QStringLiteral("Inactive"), at(462), width(36)),
+        Column::number(QStringLiteral("Balance"), QStringLiteral("CurrentBalance"), amountPattern, at(500), width(70)).total(),
+        Column::number(QStringLiteral("Limit"), QStringLiteral("Limit"), amountPattern, at(570), width(70)).total(),
+        Column::number(QStringLiteral("Warn At"), QStringLiteral("WarnAt"), QStringLiteral("0%"), at(640), width(40)),
+        Column::flag(QStringLiteral("On Hold"), QStringLiteral("AcctOnHold"), at(684), width(36)),
         Column::dateTime(QStringLiteral("Date Entered"), QStringLiteral("DateEntered")),
     };
 }
@@ -170,7 +170,8 @@ std::shared_ptr<Report> customerCardListing(Db &db, const QStringList &headings)
     report->columns = customerReportColumns(false);
     report->columns << Column::text(QStringLiteral("Card No"), QStringLiteral("CardNo"), 70, 60)
                     << Column::text(QStringLiteral("Card Type"), QStringLiteral("CardType"), 130, 90)
-                    << Column::flag(QStringLiteral("Card Inactive"), QStringLiteral("CardInActive"), 220, 50);
+                    << Column::flag(QStringLiteral("Card Inactive"), QStringLiteral("CardInActive"), 220, 50)
+                           .shortened(QStringLiteral("Inactive"));
     addCaptions(*report, addHeading(*report, QStringLiteral("Customer / Card Listing")), false);
     addDetailLine(*report, 11);
     report->detail.text(QRectF(70, 0, 200, 11), rowText([](const QSqlRecord &row) {
