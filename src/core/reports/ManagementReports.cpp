@@ -90,7 +90,7 @@ QList<Column> customerReportColumns(bool onPage)
 {
     auto at = [onPage](double x) { return onPage ? x : 0.0; };
     auto width = [onPage](double w) { return onPage ? w : 0.0; };
-    Column cityState = Column::text(QStringLiteral("City, State"), QStringLiteral("CityState"), at(195), width(110)).onPageOnly();
+    Column cityState = Column::text(QStringLiteral("City"), QStringLiteral("CityLine"), at(195), width(110)).onPageOnly();
     cityState.compute = [](const QSqlRecord &row) { return QVariant(cityLine(row)); };
     return {
         Column::text(QStringLiteral("Customer ID"), QStringLiteral("CustomerID"), at(0), width(45)).shortened(QStringLiteral("ID")),
