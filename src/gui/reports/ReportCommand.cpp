@@ -100,7 +100,9 @@ std::optional<QString> parse(const QStringList &args, Request &request)
         if (!target)
             return QStringLiteral("unknown option %1").arg(args[i]);
         if (!hasValue) {
-            if (i + 1 >= args.size())
+            // An option in its value's place means the value was left out (a value that
+            // begins with "--" is written --option=value).
+            if (i + 1 >= args.size() || args[i + 1].startsWith(QLatin1String("--")))
                 return QStringLiteral("%1 needs a value").arg(option);
             value = args[++i];
         }
