@@ -352,10 +352,19 @@ void Viewer::exportCsv()
         return;
     if (!path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
         path += QStringLiteral(".csv");
+    saveCsv(path);
+}
+
+bool Viewer::saveCsv(const QString &path)
+{
+    if (!m_report || m_report->columns.isEmpty())
+        return false;
     BusyCursor busy;
     QString error;
-    if (ReportCsv::save(*m_report, path, &error))
-        m_status->setText(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
-    else
+    if (!ReportCsv::save(*m_report, path, &error)) {
         m_status->setText(QStringLiteral("Could not write %1: %2").arg(QFileInfo(path).fileName(), error));
+        return false;
+    }
+    m_status->setText(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
+    return true;
 }

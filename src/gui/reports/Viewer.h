@@ -58,6 +58,9 @@ public:
     int pagesDrawn() const { return m_pagesDrawn; }
     // The page on view as drawn, at the current zoom.
     QImage pageImage() const;
+    // What "Export CSV..." writes once its file is chosen: the report's rows to the file,
+    // all or nothing; false, with the reason in the viewer's status line, on failure.
+    bool saveCsv(const QString &path);
     QWidget *view() const { return m_view; }
 
 protected:
