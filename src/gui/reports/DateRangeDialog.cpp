@@ -55,6 +55,8 @@ DateRangeDialog::DateRangeDialog(const QString &name, const QString &caption, Ru
 
     connect(btnOK, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { ok(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &QWidget::close);
+    // Wide enough for the whole caption in the child window's title bar.
+    setMinimumWidth(280);
     dtStart->setFocus();
 }
 
