@@ -4,11 +4,9 @@
 
 namespace ListingLayout {
 
-namespace {
+using namespace ReportStyle;
 
-constexpr Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-constexpr Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-constexpr Qt::Alignment centre = Qt::AlignHCenter | Qt::AlignVCenter;
+namespace {
 
 constexpr double captionHeight = 12;
 

@@ -15,14 +15,7 @@ namespace {
 
 using Column = ReportColumn;
 using namespace ListingLayout;
-
-const QString amountPattern = QStringLiteral("$#,##0.00;-$#,##0.00");
-const QString gallonsPattern = QStringLiteral("#,##0.000;-#,##0.000");
-const QString pricePattern = QStringLiteral("$#,##0.000;-$#,##0.000");
-const QString phonePattern = QStringLiteral("(###) ###-####");
-
-constexpr Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-constexpr Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+using namespace ReportStyle;
 
 // The customer columns every customer report selects, in the order the layouts expect.
 // A NULL hold flag is "not on hold" and sorts with the zeros on every server (PostgreSQL
@@ -49,7 +42,7 @@ std::shared_ptr<Report> newListing(const QString &layout, bool landscape, const 
     report->setPageLayout(page);
     report->setHeadingTexts(headings);
     report->setText(rangeText, range);
-    report->setText(printedText, QStringLiteral("Printed ") + QDateTime::currentDateTime().toString(QStringLiteral("M/d/yyyy h:mm AP")));
+    report->setText(printedText, QStringLiteral("Printed ") + QDateTime::currentDateTime().toString(dateTimeFormat));
     return report;
 }
 

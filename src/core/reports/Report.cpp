@@ -172,7 +172,7 @@ QString ReportColumn::pageText(const QSqlRecord &row) const
             return v.toString();
         if (!pattern.isEmpty())
             return dt.toString(pattern);
-        return dt.toString(kind == Kind::Date ? QStringLiteral("M/d/yyyy") : QStringLiteral("M/d/yyyy h:mm AP"));
+        return dt.toString(kind == Kind::Date ? QStringLiteral("M/d/yyyy") : ReportStyle::dateTimeFormat);
     }
     case Kind::Flag:
         return v.toInt() != 0 ? QStringLiteral("Yes") : QString();
@@ -304,7 +304,7 @@ TextOf field(const QString &column)
         if (v.isNull())
             return QString();
         if (v.metaType().id() == QMetaType::QDateTime)
-            return v.toDateTime().toString(QStringLiteral("M/d/yyyy h:mm AP"));
+            return v.toDateTime().toString(ReportStyle::dateTimeFormat);
         return v.toString();
     };
 }

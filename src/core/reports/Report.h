@@ -315,6 +315,22 @@ private:
     RowSource m_layoutRows;
 };
 
+// The display patterns and alignments the layouts share.
+namespace ReportStyle {
+
+inline const QString amountPattern = QStringLiteral("$#,##0.00;-$#,##0.00");
+inline const QString gallonsPattern = QStringLiteral("#,##0.000;-#,##0.000");
+inline const QString pricePattern = QStringLiteral("$#,##0.000;-$#,##0.000");
+// Ten digits as (417) 555-0100; any other text as it was typed (Numbers::formatText).
+inline const QString phonePattern = QStringLiteral("(###) ###-####");
+inline const QString dateTimeFormat = QStringLiteral("M/d/yyyy h:mm AP");
+
+constexpr Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+constexpr Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+constexpr Qt::Alignment centre = Qt::AlignHCenter | Qt::AlignVCenter;
+
+} // namespace ReportStyle
+
 // The usual texts of a layout.
 namespace ReportText {
 

@@ -14,7 +14,6 @@
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QLabel>
-#include <QKeyEvent>
 #include <QPushButton>
 
 CustomerHistoryDialog::CustomerHistoryDialog(QWidget *parent) : QWidget(parent)
@@ -49,9 +48,7 @@ CustomerHistoryDialog::CustomerHistoryDialog(QWidget *parent) : QWidget(parent)
     setTabOrder(dtEnd, dtStart);
     DefaultButton::install(this, btnOK);
     DefaultButton::installCancel(this, btnCancel);
-    // The list takes every typed character for its search, Enter included; Enter must
-    // still print, as on the rest of the dialog.
-    cmbCustomer->installEventFilter(this);
+    DefaultButton::pressOnEnter(cmbCustomer, btnOK);
 
     connect(btnOK, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { print(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &QWidget::close);
@@ -74,16 +71,4 @@ void CustomerHistoryDialog::print()
     }
     PrintCustomerHistory(cmbCustomer->currentId().toString(), dtStart->date(), dtEnd->date(), true);
     close();
-}
-
-bool CustomerHistoryDialog::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == cmbCustomer && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            btnOK->click();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }

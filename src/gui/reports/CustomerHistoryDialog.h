@@ -16,9 +16,6 @@ class CustomerHistoryDialog : public QWidget
 public:
     explicit CustomerHistoryDialog(QWidget *parent = nullptr);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void fill();
     void print();

@@ -325,16 +325,23 @@ void Viewer::printReport()
         m_status->clear();
 }
 
+// Asks where the export goes; "" when the user cancels. The suffix is added when the
+// name given has none.
+QString Viewer::exportPath(const QString &suffix, const QString &filter)
+{
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Report"), m_report->title() + suffix, filter);
+    if (!path.isEmpty() && !path.endsWith(suffix, Qt::CaseInsensitive))
+        path += suffix;
+    return path;
+}
+
 void Viewer::exportPdf()
 {
     if (!m_report)
         return;
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Report"), m_report->title() + QStringLiteral(".pdf"),
-                                                QStringLiteral("PDF files (*.pdf)"));
+    const QString path = exportPath(QStringLiteral(".pdf"), QStringLiteral("PDF files (*.pdf)"));
     if (path.isEmpty())
         return;
-    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        path += QStringLiteral(".pdf");
     BusyCursor busy;
     if (ReportOutput::writePdf(*m_report, path, &m_index))
         m_status->setText(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
@@ -346,13 +353,9 @@ void Viewer::exportCsv()
 {
     if (!m_report || m_report->columns.isEmpty())
         return;
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Report"), m_report->title() + QStringLiteral(".csv"),
-                                                QStringLiteral("CSV files (*.csv)"));
-    if (path.isEmpty())
-        return;
-    if (!path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-        path += QStringLiteral(".csv");
-    saveCsv(path);
+    const QString path = exportPath(QStringLiteral(".csv"), QStringLiteral("CSV files (*.csv)"));
+    if (!path.isEmpty())
+        saveCsv(path);
 }
 
 bool Viewer::saveCsv(const QString &path)

@@ -72,6 +72,7 @@ private:
     void setReport(std::shared_ptr<const Report> report, PageIndex index);
     void redraw();
     double pixelsPerPoint() const;
+    QString exportPath(const QString &suffix, const QString &filter);
     void exportPdf();
     void exportCsv();
     void printReport();

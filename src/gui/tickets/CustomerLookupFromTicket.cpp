@@ -2,6 +2,7 @@
 
 #include "accounts/CustomerStore.h"
 #include "app/BusyCursor.h"
+#include "app/DefaultButton.h"
 #include "app/MessageBox.h"
 #include "app/PickList.h"
 #include "app/ScreenGuard.h"
@@ -11,7 +12,6 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -47,7 +47,7 @@ CustomerLookupFromTicket::CustomerLookupFromTicket(TicketEntryScreen *ticket, QW
 
     // The list takes every typed character for its search, Enter included; Enter must
     // still choose "Select", as in any dialog with a default button.
-    cmbCustomer->installEventFilter(this);
+    DefaultButton::pressOnEnter(cmbCustomer, btnOK);
 
     connect(btnOK, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { select(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::close);
@@ -80,18 +80,6 @@ void CustomerLookupFromTicket::select()
     close();
     if (ticket)
         ticket->getCustomer();
-}
-
-bool CustomerLookupFromTicket::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == cmbCustomer && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            btnOK->click();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void CustomerLookupFromTicket::closeEvent(QCloseEvent *event)
