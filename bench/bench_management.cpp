@@ -2,7 +2,8 @@
 //
 //   bench_management              makes the databases, runs every case in its own process
 //                                 and prints a table
-//   bench_management CASE FILE    one case on a database made before
+//   bench_management CASE FILE    one case on a database made before: an SQLite file or a
+//                                 connection text
 //
 // Cases:
 //   sales     the detail sales report over every ticket of FILE: from pressing "Ok" in
@@ -60,7 +61,12 @@ const QDate firstDay = today.addYears(-1).addDays(-1);
 
 long cpuMs() { return long(std::clock() * 1000.0 / CLOCKS_PER_SEC); }
 
-QString connection(const QString &file) { return QStringLiteral("Provider=SQLite;Data Source=%1;").arg(file); }
+// A database made before: an SQLite file, or any connection text (PostgreSQL too, filled
+// with "amsdb create ... --volume 1000 100000").
+QString connection(const QString &file)
+{
+    return file.startsWith(QLatin1String("Provider=")) ? file : QStringLiteral("Provider=SQLite;Data Source=%1;").arg(file);
+}
 
 void makeDatabase(const QString &file, int customers, int tickets)
 {

@@ -389,17 +389,8 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
     }
     for (const TicketLines::MerchandiseLine &line : TicketLines::merchandiseLines())
         columns << Column::number(line.printedCaption, line.column, amountPattern);
+    // The merchandise lines together, summed by the server like the other columns.
     Column merchandise = Column::number(QStringLiteral("Merchandise"), QStringLiteral("Merchandise"), amountPattern, x, 58).onPageOnly().total();
-    merchandise.compute = [lines = QList<FieldRef>()](const QSqlRecord &row) mutable {
-        if (lines.isEmpty()) {
-            for (const TicketLines::MerchandiseLine &line : TicketLines::merchandiseLines())
-                lines.append(FieldRef(line.column));
-        }
-        double sum = 0;
-        for (const FieldRef &line : std::as_const(lines))
-            sum += line.value(row).toDouble();
-        return QVariant(sum);
-    };
     columns << merchandise << Column::number(QStringLiteral("Subtotal"), QStringLiteral("Subtotal"), amountPattern)
             << Column::number(QStringLiteral("Tax"), QStringLiteral("Tax"), amountPattern, x + 60, 50).total()
             << Column::number(QStringLiteral("Total"), QStringLiteral("Total"), amountPattern, x + 110, report->bodyWidth() - x - 110).total();
@@ -435,9 +426,13 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
             }),
             true);
 
+    QStringList lines;
+    for (const TicketLines::MerchandiseLine &line : TicketLines::merchandiseLines())
+        lines << d.ifNull(line.column, QStringLiteral("0"));
+    const QString merchandiseSum = lines.join(u'+') + QStringLiteral(" AS Merchandise");
     const QString sql = QStringLiteral("SELECT Customer.ID AS CustomerID,Name,Address1,City,State,Zip,Phone,Tickets.ID AS TicketID,CardNo,"
                                        "Clerk,TruckNumber,Mileage,DriverID,License,Trip,Trailer,")
-        + PrintedDocuments::amountColumns(d)
+        + PrintedDocuments::amountColumns(d) + u',' + merchandiseSum
         + QStringLiteral(",WorkstationID,Tickets.DateEntered,Tickets.Location FROM Tickets "
                          "LEFT JOIN Customer ON Tickets.CustomerID = Customer.ID ")
         + ticketRange;
@@ -446,8 +441,16 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
     // Laying the pages out needs only the day and the summed columns. The customer join
     // is left out: it matches at most one customer per ticket (its ID is the key), so it
     // neither adds nor drops a row.
-    report->setLayoutRows(RowSource::fromQuery(db, QStringLiteral("SELECT ") + PrintedDocuments::amountColumns(d)
-                                                       + QStringLiteral(",Tickets.DateEntered FROM Tickets ") + ticketRange,
+    QStringList summed;
+    for (const Column &column : std::as_const(report->columns)) {
+        if (column.summed && column.field != QLatin1String("Merchandise"))
+            summed << (column.field.startsWith(QLatin1String("DEF")) ? d.ifNull(column.field, QStringLiteral("0")) + QStringLiteral(" AS ") + column.field
+                                                                    : column.field);
+    }
+    report->setLayoutRows(RowSource::fromQuery(db,
+                                               QStringLiteral("SELECT ") + summed.join(u',') + u',' + merchandiseSum + u','
+                                                   + d.dayOf(QStringLiteral("Tickets.DateEntered")) + QStringLiteral(" AS DateEntered FROM Tickets ")
+                                                   + ticketRange,
                                                range));
     return report;
 }

@@ -18,7 +18,7 @@ RowSource::RowSource(std::function<void(const Visitor &)> run)
 {
     if (!run)
         return;
-    m_run = [run = std::move(run)](qsizetype first, const Visitor &visit) {
+    m_run = [run = std::move(run)](qsizetype first, qsizetype, const Visitor &visit) {
         qsizetype index = 0;
         run([&](const QSqlRecord &record) { return index++ < first || visit(record); });
     };
@@ -33,8 +33,9 @@ RowSource RowSource::resumable(Runner run)
 
 RowSource RowSource::fromRecords(QList<QSqlRecord> records)
 {
-    return resumable([records = std::move(records)](qsizetype first, const Visitor &visit) {
-        for (qsizetype i = qMax<qsizetype>(first, 0); i < records.size(); ++i) {
+    return resumable([records = std::move(records)](qsizetype first, qsizetype count, const Visitor &visit) {
+        const qsizetype end = count < 0 ? records.size() : qMin(records.size(), first + count);
+        for (qsizetype i = qMax<qsizetype>(first, 0); i < end; ++i) {
             if (!visit(records[i]))
                 return;
         }
@@ -43,15 +44,18 @@ RowSource RowSource::fromRecords(QList<QSqlRecord> records)
 
 RowSource RowSource::fromQuery(Db &db, const QString &sql, const QVariantList &values, const QStringList &dateTimeColumns)
 {
-    return resumable([&db, sql, values, dateTimeColumns](qsizetype first, const Visitor &visit) {
+    return resumable([&db, sql, values, dateTimeColumns](qsizetype first, qsizetype count, const Visitor &visit) {
         QList<FieldRef> dateTimes;
         for (const QString &column : dateTimeColumns)
             dateTimes.append(FieldRef(column));
         QString statement = sql;
         QVariantList bound = values;
-        if (first > 0) {
+        if (count >= 0) {
+            statement = db.dialect().skipRows(sql, true);
+            bound << qint64(count) << qint64(qMax<qsizetype>(first, 0));
+        } else if (first > 0) {
             statement = db.dialect().skipRows(sql);
-            bound.append(qint64(first));
+            bound << qint64(first);
         }
         try {
             db.forEachRow(statement, bound, [&](const QSqlRecord &record) {
@@ -75,10 +79,10 @@ RowSource RowSource::fromQuery(Db &db, const QString &sql, const QVariantList &v
     });
 }
 
-void RowSource::runFrom(qsizetype first, const Visitor &visit) const
+void RowSource::runFrom(qsizetype first, const Visitor &visit, qsizetype count) const
 {
     if (m_run)
-        m_run(first, visit);
+        m_run(first, count, visit);
 }
 
 int FieldRef::indexIn(const QSqlRecord &row) const

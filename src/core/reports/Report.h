@@ -32,8 +32,11 @@ class RowSource
 public:
     // Called for every row; returning false stops the run.
     using Visitor = std::function<bool(const QSqlRecord &)>;
-    // Hands the rows from the one at index `first` (from 0) on.
-    using Runner = std::function<void(qsizetype first, const Visitor &)>;
+    // Hands the rows from the one at index `first` (from 0) on: `count` of them, or all
+    // when count is negative. Handing more than asked is no fault (the visitor ends the
+    // run); asking for no more than needed spares a server that streams its rows from
+    // reading the rest only to throw them away.
+    using Runner = std::function<void(qsizetype first, qsizetype count, const Visitor &)>;
 
     RowSource() = default;
     // Rows that can only be read from the start: starting later skips the rows before.
@@ -52,8 +55,8 @@ public:
 
     // Hands every row to visit until it returns false. Query failures throw DbError.
     void run(const Visitor &visit) const { runFrom(0, visit); }
-    // The same from the row at index `first` on.
-    void runFrom(qsizetype first, const Visitor &visit) const;
+    // The same from the row at index `first` on, at most `count` rows when count >= 0.
+    void runFrom(qsizetype first, const Visitor &visit, qsizetype count = -1) const;
 
     bool isNull() const { return !m_run; }
 

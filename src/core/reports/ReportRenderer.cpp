@@ -33,8 +33,9 @@ public:
         return m_page;
     }
 
-    // Pages first..last, resuming from where the index says the first one began.
-    void resume(const PageIndex::Start &start, int first, int last)
+    // Pages first..last, resuming from where the index says the first one began and
+    // reading `count` rows (all when negative).
+    void resume(const PageIndex::Start &start, int first, int last, qsizetype count)
     {
         m_first = first;
         m_lastWanted = last;
@@ -49,14 +50,17 @@ public:
         }
         // The row before is read again only for what the bands closing a group show.
         bool primed = start.row == 0;
-        m_report.rows().runFrom(start.row > 0 ? start.row - 1 : 0, [&](const QSqlRecord &row) {
-            if (!primed) {
-                primed = true;
-                m_last = row;
-                return true;
-            }
-            return visit(row);
-        });
+        m_report.rows().runFrom(
+            start.row > 0 ? start.row - 1 : 0,
+            [&](const QSqlRecord &row) {
+                if (!primed) {
+                    primed = true;
+                    m_last = row;
+                    return true;
+                }
+                return visit(row);
+            },
+            count);
         finish();
     }
 
@@ -301,8 +305,15 @@ void renderPages(const Report &report, const PageIndex &index, PageSink &sink, i
     last = qMin(last, index.pageCount());
     if (first > last)
         return;
+    // The last page wanted is finished by the bands of the row that begins the next one:
+    // the rows up to that one are all that is read (the row before the first page's, read
+    // again for what closes a group there, included).
+    const PageIndex::Start &start = index.start(first);
+    qsizetype count = -1;
+    if (last < index.pageCount())
+        count = index.start(last + 1).row - qMax<qsizetype>(start.row - 1, 0) + 1;
     Renderer renderer(report, sink, nullptr, index.pageCount());
-    renderer.resume(index.start(first), first, last);
+    renderer.resume(start, first, last, count);
 }
 
 void renderPages(const Report &report, const PageIndex &index, PageSink &sink)

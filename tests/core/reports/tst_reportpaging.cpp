@@ -174,11 +174,16 @@ void TestReportPaging::queryRowsResumeAtAnyRow_data()
 {
     QTest::addColumn<QString>("server");
     QTest::addColumn<int>("first");
+    QTest::addColumn<int>("count"); // asked for; -1 for all
+    QTest::addColumn<int>("expected");
     for (const QString &server : TestDb::servers()) {
-        QTest::addRow("%s, from the first row", qPrintable(server)) << server << 0;
-        QTest::addRow("%s, from the middle", qPrintable(server)) << server << 17;
-        QTest::addRow("%s, from the last row", qPrintable(server)) << server << 39;
-        QTest::addRow("%s, from past the end", qPrintable(server)) << server << 40;
+        QTest::addRow("%s, from the first row", qPrintable(server)) << server << 0 << -1 << 40;
+        QTest::addRow("%s, from the middle", qPrintable(server)) << server << 17 << -1 << 23;
+        QTest::addRow("%s, from the last row", qPrintable(server)) << server << 39 << -1 << 1;
+        QTest::addRow("%s, from past the end", qPrintable(server)) << server << 40 << -1 << 0;
+        QTest::addRow("%s, three from the first", qPrintable(server)) << server << 0 << 3 << 3;
+        QTest::addRow("%s, three from the middle", qPrintable(server)) << server << 17 << 3 << 3;
+        QTest::addRow("%s, more than there are left", qPrintable(server)) << server << 38 << 5 << 2;
     }
 }
 
@@ -186,19 +191,24 @@ void TestReportPaging::queryRowsResumeAtAnyRow()
 {
     QFETCH(QString, server);
     QFETCH(int, first);
+    QFETCH(int, count);
+    QFETCH(int, expected);
     auto db = TestDb::fresh(server);
     for (int i = 1; i <= 40; ++i)
         db->insert(u"Tickets"_s, {{u"Clerk"_s, u"C%1"_s.arg(QString::number(i).rightJustified(2, u'0'))}, {u"Total"_s, i}});
     const RowSource rows = RowSource::fromQuery(*db, u"SELECT Clerk FROM Tickets WHERE Total > ? ORDER BY Clerk DESC"_s, {0});
     QStringList got;
-    rows.runFrom(first, [&](const QSqlRecord &row) {
-        got << row.value(0).toString();
-        return got.size() < 5;
-    });
-    QStringList expected;
-    for (int i = 40 - first; i >= 1 && expected.size() < 5; --i)
-        expected << u"C%1"_s.arg(QString::number(i).rightJustified(2, u'0'));
-    QCOMPARE(got, expected);
+    rows.runFrom(
+        first,
+        [&](const QSqlRecord &row) {
+            got << row.value(0).toString();
+            return true;
+        },
+        count);
+    QStringList wanted;
+    for (int i = 40 - first; i >= 1 && wanted.size() < expected; --i)
+        wanted << u"C%1"_s.arg(QString::number(i).rightJustified(2, u'0'));
+    QCOMPARE(got, wanted);
 }
 
 void TestReportPaging::rowsThatCannotResumeAreSkipped()

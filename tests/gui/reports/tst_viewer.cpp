@@ -158,13 +158,14 @@ void TestViewer::farPageReadsOnlyItsOwnRows()
     struct Reads
     {
         qsizetype first = -1;
+        qsizetype asked = 0;
         int handed = 0;
     };
     auto reads = std::make_shared<QList<Reads>>();
     const int total = 2000 * rowsPerPage;
     auto report = SampleReports::listing(false);
-    report->setRows(RowSource::resumable([reads, total](qsizetype first, const RowSource::Visitor &visit) {
-        reads->append({first, 0});
+    report->setRows(RowSource::resumable([reads, total](qsizetype first, qsizetype count, const RowSource::Visitor &visit) {
+        reads->append({first, count, 0});
         for (qsizetype i = first; i < total; ++i) {
             ++reads->last().handed;
             if (!visit(SampleReports::record({u"A"_s, u"Row %1"_s.arg(i + 1), double(i + 1)})))
@@ -181,9 +182,17 @@ void TestViewer::farPageReadsOnlyItsOwnRows()
     // first row of page 1501, which shows that the page is full.
     QCOMPARE(reads->first().first, qsizetype(1499 * rowsPerPage - 1));
     QCOMPARE(reads->first().handed, rowsPerPage + 2);
+    // And asks for no more than those, so that a server streaming its rows stops there.
+    QCOMPARE(reads->first().asked, qsizetype(rowsPerPage + 2));
     reads->clear();
     viewer->setPage(1);
     QCOMPARE(reads->first().first, qsizetype(0));
+    QCOMPARE(reads->first().handed, rowsPerPage + 1);
+    QCOMPARE(reads->first().asked, qsizetype(rowsPerPage + 1));
+    // The last page reads to the end.
+    reads->clear();
+    viewer->setPage(2000);
+    QCOMPARE(reads->first().asked, qsizetype(-1));
     QCOMPARE(reads->first().handed, rowsPerPage + 1);
 }
 
