@@ -5,6 +5,7 @@
 
 #include "TestDb.h"
 
+#include "app/AmountField.h"
 #include "app/AppContext.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
@@ -13,6 +14,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QPointer>
 #include <QStringList>
 #include <QTest>
@@ -51,6 +54,33 @@ inline QStringList tabChain(QWidget *first, int count)
 // Selects the item of a pick list that shows `text`; none when no item does, as a
 // clerk's choice of a value the list does not hold leaves it.
 inline void choose(QComboBox *list, const QString &text) { list->setCurrentIndex(list->findText(text)); }
+
+// What a box of the screen holds: an amount field's plain text (not what it shows
+// through its display format), any other box's text.
+inline QString boxText(const QObject *screen, const QString &name)
+{
+    auto *box = control<QLineEdit>(screen, name);
+    if (auto *amount = qobject_cast<AmountField *>(box))
+        return amount->plainText();
+    return box->text();
+}
+
+// The screen's group with this caption; a missing group stops the test run.
+inline QGroupBox *group(const QObject *screen, const QString &title)
+{
+    for (QGroupBox *g : screen->findChildren<QGroupBox *>())
+        if (g->title() == title)
+            return g;
+    qFatal("no group %s in %s", qPrintable(title), qPrintable(screen->objectName()));
+    return nullptr;
+}
+
+// The objectName of the widget that has the keyboard focus; empty when none has.
+inline QString focusedName()
+{
+    QWidget *w = QApplication::focusWidget();
+    return w ? w->objectName() : QString();
+}
 
 // The program's context as on a newly started administration workstation of the
 // location: nothing loaded yet, every command allowed.

@@ -4,9 +4,13 @@
 #include "db/DbError.h"
 
 #include <QCoreApplication>
+#include <QSqlRecord>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+#include <list>
 
 namespace {
 
@@ -24,27 +28,25 @@ QString &lastText(const QString &server)
     return server == QLatin1String("SQLite") ? sqlite : postgres;
 }
 
-// One PostgreSQL database per test process, so that test executables can run side by side.
-QString postgresDatabaseText()
+// Creates a PostgreSQL database of this test process afresh (suffix tells several apart)
+// and returns its connection text; it is dropped when the process ends.
+QString createPostgresDatabase(const QString &suffix)
 {
-    static QString text;
-    if (!text.isEmpty())
-        return text;
     const QString base = postgresBase() + QStringLiteral("PWD=QZ;");
-    const QString name = QStringLiteral("ams_t_%1_%2")
+    const QString name = QStringLiteral("ams_t_%1_%2%3")
                              .arg(QCoreApplication::applicationName().toLower().remove(QRegularExpression(QStringLiteral("[^a-z0-9_]"))))
-                             .arg(QCoreApplication::applicationPid());
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(suffix);
     {
         auto admin = Db::open(base);
-        admin->exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(name));
+        admin->exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
         admin->exec(QStringLiteral("CREATE DATABASE %1").arg(name));
     }
     QString replaced = base;
     replaced.replace(QRegularExpression(QStringLiteral("Database=[^;]*;"), QRegularExpression::CaseInsensitiveOption),
                      QStringLiteral("Database=%1;").arg(name));
-    text = replaced;
     // Dropped when the process ends.
-    static struct Dropper
+    struct Dropper
     {
         QString base, name;
         ~Dropper()
@@ -55,7 +57,23 @@ QString postgresDatabaseText()
             } catch (...) {
             }
         }
-    } dropper{base, name};
+    };
+    static std::list<Dropper> droppers;
+    if (std::none_of(droppers.begin(), droppers.end(), [&](const Dropper &d) { return d.name == name; })) {
+        // Made in place: a temporary would drop the database as it goes.
+        Dropper &dropper = droppers.emplace_back();
+        dropper.base = base;
+        dropper.name = name;
+    }
+    return replaced;
+}
+
+// One PostgreSQL database per test process, so that test executables can run side by side.
+QString postgresDatabaseText()
+{
+    static QString text;
+    if (text.isEmpty())
+        text = createPostgresDatabase(QString());
     return text;
 }
 
@@ -104,5 +122,50 @@ std::unique_ptr<Db> fresh(const QString &server)
 }
 
 QString connectionText(const QString &server) { return lastText(server); }
+
+QString emptyDatabase(const QString &server)
+{
+    static int counter = 0;
+    if (server == QLatin1String("SQLite"))
+        return QStringLiteral("Provider=SQLite;Data Source=%1;").arg(tempDir().filePath(QStringLiteral("empty%1.db").arg(++counter)));
+    if (postgresBase().isEmpty())
+        throw DbError(QStringLiteral("PostgreSQL is not configured for the tests (AMS_TEST_PG)."));
+    return createPostgresDatabase(QStringLiteral("_b"));
+}
+
+QStringList wrongBalances(Db &db)
+{
+    QStringList wrong;
+    for (const QSqlRecord &r : db.rows(QStringLiteral(
+             "SELECT ID, CurrentBalance, (SELECT SUM(Total) FROM Tickets WHERE Tickets.CustomerID = Customer.ID) AS Charged, "
+             "(SELECT SUM(Amount) FROM Payments WHERE Payments.Customer = Customer.ID) AS Paid FROM Customer"))) {
+        const qint64 expected = qRound64(r.value("Charged").toDouble() * 100) - qRound64(r.value("Paid").toDouble() * 100);
+        if (qRound64(r.value("CurrentBalance").toDouble() * 100) != expected)
+            wrong << QStringLiteral("%1: %2 instead of %3").arg(r.value("ID").toString(), r.value("CurrentBalance").toString()).arg(expected / 100.0);
+    }
+    return wrong;
+}
+
+void refuse(Db &db, const QString &table, const QString &event, const QString &when)
+{
+    if (db.dialect().name() == QLatin1String("SQLite")) {
+        db.exec(QStringLiteral("CREATE TRIGGER Refuse_%1 BEFORE %2 ON %1 WHEN %3 "
+                               "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END")
+                    .arg(table, event, when));
+        return;
+    }
+    db.exec(QStringLiteral("CREATE OR REPLACE FUNCTION refused_by_the_test() RETURNS trigger LANGUAGE plpgsql AS "
+                           "$$ BEGIN RAISE EXCEPTION 'refused by the test'; END $$"));
+    db.exec(QStringLiteral("CREATE TRIGGER Refuse_%1 BEFORE %2 ON %1 FOR EACH ROW WHEN (%3) EXECUTE FUNCTION refused_by_the_test()")
+                .arg(table, event, when));
+}
+
+void stopRefusing(Db &db, const QString &table)
+{
+    if (db.dialect().name() == QLatin1String("SQLite"))
+        db.exec(QStringLiteral("DROP TRIGGER Refuse_%1").arg(table));
+    else
+        db.exec(QStringLiteral("DROP TRIGGER Refuse_%1 ON %1").arg(table));
+}
 
 } // namespace TestDb

@@ -28,4 +28,21 @@ std::unique_ptr<Db> fresh(const QString &server);
 // starting another process on the same database.
 QString connectionText(const QString &server);
 
+// The connection text (with its password) of another database on the server, apart from
+// fresh()'s and without tables: a file not there yet for SQLite, a new empty database on
+// PostgreSQL. Each call starts afresh. For tests that move rows between databases.
+QString emptyDatabase(const QString &server);
+
+// The customers whose CurrentBalance is not their tickets less their payments to the
+// cent, with what each holds: empty when every balance agrees.
+QStringList wrongBalances(Db &db);
+
+// Makes the server refuse one kind of statement on a table from now on, as a full disk
+// or a broken constraint would: `event` is INSERT, UPDATE, DELETE or "UPDATE OF <column>",
+// `when` a condition on the NEW row ("1 = 1": always). The error says "refused by the
+// test". One refusal per table at a time.
+void refuse(Db &db, const QString &table, const QString &event, const QString &when = QStringLiteral("1 = 1"));
+// Takes the table's refusal back.
+void stopRefusing(Db &db, const QString &table);
+
 } // namespace TestDb

@@ -1,12 +1,54 @@
 #include "accounts/CustomerStore.h"
 
 #include "db/Db.h"
+#include "db/DbError.h"
 
 #include <QSqlRecord>
+
+#include <exception>
 
 namespace {
 
 QString text(const QSqlRecord &row, const char *column) { return row.value(QLatin1String(column)).toString(); }
+bool flag(const QSqlRecord &row, const char *column) { return row.value(QLatin1String(column)).toInt() != 0; }
+double number(const QSqlRecord &row, const char *column) { return row.value(QLatin1String(column)).toDouble(); }
+
+void writeLogin(Db &db, const QString &customerId, const CustomerEntry &entry)
+{
+    if (db.exec(QStringLiteral("UPDATE WebUser SET UserName = ?, Password = ? WHERE CustomerID = ?"),
+                {entry.userName, entry.password, customerId})
+        == 0)
+        db.insert(QStringLiteral("WebUser"),
+                  {{QStringLiteral("CustomerID"), customerId},
+                   {QStringLiteral("UserName"), entry.userName},
+                   {QStringLiteral("Password"), entry.password}},
+                  QString());
+}
+
+// The login step of a customer save: checked and written inside the save's transaction,
+// as a step of its own so that a lost username leaves the customer row to commit.
+LoginSave saveLogin(Db &db, const QString &customerId, const CustomerEntry &entry)
+{
+    std::exception_ptr failure;
+    {
+        Savepoint step(db);
+        try {
+            if (!CustomerStore::userNameFree(db, entry.userName, customerId))
+                return LoginSave::UserNameTaken;
+            writeLogin(db, customerId, entry);
+            step.commit();
+            return LoginSave::Written;
+        } catch (const DbError &) {
+            failure = std::current_exception();
+        }
+    }
+    // Another workstation can write the same username between our check and our write;
+    // the unique username then refuses ours. With the step undone, the username is seen
+    // as taken, exactly as if the other save had come first.
+    if (!CustomerStore::userNameFree(db, entry.userName, customerId))
+        return LoginSave::UserNameTaken;
+    std::rethrow_exception(failure);
+}
 
 } // namespace
 
@@ -66,6 +108,105 @@ std::optional<QString> nameOf(Db &db, const QString &customerId)
     if (!row)
         return std::nullopt;
     return row->value(0).toString();
+}
+
+std::optional<CustomerAccount> account(Db &db, const QString &id)
+{
+    const SqlDialect &sql = db.dialect();
+    const auto row = db.firstRow(
+        sql.firstRowOnly(QStringLiteral("SELECT Customer.ID,Name,Address1,Address2,City,State,Zip,Contact,Phone,Fax,Inactive,"
+                                        "CurrentBalance,%1 AS CreditLimit,WarnAt,AcctOnHold,WebUser.CustomerID AS LoginOf,"
+                                        "UserName,Password FROM Customer LEFT JOIN WebUser ON WebUser.CustomerID = Customer.ID "
+                                        "WHERE Customer.ID = ?")
+                             .arg(sql.limitColumn())),
+        {id});
+    if (!row)
+        return std::nullopt;
+    CustomerAccount account;
+    CustomerRecord &c = account.customer;
+    c.id = text(*row, "ID");
+    c.name = text(*row, "Name");
+    c.address1 = text(*row, "Address1");
+    c.address2 = text(*row, "Address2");
+    c.city = text(*row, "City");
+    c.state = text(*row, "State");
+    c.zip = text(*row, "Zip");
+    c.contact = text(*row, "Contact");
+    c.phone = text(*row, "Phone");
+    c.fax = text(*row, "Fax");
+    c.inactive = flag(*row, "Inactive");
+    c.balance = number(*row, "CurrentBalance");
+    c.limit = number(*row, "CreditLimit");
+    c.warnAt = number(*row, "WarnAt");
+    c.onHold = flag(*row, "AcctOnHold");
+    if (!row->value(QStringLiteral("LoginOf")).isNull())
+        account.login = WebLogin{text(*row, "UserName"), text(*row, "Password")};
+    return account;
+}
+
+double balanceOf(Db &db, const QString &customerId)
+{
+    const auto row = db.firstRow(QStringLiteral("SELECT CurrentBalance FROM Customer WHERE ID = ?"), {customerId});
+    return row ? row->value(0).toDouble() : 0;
+}
+
+LoginSave save(Db &db, const CustomerEntry &entry, const QDateTime &entered)
+{
+    const SqlDialect &sql = db.dialect();
+    Transaction transaction(db);
+    ColumnValues columns = CustomerColumns::written(sql, entry);
+    QString id = entry.accountNumber;
+    if (db.update(QStringLiteral("Customer"), columns, entry.accountNumber) == 0) {
+        id = entry.newCustomerId();
+        columns.prepend({QStringLiteral("ID"), id});
+        columns.append({QStringLiteral("DateEntered"), sql.dateTimeValue(entered)});
+        db.insert(QStringLiteral("Customer"), columns, QString());
+    }
+    const LoginSave login = entry.givesLogin() ? saveLogin(db, id, entry) : LoginSave::NotGiven;
+    transaction.commit();
+    return login;
+}
+
+QString savedId(Db &db, const QString &accountNumber)
+{
+    const bool stored = db.firstRow(QStringLiteral("SELECT ID FROM Customer WHERE ID = ?"), {accountNumber}).has_value();
+    return stored ? accountNumber : accountNumber.trimmed();
+}
+
+bool userNameFree(Db &db, const QString &userName, const QString &customerId)
+{
+    return !db.firstRow(QStringLiteral("SELECT UserName FROM WebUser WHERE UserName = ? AND (CustomerID <> ? OR CustomerID IS NULL)"),
+                        {userName, customerId})
+                .has_value();
+}
+
+QList<IssuedCard> cardsOf(Db &db, const QString &customerId)
+{
+    QList<IssuedCard> cards;
+    db.forEachRow(QStringLiteral("SELECT CardNo,CardType,InActive,CardNote FROM Cards WHERE CustomerID = ? ORDER BY CardNo"),
+                  {customerId}, [&cards](const QSqlRecord &row) {
+                      cards.append({text(row, "CardNo"), text(row, "CardType"), flag(row, "InActive"), text(row, "CardNote")});
+                  });
+    return cards;
+}
+
+void saveCard(Db &db, const QString &customerId, const IssuedCard &card)
+{
+    Transaction transaction(db);
+    removeCard(db, customerId, card.cardNo);
+    db.insert(QStringLiteral("Cards"),
+              {{QStringLiteral("CustomerID"), customerId},
+               {QStringLiteral("CardNo"), card.cardNo},
+               {QStringLiteral("CardType"), card.cardType},
+               {QStringLiteral("InActive"), db.dialect().flag(card.inactive)},
+               {QStringLiteral("CardNote"), card.note}},
+              QString());
+    transaction.commit();
+}
+
+int removeCard(Db &db, const QString &customerId, const QString &cardNo)
+{
+    return db.exec(QStringLiteral("DELETE FROM Cards WHERE CustomerID = ? AND CardNo = ?"), {customerId, cardNo});
 }
 
 } // namespace CustomerStore

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "accounts/CustomerEntry.h"
+
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -30,6 +33,36 @@ struct NameEntry
     QString id;
 };
 
+// A customer's website login: what the website checks when a fleet signs in.
+struct WebLogin
+{
+    QString userName;
+    QString password;
+};
+
+// A card issued on an account, as the customer screen lists and writes it.
+struct IssuedCard
+{
+    QString cardNo;
+    QString cardType;
+    bool inactive = false;
+    QString note; // a NULL note reads as ""
+};
+
+// A customer row and its login, if it has one.
+struct CustomerAccount
+{
+    CustomerRecord customer;
+    std::optional<WebLogin> login;
+};
+
+// What became of the login when a customer was saved.
+enum class LoginSave {
+    NotGiven,      // username or password empty: the stored login, if any, stays
+    Written,       // the login is the one given
+    UserNameTaken, // another customer uses the username: the customer row is saved, the login not
+};
+
 // The customers, their issued cards and their website logins.
 namespace CustomerStore {
 
@@ -46,5 +79,42 @@ QList<NameEntry> customersByName(Db &db);
 
 // The customer's name; nothing when there is no such customer.
 std::optional<QString> nameOf(Db &db, const QString &customerId);
+
+// The customer row with exactly this ID (blanks and letter case count) and its login,
+// read together in one statement since the customer screen reads them at every
+// keystroke; nothing when there is no such customer.
+std::optional<CustomerAccount> account(Db &db, const QString &id);
+
+// The customer's balance; 0 when there is no such customer or no balance was ever set.
+double balanceOf(Db &db, const QString &customerId);
+
+// Saves the customer row and, when the entry gives one, its login, in one transaction.
+// A new row (no row has the account number as typed) gets the trimmed number as its ID
+// and `entered` as DateEntered; a stored row keeps both. The login is filed under the
+// row's ID and written only when no other customer uses the username; the losing save
+// of two workstations giving one username at the same moment learns it the same way.
+// Throws DbError when anything fails; nothing is then written.
+LoginSave save(Db &db, const CustomerEntry &entry, const QDateTime &entered);
+
+// The ID a save of this account number writes under: the stored row's when there is
+// one, the trimmed number for a new customer.
+QString savedId(Db &db, const QString &accountNumber);
+
+// True when no customer other than this one uses the username (a login filed under no
+// customer holds its username too). Usernames compare as the server compares texts:
+// exactly, on both servers, as the unique username column does.
+bool userNameFree(Db &db, const QString &userName, const QString &customerId);
+
+// The cards filed under the account number, in card number order.
+QList<IssuedCard> cardsOf(Db &db, const QString &customerId);
+
+// Files the card under the account number, replacing a card with the same number. The
+// replacement is one transaction: the old card stays unless the new one is written.
+// The customer row need not exist yet.
+void saveCard(Db &db, const QString &customerId, const IssuedCard &card);
+
+// Removes the card with this number from the account; returns how many rows went (0
+// when no such card is filed).
+int removeCard(Db &db, const QString &customerId, const QString &cardNo);
 
 } // namespace CustomerStore

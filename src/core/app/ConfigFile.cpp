@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace ConfigFile {
 
@@ -101,5 +103,42 @@ Configuration read(const QString &path)
 }
 
 QString defaultPath() { return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("config.txt")); }
+
+QString machinePath() { return QStringLiteral("/etc/ams/config.txt"); }
+
+QStringList searchPath() { return {defaultPath(), machinePath()}; }
+
+QString locate(const QString &namedPath, const QStringList &places)
+{
+    if (!namedPath.isEmpty())
+        return namedPath;
+    for (const QString &place : places)
+        if (QFileInfo(place).isFile())
+            return place;
+    QStringList shown;
+    for (const QString &place : places)
+        shown << QDir::toNativeSeparators(place);
+    throw ConfigError(QStringLiteral("File not found: config.txt, looked for as %1.").arg(shown.join(QStringLiteral(" and "))));
+}
+
+QString userDataFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("ams"));
+}
+
+QString databaseFolder(const QString &configPath, const QString &machineFile)
+{
+    const QFileInfo config(configPath);
+    if (config.absoluteFilePath() == QFileInfo(machineFile).absoluteFilePath())
+        return userDataFolder();
+    return config.absolutePath();
+}
+
+QString toolDatabaseFolder(const QString &executableDir)
+{
+    if (QFileInfo(QDir(executableDir).filePath(QStringLiteral("config.txt"))).isFile())
+        return executableDir;
+    return userDataFolder();
+}
 
 } // namespace ConfigFile

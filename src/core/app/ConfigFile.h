@@ -45,4 +45,33 @@ Configuration read(const QString &path);
 // config.txt beside the executable.
 QString defaultPath();
 
+// Where an installed program keeps its configuration: the machine's one config.txt,
+// since a workstation is a machine (its WorkstationID is stamped on what it writes).
+QString machinePath();
+
+// The places looked in, in order, when no file is named on the command line: config.txt
+// beside the executable (the development layout, and a copy run from a folder of its
+// own), then the machine's file.
+QStringList searchPath();
+
+// The configuration file to read: `namedPath` when one is given (--config FILE),
+// otherwise the first of `places` that exists. Throws ConfigError naming every place
+// looked in when none does.
+QString locate(const QString &namedPath, const QStringList &places = searchPath());
+
+// The user's own data folder for the program (~/.local/share/ams): where a relative
+// SQLite file of the machine's configuration lies, since no user can write beside the
+// machine's file or the installed executable.
+QString userDataFolder();
+
+// The folder a relative SQLite file named in the configuration at `configPath` lies in:
+// the user's data folder for the machine's file, otherwise the configuration's own
+// folder, so that a config.txt and its database can stand side by side.
+QString databaseFolder(const QString &configPath, const QString &machineFile = machinePath());
+
+// The same folder for the database tool, which reads no configuration: beside the
+// executable when a config.txt lies there (the program there takes its relative files
+// from there), otherwise the user's data folder, as for the machine's configuration.
+QString toolDatabaseFolder(const QString &executableDir);
+
 } // namespace ConfigFile

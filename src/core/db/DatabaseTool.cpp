@@ -20,10 +20,10 @@ namespace {
 const char *const kTables[] = {"Company", "Customer", "Cards", "CardType", "State", "WebUser",
                                "Tickets", "CashTickets", "Payments", "GiftCards", "GiftCardTransactions"};
 
-QString schemaFile(const Db &db)
+QString schemaFile(const QString &server)
 {
-    return db.dialect().name() == QLatin1String("SQLite") ? QStringLiteral(":/schema/schema_sqlite.sql")
-                                                          : QStringLiteral(":/schema/schema_postgresql.sql");
+    return server == QLatin1String("SQLite") ? QStringLiteral(":/schema/schema_sqlite.sql")
+                                             : QStringLiteral(":/schema/schema_postgresql.sql");
 }
 
 double money(double v) { return Numbers::roundHalfEven(v, 2); }
@@ -121,15 +121,28 @@ public:
 
 namespace DatabaseTool {
 
-void createSchema(Db &db)
+QStringList tableNames()
+{
+    QStringList names;
+    for (const char *table : kTables)
+        names << QLatin1String(table);
+    return names;
+}
+
+QString schemaText(const QString &server)
 {
     registerSchemaFiles();
-    QFile file(schemaFile(db));
+    QFile file(schemaFile(server));
     if (!file.open(QIODevice::ReadOnly))
         throw DbError(QStringLiteral("The schema file %1 is missing.").arg(file.fileName()));
+    return QString::fromUtf8(file.readAll());
+}
+
+void createSchema(Db &db)
+{
     // Comment lines first, then statements separated by semicolons.
     QStringList lines;
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n'))
+    for (const QString &line : schemaText(db.dialect().name()).split(u'\n'))
         if (!line.trimmed().startsWith(QLatin1String("--")))
             lines << line;
     Transaction transaction(db);
@@ -377,6 +390,48 @@ void fillVolume(Db &db, int customers, int tickets, const QDate &today)
     db.exec(QStringLiteral("UPDATE Customer SET CurrentBalance = %1 WHERE ID LIKE 'V%'")
                 .arg(db.dialect().money(db.dialect().ifNull(QStringLiteral("(SELECT SUM(Total) FROM Tickets WHERE Tickets.CustomerID = Customer.ID)"),
                                                              QStringLiteral("0")))));
+    transaction.commit();
+}
+
+QString customerVolumeId(int n) { return QStringLiteral("C%1").arg(n, 3, 36, QLatin1Char('0')).toUpper(); }
+
+void fillCustomerVolume(Db &db, int customers, int cards, const QDate &today)
+{
+    if (customers <= 0)
+        return;
+    Writer w(db);
+    Transaction transaction(db);
+    QSqlQuery customer(db.database());
+    customer.prepare(QStringLiteral("INSERT INTO Customer (ID, Name, Address1, City, State, Zip, Contact, Phone, Inactive, "
+                                    "CurrentBalance, %1, WarnAt, AcctOnHold, DateEntered) "
+                                    "VALUES (?, ?, '1 Main St', 'Springfield', 'MO', '65801', 'Office', '4175550100', 0, 0, "
+                                    "5000, 0.8, 0, ?)")
+                         .arg(db.dialect().limitColumn()));
+    QSqlQuery login(db.database());
+    login.prepare(QStringLiteral("INSERT INTO WebUser (CustomerID, UserName, Password) VALUES (?, ?, 'fleet')"));
+    auto run = [](QSqlQuery &query) {
+        if (!query.exec())
+            throw DbError(query.lastError().databaseText(), query.lastQuery());
+    };
+    for (int i = 0; i < customers; ++i) {
+        const QString id = customerVolumeId(i);
+        customer.addBindValue(id);
+        customer.addBindValue(QStringLiteral("Fleet Customer %1").arg(i));
+        customer.addBindValue(w.when(QDateTime(today.addYears(-1), QTime(8, 0))));
+        run(customer);
+        login.addBindValue(id);
+        login.addBindValue(QStringLiteral("fleet") + id.toLower());
+        run(login);
+    }
+    QSqlQuery card(db.database());
+    card.prepare(QStringLiteral("INSERT INTO Cards (CustomerID, CardNo, CardType, InActive, CardNote) VALUES (?, ?, ?, 0, ?)"));
+    for (int k = 0; k < cards; ++k) {
+        card.addBindValue(customerVolumeId(k % customers));
+        card.addBindValue(QStringLiteral("%1").arg(1 + k / customers, 2, 10, QLatin1Char('0')));
+        card.addBindValue(QString::number(1 + k % 4));
+        card.addBindValue(k % 7 == 0 ? QStringLiteral("Driver card") : QString());
+        run(card);
+    }
     transaction.commit();
 }
 

@@ -22,6 +22,21 @@ public:
     // IMMEDIATE takes the write lock at once, so two processes never deadlock
     // upgrading a read lock; the busy timeout makes the second one wait.
     QString beginTransaction() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    // A deferred transaction takes no lock until it reads, and in WAL mode its first read
+    // fixes the snapshot every later read of it sees; writers are not held up.
+    QString beginReadSnapshot() const override { return QStringLiteral("BEGIN DEFERRED"); }
+    // REAL holds the nearest double of the exact decimal.
+    QVariant storedMoney(const QVariant &exact) const override
+    {
+        if (exact.isNull() || exact.metaType().id() != QMetaType::QString)
+            return exact;
+        bool ok = false;
+        const double value = exact.toString().toDouble(&ok);
+        return ok ? QVariant(value) : exact;
+    }
+    QString columnNamesQuery() const override { return QStringLiteral("SELECT name FROM pragma_table_info(?)"); }
+    // AUTOINCREMENT records the highest key ever written, given or not.
+    QStringList keepKeysAhead(const QString &, const QString &) const override { return {}; }
     QStringList sessionSetup() const override
     {
         return {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=FULL"),
@@ -37,6 +52,29 @@ public:
     QString driver() const override { return QStringLiteral("QPSQL"); }
     QString castToText(const QString &expr) const override { return QStringLiteral("CAST(%1 AS VARCHAR)").arg(expr); }
     QString money(const QString &expr) const override { return expr; }
+    QString lockingRead(const QString &select) const override { return select + QStringLiteral(" FOR UPDATE"); }
+
+    QString beginReadSnapshot() const override
+    {
+        return QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY");
+    }
+    QString dateTimeText(const QString &column) const override
+    {
+        return QStringLiteral("to_char(%1, 'YYYY-MM-DD HH24:MI:SS')").arg(column);
+    }
+    QString dateText(const QString &column) const override { return QStringLiteral("to_char(%1, 'YYYY-MM-DD')").arg(column); }
+    QString columnNamesQuery() const override
+    {
+        return QStringLiteral("SELECT column_name FROM information_schema.columns "
+                              "WHERE table_schema = current_schema() AND table_name = lower(?) ORDER BY ordinal_position");
+    }
+    // The identity column's sequence hands out the key after the highest one next (1 in
+    // an empty table). The column name is passed as a quoted name, hence lower case.
+    QStringList keepKeysAhead(const QString &table, const QString &keyColumn) const override
+    {
+        return {QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), COALESCE(MAX(%3), 0) + 1, false) FROM %1")
+                    .arg(table, keyColumn.toLower(), keyColumn)};
+    }
 
     QStringList sessionSetup() const override
     {

@@ -63,6 +63,24 @@ public:
 
     // Statement that opens a transaction which will write.
     virtual QString beginTransaction() const { return QStringLiteral("BEGIN"); }
+    // A select inside a writing transaction that keeps other writers off the rows it
+    // returns until the transaction ends (SQLite's write transaction holds the whole file).
+    virtual QString lockingRead(const QString &select) const { return select; }
+    // Statement that opens a transaction which only reads, and sees the whole database as
+    // it stood at its start while other workstations go on writing.
+    virtual QString beginReadSnapshot() const = 0;
+
+    // A stored date-time or date column read back as the text it is bound as
+    // ("yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd"), whatever the server's display settings.
+    virtual QString dateTimeText(const QString &column) const { return column; }
+    virtual QString dateText(const QString &column) const { return column; }
+    // A money value read exactly (a decimal text, or a number) as this server stores it.
+    virtual QVariant storedMoney(const QVariant &exact) const { return exact; }
+    // A query for the column names of the table bound as its one value (no row: no table).
+    virtual QString columnNamesQuery() const = 0;
+    // Statements that set the server's key counter of a table past its highest key, after
+    // rows were written with their keys given.
+    virtual QStringList keepKeysAhead(const QString &table, const QString &keyColumn) const = 0;
 
     // Appended to an INSERT so that it returns the new row's key as its one column.
     virtual QString returningKey(const QString &keyColumn) const { return QStringLiteral(" RETURNING ") + keyColumn; }

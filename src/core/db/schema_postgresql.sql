@@ -194,3 +194,6 @@ CREATE INDEX Cards_Customer_CardNo ON Cards (CustomerID, CardNo);
 CREATE INDEX CashTickets_Customer ON CashTickets (Customer);
 
 CREATE INDEX WebUser_CustomerID ON WebUser (CustomerID);
+
+-- The website signs fleets in by username alone, so one username is one customer's.
+CREATE UNIQUE INDEX WebUser_UserName ON WebUser (UserName);

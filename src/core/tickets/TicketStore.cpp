@@ -51,6 +51,15 @@ int save(Db &db, const TicketRecord &t, const TicketStamp &stamp)
 
 double postedAmount(const TicketRecord &ticket) { return TicketColumns::storedTotal(ticket.amounts); }
 
+std::optional<Filing> filing(Db &db, int id)
+{
+    const auto row =
+        db.firstRow(db.dialect().lockingRead(QStringLiteral("SELECT CustomerID, Total FROM Tickets WHERE ID = ?")), {id});
+    if (!row)
+        return std::nullopt;
+    return Filing{row->value(0).toString(), row->value(1).toDouble()};
+}
+
 std::optional<TicketRecord> load(Db &db, int id)
 {
     return one(db, QStringLiteral("SELECT * FROM Tickets WHERE ID = ?"), {id});

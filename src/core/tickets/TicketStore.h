@@ -53,9 +53,19 @@ namespace TicketStore {
 // total rounded half-even to the cent. Returns the row's ID.
 int save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp);
 
-// The amount a new ticket adds to the customer's balance: its total as stored, so the
+// The amount a ticket puts on the customer's balance: its total as stored, so the
 // balance always equals the sum of the stored tickets.
 double postedAmount(const TicketRecord &ticket);
+
+// Whom a stored ticket is charged to and for how much (a NULL total counts 0).
+struct Filing
+{
+    QString customerId;
+    double total = 0;
+};
+// The stored ticket's filing, read so that no other workstation can change the row until
+// the caller's transaction ends; nothing when there is no such ticket.
+std::optional<Filing> filing(Db &db, int id);
 
 std::optional<TicketRecord> load(Db &db, int id);
 // The newest ticket of the location.

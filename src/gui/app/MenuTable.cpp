@@ -1,7 +1,13 @@
 #include "app/MenuTable.h"
 
+#include "accounts/CustomerEntryScreen.h"
+#include "accounts/ReceivePaymentScreen.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
+#include "giftcards/GiftCardEditScreen.h"
+#include "giftcards/GiftCardInquiryScreen.h"
+#include "giftcards/GiftCardPurchaseScreen.h"
+#include "giftcards/GiftCardRedemptionScreen.h"
 #include "reports/CustomerHistoryDialog.h"
 #include "reports/DateRangeDialog.h"
 #include "reports/ManagementRoutines.h"
@@ -68,18 +74,23 @@ QList<MenuEntry> buildTable()
         item("", "CashTicketEntry", QStringLiteral("Cash Ticket Entry"), 'C', false, QKeySequence(Qt::Key_F3)),
 
         menu("GiftCards", QStringLiteral("Gift Cards"), 'G'),
-        item("GiftCards", "GiftCardPurchase", QStringLiteral("Gift Card Purchase"), 'P', false, QKeySequence(Qt::Key_F5)),
-        item("GiftCards", "GiftCardRedemption", QStringLiteral("Gift Card Redemption"), 'R', false, QKeySequence(Qt::Key_F6)),
-        item("GiftCards", "BalanceInquiry", QStringLiteral("Balance Inquiry"), 'B', false, QKeySequence(Qt::Key_F7)),
-        item("GiftCards", "GiftCardEdit", QStringLiteral("Gift Card Edit"), 'E', admin),
+        opening(item("GiftCards", "GiftCardPurchase", QStringLiteral("Gift Card Purchase"), 'P', false, QKeySequence(Qt::Key_F5)),
+                screen<GiftCardPurchaseScreen>()),
+        opening(item("GiftCards", "GiftCardRedemption", QStringLiteral("Gift Card Redemption"), 'R', false, QKeySequence(Qt::Key_F6)),
+                screen<GiftCardRedemptionScreen>()),
+        opening(item("GiftCards", "BalanceInquiry", QStringLiteral("Balance Inquiry"), 'B', false, QKeySequence(Qt::Key_F7)),
+                screen<GiftCardInquiryScreen>()),
+        opening(item("GiftCards", "GiftCardEdit", QStringLiteral("Gift Card Edit"), 'E', admin), screen<GiftCardEditScreen>()),
         opening(item("GiftCards", "GiftCardTransactionReport", QStringLiteral("Gift Card Transaction Report"), 'T', admin),
                 &DateRangeDialog::giftCardTransactions),
         running(item("GiftCards", "GiftCardListing", QStringLiteral("Gift Card Listing"), 'L', admin),
                 [](MainWindow &) { ShowGiftCardListing(); }),
 
         menu("Customers", QStringLiteral("Customers"), 'u', admin),
-        item("Customers", "CustomerEntry", QStringLiteral("Customer Entry/Edit"), 'E', admin, QKeySequence(Qt::Key_F8)),
-        item("Customers", "ReceivePayment", QStringLiteral("Receive Payment"), 'P', admin, QKeySequence(Qt::Key_F9)),
+        opening(item("Customers", "CustomerEntry", QStringLiteral("Customer Entry/Edit"), 'E', admin, QKeySequence(Qt::Key_F8)),
+                screen<CustomerEntryScreen>()),
+        opening(item("Customers", "ReceivePayment", QStringLiteral("Receive Payment"), 'P', admin, QKeySequence(Qt::Key_F9)),
+                screen<ReceivePaymentScreen>()),
         running(item("Customers", "AcctBalanceReport", QStringLiteral("Account Balance Report"), 'A', admin),
                 [](MainWindow &) { PrintAccountBalanceReport(true); }),
         opening(item("Customers", "CustomerHistoryReport", QStringLiteral("Customer History Report"), 'H', admin),

@@ -19,11 +19,20 @@ std::unique_ptr<Db> &connection()
     return db;
 }
 
+// Where a relative SQLite file of the configuration read lies; empty until one is read.
+QString &databaseFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 } // namespace
 
 void ReadConfigFile(const QString &path)
 {
-    appContext().config = ConfigFile::read(path.isEmpty() ? ConfigFile::defaultPath() : path);
+    const QString file = ConfigFile::locate(path);
+    appContext().config = ConfigFile::read(file);
+    databaseFolder() = ConfigFile::databaseFolder(file);
 }
 
 void OpenDatabase(const QString &baseDir)
@@ -31,7 +40,10 @@ void OpenDatabase(const QString &baseDir)
     // The password is the program's own; the configured text ends with ";" so the two
     // join without a separator. One that does not end so runs its last keyword into it.
     const QString connectionText = appContext().config.ConnectionInfo + QStringLiteral("PWD=QZ;");
-    auto db = Db::open(connectionText, baseDir.isEmpty() ? QCoreApplication::applicationDirPath() : baseDir);
+    QString folder = baseDir;
+    if (folder.isEmpty())
+        folder = databaseFolder().isEmpty() ? QCoreApplication::applicationDirPath() : databaseFolder();
+    auto db = Db::open(connectionText, folder);
     connection() = std::move(db);
     Db::setCurrent(connection().get());
 }
@@ -45,6 +57,8 @@ bool LoadCompanySettings()
         return false;
     }
     appContext().company = *settings;
+    if (MainWindow *window = MainWindow::instance())
+        window->showWorkplace();
     return true;
 }
 

@@ -7,13 +7,15 @@ class MainWindow;
 // The start-up steps and the program's end. They work on appContext() and on the one
 // database connection, which Db::current() returns once OpenDatabase has run.
 
-// Fills the four configuration values from the file (config.txt beside the executable
-// when path is empty). Throws ConfigError.
+// Fills the four configuration values from the file at path, or when path is empty from
+// the first config.txt found: beside the executable, then the machine's /etc/ams/config.txt.
+// Throws ConfigError.
 void ReadConfigFile(const QString &path = {});
 
 // Opens the program's connection: the configured connection text followed directly by
-// "PWD=QZ;", within the 10-second time-out; a relative SQLite file lies in baseDir (the
-// executable's directory when empty). Throws DbError.
+// "PWD=QZ;", within the 10-second time-out; a relative SQLite file lies in baseDir, or
+// when that is empty beside the configuration read (in the user's data folder for the
+// machine's file; ConfigFile::databaseFolder). Throws DbError.
 void OpenDatabase(const QString &baseDir = {});
 
 // Fills CompanySettings from the Company row of this location. Without a row the

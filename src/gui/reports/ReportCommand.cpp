@@ -15,6 +15,8 @@
 #include <QDate>
 #include <QGuiApplication>
 #include <QHash>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTextStream>
 
 #include <functional>

@@ -4,6 +4,8 @@
 
 #include "app/AppContext.h"
 #include "app/FormLayout.h"
+#include "app/LookupButton.h"
+#include "tickets/AccountStatusPanel.h"
 #include "tickets/PurchaseLinesPanel.h"
 #include "tickets/TicketInfoGroup.h"
 
@@ -14,29 +16,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-namespace {
-
-// The lookup button's picture: a small magnifying glass.
-QIcon searchIcon()
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(40, 40, 40), 1.6));
-    painter.drawEllipse(QRectF(2, 2, 8.5, 8.5));
-    painter.setPen(QPen(QColor(40, 40, 40), 2.6, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(QPointF(10, 10), QPointF(14, 14));
-    return QIcon(pixmap);
-}
-
-} // namespace
 
 void TicketEntryScreen::buildForm()
 {
@@ -45,11 +28,7 @@ void TicketEntryScreen::buildForm()
     m_acctInfo = new QGroupBox(QStringLiteral("Acct Info"), this);
     txtAcctNo = newTicketTextBox("txtAcctNo", m_acctInfo);
     txtAcctNo->setFixedWidth(120);
-    btnLookup = new QToolButton(m_acctInfo);
-    btnLookup->setObjectName(QStringLiteral("btnLookup"));
-    btnLookup->setIcon(searchIcon());
-    btnLookup->setToolTip(QStringLiteral("Find the account by customer name"));
-    btnLookup->setFocusPolicy(Qt::StrongFocus);
+    btnLookup = newLookupButton(QStringLiteral("Find the account by customer name"), m_acctInfo);
     txtClerk = newTicketTextBox("txtClerk", m_acctInfo);
     txtClerk->setFixedWidth(120);
     txtCustomer = newTicketTextBox("txtCustomer", m_acctInfo);
@@ -64,6 +43,10 @@ void TicketEntryScreen::buildForm()
         grid->addWidget(txtClerk, 0, 5);
         grid->addWidget(fieldLabel(QStringLiteral("Customer"), m_acctInfo), 1, 0);
         grid->addWidget(txtCustomer, 1, 1, 1, 5);
+        // The account's standing right under its name, so the clerk sees it before
+        // writing a line.
+        m_status = new AccountStatusPanel(m_acctInfo);
+        grid->addWidget(m_status, 2, 0, 1, 6);
     }
 
     m_ticketInfo = new TicketInfoGroup(TicketInfoGroup::OnFocus::KeepText, this);
@@ -78,6 +61,10 @@ void TicketEntryScreen::buildForm()
     markDisplayOnly(txtID);
     txtID->setFixedWidth(80);
     txtID->setAlignment(Qt::AlignCenter);
+    txtDateEntered = newTicketTextBox("txtDateEntered", this);
+    markDisplayOnly(txtDateEntered);
+    txtDateEntered->setFixedWidth(150);
+    txtDateEntered->setToolTip(QStringLiteral("When the ticket shown was saved"));
     btnSave = new QPushButton(QStringLiteral("Print/Save"), this);
     btnSave->setObjectName(QStringLiteral("btnSave"));
     btnExit = new QPushButton(QStringLiteral("Exit"), this);
@@ -92,6 +79,7 @@ void TicketEntryScreen::buildForm()
     bottom->addWidget(btnBack);
     bottom->addWidget(btnNext);
     bottom->addWidget(txtID);
+    bottom->addWidget(txtDateEntered);
     bottom->addStretch(1);
     bottom->addWidget(btnSave);
     bottom->addWidget(btnExit);

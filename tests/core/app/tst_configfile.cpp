@@ -1,5 +1,7 @@
 #include "app/ConfigFile.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,6 +18,10 @@ private slots:
     void tooFewItems();
     void missingFile();
     void fileOnDisk();
+    void lookup_data();
+    void lookup();
+    void databaseFolder_data();
+    void databaseFolder();
 };
 
 void TestConfigFile::values_data()
@@ -132,6 +138,70 @@ void TestConfigFile::fileOnDisk()
     QCOMPARE(c.WorkstationID, QStringLiteral("WS9"));
     QCOMPARE(c.AdminWorkstation, QStringLiteral("0"));
     QCOMPARE(c.LocationID, QStringLiteral("12"));
+}
+
+void TestConfigFile::lookup_data()
+{
+    QTest::addColumn<QString>("named");    // --config FILE, or ""
+    QTest::addColumn<QStringList>("exist"); // which of "beside" and "machine" are there
+    QTest::addColumn<QString>("read");      // the one read: "named", "beside" or "machine"
+
+    QTest::newRow("a file named on the command line is read whatever else is there")
+        << "named" << QStringList{"beside", "machine"} << "named";
+    QTest::newRow("a config.txt beside the executable comes before the machine's")
+        << "" << QStringList{"beside", "machine"} << "beside";
+    QTest::newRow("an installed program reads the machine's file") << "" << QStringList{"machine"} << "machine";
+    QTest::newRow("with none there the message names every place looked in") << "" << QStringList{} << "";
+}
+
+void TestConfigFile::lookup()
+{
+    QFETCH(QString, named);
+    QFETCH(QStringList, exist);
+    QFETCH(QString, read);
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("bin"));
+    QDir(dir.path()).mkpath(QStringLiteral("etc/ams"));
+    const QMap<QString, QString> paths = {{"named", dir.filePath("named.txt")},
+                                          {"beside", dir.filePath("bin/config.txt")},
+                                          {"machine", dir.filePath("etc/ams/config.txt")}};
+    for (const QString &which : exist) {
+        QFile file(paths[which]);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QString namedPath = named.isEmpty() ? QString() : paths[named];
+    if (!read.isEmpty()) {
+        QCOMPARE(ConfigFile::locate(namedPath, {paths["beside"], paths["machine"]}), paths[read]);
+        return;
+    }
+    try {
+        ConfigFile::locate(namedPath, {paths["beside"], paths["machine"]});
+        QFAIL("a configuration was found where there is none");
+    } catch (const ConfigError &e) {
+        QVERIFY2(e.text().startsWith(QLatin1String("File not found:")), qPrintable(e.text()));
+        QVERIFY2(e.text().contains(paths["beside"]) && e.text().contains(paths["machine"]), qPrintable(e.text()));
+    }
+}
+
+void TestConfigFile::databaseFolder_data()
+{
+    QTest::addColumn<QString>("config");
+    QTest::addColumn<QString>("folder"); // {user} is the user's data folder
+
+    QTest::newRow("a database beside the config.txt that names it") << "/opt/station/ws2.txt" << "/opt/station";
+    QTest::newRow("a development build's database beside its executable") << "/home/dev/ams/build/src/config.txt"
+                                                                           << "/home/dev/ams/build/src";
+    QTest::newRow("the machine's file takes it from the user's data folder") << "/etc/ams/config.txt" << "{user}";
+}
+
+void TestConfigFile::databaseFolder()
+{
+    QFETCH(QString, config);
+    QFETCH(QString, folder);
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    folder.replace(QLatin1String("{user}"), home.filePath(QStringLiteral("ams")));
+    QCOMPARE(ConfigFile::databaseFolder(config, QStringLiteral("/etc/ams/config.txt")), folder);
 }
 
 QTEST_GUILESS_MAIN(TestConfigFile)

@@ -23,6 +23,7 @@ private slots:
     void initTestCase_data();
     void demo();
     void volume();
+    void customerVolume();
     void amsdbCommand();
 
 private:
@@ -144,6 +145,31 @@ void tst_Tool::volume()
     // Spread over the last year, for date-range reports.
     QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE DateEntered > ?"), {db->dialect().dayEnd(today)}), 0);
     QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE DateEntered < ?"), {db->dialect().dayStart(today.addMonths(-6))}) >= 1000);
+}
+
+// Bulk customers beside the demo ones: four-character IDs, a login each, the cards dealt
+// out in turn.
+void tst_Tool::customerVolume()
+{
+    QFETCH_GLOBAL(QString, server);
+    auto db = TestDb::fresh(server);
+    const QDate today = QDate::currentDate();
+    DatabaseTool::fillDemo(*db, today);
+    const int demoCustomers = count(*db, QStringLiteral("SELECT COUNT(*) FROM Customer"));
+    const int demoCards = count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards"));
+    DatabaseTool::fillCustomerVolume(*db, 50, 140, today);
+
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Customer")), demoCustomers + 50);
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards")), demoCards + 140);
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Customer WHERE ID LIKE 'C%' AND LENGTH(ID) = 4")), 50);
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM WebUser WHERE CustomerID LIKE 'C%'")), 50);
+    // 140 cards over 50 customers: 40 have three, 10 have two, under numbers 01 to 03.
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID = ?"), {DatabaseTool::customerVolumeId(0)}), 3);
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID = ?"), {DatabaseTool::customerVolumeId(49)}), 2);
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID LIKE 'C%' AND CardNo NOT IN ('01', '02', '03')")), 0);
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID NOT IN (SELECT ID FROM Customer)")), 0);
+    const QStringList wrong = wrongBalances(*db);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
 }
 
 void tst_Tool::amsdbCommand()

@@ -278,7 +278,7 @@ void TestMainWindow::closedScreenOpensAfresh()
 void TestMainWindow::commandWithoutScreenDoesNothing()
 {
     m_window->show();
-    for (const char *command : {"CashTicketEntry", "GiftCardPurchase", "CustomerEntry"})
+    for (const char *command : {"CashTicketEntry"})
         m_window->action(command)->trigger();
     QVERIFY(m_window->mdiArea()->subWindowList().isEmpty());
     QVERIFY(MessageBox::takeShown().isEmpty());

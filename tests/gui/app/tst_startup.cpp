@@ -128,9 +128,9 @@ void TestStartup::failures_data()
     QTest::newRow("a connection text naming an unknown provider")
         << "AMS\nConnection,Provider=Nothing;\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
         << "Unknown database provider in the connection text: Nothing";
-    QTest::newRow("a database file that is not there, looked for beside the program")
+    QTest::newRow("a database file that is not there, looked for beside the config.txt naming it")
         << "AMS\nConnection,Provider=SQLite;Data Source=nowhere.db;\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
-        << "{bin}/nowhere.db does not exist";
+        << "{dir}/nowhere.db does not exist";
     QTest::newRow("a connection text without its final semicolon runs into the password")
         << "AMS\nConnection,Provider=SQLite;Data Source={db}\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
         << "{db}PWD=QZ does not exist";
@@ -153,7 +153,7 @@ void TestStartup::failures()
     auto fill = [&](QString text) {
         return text.replace(QLatin1String("{db}"), m_database)
             .replace(QLatin1String("{empty}"), empty)
-            .replace(QLatin1String("{bin}"), QFileInfo(amsProgram()).absolutePath());
+            .replace(QLatin1String("{dir}"), m_dir->path());
     };
     message = fill(message);
     if (config == QLatin1String("-"))

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+class Db;
+
+// Money received on a charge account. A positive amount is money received and lowers
+// the balance.
+struct Payment
+{
+    QString customerId;
+    QDate paymentDate;
+    double amount = 0;
+    // The check number or a memo; may be empty.
+    QString checkNum;
+};
+
+// The payments received.
+namespace PaymentStore {
+
+// Stores the payment, entered at `entered`, and posts it to the customer's balance (the
+// balance falls by the amount; the hold flag follows), both in one transaction: the
+// amount stored is the amount posted, and neither is written without the other.
+// Returns false when the posting failed, and then nothing is stored (the reason goes
+// to the "ams.posting" log); throws DbError when the payment row cannot be written.
+bool receive(Db &db, const Payment &payment, const QDateTime &entered);
+
+} // namespace PaymentStore

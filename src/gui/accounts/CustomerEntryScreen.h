@@ -1,0 +1,82 @@
+#pragma once
+
+#include "accounts/CustomerStore.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class AmountField;
+class CustomerLookup;
+class IssuedCardsGroup;
+class PickList;
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+// The customer screen: the account number at the top decides what it shows. Every change
+// of it reads the customer with exactly that ID (its contact and finance data, its cards
+// and its website login), or empties the fields when there is none, ready for a new
+// customer under that number. Save writes the customer row and, when both username and
+// password are given, the login; the balance is never written here.
+class CustomerEntryScreen : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit CustomerEntryScreen(QWidget *parent = nullptr);
+    ~CustomerEntryScreen() override;
+
+    // True when no other customer uses the username in the Username box.
+    bool CheckUserName();
+
+    // Puts an account number in the box, which loads its customer (the lookup's choice).
+    void setAccountNumber(const QString &accountNumber);
+
+private:
+    void buildForm();
+    void setTabOrder();
+    void loadLists();
+
+    void LoadCustomer();
+    void showCustomer(const CustomerRecord &customer);
+    void ClearCustomerFields();
+    // Shows the customer's login, read with the customer row; both boxes empty without one.
+    void LoadWebUser(const std::optional<WebLogin> &login);
+    void showAvailableCredit();
+    void contactEdited(const QString &text);
+    void save();
+    void openLookup();
+
+    CustomerEntry entryOnScreen() const;
+    QList<QLineEdit *> textBoxes() const;
+
+    QGroupBox *m_contactInfo = nullptr;
+    QGroupBox *m_financeInfo = nullptr;
+    IssuedCardsGroup *m_cards = nullptr;
+    QGroupBox *m_website = nullptr;
+
+    QLineEdit *txtAccountNumber = nullptr;
+    QToolButton *btnLookup = nullptr;
+    QLineEdit *txtName = nullptr;
+    QLineEdit *txtAddress1 = nullptr;
+    QLineEdit *txtAddress2 = nullptr;
+    QLineEdit *txtCity = nullptr;
+    PickList *cmbState = nullptr;
+    QLineEdit *txtZip = nullptr;
+    QLineEdit *txtContact = nullptr;
+    QLineEdit *txtPhone = nullptr;
+    QLineEdit *txtFax = nullptr;
+    QCheckBox *chkInactive = nullptr;
+    QPushButton *btnSave = nullptr;
+    QPushButton *btnExit = nullptr;
+    AmountField *txtBalance = nullptr;
+    AmountField *txtAvailableCredit = nullptr;
+    AmountField *txtLimit = nullptr;
+    AmountField *txtWarn = nullptr;
+    QCheckBox *chkAcctOnHold = nullptr;
+    QLineEdit *txtUserName = nullptr;
+    QLineEdit *txtPassword = nullptr;
+
+    QPointer<CustomerLookup> m_lookup;
+};
