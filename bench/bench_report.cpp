@@ -8,6 +8,8 @@
 // Each case prints its time and its peak resident memory (VmHWM); a flat layer shows
 // about the same peak for 10,000 and 100,000 rows.
 
+#include "BenchSupport.h"
+
 #include "db/DatabaseTool.h"
 #include "db/Db.h"
 #include "reports/Report.h"
@@ -133,18 +135,6 @@ void bare(int rows, const QString &path)
     finishPage();
 }
 
-long peakKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
-
 int runCase(const QString &mode, int rows)
 {
     QTemporaryDir dir;
@@ -191,7 +181,7 @@ int runCase(const QString &mode, int rows)
     }
     const qint64 ms = timer.elapsed();
     const long cpuMs = long((std::clock() - cpuStart) * 1000.0 / CLOCKS_PER_SEC);
-    std::printf("%s %d %lld %ld %lld %ld\n", qPrintable(mode), rows, ms, peakKiB(), QFileInfo(path).size(), cpuMs);
+    std::printf("%s %d %lld %ld %lld %ld\n", qPrintable(mode), rows, ms, BenchSupport::peakKiB(), QFileInfo(path).size(), cpuMs);
     return 0;
 }
 

@@ -3,6 +3,7 @@
 //
 //   amsdb create  "<connection text>" [--replace] [--demo] [--volume CUSTOMERS TICKETS]
 //                                      [--customer-volume CUSTOMERS CARDS]
+//                                      [--cash-volume NAMES TICKETS]
 //   amsdb check   "<connection text>"
 //   amsdb copy    "<from connection text>" "<to connection text>" [--replace]
 //   amsdb backup  "<SQLite connection text>" FILE
@@ -34,6 +35,7 @@ int usage()
 {
     QTextStream(stderr) << "usage: amsdb create \"<connection text>\" [--replace] [--demo] [--volume CUSTOMERS TICKETS]\n"
                            "                                         [--customer-volume CUSTOMERS CARDS]\n"
+                           "                                         [--cash-volume NAMES TICKETS]\n"
                            "       amsdb check \"<connection text>\"\n"
                            "       amsdb copy \"<from connection text>\" \"<to connection text>\" [--replace]\n"
                            "       amsdb backup \"<SQLite connection text>\" FILE\n";
@@ -162,6 +164,12 @@ int main(int argc, char *argv[])
             if (cv + 2 >= args.size())
                 return usage();
             DatabaseTool::fillCustomerVolume(*db, args[cv + 1].toInt(), args[cv + 2].toInt(), QDate::currentDate());
+        }
+        const qsizetype cash = args.indexOf(QStringLiteral("--cash-volume"));
+        if (cash >= 0) {
+            if (cash + 2 >= args.size())
+                return usage();
+            DatabaseTool::fillCashVolume(*db, args[cash + 1].toInt(), args[cash + 2].toInt(), QDate::currentDate());
         }
         return 0;
     } catch (const DbError &e) {

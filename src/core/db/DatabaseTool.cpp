@@ -435,4 +435,48 @@ void fillCustomerVolume(Db &db, int customers, int cards, const QDate &today)
     transaction.commit();
 }
 
+void fillCashVolume(Db &db, int names, int tickets, const QDate &today)
+{
+    if (names <= 0)
+        return;
+    Writer w(db);
+    QRandomGenerator rng(4242);
+    // Names that do not arrive in order, so that a list kept up to date has to place them.
+    const char *const first[] = {"Acme", "Baker", "Prairie", "Lone Star", "Red River", "Canyon", "Panhandle",
+                                 "O'Malley", "Mesa", "Sooner", "High Plains", "Dale's"};
+    const char *const kind[] = {"Towing", "Hauling", "Farms", "Freight", "Express", "Ranch", "Transport", "Co-op"};
+    QStringList customers;
+    customers.reserve(names);
+    for (int i = 0; i < names; ++i)
+        customers << QStringLiteral("%1 %2 %3")
+                         .arg(QLatin1String(first[rng.bounded(12)]), QLatin1String(kind[rng.bounded(8)]))
+                         .arg(i);
+    Transaction transaction(db);
+    QSqlQuery ticket(db.database());
+    ticket.prepare(QStringLiteral("INSERT INTO CashTickets (Customer, Address1, Address2, Clerk, TruckNumber, Mileage, "
+                                  "License, DriverID, Trip, Trailer, DieselGallons, DieselPriceEach, DieselPriceExt, "
+                                  "Subtotal, Tax, Total, WorkStationID, Location, DateEntered) "
+                                  "VALUES (?, ?, '', 'BENCH', ?, '', '', '', '', '', ?, 3.899, ?, ?, 0, ?, 'BENCH', ?, ?)"));
+    const QDateTime start(today.addYears(-1), QTime(0, 0, 1));
+    for (int t = 0; t < tickets; ++t) {
+        const int c = t < names ? t : int(rng.bounded(names));
+        const double gallons = 20 + rng.bounded(100);
+        const double ext = money(gallons * 3.899);
+        const QVariantList values = {customers[c],
+                                     QStringLiteral("%1 Route %2").arg(c % 900 + 100).arg(c % 66 + 1),
+                                     QString::number(rng.bounded(999)),
+                                     gallons,
+                                     ext,
+                                     ext,
+                                     ext,
+                                     1 + t % 2,
+                                     w.when(start.addSecs(qint64(t) * 365 * 86400 / std::max(tickets, 1)))};
+        for (const QVariant &value : values)
+            ticket.addBindValue(value);
+        if (!ticket.exec())
+            throw DbError(ticket.lastError().databaseText(), ticket.lastQuery());
+    }
+    transaction.commit();
+}
+
 } // namespace DatabaseTool

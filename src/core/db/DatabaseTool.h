@@ -40,4 +40,8 @@ void fillCustomerVolume(Db &db, int customers, int cards, const QDate &today);
 // The ID fillCustomerVolume gives its n-th customer.
 QString customerVolumeId(int n);
 
+// Bulk cash tickets for benchmarks: `tickets` tickets over `names` walk-in names (each
+// name at least once when there are enough tickets), spread over the last year.
+void fillCashVolume(Db &db, int names, int tickets, const QDate &today);
+
 } // namespace DatabaseTool

@@ -125,6 +125,16 @@ Db &Db::current()
     return *g_current;
 }
 
+QString Db::description() const
+{
+    if (m_db.driverName() == QLatin1String("QSQLITE"))
+        return QFileInfo(m_db.databaseName()).absoluteFilePath();
+    QString server = m_db.hostName();
+    if (m_db.port() > 0 && m_db.port() != 5432)
+        server += QStringLiteral(":%1").arg(m_db.port());
+    return QStringLiteral("%1 on %2").arg(m_db.databaseName(), server);
+}
+
 bool Db::hasCurrent() { return g_current != nullptr; }
 void Db::setCurrent(Db *db) { g_current = db; }
 

@@ -39,6 +39,9 @@ public:
     static void setCurrent(Db *db);
 
     const SqlDialect &dialect() const { return *m_dialect; }
+    // Which database this is, as people name it: the SQLite file, or the PostgreSQL
+    // database and its server. Never the user or the password.
+    QString description() const;
     QSqlDatabase &database() { return m_db; }
 
     // Every row of a query.

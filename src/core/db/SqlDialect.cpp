@@ -12,6 +12,12 @@ public:
     QString driver() const override { return QStringLiteral("QSQLITE"); }
     QString castToText(const QString &expr) const override { return QStringLiteral("CAST(%1 AS TEXT)").arg(expr); }
     QString money(const QString &expr) const override { return QStringLiteral("ROUND(%1, 6)").arg(expr); }
+    QString dayOf(const QString &expr) const override { return QStringLiteral("date(%1)").arg(expr); }
+    // SQLite takes an offset only after a limit; -1 is none.
+    QString skipRows(const QString &select, bool limited) const override
+    {
+        return select + (limited ? QStringLiteral(" LIMIT ? OFFSET ?") : QStringLiteral(" LIMIT -1 OFFSET ?"));
+    }
 
     // IMMEDIATE takes the write lock at once, so two processes never deadlock
     // upgrading a read lock; the busy timeout makes the second one wait.
@@ -46,6 +52,7 @@ public:
     QString driver() const override { return QStringLiteral("QPSQL"); }
     QString castToText(const QString &expr) const override { return QStringLiteral("CAST(%1 AS VARCHAR)").arg(expr); }
     QString money(const QString &expr) const override { return expr; }
+    QString lockingRead(const QString &select) const override { return select + QStringLiteral(" FOR UPDATE"); }
 
     QString beginReadSnapshot() const override
     {

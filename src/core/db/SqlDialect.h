@@ -24,6 +24,13 @@ public:
 
     // A select that returns at most its first row (what other dialects write as TOP 1).
     virtual QString firstRowOnly(const QString &select) const { return select + QStringLiteral(" LIMIT 1"); }
+    // The rows of a select from the one at a bound offset on: the select is followed by
+    // one more bound value, the number of rows to skip; limited, by two, the number of
+    // rows to return and then the number to skip.
+    virtual QString skipRows(const QString &select, bool limited = false) const
+    {
+        return select + (limited ? QStringLiteral(" LIMIT ? OFFSET ?") : QStringLiteral(" OFFSET ?"));
+    }
     // expr, or replacement when expr is NULL (ISNULL elsewhere).
     virtual QString ifNull(const QString &expr, const QString &replacement) const
     {
@@ -51,8 +58,14 @@ public:
     // Flags are written as 1 or 0 and read back as true for 1.
     QVariant flag(bool value) const { return value ? 1 : 0; }
 
+    // The day of a date-and-time column, read back as a date (or its ISO text).
+    virtual QString dayOf(const QString &expr) const { return QStringLiteral("CAST(%1 AS DATE)").arg(expr); }
+
     // Statement that opens a transaction which will write.
     virtual QString beginTransaction() const { return QStringLiteral("BEGIN"); }
+    // A select inside a writing transaction that keeps other writers off the rows it
+    // returns until the transaction ends (SQLite's write transaction holds the whole file).
+    virtual QString lockingRead(const QString &select) const { return select; }
     // Statement that opens a transaction which only reads, and sees the whole database as
     // it stood at its start while other workstations go on writing.
     virtual QString beginReadSnapshot() const = 0;

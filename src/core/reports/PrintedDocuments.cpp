@@ -7,18 +7,9 @@
 
 namespace {
 
-// The fuel and merchandise columns shared by both kinds of ticket; the DEF line came
-// later than the others and reads as 0 in rows stored before it.
 QString ticketAmountColumns(const SqlDialect &dialect)
 {
-    QStringList columns;
-    for (const QString &column : TicketLines::amountColumns()) {
-        if (column.startsWith(QLatin1String("DEF")))
-            columns << dialect.ifNull(column, QStringLiteral("0")) + QStringLiteral(" AS ") + column;
-        else
-            columns << column;
-    }
-    return columns.join(u',') + QStringLiteral(",WorkstationID,");
+    return PrintedDocuments::amountColumns(dialect) + QStringLiteral(",WorkstationID,");
 }
 
 // Reads the rows, the date-and-time columns through the connection's dialect.
@@ -42,6 +33,19 @@ std::shared_ptr<Report> filled(std::shared_ptr<Report> report, QList<QSqlRecord>
 } // namespace
 
 namespace PrintedDocuments {
+
+// The DEF line came later than the others and reads as 0 in rows stored before it.
+QString amountColumns(const SqlDialect &dialect)
+{
+    QStringList columns;
+    for (const QString &column : TicketLines::amountColumns()) {
+        if (column.startsWith(QLatin1String("DEF")))
+            columns << dialect.ifNull(column, QStringLiteral("0")) + QStringLiteral(" AS ") + column;
+        else
+            columns << column;
+    }
+    return columns.join(u',');
+}
 
 std::shared_ptr<Report> chargeTicket(Db &db, int id, bool printDate, const QStringList &headings)
 {

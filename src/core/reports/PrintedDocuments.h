@@ -6,11 +6,16 @@
 
 class Db;
 class Report;
+class SqlDialect;
 
 // The printed documents as reports ready to print or show: the layout, its row read
 // from the database (values bound) and the three heading texts. An ID without a row
 // gives the layout with empty fields. Query failures throw DbError.
 namespace PrintedDocuments {
+
+// The select list of every fuel and merchandise column of a ticket row and its subtotal,
+// tax and total, as the printed tickets and the sales report read them.
+QString amountColumns(const SqlDialect &dialect);
 
 // The charge ticket (crptTicket3); its date and time only when printDate.
 std::shared_ptr<Report> chargeTicket(Db &db, int id, bool printDate, const QStringList &headings);

@@ -13,33 +13,61 @@ namespace {
 class Renderer
 {
 public:
-    Renderer(const Report &report, PageSink &sink)
-        : m_report(report), m_sink(sink), m_bodyHeight(report.pageLayout().paintRect(QPageLayout::Point).height()),
-          m_grand(report.summedFields)
+    // index, when given, is filled with where every page begins; pageCount is what
+    // footers are told.
+    Renderer(const Report &report, PageSink &sink, PageIndex *index = nullptr, int pageCount = 0)
+        : m_report(report), m_sink(sink), m_index(index), m_pageCount(pageCount),
+          m_bodyHeight(report.pageLayout().paintRect(QPageLayout::Point).height()),
+          m_grand(report.summedFields, report.summedValues)
     {
         for (qsizetype i = 0; i < report.groups.size(); ++i)
-            m_groupTotals.append(ReportTotals(report.summedFields));
+            m_groupTotals.append(m_grand);
     }
 
-    int run()
+    // Every page from the first; a layout without drawing reads the layout's rows.
+    int run(bool layoutOnly = false)
     {
-        m_report.rows().run([this](const QSqlRecord &row) { return visit(row); });
-        if (m_stopped)
-            return m_page;
-        if (m_page == 0)
-            startReport(QSqlRecord());
-        else
-            closeGroups(0);
-        if (!m_stopped)
-            place(m_report.reportFooter, m_last, &m_grand);
-        if (!m_stopped)
-            finishPage();
+        const RowSource &rows = layoutOnly ? m_report.layoutRows() : m_report.rows();
+        rows.run([this](const QSqlRecord &row) { return visit(row); });
+        finish();
         return m_page;
+    }
+
+    // Pages first..last, resuming from where the index says the first one began and
+    // reading `count` rows (all when negative).
+    void resume(const PageIndex::Start &start, int first, int last, qsizetype count)
+    {
+        m_first = first;
+        m_lastWanted = last;
+        m_row = start.row;
+        m_page = start.page;
+        m_y = start.y;
+        m_pageTop = start.pageTop;
+        m_keys = start.keys;
+        if (start.page > 0) {
+            m_groupTotals = start.groupTotals;
+            m_grand = start.grand;
+        }
+        // The row before is read again only for what the bands closing a group show.
+        bool primed = start.row == 0;
+        m_report.rows().runFrom(
+            start.row > 0 ? start.row - 1 : 0,
+            [&](const QSqlRecord &row) {
+                if (!primed) {
+                    primed = true;
+                    m_last = row;
+                    return true;
+                }
+                return visit(row);
+            },
+            count);
+        finish();
     }
 
 private:
     bool visit(const QSqlRecord &row)
     {
+        mark(m_row);
         QStringList keys;
         keys.reserve(m_report.groups.size());
         for (const ReportGroup &group : m_report.groups)
@@ -60,12 +88,44 @@ private:
         if (m_stopped)
             return false;
         m_keys = keys;
+        const QList<double> values = m_grand.valuesOf(row);
         for (ReportTotals &totals : m_groupTotals)
-            totals.add(row);
-        m_grand.add(row);
+            totals.add(values);
+        m_grand.add(values);
         place(m_report.detail, row, nullptr);
         m_last = row;
+        ++m_row;
         return !m_stopped;
+    }
+
+    // After the last row: the open groups close, then the report footer.
+    void finish()
+    {
+        if (m_stopped)
+            return;
+        mark(m_row);
+        if (m_page == 0)
+            startReport(QSqlRecord());
+        else
+            closeGroups(0);
+        if (!m_stopped)
+            place(m_report.reportFooter, m_last, &m_grand);
+        if (!m_stopped)
+            finishPage();
+    }
+
+    // Notes the state at the start of a row's bands; a page begun by them starts here.
+    void mark(qsizetype row)
+    {
+        if (!m_index)
+            return;
+        m_mark.row = row;
+        m_mark.page = m_page;
+        m_mark.y = m_y;
+        m_mark.pageTop = m_pageTop;
+        m_mark.keys = m_keys;
+        m_mark.groupTotals = m_groupTotals;
+        m_mark.grand = m_grand;
     }
 
     // The report header is bound to the first row (an empty record when there is none).
@@ -76,6 +136,8 @@ private:
     {
         for (qsizetype i = from; i < m_report.groups.size() && !m_stopped; ++i) {
             m_groupTotals[i].clear();
+            if (i == 0)
+                m_grand.addGroup();
             place(m_report.groups[i].header, row, nullptr, m_report.detail.height);
         }
     }
@@ -107,8 +169,10 @@ private:
     // The report header heads page one, above the page header that heads every page.
     void startPage(const QSqlRecord &row)
     {
+        if (m_index)
+            m_index->append(m_mark);
         ++m_page;
-        m_canvas = m_sink.beginPage(m_page);
+        m_canvas = m_page >= m_first ? m_sink.beginPage(m_page) : PageCanvas();
         m_y = 0;
         if (m_page == 1) {
             draw(m_report.reportHeader, row, nullptr);
@@ -122,7 +186,9 @@ private:
     void finishPage()
     {
         draw(m_report.pageFooter, m_last, &m_grand, m_bodyHeight - m_report.pageFooter.height);
-        if (!m_sink.endPage(m_page))
+        if (m_page < m_first)
+            return;
+        if (!m_sink.endPage(m_page) || (m_lastWanted > 0 && m_page >= m_lastWanted))
             m_stopped = true;
     }
 
@@ -132,7 +198,7 @@ private:
             return;
         const double top = atY >= 0 ? atY : m_y;
         if (m_canvas.painter) {
-            const BandContext context{m_report, row, m_page, totals};
+            const BandContext context{m_report, row, m_page, totals, m_pageCount};
             for (const ReportItem &item : band.items)
                 drawItem(item, top, context);
         }
@@ -195,8 +261,16 @@ private:
 
     const Report &m_report;
     PageSink &m_sink;
+    PageIndex *m_index;
+    const int m_pageCount;
     const double m_bodyHeight;
     PageCanvas m_canvas;
+    // Pages before m_first are laid out without reaching the sink; after m_lastWanted
+    // the run ends (0: at the end of the rows).
+    int m_first = 1;
+    int m_lastWanted = 0;
+    qsizetype m_row = 0;
+    PageIndex::Start m_mark;
     int m_page = 0;
     double m_y = 0;
     double m_pageTop = 0;
@@ -216,11 +290,43 @@ int renderReport(const Report &report, PageSink &sink)
     return renderer.run();
 }
 
+PageIndex paginate(const Report &report)
+{
+    PageIndex index;
+    PageCounter counter;
+    Renderer renderer(report, counter, &index);
+    renderer.run(true);
+    return index;
+}
+
+void renderPages(const Report &report, const PageIndex &index, PageSink &sink, int first, int last)
+{
+    first = qMax(1, first);
+    last = qMin(last, index.pageCount());
+    if (first > last)
+        return;
+    // The last page wanted is finished by the bands of the row that begins the next one:
+    // the rows up to that one are all that is read (the row before the first page's, read
+    // again for what closes a group there, included).
+    const PageIndex::Start &start = index.start(first);
+    qsizetype count = -1;
+    if (last < index.pageCount())
+        count = index.start(last + 1).row - qMax<qsizetype>(start.row - 1, 0) + 1;
+    Renderer renderer(report, sink, nullptr, index.pageCount());
+    renderer.resume(start, first, last, count);
+}
+
+void renderPages(const Report &report, const PageIndex &index, PageSink &sink)
+{
+    renderPages(report, index, sink, 1, index.pageCount());
+}
+
 PagedDeviceSink::PagedDeviceSink(QPagedPaintDevice &device, QPainter &painter) : m_device(device), m_painter(painter) {}
 
-PageCanvas PagedDeviceSink::beginPage(int page)
+PageCanvas PagedDeviceSink::beginPage(int)
 {
-    if (page > 1)
+    // The device begins with a page of its own: the first one drawn goes on it.
+    if (m_pages++ > 0)
         m_device.newPage();
     // The painter's origin is the printable area's corner on printers and PDF writers.
     return {&m_painter, m_device.logicalDpiX() / 72.0, QPointF(0, 0)};

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "reports/Report.h"
+
+#include <QList>
 #include <QPointF>
+#include <QStringList>
 
 class QPagedPaintDevice;
 class QPainter;
-class Report;
 
 // Where one page of a report is drawn: a painter already begun on its device, how many
 // device pixels make one point, and where the printable area's top left corner lies in
@@ -29,10 +32,49 @@ public:
     virtual bool endPage(int page) = 0;
 };
 
+// What laying a report out once has learnt: how many pages it has, and for each page
+// where the rows stood when it began, so that any page can be drawn again by reading
+// only the rows from there on. It holds a few numbers per page, never a row.
+class PageIndex
+{
+public:
+    int pageCount() const { return int(m_starts.size()); }
+
+    // The layout's state at the start of the row whose bands began a page (or, for a page
+    // begun after the last row, at the end of the rows): the renderer's own business.
+    struct Start
+    {
+        qsizetype row = 0;
+        int page = 0;
+        double y = 0;
+        double pageTop = 0;
+        QStringList keys;
+        QList<ReportTotals> groupTotals;
+        ReportTotals grand;
+    };
+    const Start &start(int page) const { return m_starts[page - 1]; }
+    void append(const Start &start) { m_starts.append(start); }
+
+private:
+    QList<Start> m_starts;
+};
+
 // Lays the report out and hands it to the sink page by page, reading its rows once, one
 // at a time: time grows with the rows, memory does not. Returns the number of pages.
-// Throws whatever the report's row source throws (DbError).
+// Footers see no page count (see paginate). Throws whatever the report's row source
+// throws (DbError).
 int renderReport(const Report &report, PageSink &sink);
+
+// The first of two passes: lays every page out without drawing it and notes where each
+// begins. Throws DbError.
+PageIndex paginate(const Report &report);
+
+// The second: hands pages first..last (from 1, within the index's pages) to the sink,
+// reading only the rows from the first of them on; footers know the number of pages.
+// Throws DbError.
+void renderPages(const Report &report, const PageIndex &index, PageSink &sink, int first, int last);
+// Every page.
+void renderPages(const Report &report, const PageIndex &index, PageSink &sink);
 
 // Every page onto a printer or PDF writer whose painter the caller has begun.
 class PagedDeviceSink final : public PageSink
@@ -45,6 +87,7 @@ public:
 private:
     QPagedPaintDevice &m_device;
     QPainter &m_painter;
+    int m_pages = 0;
 };
 
 // Counts the pages without drawing any.

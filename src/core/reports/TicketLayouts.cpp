@@ -7,15 +7,7 @@
 namespace {
 
 using namespace ReportText;
-
-const QString gallonsPattern = QStringLiteral("#,##0.000;-#,##0.000");
-const QString pricePattern = QStringLiteral("$#,##0.000;-$#,##0.000");
-const QString amountPattern = QStringLiteral("$#,##0.00;-$#,##0.00");
-const QString dateTimeFormat = QStringLiteral("M/d/yyyy h:mm AP");
-
-constexpr Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-constexpr Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-constexpr Qt::Alignment centre = Qt::AlignHCenter | Qt::AlignVCenter;
+using namespace ReportStyle;
 
 // "City, ST  Zip", or "" when the row has none of them (a customer row that is gone).
 TextOf cityLine()
@@ -35,7 +27,7 @@ TextOf cityLine()
 TextOf phone(const QString &column)
 {
     return [column](const BandContext &c) {
-        return Numbers::formatText(c.row.value(column).toString(), QStringLiteral("(###) ###-####"));
+        return Numbers::formatText(c.row.value(column).toString(), phonePattern);
     };
 }
 

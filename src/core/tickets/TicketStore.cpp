@@ -33,6 +33,13 @@ std::optional<TicketRecord> one(Db &db, const QString &select, const QVariantLis
     return ticketFrom(db, *row);
 }
 
+QStringList firstColumn(Db &db, const QString &sql, const QVariantList &values)
+{
+    QStringList texts;
+    db.forEachRow(sql, values, [&texts](const QSqlRecord &row) { texts << row.value(0).toString(); });
+    return texts;
+}
+
 } // namespace
 
 namespace TicketStore {
@@ -50,6 +57,15 @@ int save(Db &db, const TicketRecord &t, const TicketStamp &stamp)
 }
 
 double postedAmount(const TicketRecord &ticket) { return TicketColumns::storedTotal(ticket.amounts); }
+
+std::optional<Filing> filing(Db &db, int id)
+{
+    const auto row =
+        db.firstRow(db.dialect().lockingRead(QStringLiteral("SELECT CustomerID, Total FROM Tickets WHERE ID = ?")), {id});
+    if (!row)
+        return std::nullopt;
+    return Filing{row->value(0).toString(), row->value(1).toDouble()};
+}
 
 std::optional<TicketRecord> load(Db &db, int id)
 {
@@ -89,10 +105,31 @@ int insert(Db &db, const CashTicketRecord &t, const TicketStamp &stamp)
 
 QStringList customerNames(Db &db)
 {
-    QStringList names;
-    db.forEachRow(QStringLiteral("SELECT DISTINCT Customer FROM CashTickets ORDER BY Customer"), {},
-                  [&names](const QSqlRecord &row) { names << row.value(0).toString(); });
-    return names;
+    // The index on Customer hands the names over in order, once each.
+    return firstColumn(db, QStringLiteral("SELECT DISTINCT Customer FROM CashTickets WHERE Customer IS NOT NULL ORDER BY Customer"), {});
+}
+
+QStringList customerNamesAfter(Db &db, int afterId)
+{
+    // Sorting here would tempt the server to walk the whole name index instead.
+    return firstColumn(db, QStringLiteral("SELECT Customer FROM CashTickets WHERE ID > ? AND Customer IS NOT NULL ORDER BY ID"),
+                       {afterId});
+}
+
+std::optional<QString> customerNameBefore(Db &db, const QString &name)
+{
+    const auto row = db.firstRow(
+        db.dialect().firstRowOnly(QStringLiteral("SELECT Customer FROM CashTickets WHERE Customer < ? ORDER BY Customer DESC")),
+        {name});
+    if (!row)
+        return std::nullopt;
+    return row->value(0).toString();
+}
+
+int highestId(Db &db)
+{
+    const auto row = db.firstRow(QStringLiteral("SELECT MAX(ID) FROM CashTickets"));
+    return row ? row->value(0).toInt() : 0;
 }
 
 std::optional<CashTicketRecord> newestFor(Db &db, const QString &customer)

@@ -53,9 +53,19 @@ namespace TicketStore {
 // total rounded half-even to the cent. Returns the row's ID.
 int save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp);
 
-// The amount a new ticket adds to the customer's balance: its total as stored, so the
+// The amount a ticket puts on the customer's balance: its total as stored, so the
 // balance always equals the sum of the stored tickets.
 double postedAmount(const TicketRecord &ticket);
+
+// Whom a stored ticket is charged to and for how much (a NULL total counts 0).
+struct Filing
+{
+    QString customerId;
+    double total = 0;
+};
+// The stored ticket's filing, read so that no other workstation can change the row until
+// the caller's transaction ends; nothing when there is no such ticket.
+std::optional<Filing> filing(Db &db, int id);
 
 std::optional<TicketRecord> load(Db &db, int id);
 // The newest ticket of the location.
@@ -72,8 +82,21 @@ namespace CashTicketStore {
 // Stores a new cash ticket and returns its ID.
 int insert(Db &db, const CashTicketRecord &ticket, const TicketStamp &stamp);
 
-// Every name that has a cash ticket, in order.
+// Every name that has a cash ticket, in the server's order, each once. A ticket without
+// a name (NULL, which no screen writes) gives no entry.
 QStringList customerNames(Db &db);
+
+// The names of the tickets with an ID above `afterId`, as the key orders the tickets:
+// one per ticket, so a name may stand more than once. A few recent tickets are read
+// straight by their key, however many tickets there are.
+QStringList customerNamesAfter(Db &db, int afterId);
+
+// The name that comes just before `name` among the cash tickets' names, in the server's
+// order; none when no name comes before it.
+std::optional<QString> customerNameBefore(Db &db, const QString &name);
+
+// The highest cash ticket ID stored; 0 when there is none.
+int highestId(Db &db);
 
 // The newest cash ticket written for exactly this name.
 std::optional<CashTicketRecord> newestFor(Db &db, const QString &customer);

@@ -8,6 +8,7 @@
 #include "app/Startup.h"
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "reports/ReportCommand.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -49,6 +50,10 @@ QString configOption(const QStringList &args, bool &ok)
 
 int run(int argc, char *argv[])
 {
+    // A report written to a file shows no window and so may run beside the program.
+    if (ReportCommand::requested(argc, argv))
+        return ReportCommand::run(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(kTitle);
     QApplication::setApplicationVersion(QStringLiteral(AMS_VERSION));

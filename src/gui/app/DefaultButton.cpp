@@ -1,6 +1,8 @@
 #include "app/DefaultButton.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -14,6 +16,28 @@ QShortcut *screenShortcut(QWidget *screen, Qt::Key key)
     shortcut->setContext(Qt::WidgetWithChildrenShortcut);
     return shortcut;
 }
+
+class EnterPresses final : public QObject
+{
+public:
+    EnterPresses(QWidget *field, QPushButton *button) : QObject(field), m_button(button) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        if (m_button && m_button->isEnabled())
+            m_button->click();
+        return true;
+    }
+
+private:
+    QPointer<QPushButton> m_button;
+};
 
 } // namespace
 
@@ -29,6 +53,8 @@ void install(QWidget *screen, QPushButton *button)
         });
     }
 }
+
+void pressOnEnter(QWidget *field, QPushButton *button) { field->installEventFilter(new EnterPresses(field, button)); }
 
 void installCancel(QWidget *screen, QPushButton *button)
 {

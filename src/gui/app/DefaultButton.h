@@ -14,4 +14,8 @@ void install(QWidget *screen, QPushButton *button);
 // Escape anywhere on the screen presses the button.
 void installCancel(QWidget *screen, QPushButton *button);
 
+// Enter in a field that takes every typed key for itself (a pick list's search takes
+// Enter too) still presses the button.
+void pressOnEnter(QWidget *field, QPushButton *button);
+
 } // namespace DefaultButton

@@ -1,5 +1,6 @@
 #include "app/FocusEvents.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QPointer>
@@ -22,6 +23,10 @@ protected:
             return false;
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason)
+            return false;
+        // A drop-down list that opens takes the focus into itself as well (with no
+        // particular reason); the field is still being worked on.
+        if (QApplication::activePopupWidget())
             return false;
         QPointer<QWidget> field = static_cast<QWidget *>(watched);
         QTimer::singleShot(0, this, [this, field] {

@@ -48,6 +48,13 @@ LookupDialog::LookupDialog(QWidget *screen, Setup setup, QWidget *parent)
 
     connect(btnOK, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { select(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::close);
+    // Escape ends a dialog without closing it; however it ends (Select, Cancel, Escape,
+    // its window frame), the screen is usable again and the dialog goes away.
+    connect(this, &QDialog::finished, this, [this] {
+        if (m_screen)
+            m_screen->setEnabled(true);
+        deleteLater();
+    });
 
     ScreenGuard::run(this, [this] { fill(); });
     cmbCustomer->setFocus();

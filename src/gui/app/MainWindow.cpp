@@ -1,7 +1,8 @@
 #include "app/MainWindow.h"
 
-#include "app/BusyCursor.h"
 #include "accounts/CustomerBalances.h"
+#include "app/AppContext.h"
+#include "app/BusyCursor.h"
 #include "app/MessageBox.h"
 #include "app/MenuTable.h"
 #include "app/ScreenGuard.h"
@@ -9,10 +10,12 @@
 #include "reports/Viewer.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 
 namespace {
 
@@ -98,6 +101,17 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     Viewer::setMdiArea(m_mdi);
 
     buildMenu();
+    for (QLabel **label : {&m_company, &m_location, &m_workstation, &m_database}) {
+        *label = new QLabel(this);
+        (*label)->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        (*label)->setContentsMargins(4, 0, 4, 0);
+        statusBar()->addPermanentWidget(*label);
+    }
+    m_company->setObjectName(QStringLiteral("lblCompany"));
+    m_location->setObjectName(QStringLiteral("lblLocation"));
+    m_workstation->setObjectName(QStringLiteral("lblWorkstation"));
+    m_database->setObjectName(QStringLiteral("lblDatabase"));
+    showWorkplace();
     resize(1100, 780);
     g_instance = this;
 }
@@ -203,8 +217,42 @@ void MainWindow::rebuildCustomerBalance()
     if (!MessageBox::askYesNo(this, QStringLiteral("Are you sure you want to rebuild customer balances?"),
                               QStringLiteral("Confirmation")))
         return;
-    ScreenGuard::run(this, [] {
-        BusyCursor busy;
-        RebuildCustomerBalances(Db::current());
+    ScreenGuard::run(this, [this] {
+        RebuildCount count;
+        {
+            BusyCursor busy;
+            count = RebuildCustomerBalances(Db::current());
+        }
+        // Said once the work is done: a rebuild that changes balances means postings
+        // went astray somewhere, which the office should know.
+        MessageBox::ok(this,
+                       QStringLiteral("Balances rebuilt: %1 of %2 customers changed.").arg(count.changed).arg(count.customers),
+                       QStringLiteral("Rebuild Customer Balance"));
     });
+}
+
+void MainWindow::showWorkplace()
+{
+    const AppContext &context = appContext();
+    m_company->setText(context.company.Name.isEmpty() ? QStringLiteral("No company settings") : context.company.Name);
+    m_location->setText(QStringLiteral("Location ") + context.config.LocationID);
+    m_workstation->setText(QStringLiteral("Workstation ") + context.config.WorkstationID);
+    // Which file or server: two copies that disagree about a balance may simply be
+    // looking at two databases.
+    if (Db::hasCurrent()) {
+        // A long file path gives way at its start, keeping the file's name, so that the
+        // status line keeps its room; the whole of it is in the tooltip.
+        const QString database = Db::current().description();
+        m_database->setText(QStringLiteral("Database ") + m_database->fontMetrics().elidedText(database, Qt::ElideLeft, 120));
+        m_database->setToolTip(QStringLiteral("Database ") + database);
+    } else {
+        m_database->setText(QStringLiteral("No database open"));
+        m_database->setToolTip(QString());
+    }
+}
+
+void MainWindow::showStatusLine(const QString &text)
+{
+    if (g_instance)
+        g_instance->statusBar()->showMessage(text);
 }

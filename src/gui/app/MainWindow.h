@@ -9,6 +9,7 @@
 
 class QMdiArea;
 class QMdiSubWindow;
+class QLabel;
 class QMenu;
 
 // The main window `MDI`: the menu bar, and the client area in which every screen opens
@@ -63,8 +64,17 @@ public:
     // Disables the administration commands (a counter workstation).
     void disableAdministrationCommands();
 
-    // "Rebuild Customer Balance": asks first, then recomputes every balance.
+    // "Rebuild Customer Balance": asks first, then recomputes every balance and says how
+    // many it changed.
     void rebuildCustomerBalance();
+
+    // The right of the status bar: the company, location, workstation and database this
+    // copy works with, as they stand now (after start-up and whenever the company
+    // settings are loaded again).
+    void showWorkplace();
+    // The left of the status bar: what the clerk's last action did, until the next one.
+    // Nothing happens without a main window.
+    static void showStatusLine(const QString &text);
 
 private:
     void buildMenu();
@@ -72,4 +82,8 @@ private:
     QMdiArea *m_mdi = nullptr;
     QHash<QString, QAction *> m_actions;
     QHash<QString, QPointer<QMdiSubWindow>> m_open;
+    QLabel *m_company = nullptr;
+    QLabel *m_location = nullptr;
+    QLabel *m_workstation = nullptr;
+    QLabel *m_database = nullptr;
 };

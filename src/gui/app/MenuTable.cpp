@@ -8,9 +8,13 @@
 #include "giftcards/GiftCardInquiryScreen.h"
 #include "giftcards/GiftCardPurchaseScreen.h"
 #include "giftcards/GiftCardRedemptionScreen.h"
+#include "reports/CustomerHistoryDialog.h"
+#include "reports/DateRangeDialog.h"
+#include "reports/ManagementRoutines.h"
 #include "setup/AboutScreen.h"
 #include "setup/CompanyInfoScreen.h"
 #include "setup/SettingsScreen.h"
+#include "tickets/CashTicketEntryScreen.h"
 #include "tickets/TicketEntryScreen.h"
 
 namespace {
@@ -68,7 +72,8 @@ QList<MenuEntry> buildTable()
         // The two ticket commands act straight from the menu bar.
         opening(item("", "TicketEntry", QStringLiteral("Ticket Entry"), 'T', false, QKeySequence(Qt::Key_F2)),
                 screen<TicketEntryScreen>()),
-        item("", "CashTicketEntry", QStringLiteral("Cash Ticket Entry"), 'C', false, QKeySequence(Qt::Key_F3)),
+        opening(item("", "CashTicketEntry", QStringLiteral("Cash Ticket Entry"), 'C', false, QKeySequence(Qt::Key_F3)),
+                screen<CashTicketEntryScreen>()),
 
         menu("GiftCards", QStringLiteral("Gift Cards"), 'G'),
         opening(item("GiftCards", "GiftCardPurchase", QStringLiteral("Gift Card Purchase"), 'P', false, QKeySequence(Qt::Key_F5)),
@@ -78,18 +83,24 @@ QList<MenuEntry> buildTable()
         opening(item("GiftCards", "BalanceInquiry", QStringLiteral("Balance Inquiry"), 'B', false, QKeySequence(Qt::Key_F7)),
                 screen<GiftCardInquiryScreen>()),
         opening(item("GiftCards", "GiftCardEdit", QStringLiteral("Gift Card Edit"), 'E', admin), screen<GiftCardEditScreen>()),
-        item("GiftCards", "GiftCardTransactionReport", QStringLiteral("Gift Card Transaction Report"), 'T', admin),
-        item("GiftCards", "GiftCardListing", QStringLiteral("Gift Card Listing"), 'L', admin),
+        opening(item("GiftCards", "GiftCardTransactionReport", QStringLiteral("Gift Card Transaction Report"), 'T', admin),
+                &DateRangeDialog::giftCardTransactions),
+        running(item("GiftCards", "GiftCardListing", QStringLiteral("Gift Card Listing"), 'L', admin),
+                [](MainWindow &) { ShowGiftCardListing(); }),
 
         menu("Customers", QStringLiteral("Customers"), 'u', admin),
         opening(item("Customers", "CustomerEntry", QStringLiteral("Customer Entry/Edit"), 'E', admin, QKeySequence(Qt::Key_F8)),
                 screen<CustomerEntryScreen>()),
         opening(item("Customers", "ReceivePayment", QStringLiteral("Receive Payment"), 'P', admin, QKeySequence(Qt::Key_F9)),
                 screen<ReceivePaymentScreen>()),
-        item("Customers", "AcctBalanceReport", QStringLiteral("Account Balance Report"), 'A', admin),
-        item("Customers", "CustomerHistoryReport", QStringLiteral("Customer History Report"), 'H', admin),
-        item("Customers", "DetailSalesReport", QStringLiteral("Detail Sales Report"), 'D', admin),
-        item("Customers", "CustomerListing", QStringLiteral("Customer / Card Listing"), 'L', admin),
+        running(item("Customers", "AcctBalanceReport", QStringLiteral("Account Balance Report"), 'A', admin),
+                [](MainWindow &) { PrintAccountBalanceReport(true); }),
+        opening(item("Customers", "CustomerHistoryReport", QStringLiteral("Customer History Report"), 'H', admin),
+                screen<CustomerHistoryDialog>()),
+        opening(item("Customers", "DetailSalesReport", QStringLiteral("Detail Sales Report"), 'D', admin),
+                &DateRangeDialog::detailSales),
+        running(item("Customers", "CustomerListing", QStringLiteral("Customer / Card Listing"), 'L', admin),
+                [](MainWindow &) { PrintCustomerCardListing(true); }),
 
         menu("Settings", QStringLiteral("Settings"), 'S', admin),
         opening(item("Settings", "Pricing", QStringLiteral("Pricing"), 'P', admin), screen<SettingsScreen>()),

@@ -50,7 +50,8 @@ bool PickList::selectId(const QVariant &id)
 void PickList::keyPressEvent(QKeyEvent *event)
 {
     const QString text = event->text();
-    if (text.isEmpty()) {
+    // Escape is no search key: it goes on to the dialog, which closes as Cancel does.
+    if (text.isEmpty() || event->key() == Qt::Key_Escape) {
         QComboBox::keyPressEvent(event);
         return;
     }

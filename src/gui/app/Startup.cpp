@@ -59,6 +59,8 @@ bool LoadCompanySettings()
         return false;
     }
     appContext().company = *settings;
+    if (MainWindow *window = MainWindow::instance())
+        window->showWorkplace();
     return true;
 }
 

@@ -31,11 +31,16 @@ TargetSetting &setting()
 }
 
 // Draws every page onto a device the painter has been begun on; false on any failure.
-bool drawAll(const Report &report, QPagedPaintDevice &device, QPainter &painter)
+bool drawAll(const Report &report, QPagedPaintDevice &device, QPainter &painter, const PageIndex *known)
 {
     try {
         PagedDeviceSink sink(device, painter);
-        renderReport(report, sink);
+        if (known) {
+            renderPages(report, *known, sink);
+        } else {
+            const PageIndex index = paginate(report);
+            renderPages(report, index, sink);
+        }
         return true;
     } catch (const std::exception &error) {
         qCWarning(lcPrint) << report.layoutName() << "could not be drawn:" << error.what();
@@ -46,7 +51,7 @@ bool drawAll(const Report &report, QPagedPaintDevice &device, QPainter &painter)
     }
 }
 
-bool printOn(const Report &report, QPrinter &printer)
+bool printOn(const Report &report, QPrinter &printer, const PageIndex *index = nullptr)
 {
     printer.setDocName(report.title());
     printer.setFullPage(false);
@@ -58,7 +63,7 @@ bool printOn(const Report &report, QPrinter &printer)
         qCWarning(lcPrint) << report.layoutName() << "could not start printing on" << printer.printerName();
         return false;
     }
-    const bool drawn = drawAll(report, printer, painter);
+    const bool drawn = drawAll(report, printer, painter, index);
     if (!drawn)
         printer.abort();
     const bool ended = painter.end();
@@ -81,7 +86,7 @@ void setPrintTarget(PrintTarget target, const QString &pdfDirectory)
 
 PrintTarget printTarget() { return setting().target; }
 
-bool writePdf(const Report &report, const QString &path)
+bool writePdf(const Report &report, const QString &path, const PageIndex *index)
 {
     try {
         QPdfWriter writer(path);
@@ -94,7 +99,7 @@ bool writePdf(const Report &report, const QString &path)
             qCWarning(lcPrint) << report.layoutName() << "could not be written to" << path;
             return false;
         }
-        const bool drawn = drawAll(report, writer, painter);
+        const bool drawn = drawAll(report, writer, painter, index);
         const bool ended = painter.end();
         if (!drawn)
             QFile::remove(path);
@@ -146,7 +151,7 @@ bool print(const Report &report, int copies)
     }
 }
 
-bool printWithDialog(const Report &report, QWidget *parent)
+bool printWithDialog(const Report &report, QWidget *parent, const PageIndex *index)
 {
     try {
         QPrinter printer(QPrinter::HighResolution);
@@ -154,7 +159,7 @@ bool printWithDialog(const Report &report, QWidget *parent)
         dialog.setWindowTitle(QStringLiteral("Print Report"));
         if (dialog.exec() != QDialog::Accepted)
             return false;
-        return printOn(report, printer);
+        return printOn(report, printer, index);
     } catch (...) {
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class PageIndex;
 class QMdiArea;
 class QWidget;
 class Report;
@@ -30,13 +31,17 @@ PrintTarget printTarget();
 // Never throws.
 bool print(const Report &report, int copies);
 
+// Every output lays the report out once before drawing it, so that page footers can say
+// "Page N of M"; an index from an earlier layout of the same report (the viewer's) saves
+// that pass.
+
 // Writes the report to a PDF file. False when the file cannot be written or the rows
 // cannot be read. Never throws.
-bool writePdf(const Report &report, const QString &path);
+bool writePdf(const Report &report, const QString &path, const PageIndex *index = nullptr);
 
 // Asks for a printer with the print dialog, then prints one copy. False when the user
 // cancels or printing fails. Never throws.
-bool printWithDialog(const Report &report, QWidget *parent);
+bool printWithDialog(const Report &report, QWidget *parent, const PageIndex *index = nullptr);
 
 // Shows the report in the viewer window (Viewer::showReport). False when it cannot be
 // shown. Never throws.

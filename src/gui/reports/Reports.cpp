@@ -42,7 +42,7 @@ bool run(const char *what, int id, const std::function<std::shared_ptr<Report>(D
 bool PrintChargeTicket(int id, bool preview, bool printDate)
 {
     return run("charge ticket", id, [&](Db &db, const QStringList &h) { return PrintedDocuments::chargeTicket(db, id, printDate, h); },
-               preview, 3);
+               preview, kChargeTicketCopies);
 }
 
 bool PrintCashTicket(int id, bool preview, bool printDate)

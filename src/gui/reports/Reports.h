@@ -24,6 +24,7 @@
 
 // The charge ticket (crptTicket3), three copies; its date and time only when printDate.
 bool PrintChargeTicket(int id, bool preview, bool printDate);
+constexpr int kChargeTicketCopies = 3;
 // The gift card purchase receipt (crptGiftCardTransaction) of a GiftCardTransactions
 // row, one copy, with the card's balance and notes as they stand now.
 bool PrintGiftCardReceipt(int id);

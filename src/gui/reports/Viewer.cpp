@@ -1,6 +1,8 @@
 #include "reports/Viewer.h"
 
+#include "app/BusyCursor.h"
 #include "reports/Report.h"
+#include "reports/ReportCsv.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportRenderer.h"
 
@@ -120,14 +122,19 @@ Viewer *Viewer::showReport(std::shared_ptr<const Report> report)
 {
     if (!report)
         return nullptr;
-    int pages = 0;
+    PageIndex index;
     try {
-        PageCounter counter;
-        pages = renderReport(*report, counter);
+        index = paginate(*report);
     } catch (...) {
         return nullptr;
     }
+    return showReport(std::move(report), std::move(index));
+}
 
+Viewer *Viewer::showReport(std::shared_ptr<const Report> report, PageIndex index)
+{
+    if (!report)
+        return nullptr;
     Viewer *viewer = theViewer();
     if (!viewer) {
         viewer = new Viewer;
@@ -142,7 +149,7 @@ Viewer *Viewer::showReport(std::shared_ptr<const Report> report)
             viewer->resize(900, 1000);
         }
     }
-    viewer->setReport(std::move(report), pages);
+    viewer->setReport(std::move(report), std::move(index));
     if (auto *sub = qobject_cast<QMdiSubWindow *>(viewer->parentWidget())) {
         sub->show();
         sub->mdiArea()->setActiveSubWindow(sub);
@@ -199,6 +206,8 @@ Viewer::Viewer()
     action(QStringLiteral("actPrint"), QStringLiteral("Print..."), QStringLiteral("Print the report"), [this] { printReport(); });
     action(QStringLiteral("actExport"), QStringLiteral("Export PDF..."), QStringLiteral("Save the report as a PDF file"),
            [this] { exportPdf(); });
+    m_exportCsv = action(QStringLiteral("actExportCsv"), QStringLiteral("Export CSV..."),
+                         QStringLiteral("Save the report's rows as a CSV file for a spreadsheet"), [this] { exportCsv(); });
     m_status = new QLabel(tools);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_status->setContentsMargins(8, 0, 4, 0);
@@ -233,10 +242,12 @@ void Viewer::resizeEvent(QResizeEvent *event)
     m_view->setGeometry(0, 0, width(), height());
 }
 
-void Viewer::setReport(std::shared_ptr<const Report> report, int pageCount)
+void Viewer::setReport(std::shared_ptr<const Report> report, PageIndex index)
 {
     m_report = std::move(report);
-    m_pageCount = qMax(1, pageCount);
+    m_index = std::move(index);
+    m_pageCount = qMax(1, m_index.pageCount());
+    m_exportCsv->setEnabled(!m_report->columns.isEmpty());
     m_page = 1;
     m_status->clear();
     const QSignalBlocker blocker(m_pageBox);
@@ -283,7 +294,7 @@ void Viewer::redraw()
         return;
     SinglePageSink sink(*m_report, m_page, pixelsPerPoint());
     try {
-        renderReport(*m_report, sink);
+        renderPages(*m_report, m_index, sink, m_page, m_page);
     } catch (...) {
         m_status->setText(QStringLiteral("The report's rows could not be read."));
     }
@@ -308,24 +319,55 @@ void Viewer::printReport()
 {
     if (!m_report)
         return;
-    if (!ReportOutput::printWithDialog(*m_report, this))
+    if (!ReportOutput::printWithDialog(*m_report, this, &m_index))
         m_status->setText(QStringLiteral("The report was not printed."));
     else
         m_status->clear();
+}
+
+// Asks where the export goes; "" when the user cancels. The suffix is added when the
+// name given has none.
+QString Viewer::exportPath(const QString &suffix, const QString &filter)
+{
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Report"), m_report->title() + suffix, filter);
+    if (!path.isEmpty() && !path.endsWith(suffix, Qt::CaseInsensitive))
+        path += suffix;
+    return path;
 }
 
 void Viewer::exportPdf()
 {
     if (!m_report)
         return;
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Report"), m_report->title() + QStringLiteral(".pdf"),
-                                                QStringLiteral("PDF files (*.pdf)"));
+    const QString path = exportPath(QStringLiteral(".pdf"), QStringLiteral("PDF files (*.pdf)"));
     if (path.isEmpty())
         return;
-    if (!path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        path += QStringLiteral(".pdf");
-    if (ReportOutput::writePdf(*m_report, path))
+    BusyCursor busy;
+    if (ReportOutput::writePdf(*m_report, path, &m_index))
         m_status->setText(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
     else
         m_status->setText(QStringLiteral("Could not write %1").arg(QFileInfo(path).fileName()));
+}
+
+void Viewer::exportCsv()
+{
+    if (!m_report || m_report->columns.isEmpty())
+        return;
+    const QString path = exportPath(QStringLiteral(".csv"), QStringLiteral("CSV files (*.csv)"));
+    if (!path.isEmpty())
+        saveCsv(path);
+}
+
+bool Viewer::saveCsv(const QString &path)
+{
+    if (!m_report || m_report->columns.isEmpty())
+        return false;
+    BusyCursor busy;
+    QString error;
+    if (!ReportCsv::save(*m_report, path, &error)) {
+        m_status->setText(QStringLiteral("Could not write %1: %2").arg(QFileInfo(path).fileName(), error));
+        return false;
+    }
+    m_status->setText(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
+    return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reports/ReportRenderer.h"
+
 #include <QImage>
 #include <QWidget>
 
@@ -16,13 +18,15 @@ class ReportPageWidget;
 
 // "Report Viewer": the one window that shows reports on screen. There is never a second
 // one: showing a report replaces the one on view. The window holds one control, the
-// report view (page navigation, zoom, print with a dialog, export to PDF), kept at the
-// window's top left corner and as large as the window on every resize.
+// report view (page navigation, zoom, print with a dialog, export to PDF and, for a
+// report with columns, to CSV), kept at the window's top left corner and as large as the
+// window on every resize.
 //
-// Pages are drawn when they are looked at: showing a report counts its pages once
-// (reading the rows without drawing), and each page shown is drawn by reading the rows
-// again up to that page, so a 2,000-page report opens without drawing 2,000 pages and
-// without holding its rows.
+// Pages are drawn when they are looked at: showing a report lays it out once (reading
+// the rows without drawing, noting where each page begins), and each page shown is drawn
+// by reading only the rows from that page's start on, so a 2,000-page report opens
+// without drawing 2,000 pages, its last page comes as fast as its first, and no rows
+// are held.
 class Viewer : public QWidget
 {
     Q_OBJECT
@@ -37,10 +41,14 @@ public:
     // viewer, or nullptr when the report's rows cannot be read (the viewer then keeps
     // what it showed). Never throws.
     static Viewer *showReport(std::shared_ptr<const Report> report);
+    // The same for a report already laid out (paginate); never reads the rows to count.
+    static Viewer *showReport(std::shared_ptr<const Report> report, PageIndex index);
     // The open viewer, or nullptr.
     static Viewer *instance();
 
     std::shared_ptr<const Report> report() const { return m_report; }
+    // Where the report's pages begin, as laid out when it was shown.
+    const PageIndex &pageIndex() const { return m_index; }
     int pageCount() const { return m_pageCount; }
     int currentPage() const { return m_page; }
     void setPage(int page);
@@ -50,6 +58,9 @@ public:
     int pagesDrawn() const { return m_pagesDrawn; }
     // The page on view as drawn, at the current zoom.
     QImage pageImage() const;
+    // What "Export CSV..." writes once its file is chosen: the report's rows to the file,
+    // all or nothing; false, with the reason in the viewer's status line, on failure.
+    bool saveCsv(const QString &path);
     QWidget *view() const { return m_view; }
 
 protected:
@@ -58,14 +69,17 @@ protected:
 
 private:
     Viewer();
-    void setReport(std::shared_ptr<const Report> report, int pageCount);
+    void setReport(std::shared_ptr<const Report> report, PageIndex index);
     void redraw();
     double pixelsPerPoint() const;
+    QString exportPath(const QString &suffix, const QString &filter);
     void exportPdf();
+    void exportCsv();
     void printReport();
     void updateControls();
 
     std::shared_ptr<const Report> m_report;
+    PageIndex m_index;
     int m_pageCount = 0;
     int m_page = 1;
     int m_pagesDrawn = 0;
@@ -75,6 +89,7 @@ private:
     QAction *m_previous = nullptr;
     QAction *m_next = nullptr;
     QAction *m_last = nullptr;
+    QAction *m_exportCsv = nullptr;
     QSpinBox *m_pageBox = nullptr;
     QLabel *m_pageOf = nullptr;
     QComboBox *m_zoom = nullptr;

@@ -4,6 +4,8 @@
 #include "app/AppContext.h"
 #include "app/BusyCursor.h"
 #include "app/DefaultButton.h"
+#include "app/FieldChecks.h"
+#include "app/FieldRules.h"
 #include "app/FocusEvents.h"
 #include "app/FormLayout.h"
 #include "app/MessageBox.h"
@@ -27,11 +29,11 @@ namespace {
 
 const QString kPhoneFormat = QStringLiteral("(###) ###-####");
 
-QLineEdit *textBox(QWidget *parent, const char *name, bool selectOnFocus = true)
+QLineEdit *textBox(QWidget *parent, const char *name, const QString &caption, bool selectOnFocus = true)
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(QLatin1String(name));
-    box->setMaxLength(50);
+    TextRule::apply(box, FieldRules::Width::Other, caption);
     if (selectOnFocus)
         ScreenGuard::selectAllOnFocus(box);
     return box;
@@ -53,13 +55,13 @@ CompanyInfoScreen::CompanyInfoScreen(QWidget *parent) : QWidget(parent)
 
     cmbLocation = new QComboBox(this);
     cmbLocation->setObjectName(QStringLiteral("cmbLocation"));
-    txtCompany = textBox(this, "txtCompany");
-    txtAddress1 = textBox(this, "txtAddress1");
-    txtAddress2 = textBox(this, "txtAddress2");
-    txtCity = textBox(this, "txtCity");
+    txtCompany = textBox(this, "txtCompany", QStringLiteral("Company"));
+    txtAddress1 = textBox(this, "txtAddress1", QStringLiteral("Address1"));
+    txtAddress2 = textBox(this, "txtAddress2", QStringLiteral("Address2"));
+    txtCity = textBox(this, "txtCity", QStringLiteral("City"));
     cmbState = new QComboBox(this);
     cmbState->setObjectName(QStringLiteral("cmbState"));
-    txtZip = textBox(this, "txtZip");
+    txtZip = textBox(this, "txtZip", QStringLiteral("Zip"));
     // The telephone numbers keep what was typed; ten digits show as (555) 123-4567.
     txtPhone = new AmountField(kPhoneFormat, this);
     txtPhone->setObjectName(QStringLiteral("txtPhone"));
@@ -71,8 +73,10 @@ CompanyInfoScreen::CompanyInfoScreen(QWidget *parent) : QWidget(parent)
     txtFax->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     txtFax->setSelectOnFocus(true);
     txtFax->setMarksPartialNumbers(false);
-    txtWebsite = textBox(this, "txtWebsite");
-    txtKeyPressDelay = textBox(this, "txtKeyPressDelay", false);
+    TextRule::apply(txtPhone, FieldRules::Width::Other, QStringLiteral("Phone"));
+    TextRule::apply(txtFax, FieldRules::Width::Other, QStringLiteral("Fax"));
+    txtWebsite = textBox(this, "txtWebsite", QStringLiteral("Website"));
+    txtKeyPressDelay = textBox(this, "txtKeyPressDelay", QStringLiteral("Keypress Delay"), false);
     btnSave = new QPushButton(QStringLiteral("Save And Close"), this);
     btnSave->setObjectName(QStringLiteral("btnSave"));
     btnExit = new QPushButton(QStringLiteral("Exit"), this);
@@ -226,6 +230,9 @@ void CompanyInfoScreen::save()
         txtKeyPressDelay->setFocus(Qt::OtherFocusReason);
         return;
     }
+
+    if (!TextRule::checkBeforeSave(this, findChildren<QLineEdit *>()))
+        return;
 
     const QVariant location = cmbLocation->currentData();
     const ColumnValues columns = {

@@ -1,6 +1,7 @@
 #include "setup/SettingsScreen.h"
 
 #include "app/AmountField.h"
+#include "app/FieldChecks.h"
 #include "app/FocusEvents.h"
 #include "app/FormLayout.h"
 #include "app/MessageBox.h"
@@ -148,6 +149,15 @@ void SettingsScreen::save()
             return;
         }
     }
+
+    // A price no money column holds exactly would be refused on every ticket it fills.
+    if (!AmountRule::checkBeforeSave(this, {{QStringLiteral("Diesel Price Per Gallon"), txtDieselPricePerGallon->value()},
+                                            {QStringLiteral("Reefer Diesel Price Per Gallon"), txtReeferPricePerGallon->value()},
+                                            {QStringLiteral("Diesel Disc. Per Gallon"), txtDiscountPerGallon->value()},
+                                            {QStringLiteral("DEF Per Gallon"), txtDEFPerGallon->value()},
+                                            {QStringLiteral("Warn Customer At % of Limit"), txtWarnCustomer->value()},
+                                            {QStringLiteral("Tax Percent"), txtTax->value()}}))
+        return;
 
     const QVariant location = cmbLocation->currentData();
     CompanyStore::savePrices(Db::current(), location,

@@ -5,8 +5,10 @@
 #include "app/AppContext.h"
 #include "app/FormLayout.h"
 #include "app/LookupButton.h"
+#include "tickets/AccountStatusPanel.h"
 #include "tickets/PurchaseLinesPanel.h"
 #include "tickets/TicketInfoGroup.h"
+#include "tickets/TicketScreenKit.h"
 
 #include <QFocusEvent>
 #include <QFrame>
@@ -42,47 +44,38 @@ void TicketEntryScreen::buildForm()
         grid->addWidget(txtClerk, 0, 5);
         grid->addWidget(fieldLabel(QStringLiteral("Customer"), m_acctInfo), 1, 0);
         grid->addWidget(txtCustomer, 1, 1, 1, 5);
+        // The account's standing right under its name, so the clerk sees it before
+        // writing a line.
+        m_status = new AccountStatusPanel(m_acctInfo);
+        grid->addWidget(m_status, 2, 0, 1, 6);
     }
 
     m_ticketInfo = new TicketInfoGroup(TicketInfoGroup::OnFocus::KeepText, this);
     m_lines = new PurchaseLinesPanel([] { return appContext().company.Tax; }, this);
 
     // The bottom row, outside the groups.
-    btnBack = new QPushButton(QStringLiteral("<<"), this);
-    btnBack->setObjectName(QStringLiteral("btnBack"));
-    btnNext = new QPushButton(QStringLiteral(">>"), this);
-    btnNext->setObjectName(QStringLiteral("btnNext"));
+    btnBack = TicketScreenKit::button(QStringLiteral("<<"), "btnBack", this, 48);
+    btnNext = TicketScreenKit::button(QStringLiteral(">>"), "btnNext", this, 48);
     txtID = newTicketTextBox("txtID", this);
     markDisplayOnly(txtID);
     txtID->setFixedWidth(80);
     txtID->setAlignment(Qt::AlignCenter);
-    btnSave = new QPushButton(QStringLiteral("Print/Save"), this);
-    btnSave->setObjectName(QStringLiteral("btnSave"));
-    btnExit = new QPushButton(QStringLiteral("Exit"), this);
-    btnExit->setObjectName(QStringLiteral("btnExit"));
-    for (QPushButton *button : {btnBack, btnNext, btnSave, btnExit}) {
-        // Enter on a focused button presses it, so the keyboard alone finishes a ticket.
-        button->setAutoDefault(true);
-        button->setMinimumWidth(button == btnBack || button == btnNext ? 48 : 96);
-    }
-
+    txtDateEntered = newTicketTextBox("txtDateEntered", this);
+    markDisplayOnly(txtDateEntered);
+    txtDateEntered->setFixedWidth(150);
+    txtDateEntered->setToolTip(QStringLiteral("When the ticket shown was saved"));
+    btnSave = TicketScreenKit::button(QStringLiteral("Print/Save"), "btnSave", this);
+    btnExit = TicketScreenKit::button(QStringLiteral("Exit"), "btnExit", this);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(btnBack);
     bottom->addWidget(btnNext);
     bottom->addWidget(txtID);
+    bottom->addWidget(txtDateEntered);
     bottom->addStretch(1);
     bottom->addWidget(btnSave);
     bottom->addWidget(btnExit);
 
-    auto *top = new QHBoxLayout;
-    top->addWidget(m_acctInfo, 1);
-    top->addWidget(m_ticketInfo, 1);
-
-    auto *column = new QVBoxLayout(this);
-    column->addLayout(top);
-    column->addWidget(m_lines);
-    column->addLayout(bottom);
-    column->setSizeConstraint(QLayout::SetFixedSize);
+    TicketScreenKit::layOut(this, m_acctInfo, m_ticketInfo, m_lines, bottom);
 }
 
 void TicketEntryScreen::setTabOrder()

@@ -1,24 +1,33 @@
 #include "tickets/TicketEntryScreen.h"
 
-#include "accounts/BalancePosting.h"
+#include "accounts/CustomerStore.h"
 #include "app/AmountField.h"
 #include "app/AppContext.h"
 #include "app/BusyCursor.h"
+#include "app/ButtonKeys.h"
 #include "app/FieldChecks.h"
 #include "app/FieldRules.h"
+#include "app/MainWindow.h"
 #include "app/MessageBox.h"
+#include "app/Numbers.h"
 #include "app/PrintRetry.h"
 #include "app/ScreenGuard.h"
+#include "app/Logging.h"
 #include "db/Db.h"
+#include "db/DbError.h"
 #include "reports/Reports.h"
 #include "tickets/AccountCheck.h"
+#include "tickets/AccountStatusPanel.h"
 #include "tickets/CustomerLookupFromTicket.h"
 #include "tickets/PurchaseLinesPanel.h"
 #include "tickets/TicketInfoGroup.h"
+#include "tickets/TicketSaving.h"
+#include "tickets/TicketScreenKit.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -53,6 +62,9 @@ TicketEntryScreen::TicketEntryScreen(QWidget *parent) : QWidget(parent)
     connect(btnBack, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { showPrevious(); }); });
     connect(btnNext, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { showNext(); }); });
     connect(btnExit, &QPushButton::clicked, this, &TicketEntryScreen::exitScreen);
+    ButtonKeys::bind(this, QKeySequence(Qt::CTRL | Qt::Key_S), btnSave);
+    ButtonKeys::bind(this, QKeySequence(Qt::Key_PageUp), btnBack);
+    ButtonKeys::bind(this, QKeySequence(Qt::Key_PageDown), btnNext);
 
     using namespace FieldRules;
     TextRule::apply(txtAcctNo, Width::CardNumber, QStringLiteral("Acct No."));
@@ -76,6 +88,10 @@ void TicketEntryScreen::clearTicket()
     m_lines->clear(appContext().company);
     m_ticketInfo->setEnabled(false);
     m_lines->setEnabled(false);
+    txtDateEntered->setText(QString());
+    m_status->clear();
+    m_accepted.reset();
+    m_shown.reset();
 }
 
 void TicketEntryScreen::setAccountNumber(const QString &accountNumber) { txtAcctNo->setText(accountNumber); }
@@ -87,21 +103,33 @@ void TicketEntryScreen::getCustomer()
 
 void TicketEntryScreen::checkAccount()
 {
-    using namespace AccountCheck;
     clearTicket();
     const QString accountNumber = txtAcctNo->text();
-    if (!hasAccountLength(accountNumber)) {
-        MessageBox::ok(this, kWrongLength, kInvalidAccount);
+    const std::optional<CustomerCard> card =
+        checkedCard(accountNumber, [this](const CustomerCard &row) { txtCustomer->setText(row.name); });
+    if (!card) {
         refuseAccount();
         return;
+    }
+    txtClerk->setFocus();
+    accept(accountNumber, *card);
+}
+
+std::optional<CustomerCard> TicketEntryScreen::checkedCard(const QString &accountNumber,
+                                                           const std::function<void(const CustomerCard &)> &found)
+{
+    using namespace AccountCheck;
+    if (!hasAccountLength(accountNumber)) {
+        MessageBox::ok(this, kWrongLength, kInvalidAccount);
+        return std::nullopt;
     }
     const std::optional<CustomerCard> row = lookUp(Db::current(), accountNumber);
     if (!row) {
         MessageBox::ok(this, kNotFound, kInvalidAccount);
-        refuseAccount();
-        return;
+        return std::nullopt;
     }
-    txtCustomer->setText(row->name);
+    if (found)
+        found(*row);
     const Decision decision = decide(*row);
     for (Refusal refusal : decision.refusals) {
         switch (refusal) {
@@ -120,15 +148,20 @@ void TicketEntryScreen::checkAccount()
             break;
         }
     }
-    if (!decision.accepted()) {
-        refuseAccount();
-        return;
-    }
+    if (!decision.accepted())
+        return std::nullopt;
     if (decision.warn)
         MessageBox::ok(this, QStringLiteral("This Account approaching the credit limit. Please make payment on account."),
                        QStringLiteral("Approaching Credit Limit"));
-    txtClerk->setFocus();
-    applyCardType(row->cardType);
+    return row;
+}
+
+void TicketEntryScreen::accept(const QString &accountNumber, const CustomerCard &card)
+{
+    m_accepted = accountNumber;
+    txtCustomer->setText(card.name);
+    m_status->showCard(card);
+    applyCardType(card.cardType);
     m_ticketInfo->setEnabled(true);
     m_lines->setEnabled(true);
 }
@@ -189,11 +222,10 @@ bool TicketEntryScreen::eventFilter(QObject *watched, QEvent *event)
     return true;
 }
 
-TicketRecord TicketEntryScreen::ticketOnScreen() const
+TicketRecord TicketEntryScreen::ticketOnScreen(const QString &accountNumber) const
 {
     TicketRecord t;
-    t.id = txtID->text().isEmpty() ? 0 : txtID->text().toInt();
-    const QString accountNumber = txtAcctNo->text();
+    t.id = m_shown ? m_shown->id : 0;
     t.customerId = AccountCheck::customerIdOf(accountNumber);
     t.cardNo = AccountCheck::cardNumberOf(accountNumber);
     t.details = m_ticketInfo->details(txtClerk->text());
@@ -201,36 +233,101 @@ TicketRecord TicketEntryScreen::ticketOnScreen() const
     return t;
 }
 
+std::optional<QString> TicketEntryScreen::accountToSave()
+{
+    const QString typed = txtAcctNo->text();
+    if (m_accepted && typed == *m_accepted)
+        return typed;
+    // A stored ticket printed again for the same total is charged where it always was:
+    // nothing moves, so there is nothing to check.
+    if (m_shown && typed == m_shown->accountNumber()
+        && TicketStore::postedAmount(ticketOnScreen(typed)) == TicketStore::postedAmount(*m_shown))
+        return typed;
+    // Anything else in the field is checked as Enter would check it, messages and all;
+    // a refusal leaves the ticket on the screen for the clerk to put right.
+    const QString accountNumber = AccountCheck::accountFromEnter(typed).value_or(typed);
+    const std::optional<CustomerCard> card = checkedCard(accountNumber, {});
+    if (!card) {
+        txtAcctNo->setFocus(Qt::OtherFocusReason);
+        txtAcctNo->selectAll();
+        return std::nullopt;
+    }
+    if (accountNumber != typed)
+        txtAcctNo->setText(accountNumber);
+    accept(accountNumber, *card);
+    return accountNumber;
+}
+
+bool TicketEntryScreen::merchandiseAllowed(const QString &accountNumber)
+{
+    for (int m = 0; m < MerchandiseCount; ++m) {
+        AmountField *line = m_lines->merchandise(m);
+        if (line->isEnabledTo(m_lines) || line->value() == 0)
+            continue;
+        MessageBox::ok(this,
+                       QStringLiteral("The card %1 may not buy %2. Nothing was saved.")
+                           .arg(accountNumber, merchandiseLines()[m].caption),
+                       QStringLiteral("Merchandise Not Allowed"), MessageBox::Icon::Exclamation);
+        txtAcctNo->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return true;
+}
+
 void TicketEntryScreen::save()
 {
-    if (m_lines->total()->value() == 0 || txtClerk->text().isEmpty() || txtAcctNo->text().isEmpty()) {
-        MessageBox::ok(this,
-                       QStringLiteral("You must select an Account, Clerk, and some dollar amount before saving/printing "
-                                      "this record."),
-                       QStringLiteral("Not Enough Information"), MessageBox::Icon::Exclamation);
+    const bool enough = m_lines->total()->value() != 0 && !txtClerk->text().isEmpty() && !txtAcctNo->text().isEmpty();
+    if (!TicketScreenKit::readyToStore(this, enough,
+                                       QStringLiteral("You must select an Account, Clerk, and some dollar amount before "
+                                                      "saving/printing this record."),
+                                       m_lines->amounts()))
         return;
-    }
-    const TicketRecord ticket = ticketOnScreen();
-    if (!TextRule::checkBeforeSave(this, findChildren<QLineEdit *>())
-        || !AmountRule::checkBeforeSave(this, TicketColumns::unstorableAmount(ticket.amounts)))
+    const std::optional<QString> accountNumber = accountToSave();
+    if (!accountNumber)
         return;
-    const bool newTicket = ticket.id == 0;
+    // Merchandise the card may not buy could only have come from another card: a ticket
+    // typed for one account and then sent to another, or a stored ticket moved.
+    const bool chargedAnew = !m_shown || *accountNumber != m_shown->accountNumber();
+    if (chargedAnew && !merchandiseAllowed(*accountNumber))
+        return;
+
+    const TicketRecord ticket = ticketOnScreen(*accountNumber);
     Db &db = Db::current();
-    int id = 0;
+    TicketSaving::Outcome outcome;
     {
         BusyCursor busy;
-        const Configuration &config = appContext().config;
-        id = TicketStore::save(db, ticket, {config.WorkstationID, config.locationNumber(), QDateTime::currentDateTime()});
-        txtID->setText(QString::number(id));
+        outcome = TicketSaving::save(db, ticket, TicketScreenKit::stampNow());
+        txtID->setText(QString::number(outcome.id));
     }
-    // Only a new ticket is posted: a rewritten one was posted when it was first stored.
-    if (newTicket && !PostCustomerBalance(db, ticket.customerId, TicketStore::postedAmount(ticket)))
+    if (!outcome.posted)
         MessageBox::ok(this, QStringLiteral("Error updating customer balance!"), QStringLiteral("DB Error"));
+    const int id = outcome.id;
     const bool printDate = m_lines->printDate();
-    PrintRetry::run(this, [id, printDate] { return Printers::chargeTicket()(id, false, printDate); });
+    const bool printed = PrintRetry::run(this, [id, printDate] { return Printers::chargeTicket()(id, false, printDate); });
     txtAcctNo->setText(QString());
     clearTicket();
     txtAcctNo->setFocus();
+
+    // The ticket leaves the screen; the account it went to stays in view with the
+    // balance the ticket left it, and the main window says what became of the ticket.
+    // The ticket is stored and printed by now, so a failure to read the account back is
+    // no reason for another message: the panel stays empty and the log says why.
+    std::optional<CustomerCard> card;
+    try {
+        card = CustomerStore::card(db, ticket.customerId, ticket.cardNo);
+    } catch (const DbError &error) {
+        qCWarning(lcPosting) << "ticket" << id << "saved; its account could not be read back:" << error.serverText();
+    }
+    const QString customer = card && !card->name.isEmpty() ? ticket.customerId + u' ' + card->name : ticket.customerId;
+    if (card)
+        m_status->showCard(*card, QStringLiteral("After ticket %1: %2 %3").arg(id).arg(*accountNumber, card->name));
+    QString line = QStringLiteral("Ticket %1 saved for %2: %3, ")
+                       .arg(id)
+                       .arg(customer, Numbers::format(TicketStore::postedAmount(ticket), AmountField::moneyFormat()));
+    line += printed ? QStringLiteral("printed %1 copies").arg(kChargeTicketCopies) : QStringLiteral("not printed");
+    if (!outcome.posted)
+        line += QStringLiteral("; the balance was not updated");
+    MainWindow::showStatusLine(line);
 }
 
 void TicketEntryScreen::showTicket(const std::optional<TicketRecord> &ticket)
@@ -245,6 +342,16 @@ void TicketEntryScreen::showTicket(const std::optional<TicketRecord> &ticket)
     txtClerk->setText(t.details.clerk);
     m_ticketInfo->setDetails(t.details);
     m_lines->showAmounts(t.amounts);
+    // The ticket's own customer and when it was saved, whatever account was accepted
+    // before; a customer whose row is gone shows no name.
+    Db &db = Db::current();
+    txtCustomer->setText(CustomerStore::nameOf(db, t.customerId).value_or(QString()));
+    txtDateEntered->setText(t.entered.isValid() ? QLocale().toString(t.entered, QLocale::ShortFormat) : QString());
+    if (const std::optional<CustomerCard> card = CustomerStore::card(db, t.customerId, t.cardNo))
+        m_status->showCard(*card);
+    else
+        m_status->clear();
+    m_shown = t;
 }
 
 void TicketEntryScreen::showPrevious()

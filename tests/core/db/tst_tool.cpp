@@ -24,6 +24,7 @@ private slots:
     void demo();
     void volume();
     void customerVolume();
+    void cashVolume();
     void amsdbCommand();
 
 private:
@@ -170,6 +171,19 @@ void tst_Tool::customerVolume()
     QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID NOT IN (SELECT ID FROM Customer)")), 0);
     const QStringList wrong = wrongBalances(*db);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+}
+
+void tst_Tool::cashVolume()
+{
+    QFETCH_GLOBAL(QString, server);
+    auto db = TestDb::fresh(server);
+    DatabaseTool::fillCashVolume(*db, 300, 2000, QDate::currentDate());
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM CashTickets")), 2000);
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(DISTINCT Customer) FROM CashTickets")), 300);
+    // Every row is one the cash ticket screen could have written: no NULL text, a total.
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM CashTickets WHERE Clerk IS NULL OR Address2 IS NULL "
+                                       "OR Mileage IS NULL OR Total IS NULL")),
+             0);
 }
 
 void tst_Tool::amsdbCommand()

@@ -278,8 +278,9 @@ void TestMainWindow::closedScreenOpensAfresh()
 void TestMainWindow::commandWithoutScreenDoesNothing()
 {
     m_window->show();
-    for (const char *command : {"CashTicketEntry", "AcctBalanceReport"})
-        m_window->action(command)->trigger();
+    // Every command of the menu opens or runs something by now; a command the table does
+    // not know stands for one whose screen is not there.
+    m_window->runCommand(QStringLiteral("NoSuchCommand"));
     QVERIFY(m_window->mdiArea()->subWindowList().isEmpty());
     QVERIFY(MessageBox::takeShown().isEmpty());
 }

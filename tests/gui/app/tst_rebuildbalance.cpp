@@ -116,11 +116,19 @@ void TestRebuildBalance::rebuild()
     chooseRebuild(MessageBox::Answer::Yes);
 
     const auto shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.size(), 2);
     QCOMPARE(shown[0].text, QStringLiteral("Are you sure you want to rebuild customer balances?"));
     QCOMPARE(shown[0].title, QStringLiteral("Confirmation"));
     QCOMPARE(shown[0].buttons, MessageBox::Buttons::YesNo);
     QCOMPARE(shown[0].icon, MessageBox::Icon::None);
+    // Every balance but F006's was wrong (its 0.1 + 0.2 - 0.3 is 0 to the cent).
+    QCOMPARE(shown[1].text, QStringLiteral("Balances rebuilt: 6 of 7 customers changed."));
+    QCOMPARE(shown[1].title, QStringLiteral("Rebuild Customer Balance"));
+    QCOMPARE(shown[1].buttons, MessageBox::Buttons::Ok);
+
+    // A second rebuild finds nothing left to change.
+    chooseRebuild(MessageBox::Answer::Yes);
+    QCOMPARE(MessageBox::takeShown().value(1).text, QStringLiteral("Balances rebuilt: 0 of 7 customers changed."));
 
     const QList<QPair<QString, double>> expected = {{"A001", 50},  {"B002", 80}, {"C003", -30}, {"D004", 0},
                                                     {"E005", 0},   {"F006", 0},  {"G007", 20}};

@@ -13,6 +13,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -31,6 +32,8 @@ private slots:
     void viewFillsWindowOnResize_data();
     void viewFillsWindowOnResize();
     void longReportIsDrawnPageByPage();
+    void farPageReadsOnlyItsOwnRows();
+    void csvExportWritesTheShownRows();
 
 private:
     static std::shared_ptr<Report> listing(int rows)
@@ -147,6 +150,78 @@ void TestViewer::longReportIsDrawnPageByPage()
     actions.first()->trigger();
     QCOMPARE(viewer->currentPage(), pages);
     QVERIFY(!actions.first()->isEnabled());
+}
+
+void TestViewer::farPageReadsOnlyItsOwnRows()
+{
+    // Rows that note where each run begins and how many it hands over.
+    struct Reads
+    {
+        qsizetype first = -1;
+        qsizetype asked = 0;
+        int handed = 0;
+    };
+    auto reads = std::make_shared<QList<Reads>>();
+    const int total = 2000 * rowsPerPage;
+    auto report = SampleReports::listing(false);
+    report->setRows(RowSource::resumable([reads, total](qsizetype first, qsizetype count, const RowSource::Visitor &visit) {
+        reads->append({first, count, 0});
+        for (qsizetype i = first; i < total; ++i) {
+            ++reads->last().handed;
+            if (!visit(SampleReports::record({u"A"_s, u"Row %1"_s.arg(i + 1), double(i + 1)})))
+                return;
+        }
+    }));
+    Viewer *viewer = Viewer::showReport(report);
+    QCOMPARE(viewer->pageCount(), 2000);
+    reads->clear();
+
+    viewer->setPage(1500);
+    QCOMPARE(reads->size(), 1);
+    // From the last row of page 1499 (read again for what closes a group there) to the
+    // first row of page 1501, which shows that the page is full.
+    QCOMPARE(reads->first().first, qsizetype(1499 * rowsPerPage - 1));
+    QCOMPARE(reads->first().handed, rowsPerPage + 2);
+    // And asks for no more than those, so that a server streaming its rows stops there.
+    QCOMPARE(reads->first().asked, qsizetype(rowsPerPage + 2));
+    reads->clear();
+    viewer->setPage(1);
+    QCOMPARE(reads->first().first, qsizetype(0));
+    QCOMPARE(reads->first().handed, rowsPerPage + 1);
+    QCOMPARE(reads->first().asked, qsizetype(rowsPerPage + 1));
+    // The last page reads to the end.
+    reads->clear();
+    viewer->setPage(2000);
+    QCOMPARE(reads->first().asked, qsizetype(-1));
+    QCOMPARE(reads->first().handed, rowsPerPage + 1);
+}
+
+void TestViewer::csvExportWritesTheShownRows()
+{
+    QAction *exportCsv = nullptr;
+    auto plain = listing(3);
+    Viewer *viewer = Viewer::showReport(plain);
+    for (QAction *action : viewer->findChildren<QAction *>(u"actExportCsv"_s))
+        exportCsv = action;
+    QVERIFY(exportCsv);
+    QCOMPARE(exportCsv->text(), u"Export CSV..."_s);
+    // A layout without columns has no rows to export.
+    QVERIFY(!exportCsv->isEnabled());
+
+    auto withColumns = listing(3);
+    withColumns->columns = {ReportColumn::text(u"Name"_s, u"Name"_s), ReportColumn::number(u"Amount"_s, u"Amount"_s, u"0.00"_s)};
+    Viewer::showReport(withColumns);
+    QVERIFY(exportCsv->isEnabled());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"rows.csv"_s);
+    QVERIFY(viewer->saveCsv(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("Name,Amount\r\nRow 1,1\r\nRow 2,2\r\nRow 3,3\r\n"));
+    QCOMPARE(ScreenTest::control<QLabel>(viewer, u"lblStatus"_s)->text(), u"Saved rows.csv"_s);
+
+    QVERIFY(!viewer->saveCsv(dir.filePath(u"missing/rows.csv"_s)));
+    QVERIFY(ScreenTest::control<QLabel>(viewer, u"lblStatus"_s)->text().startsWith(u"Could not write rows.csv"_s));
 }
 
 QTEST_MAIN(TestViewer)

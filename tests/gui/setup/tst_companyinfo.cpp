@@ -8,7 +8,9 @@
 #include "app/MessageBox.h"
 #include "db/Db.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -52,6 +54,8 @@ private slots:
     void vanishedRowIsStoredUnderItsLocation();
     void ownLocationWithoutARowCanBeSetUp();
     void delayThatIsNotANumberIsRefused();
+    void textsTheDatabaseCannotHoldAreRefused_data();
+    void textsTheDatabaseCannotHoldAreRefused();
     void exitWritesNothing();
 
 private:
@@ -101,7 +105,6 @@ void TestCompanyInfo::opening()
     QCOMPARE(states->currentIndex(), -1);
     QCOMPARE(control<QPushButton>("btnSave")->text(), QStringLiteral("Save And Close"));
     QCOMPARE(control<QPushButton>("btnExit")->text(), QStringLiteral("Exit"));
-    QCOMPARE(control<QLineEdit>("txtCompany")->maxLength(), 50);
     QCOMPARE(m_company.screen->parentWidget()->pos(), QPoint(0, 0));
 }
 
@@ -306,6 +309,44 @@ void TestCompanyInfo::exitWritesNothing()
     QCOMPARE(row(1).value("Name").toString(), QStringLiteral("North Station"));
     QCOMPARE(appContext().company.Name, QString());
     QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestCompanyInfo::textsTheDatabaseCannotHoldAreRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("paste");
+    QTest::newRow("a NUL in the company name") << "txtCompany" << "Company" << QStringLiteral("North") + QChar(0);
+    QTest::newRow("a line break in the address") << "txtAddress1" << "Address1" << "1 Main\nSt";
+    QTest::newRow("51 characters of city") << "txtCity" << "City" << QString(51, u'C');
+    QTest::newRow("40,000 characters of website") << "txtWebsite" << "Website" << QString(40000, u'w');
+    QTest::newRow("a tab in the phone number") << "txtPhone" << "Phone" << "417\t5550100";
+}
+
+void TestCompanyInfo::textsTheDatabaseCannotHoldAreRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, paste);
+    choose(1);
+    auto *box = m_company.control<QLineEdit>(name);
+    box->setFocus();
+    const QString before = box->text();
+    QGuiApplication::clipboard()->setText(paste);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    const auto shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].title, QStringLiteral("Text Not Pasted"));
+    QFETCH(QString, caption);
+    QVERIFY2(shown[0].text.startsWith(caption + u' '), qPrintable(shown[0].text));
+    QCOMPARE(box->text(), before);
+    // The full width is still taken, and stored as typed.
+    const QString full(50, u'7');
+    box->clear();
+    QTest::keyClicks(box, full);
+    control<QPushButton>("btnSave")->click();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    const QString column = name == u"txtCompany" ? QStringLiteral("Name") : name.mid(3);
+    QCOMPARE(row(1).value(column).toString(), full);
 }
 
 QTEST_MAIN(TestCompanyInfo)

@@ -36,6 +36,8 @@ private slots:
     void missingValues_data();
     void missingValues();
     void savingWritesTheRowOnly();
+    void unstorablePriceIsRefused_data();
+    void unstorablePriceIsRefused();
     void taxTypedAsPercentIsStoredAsTyped();
     void exitWritesNothing();
 
@@ -178,6 +180,34 @@ void TestSettings::missingValues()
     QCOMPARE(shown[0].icon, MessageBox::Icon::Exclamation);
     QVERIFY(m_pricing.screen);
     QCOMPARE(row(1).value("DefPricePerGallon").toDouble(), 2.9);
+}
+
+void TestSettings::unstorablePriceIsRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("a diesel price of 1e308") << "txtDieselPricePerGallon" << "1e308" << "Diesel Price Per Gallon";
+    QTest::newRow("a DEF price of forty nines") << "txtDEFPerGallon" << QString(40, u'9') << "DEF Per Gallon";
+    QTest::newRow("a tax rate beyond every number") << "txtTax" << "1e400" << "Tax Percent";
+}
+
+void TestSettings::unstorablePriceIsRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    choose(1);
+    field(name)->setPlainText(text);
+    button("btnSave")->click();
+    const auto shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].title, QStringLiteral("Amount Cannot Be Saved"));
+    QFETCH(QString, caption);
+    QVERIFY2(shown[0].text.startsWith(caption + QStringLiteral(" holds an amount")), qPrintable(shown[0].text));
+    QVERIFY(m_pricing.screen);
+    QCOMPARE(row(1).value("DieselPricePerGallon").toDouble(), 3.459);
+    QCOMPARE(row(1).value("DefPricePerGallon").toDouble(), 2.9);
+    QCOMPARE(row(1).value("Tax").toDouble(), 0.0825);
 }
 
 void TestSettings::savingWritesTheRowOnly()

@@ -4,6 +4,7 @@
 #include "TestDb.h"
 #include "app/AmountField.h"
 #include "app/AppContext.h"
+#include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "db/Db.h"
 #include "reports/ReportOutput.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include <memory>
@@ -27,6 +29,8 @@ struct TicketFixture
 {
     std::unique_ptr<Db> db;
     std::unique_ptr<TicketEntryScreen> screen;
+    // Made by statusLine(): the main window whose status line the screen writes.
+    std::unique_ptr<MainWindow> window;
     // Each call of the printer: ticket ID and whether the date and time are printed.
     QList<QPair<int, bool>> printed;
     // What the next prints return; an empty queue prints.
@@ -72,6 +76,7 @@ struct TicketFixture
     ~TicketFixture()
     {
         screen.reset();
+        window.reset();
         Printers::reset();
         Db::setCurrent(nullptr);
         MessageBox::stopRecording();
@@ -92,13 +97,14 @@ struct TicketFixture
     }
 
     void addCard(const QString &customerId, const QString &cardNo, const QString &cardType = QStringLiteral("1"),
-                 bool inactive = false)
+                 bool inactive = false, const QString &note = {})
     {
         db->insert(QStringLiteral("Cards"),
                    {{QStringLiteral("CustomerID"), customerId},
                     {QStringLiteral("CardNo"), cardNo},
                     {QStringLiteral("CardType"), cardType},
-                    {QStringLiteral("InActive"), inactive ? 1 : 0}},
+                    {QStringLiteral("InActive"), inactive ? 1 : 0},
+                    {QStringLiteral("CardNote"), note}},
                    QString());
     }
 
@@ -109,15 +115,19 @@ struct TicketFixture
         addCard(QStringLiteral("1234"), QStringLiteral("AB"));
     }
 
-    // A stored ticket of 1234AB for 35.41 (gas 30, oil 5, DEF 5 unless left out), as
-    // another workstation or an older program might have left it.
-    void addTicket(int id, int location, const QString &clerk, bool withDef = true)
+    // A stored ticket of 1234AB (or the given account) for 35.41 (gas 30, oil 5, DEF 5
+    // unless left out), as another workstation or an older program might have left it.
+    void addTicket(int id, int location, const QString &clerk, bool withDef = true,
+                   const QString &account = QStringLiteral("1234AB"), const QDateTime &entered = {})
     {
-        ColumnValues columns = {{"ID", id},           {"CustomerID", "1234"}, {"CardNo", "AB"},      {"Clerk", clerk},
-                                {"GasGallons", 10.0}, {"GasPriceEach", 3.0},  {"GasPriceExt", 30.0}, {"OilPriceExt", 5.0},
-                                {"Subtotal", 35.0},   {"Tax", 0.41},          {"Total", 35.41},      {"Location", location}};
+        ColumnValues columns = {{"ID", id},           {"CustomerID", account.left(4)}, {"CardNo", account.mid(4)},
+                                {"Clerk", clerk},     {"GasGallons", 10.0},            {"GasPriceEach", 3.0},
+                                {"GasPriceExt", 30.0}, {"OilPriceExt", 5.0},           {"Subtotal", 35.0},
+                                {"Tax", 0.41},        {"Total", 35.41},                {"Location", location}};
         if (withDef)
             columns << ColumnValues{{"DEFGallons", 2.0}, {"DEFPriceEach", 2.5}, {"DEFPriceExt", 5.0}};
+        if (entered.isValid())
+            columns << ColumnValues{{"DateEntered", db->dialect().dateTimeValue(entered)}};
         db->insert(QStringLiteral("Tickets"), columns);
     }
 
@@ -203,6 +213,15 @@ struct TicketFixture
         for (int i = 0; i < fieldsAndTexts.size(); i += 2)
             replace(fieldsAndTexts[i], fieldsAndTexts[i + 1]);
     }
+    // Select what the field holds and type over it in one go, as a clerk overtypes a
+    // selection (the field is never empty in between).
+    void typeOver(const QString &name, const QString &keys)
+    {
+        QWidget *w = box(name);
+        w->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w, keys);
+    }
     void enterAccount(const QString &account) { type(QStringLiteral("txtAcctNo"), account, true); }
     // The smallest ticket that can be saved: clerk JD, 5 of oil (5.41 with tax).
     void typeOilSale()
@@ -230,4 +249,13 @@ struct TicketFixture
         return scalar(QStringLiteral("SELECT CurrentBalance FROM Customer WHERE ID = ?"), {id}).toDouble();
     }
     int ticketCount() { return scalar(QStringLiteral("SELECT COUNT(*) FROM Tickets")).toInt(); }
+
+    // The main window's status line, which the screen writes after a save. The first call
+    // makes the main window; only what the screen writes afterwards is seen.
+    QString statusLine()
+    {
+        if (!window)
+            window = std::make_unique<MainWindow>();
+        return window->statusBar()->currentMessage();
+    }
 };

@@ -131,13 +131,14 @@ private slots:
 
     void cancelAndClosingLeaveTheTicket_data()
     {
-        QTest::addColumn<bool>("byFrame");
-        QTest::newRow("Cancel") << false;
-        QTest::newRow("the window frame") << true;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancel") << "cancel";
+        QTest::newRow("the window frame") << "frame";
+        QTest::newRow("Escape in the list") << "escape";
     }
     void cancelAndClosingLeaveTheTicket()
     {
-        QFETCH(bool, byFrame);
+        QFETCH(QString, how);
         TicketFixture f;
         addCustomers(f);
         QVERIFY(f.open());
@@ -147,10 +148,14 @@ private slots:
         QDialog *dialog = openDialog();
         QVERIFY(dialog);
         entries(dialog)->setCurrentIndex(0);
-        if (byFrame)
+        if (how == u"frame") {
             dialog->close();
-        else
+        } else if (how == u"cancel") {
             press(dialog, "btnCancel");
+        } else {
+            entries(dialog)->setFocus();
+            QTest::keyClick(entries(dialog), Qt::Key_Escape);
+        }
         QVERIFY(!openDialog());
         QVERIFY(f.screen->isEnabled());
         QCOMPARE(f.text("txtAcctNo"), QStringLiteral("12"));

@@ -206,7 +206,7 @@ private slots:
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     }
 
-    void rewritingAShownTicketDoesNotPost()
+    void rewritingAShownTicketPostsTheDifference()
     {
         TicketFixture f;
         f.addStandardAccount();
@@ -221,7 +221,8 @@ private slots:
         QCOMPARE(row->value("OilPriceExt").toDouble(), 7.0);
         QCOMPARE(row->value("Total").toDouble(), 42.58); // gas 30, DEF 5, oil 7 and its tax 0.5775
         QCOMPARE(row->value("WorkStationID").toString(), QStringLiteral("7"));
-        QCOMPARE(f.balance(), 100.0);
+        // The ticket was stored for 35.41 and is now 42.58.
+        QCOMPARE(f.balance(), 107.17);
         QCOMPARE(f.printed, (QList<QPair<int, bool>>{{120, true}}));
     }
 
@@ -275,13 +276,13 @@ private slots:
         QVERIFY(MessageBox::takeShown().isEmpty());
     }
 
-    void showingATicketKeepsNameAndGroups()
+    void showingATicketKeepsTheGroups()
     {
         TicketFixture f;
         QVERIFY(f.openShowingStoredTicket(5));
         // Shown, but nothing was accepted: the groups stay locked.
         QCOMPARE(f.text("txtAcctNo"), QStringLiteral("1234AB"));
-        QCOMPARE(f.text("txtCustomer"), QString());
+        QCOMPARE(f.text("txtCustomer"), QStringLiteral("SMITH TRUCKING"));
         QVERIFY(!f.group("Purchase Info")->isEnabled());
         f.replace("txtAcctNo", "1234AB");
         QTest::keyClick(f.box("txtAcctNo"), Qt::Key_Return);

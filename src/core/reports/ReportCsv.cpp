@@ -1,0 +1,98 @@
+#include "reports/ReportCsv.h"
+
+#include "app/Numbers.h"
+#include "db/DbError.h"
+#include "reports/Report.h"
+
+#include <QSaveFile>
+
+#include <exception>
+
+namespace ReportCsv {
+
+namespace {
+
+QString valueText(const ReportColumn &column, const QVariant &value)
+{
+    using Kind = ReportColumn::Kind;
+    if (column.kind == Kind::Flag)
+        return value.toInt() != 0 ? QStringLiteral("Yes") : QStringLiteral("No");
+    if (value.isNull())
+        return QString();
+    switch (column.kind) {
+    case Kind::Number:
+        return Numbers::plainText(value.toDouble());
+    case Kind::Integer:
+        return QString::number(value.toLongLong());
+    case Kind::Date:
+    case Kind::DateTime: {
+        const QDateTime dt = ReportText::readDateTime(value);
+        if (!dt.isValid())
+            return value.toString();
+        return column.kind == Kind::Date ? dt.date().toString(Qt::ISODate) : dt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    }
+    case Kind::Text:
+    case Kind::Flag:
+        break;
+    }
+    return value.toString();
+}
+
+} // namespace
+
+QString quoted(const QString &field)
+{
+    if (!field.contains(u',') && !field.contains(u'"') && !field.contains(u'\n') && !field.contains(u'\r'))
+        return field;
+    QString out = field;
+    out.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + out + u'"';
+}
+
+void write(const Report &report, QIODevice &device)
+{
+    QList<ReportColumn> columns;
+    for (const ReportColumn &column : report.columns) {
+        if (column.inCsv())
+            columns.append(column);
+    }
+    QStringList fields;
+    fields.reserve(columns.size());
+    for (const ReportColumn &column : std::as_const(columns))
+        fields << quoted(column.caption);
+    QByteArray line = fields.join(u',').toUtf8() + "\r\n";
+    device.write(line);
+    report.rows().run([&](const QSqlRecord &row) {
+        fields.clear();
+        for (const ReportColumn &column : std::as_const(columns))
+            fields << quoted(valueText(column, column.value(row)));
+        line = fields.join(u',').toUtf8() + "\r\n";
+        return device.write(line) == line.size();
+    });
+}
+
+bool save(const Report &report, const QString &path, QString *error)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    try {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return fail(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+        write(report, file);
+        if (file.error() != QFileDevice::NoError)
+            return fail(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+        if (!file.commit())
+            return fail(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+        return true;
+    } catch (const DbError &e) {
+        return fail(e.serverText());
+    } catch (const std::exception &e) {
+        return fail(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+} // namespace ReportCsv

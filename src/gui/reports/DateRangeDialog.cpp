@@ -1,0 +1,90 @@
+#include "reports/DateRangeDialog.h"
+
+#include "app/BusyCursor.h"
+#include "app/DefaultButton.h"
+#include "app/FormLayout.h"
+#include "app/ScreenGuard.h"
+#include "reports/ManagementRoutines.h"
+
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+// Tab moves on to the next field, as the dialogs' Tab order says, instead of through the
+// month, day and year of the date (the arrow keys and typing still reach each of them).
+class DatePicker final : public QDateEdit
+{
+public:
+    using QDateEdit::QDateEdit;
+
+protected:
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+};
+
+} // namespace
+
+DateRangeDialog::DateRangeDialog(const QString &name, const QString &caption, RunReport run, QWidget *parent)
+    : QWidget(parent), m_run(std::move(run))
+{
+    setObjectName(name);
+    setWindowTitle(caption);
+
+    dtStart = datePicker(QStringLiteral("dtStart"), this);
+    dtEnd = datePicker(QStringLiteral("dtEnd"), this);
+    btnOK = new QPushButton(QStringLiteral("Ok"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+
+    auto *fields = new QGridLayout;
+    fields->setHorizontalSpacing(10);
+    fields->addWidget(fieldLabel(QStringLiteral("Begin Date"), this), 0, 0);
+    fields->addWidget(dtStart, 0, 1);
+    fields->addWidget(fieldLabel(QStringLiteral("End Date"), this), 1, 0);
+    fields->addWidget(dtEnd, 1, 1);
+    layOutFormAndButtons(this, fields, {btnOK, btnCancel});
+
+    setTabOrder(dtStart, dtEnd);
+    setTabOrder(dtEnd, btnOK);
+    setTabOrder(btnOK, btnCancel);
+    DefaultButton::install(this, btnOK);
+    DefaultButton::installCancel(this, btnCancel);
+
+    connect(btnOK, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { ok(); }); });
+    connect(btnCancel, &QPushButton::clicked, this, &QWidget::close);
+    // Wide enough for the whole caption in the child window's title bar.
+    setMinimumWidth(280);
+    dtStart->setFocus();
+}
+
+QWidget *DateRangeDialog::detailSales(QWidget *parent)
+{
+    return new DateRangeDialog(QStringLiteral("frmDetailTicketListing"), QStringLiteral("Detail Sales Report"),
+                               [](const QDate &start, const QDate &end) { PrintDetailSalesReport(start, end, true); }, parent);
+}
+
+QWidget *DateRangeDialog::giftCardTransactions(QWidget *parent)
+{
+    return new DateRangeDialog(QStringLiteral("frmDetailGiftCardListing"), QStringLiteral("Gift Card Transaction Report"),
+                               [](const QDate &start, const QDate &end) { PrintGiftCardTransactionReport(start, end, true); },
+                               parent);
+}
+
+QDateEdit *DateRangeDialog::datePicker(const QString &name, QWidget *parent)
+{
+    auto *picker = new DatePicker(QDate::currentDate(), parent);
+    picker->setObjectName(name);
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(QStringLiteral("M/d/yyyy"));
+    return picker;
+}
+
+void DateRangeDialog::ok()
+{
+    BusyCursor busy;
+    m_run(dtStart->date(), dtEnd->date());
+    close();
+}

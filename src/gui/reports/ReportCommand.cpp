@@ -1,0 +1,227 @@
+#include "reports/ReportCommand.h"
+
+#include "accounts/CustomerStore.h"
+#include "app/AppContext.h"
+#include "app/ConfigFile.h"
+#include "app/Startup.h"
+#include "db/Db.h"
+#include "db/DbError.h"
+#include "reports/ManagementReports.h"
+#include "reports/Report.h"
+#include "reports/ReportCsv.h"
+#include "reports/ReportOutput.h"
+#include "reports/ReportRenderer.h"
+
+#include <QDate>
+#include <QGuiApplication>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTextStream>
+
+#include <functional>
+#include <optional>
+
+namespace ReportCommand {
+
+namespace {
+
+const QString kUsage = QStringLiteral(
+    "usage: ams --report NAME [--from YYYY-MM-DD --to YYYY-MM-DD] [--customer ID] (--pdf FILE | --csv FILE) [--config FILE]\n");
+
+struct Request
+{
+    QString name;
+    QString from;
+    QString to;
+    QString customer;
+    QString pdf;
+    QString csv;
+    QString config;
+};
+
+// What each report needs besides its name.
+struct Kind
+{
+    QString name;
+    bool ranged = false;
+    bool customer = false;
+};
+
+const QList<Kind> &kinds()
+{
+    static const QList<Kind> list = {
+        {QStringLiteral("account-balance"), false, false},      {QStringLiteral("customer-history"), true, true},
+        {QStringLiteral("detail-sales"), true, false},          {QStringLiteral("customer-cards"), false, false},
+        {QStringLiteral("gift-card-transactions"), true, false}, {QStringLiteral("gift-card-listing"), false, false},
+    };
+    return list;
+}
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int fail(const QString &text, int status = 1)
+{
+    err() << "ams: " << text << "\n";
+    err().flush();
+    return status;
+}
+
+int usage(const QString &problem)
+{
+    err() << "ams: " << problem << "\n" << kUsage << "NAME is one of: " << names().join(QStringLiteral(", ")) << "\n";
+    err().flush();
+    return 2;
+}
+
+// Reads the options; a problem with them is returned as its text.
+std::optional<QString> parse(const QStringList &args, Request &request)
+{
+    const QHash<QString, QString *> options = {
+        {QStringLiteral("--report"), &request.name}, {QStringLiteral("--from"), &request.from},
+        {QStringLiteral("--to"), &request.to},       {QStringLiteral("--customer"), &request.customer},
+        {QStringLiteral("--pdf"), &request.pdf},     {QStringLiteral("--csv"), &request.csv},
+        {QStringLiteral("--config"), &request.config},
+    };
+    QSet<QString> seen;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        QString option = args[i];
+        QString value;
+        bool hasValue = false;
+        const qsizetype equals = option.indexOf(u'=');
+        if (option.startsWith(QLatin1String("--")) && equals > 0) {
+            value = option.mid(equals + 1);
+            option = option.left(equals);
+            hasValue = true;
+        }
+        QString *target = options.value(option);
+        if (!target)
+            return QStringLiteral("unknown option %1").arg(args[i]);
+        if (!hasValue) {
+            // An option in its value's place means the value was left out (a value that
+            // begins with "--" is written --option=value).
+            if (i + 1 >= args.size() || args[i + 1].startsWith(QLatin1String("--")))
+                return QStringLiteral("%1 needs a value").arg(option);
+            value = args[++i];
+        }
+        if (seen.contains(option))
+            return QStringLiteral("%1 is given twice").arg(option);
+        seen.insert(option);
+        if (value.isEmpty())
+            return QStringLiteral("%1 needs a value").arg(option);
+        *target = value;
+    }
+    return std::nullopt;
+}
+
+std::optional<QDate> isoDate(const QString &text)
+{
+    static const QRegularExpression shape(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    if (!shape.match(text).hasMatch())
+        return std::nullopt;
+    const QDate date = QDate::fromString(text, Qt::ISODate);
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+} // namespace
+
+QStringList names()
+{
+    QStringList list;
+    for (const Kind &kind : kinds())
+        list << kind.name;
+    return list;
+}
+
+bool requested(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--report" || arg.startsWith("--report="))
+            return true;
+    }
+    return false;
+}
+
+int run(int argc, char *argv[])
+{
+    // No window is shown, so no display is needed: cron and services have none.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    Request request;
+    if (const auto problem = parse(QGuiApplication::arguments(), request))
+        return usage(*problem);
+    const auto kind = std::find_if(kinds().begin(), kinds().end(), [&](const Kind &k) { return k.name == request.name; });
+    if (kind == kinds().end())
+        return usage(QStringLiteral("unknown report \"%1\"").arg(request.name));
+    if (request.pdf.isEmpty() == request.csv.isEmpty())
+        return usage(QStringLiteral("give either --pdf FILE or --csv FILE"));
+    std::optional<QDate> from, to;
+    if (kind->ranged) {
+        if (request.from.isEmpty() || request.to.isEmpty())
+            return usage(QStringLiteral("%1 needs --from and --to").arg(kind->name));
+        from = isoDate(request.from);
+        if (!from)
+            return usage(QStringLiteral("--from %1 is not a date written YYYY-MM-DD").arg(request.from));
+        to = isoDate(request.to);
+        if (!to)
+            return usage(QStringLiteral("--to %1 is not a date written YYYY-MM-DD").arg(request.to));
+    } else if (!request.from.isEmpty() || !request.to.isEmpty()) {
+        return usage(QStringLiteral("%1 takes no date range").arg(kind->name));
+    }
+    if (kind->customer && request.customer.isEmpty())
+        return usage(QStringLiteral("%1 needs --customer ID").arg(kind->name));
+    if (!kind->customer && !request.customer.isEmpty())
+        return usage(QStringLiteral("%1 takes no customer").arg(kind->name));
+
+    try {
+        ReadConfigFile(request.config);
+        OpenDatabase();
+        LoadCompanySettings();
+        Db &db = Db::current();
+        if (kind->customer && !CustomerStore::nameOf(db, request.customer))
+            return fail(QStringLiteral("there is no customer with the ID %1").arg(request.customer));
+
+        const QStringList headings = appContext().company.headingTexts();
+        std::shared_ptr<Report> report;
+        if (kind->name == QLatin1String("account-balance"))
+            report = ManagementReports::accountBalance(db, headings);
+        else if (kind->name == QLatin1String("customer-cards"))
+            report = ManagementReports::customerCardListing(db, headings);
+        else if (kind->name == QLatin1String("customer-history"))
+            report = ManagementReports::customerHistory(db, request.customer, *from, *to, headings);
+        else if (kind->name == QLatin1String("detail-sales"))
+            report = ManagementReports::detailSales(db, *from, *to, headings);
+        else if (kind->name == QLatin1String("gift-card-transactions"))
+            report = ManagementReports::giftCardTransactions(db, *from, *to, headings);
+        else
+            report = ManagementReports::giftCardListing(db, headings);
+
+        if (!request.csv.isEmpty()) {
+            QString error;
+            if (!ReportCsv::save(*report, request.csv, &error))
+                return fail(error);
+        } else {
+            // Laid out first, so that a failing query is told as such.
+            const PageIndex index = paginate(*report);
+            if (!ReportOutput::writePdf(*report, request.pdf, &index))
+                return fail(QStringLiteral("cannot write %1").arg(request.pdf));
+        }
+        db.close();
+        return 0;
+    } catch (const ConfigError &error) {
+        return fail(error.text());
+    } catch (const DbError &error) {
+        return fail(error.serverText());
+    }
+}
+
+} // namespace ReportCommand

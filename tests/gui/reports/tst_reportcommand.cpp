@@ -1,0 +1,298 @@
+// "ams --report": a management report written to a PDF or CSV file without a window, on
+// the connection of config.txt; status 0 with the file written, 2 and a usage message
+// for a wrong command line, 1 and the reason for anything else that fails. It runs
+// beside a running copy of the program.
+
+#include "PdfText.h"
+#include "ReportFixture.h"
+#include "TestDb.h"
+
+#include "db/Db.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString amsProgram()
+{
+    const QString dir = qEnvironmentVariable("AMS_BIN_DIR");
+    return dir.isEmpty() ? QString() : QDir(dir).filePath(u"ams"_s);
+}
+
+struct Run
+{
+    int status = -1;
+    QString err;
+};
+
+} // namespace
+
+class TestReportCommand : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase_data() { TestDb::addServerRows(); }
+    void initTestCase() { QVERIFY2(QFile::exists(amsProgram()), "AMS_BIN_DIR must name the folder of the built program"); }
+    void init();
+    void cleanup();
+
+    void writesTheReport_data();
+    void writesTheReport();
+    void wrongCommandLine_data();
+    void wrongCommandLine();
+    void failures_data();
+    void failures();
+    void runsBesideTheProgram();
+
+private:
+    QProcess *start(const QStringList &arguments);
+    Run run(QStringList arguments);
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Db> m_db;
+    QList<QProcess *> m_processes;
+};
+
+void TestReportCommand::init()
+{
+    QFETCH_GLOBAL(QString, server);
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_db = TestDb::fresh(server);
+    ReportFixture::fill(*m_db);
+    m_db->insert(u"Company"_s, {{u"ID"_s, 1}, {u"Name"_s, u"Prairie Fuel & Go"_s}, {u"Address1"_s, u"12 Route 66"_s},
+                                {u"City"_s, u"Amarillo"_s}, {u"State"_s, u"TX"_s}, {u"Zip"_s, u"79101"_s}, {u"KeyPressDelay"_s, 1.0}},
+                 QString());
+    // config.txt names the connection without the program's password, which it adds.
+    QString connection = TestDb::connectionText(server);
+    connection.remove(u"PWD=QZ;"_s);
+    QFile config(path(u"config.txt"_s));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(u"AMS\nConnection,\"%1\"\nWorkstation,WS1\nAdmin,1\nLocation,1\n"_s.arg(connection).toUtf8());
+}
+
+void TestReportCommand::cleanup()
+{
+    for (QProcess *p : m_processes) {
+        if (p->state() != QProcess::NotRunning) {
+            p->kill();
+            p->waitForFinished(5000);
+        }
+        delete p;
+    }
+    m_processes.clear();
+    m_db.reset();
+    m_dir.reset();
+}
+
+QProcess *TestReportCommand::start(const QStringList &arguments)
+{
+    auto *p = new QProcess;
+    m_processes.append(p);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // No display: the command must not need one.
+    env.remove(u"QT_QPA_PLATFORM"_s);
+    env.remove(u"DISPLAY"_s);
+    env.insert(u"AMS_MESSAGES"_s, u"stderr"_s);
+    env.insert(u"TMPDIR"_s, m_dir->path());
+    p->setProcessEnvironment(env);
+    p->start(amsProgram(), arguments);
+    p->waitForStarted(10000);
+    return p;
+}
+
+Run TestReportCommand::run(QStringList arguments)
+{
+    arguments.replaceInStrings(u"{dir}"_s, m_dir->path());
+    QProcess *p = start(arguments);
+    Run result;
+    if (!p->waitForFinished(60000))
+        return result;
+    result.status = p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1;
+    result.err = QString::fromUtf8(p->readAllStandardError());
+    return result;
+}
+
+void TestReportCommand::writesTheReport_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("shows"); // in the PDF's text or the CSV's lines
+
+    QTest::newRow("account balances as CSV")
+        << QStringList{u"--report"_s, u"account-balance"_s, u"--csv"_s, u"{dir}/out.csv"_s}
+        << QStringList{u"Customer ID,Name,Address"_s, u"0002,Birch Hauling,"_s, u"0004,Dogwood Lines,"_s, u"0001,Alder Freight,"_s,
+                       u"0003,Cedar Transport,"_s, u"0005,\"O'Brien & Sons, Inc.\","_s};
+    QTest::newRow("a week of detail sales as PDF")
+        << QStringList{u"--report"_s, u"detail-sales"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--pdf"_s,
+                       u"{dir}/week.pdf"_s}
+        << QStringList{u"Prairie Fuel & Go"_s, u"Detail Sales Report"_s, u"3/7/2024 - 3/8/2024"_s, u"Grand total: 5 tickets"_s,
+                       u"Page 1 of 1"_s};
+    QTest::newRow("a customer's history as CSV, options written with =")
+        << QStringList{u"--report=customer-history"_s, u"--customer=0001"_s, u"--from=2024-03-07"_s, u"--to=2024-03-08"_s,
+                       u"--csv={dir}/history.csv"_s}
+        << QStringList{u"Customer ID,Name,Date,Type,Number,Location,Amount"_s, u"0001,Alder Freight,2024-03-08T23:59:59,Charge Ticket,6,1,211"_s,
+                       u"0001,Alder Freight,2024-03-08T00:00:00,Payment: ,3,N/A,-50"_s,
+                       u"0001,Alder Freight,2024-03-07T00:00:00,Charge Ticket,2,1,100"_s,
+                       u"0001,Alder Freight,2024-03-07T00:00:00,Payment: 1001,2,N/A,-100"_s};
+    QTest::newRow("the customer and card listing as PDF")
+        << QStringList{u"--report"_s, u"customer-cards"_s, u"--pdf"_s, u"{dir}/cards.pdf"_s}
+        << QStringList{u"Customer / Card Listing"_s, u"5 customers, 5 cards"_s};
+    QTest::newRow("gift card transactions as CSV")
+        << QStringList{u"--report"_s, u"gift-card-transactions"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s,
+                       u"--csv"_s, u"{dir}/gift.csv"_s}
+        << QStringList{u"Type,Date,Transaction No.,Card Number,Amount,Clerk,Workstation,Location"_s,
+                       u"Gift Card Purchase,2024-03-07T09:00:00,3,600003,50,ANN,WS1,2"_s,
+                       u"Gift Card Purchase,2024-03-08T23:59:59,2,600001,100,ANN,WS1,2"_s,
+                       u"Gift Card Redemption,2024-03-07T00:00:00,4,600001,29.5,ANN,WS1,2"_s};
+    QTest::newRow("the gift card listing as PDF, with the configuration named")
+        << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--pdf"_s, u"{dir}/cards.pdf"_s, u"--config"_s, u"{dir}/config.txt"_s}
+        << QStringList{u"Gift Card Listing"_s, u"Outstanding balance (owed to card holders) $120.50"_s};
+}
+
+void TestReportCommand::writesTheReport()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, shows);
+    if (!arguments.contains(u"--config"_s))
+        arguments << u"--config"_s << u"{dir}/config.txt"_s;
+    const Run result = run(arguments);
+    QVERIFY2(result.status == 0, qPrintable(u"status %1: %2"_s.arg(result.status).arg(result.err)));
+    QVERIFY2(!result.err.contains(u"ams:"_s), qPrintable(result.err));
+
+    QString file;
+    for (const QString &argument : arguments) {
+        if (argument.startsWith(u"{dir}/"_s) && !argument.endsWith(u"config.txt"_s))
+            file = argument;
+        else if (argument.startsWith(u"--csv="_s))
+            file = argument.mid(6);
+    }
+    file.replace(u"{dir}"_s, m_dir->path());
+    QVERIFY2(QFile::exists(file), qPrintable(file));
+    if (file.endsWith(u".pdf"_s)) {
+        const QString text = PdfText::squeezed(PdfText::of(file));
+        for (const QString &piece : shows)
+            QVERIFY2(text.contains(piece), qPrintable(u"\"%1\" missing in:\n%2"_s.arg(piece, text)));
+    } else {
+        QFile csv(file);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(csv.readAll()).split(u"\r\n"_s, Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), shows.size());
+        for (int i = 0; i < shows.size(); ++i)
+            QVERIFY2(lines[i].startsWith(shows[i]), qPrintable(lines[i]));
+    }
+    // No window was shown, so no lock was taken.
+    QVERIFY(!QFile::exists(path(u"AccountManagementSoftware.lock"_s)));
+}
+
+void TestReportCommand::wrongCommandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    const QStringList out = {u"--csv"_s, u"{dir}/out.csv"_s};
+    QTest::newRow("an unknown report") << QStringList{u"--report"_s, u"sales"_s} + out << u"unknown report \"sales\""_s;
+    QTest::newRow("a report without its name") << QStringList{u"--report"_s} << u"--report needs a value"_s;
+    QTest::newRow("no file to write") << QStringList{u"--report"_s, u"account-balance"_s} << u"give either --pdf FILE or --csv FILE"_s;
+    QTest::newRow("both files") << QStringList{u"--report"_s, u"account-balance"_s, u"--pdf"_s, u"{dir}/a.pdf"_s} + out
+                                << u"give either --pdf FILE or --csv FILE"_s;
+    QTest::newRow("a ranged report without its range") << QStringList{u"--report"_s, u"detail-sales"_s} + out
+                                                       << u"detail-sales needs --from and --to"_s;
+    QTest::newRow("a date in the workstation's short form")
+        << QStringList{u"--report"_s, u"detail-sales"_s, u"--from"_s, u"3/7/2024"_s, u"--to"_s, u"2024-03-08"_s} + out
+        << u"--from 3/7/2024 is not a date written YYYY-MM-DD"_s;
+    QTest::newRow("a date that does not exist")
+        << QStringList{u"--report"_s, u"gift-card-transactions"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-02-30"_s} + out
+        << u"--to 2024-02-30 is not a date written YYYY-MM-DD"_s;
+    QTest::newRow("a range for a report without one")
+        << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--from"_s, u"2024-03-07"_s} + out << u"gift-card-listing takes no date range"_s;
+    QTest::newRow("a history without its customer")
+        << QStringList{u"--report"_s, u"customer-history"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s} + out
+        << u"customer-history needs --customer ID"_s;
+    QTest::newRow("a customer for another report") << QStringList{u"--report"_s, u"account-balance"_s, u"--customer"_s, u"0001"_s} + out
+                                                   << u"account-balance takes no customer"_s;
+    QTest::newRow("an unknown option") << QStringList{u"--report"_s, u"account-balance"_s, u"--xml"_s, u"x"_s} + out
+                                       << u"unknown option --xml"_s;
+    QTest::newRow("an option twice") << QStringList{u"--report"_s, u"account-balance"_s} + out + out << u"--csv is given twice"_s;
+}
+
+void TestReportCommand::wrongCommandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const Run result = run(arguments << u"--config"_s << u"{dir}/config.txt"_s);
+    QCOMPARE(result.status, 2);
+    QVERIFY2(result.err.contains(u"ams: "_s + message), qPrintable(result.err));
+    QVERIFY2(result.err.contains(u"usage: ams --report NAME"_s), qPrintable(result.err));
+    QVERIFY2(result.err.contains(u"account-balance, customer-history, detail-sales"_s), qPrintable(result.err));
+    QVERIFY(QDir(m_dir->path()).entryList({u"*.csv"_s, u"*.pdf"_s}, QDir::Files).isEmpty());
+}
+
+void TestReportCommand::failures_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("drop"); // a table dropped first
+    QTest::addColumn<QString>("message");
+    const QStringList range = {u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s};
+    QTest::newRow("a customer that is not there")
+        << QStringList{u"--report"_s, u"customer-history"_s, u"--customer"_s, u"0042"_s} + range + QStringList{u"--csv"_s, u"{dir}/h.csv"_s}
+        << QString() << u"ams: there is no customer with the ID 0042"_s;
+    QTest::newRow("a failing query, to PDF")
+        << QStringList{u"--report"_s, u"detail-sales"_s} + range + QStringList{u"--pdf"_s, u"{dir}/s.pdf"_s} << u"Tickets"_s
+        << u"tickets"_s;
+    QTest::newRow("a failing query, to CSV") << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--csv"_s, u"{dir}/g.csv"_s}
+                                             << u"GiftCards"_s << u"giftcards"_s;
+    QTest::newRow("a file that cannot be written")
+        << QStringList{u"--report"_s, u"account-balance"_s, u"--csv"_s, u"{dir}/missing/out.csv"_s} << QString()
+        << u"/missing/out.csv"_s;
+    QTest::newRow("a PDF that cannot be written")
+        << QStringList{u"--report"_s, u"account-balance"_s, u"--pdf"_s, u"{dir}/missing/out.pdf"_s} << QString()
+        << u"ams: cannot write "_s;
+    QTest::newRow("no configuration file")
+        << QStringList{u"--report"_s, u"account-balance"_s, u"--csv"_s, u"{dir}/out.csv"_s, u"--config"_s, u"{dir}/none.txt"_s}
+        << QString() << u"File not found"_s;
+}
+
+void TestReportCommand::failures()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, drop);
+    QFETCH(QString, message);
+    if (!drop.isEmpty())
+        m_db->exec(u"DROP TABLE "_s + drop);
+    if (!arguments.contains(u"--config"_s))
+        arguments << u"--config"_s << u"{dir}/config.txt"_s;
+    const Run result = run(arguments);
+    QCOMPARE(result.status, 1);
+    QVERIFY2(result.err.contains(message, Qt::CaseInsensitive), qPrintable(result.err));
+    QVERIFY(QDir(m_dir->path()).entryList({u"*.csv"_s, u"*.pdf"_s}, QDir::Files).isEmpty());
+}
+
+void TestReportCommand::runsBesideTheProgram()
+{
+    // The program itself, started with its window (offscreen), holds the machine's lock.
+    QProcessEnvironment shown = QProcessEnvironment::systemEnvironment();
+    auto *first = new QProcess;
+    m_processes.append(first);
+    shown.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    shown.insert(u"AMS_MESSAGES"_s, u"stderr"_s);
+    shown.insert(u"TMPDIR"_s, m_dir->path());
+    first->setProcessEnvironment(shown);
+    first->start(amsProgram(), {u"--config"_s, path(u"config.txt"_s)});
+    QVERIFY(first->waitForStarted(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path(u"AccountManagementSoftware.lock"_s)), 20000);
+
+    const Run result = run({u"--report"_s, u"account-balance"_s, u"--csv"_s, u"{dir}/out.csv"_s, u"--config"_s, u"{dir}/config.txt"_s});
+    QVERIFY2(result.status == 0, qPrintable(result.err));
+    QVERIFY(QFile::exists(path(u"out.csv"_s)));
+    QCOMPARE(first->state(), QProcess::Running);
+}
+
+QTEST_GUILESS_MAIN(TestReportCommand)
+#include "tst_reportcommand.moc"
