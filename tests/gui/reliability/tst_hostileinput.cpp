@@ -35,6 +35,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSet>
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QTest>
@@ -346,16 +347,26 @@ const SchemaTable *schemaTable(const QString &name)
     return nullptr;
 }
 
+// One statement for every table's count (and the highest key of the tables the save
+// writes), so that a walk of a thousand inputs does not wait on a thousand round trips.
 Snapshot snapshot(Db &db, const QStringList &written)
 {
+    QStringList columns;
+    for (const SchemaTable &table : SchemaTables::all()) {
+        columns << QStringLiteral("(SELECT COUNT(*) FROM %1)").arg(table.name);
+        if (table.serverAssignsKey && written.contains(table.name))
+            columns << QStringLiteral("(SELECT MAX(%1) FROM %2)").arg(table.primaryKey, table.name);
+    }
+    const QSqlRecord counts = *db.firstRow(QStringLiteral("SELECT ") + columns.join(u','));
     Snapshot state;
+    int at = 0;
     for (const SchemaTable &table : SchemaTables::all()) {
         TableState &s = state[table.name];
-        s.count = db.firstRow(QStringLiteral("SELECT COUNT(*) FROM ") + table.name)->value(0).toInt();
+        s.count = counts.value(at++).toInt();
         if (!written.contains(table.name))
             continue;
         if (table.serverAssignsKey)
-            s.highestKey = db.firstRow(QStringLiteral("SELECT MAX(%1) FROM %2").arg(table.primaryKey, table.name))->value(0).toInt();
+            s.highestKey = counts.value(at++).toInt();
         else
             s.rows = db.rows(QStringLiteral("SELECT * FROM ") + table.name);
     }
@@ -364,20 +375,21 @@ Snapshot snapshot(Db &db, const QStringList &written)
 
 // The rows the save wrote into each table it may write: new rows of a table whose key the
 // server assigns, rows not there before in the others.
-QHash<QString, QList<QSqlRecord>> writtenRows(Db &db, const Snapshot &before, const QStringList &written)
+QHash<QString, QList<QSqlRecord>> writtenRows(Db &db, const Snapshot &before, const Snapshot &after, const QStringList &written)
 {
     QHash<QString, QList<QSqlRecord>> out;
     for (const QString &name : written) {
         const SchemaTable *table = schemaTable(name);
         if (table->serverAssignsKey) {
-            out[name] = db.rows(QStringLiteral("SELECT * FROM %1 WHERE %2 > ?").arg(table->name, table->primaryKey),
-                                {before.value(table->name).highestKey});
+            if (after.value(table->name).highestKey != before.value(table->name).highestKey)
+                out[name] = db.rows(QStringLiteral("SELECT * FROM %1 WHERE %2 > ?").arg(table->name, table->primaryKey),
+                                    {before.value(table->name).highestKey});
             continue;
         }
         QHash<QString, int> old;
         for (const QSqlRecord &row : before.value(table->name).rows)
             ++old[rowKey(row)];
-        for (const QSqlRecord &row : db.rows(QStringLiteral("SELECT * FROM ") + table->name)) {
+        for (const QSqlRecord &row : after.value(table->name).rows) {
             int &left = old[rowKey(row)];
             if (left > 0)
                 --left;
@@ -436,9 +448,6 @@ void typeText(const QString &text)
         QApplication::sendEvent(target, &press);
         QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, one);
         QApplication::sendEvent(target, &release);
-        if (qEnvironmentVariableIsSet("HOSTILE_DEBUG"))
-            qDebug() << "typed" << Qt::hex << int(one[0].unicode()) << "to" << target << "focus now" << QApplication::focusWidget()
-                     << "popup" << QApplication::activePopupWidget();
     }
 }
 
@@ -510,7 +519,8 @@ QString describe(const QString &text)
 
 struct Figures
 {
-    int screens = 0;
+    QSet<QString> commands;
+    int saves = 0;
     int fields = 0;
     int inputs = 0;
     int storedExact = 0;
@@ -519,7 +529,8 @@ struct Figures
 
     void add(const Figures &f)
     {
-        screens += f.screens;
+        commands += f.commands;
+        saves += f.saves;
         fields += f.fields;
         inputs += f.inputs;
         storedExact += f.storedExact;
@@ -528,9 +539,10 @@ struct Figures
     }
     QString line() const
     {
-        return QStringLiteral("%1 screens, %2 fields, %3 inputs fed: %4 texts stored byte-exact, %5 amounts stored as read, "
-                              "%6 refused with a message")
-            .arg(screens)
+        return QStringLiteral("%1 screens (%2 saves), %3 fields, %4 inputs fed: %5 texts stored byte-exact, %6 amounts stored "
+                              "as read, %7 refused with a message")
+            .arg(commands.size())
+            .arg(saves)
             .arg(fields)
             .arg(inputs)
             .arg(storedExact)
@@ -653,7 +665,9 @@ struct Walk : ScreenSession
         QWidget *target = comboOf(box) ? static_cast<QWidget *>(comboOf(box)) : box;
         target->setFocus(Qt::TabFocusReason);
         QApplication::processEvents();
-        if (!shownText(box).isEmpty()) {
+        // A box that selects its text on gaining the focus is typed over; any other is
+        // emptied first, as the clerk selects what it holds and deletes it.
+        if (!box->text().isEmpty() && box->selectedText() != box->text()) {
             box->selectAll();
             pressKey(Qt::Key_Backspace);
         }
@@ -661,11 +675,14 @@ struct Walk : ScreenSession
 
     // Types or pastes the text into the box and leaves it as the clerk does, with Tab (or
     // with Enter where the step says so). False when the box cannot be typed into now.
-    bool enter(QLineEdit *box, const QString &text, Entry how, bool withEnter)
+    // `before` gets what the box held once it had the focus, just before the input.
+    bool enter(QLineEdit *box, const QString &text, Entry how, bool withEnter, QString *before = nullptr)
     {
         if (!box || !box->isEnabled() || box->isReadOnly())
             return false;
         focusOn(box);
+        if (before)
+            *before = shownText(box);
         if (how == Entry::Typed) {
             typeText(text);
         } else {
@@ -698,9 +715,13 @@ struct Walk : ScreenSession
     };
     struct Entered
     {
+        QString before;
         QString boxText;
         bool marked = false;
+        // Shown while the fed box was typed into and left.
         QList<MessageBox::Shown> messages;
+        // Shown by the rest of the preparation.
+        QList<MessageBox::Shown> otherMessages;
         bool reached = false;
     };
 
@@ -711,14 +732,11 @@ struct Walk : ScreenSession
         Entered entered;
         auto feed = [&](bool withEnter) {
             QLineEdit *box = fieldBox(screen, fed->field);
-            MessageBox::takeShown();
+            entered.otherMessages += MessageBox::takeShown();
             QString text = fed->input.text;
             if (row.swipeBoxes.contains(fed->field))
                 text = QLatin1Char('%') + text + QLatin1Char('?');
-            entered.reached = enter(box, text, fed->input.entry, withEnter);
-            if (qEnvironmentVariableIsSet("HOSTILE_DEBUG"))
-                qDebug() << fed->field << fed->input.name << "reached" << entered.reached << "focus" << QApplication::focusWidget()
-                         << "popup" << QApplication::activePopupWidget() << "active" << QApplication::activeWindow() << (box ? shownText(box).left(20) : QString());
+            entered.reached = enter(box, text, fed->input.entry, withEnter, &entered.before);
             if (box && screen) {
                 entered.boxText = shownText(box);
                 if (auto *amount = qobject_cast<AmountField *>(box))
@@ -741,6 +759,7 @@ struct Walk : ScreenSession
         }
         if (fed && !fedInPlace)
             feed(false);
+        entered.otherMessages += MessageBox::takeShown();
         return entered;
     }
 
@@ -796,12 +815,14 @@ struct Walk : ScreenSession
     void judge(const Fed &fed, const Entered &entered, const Snapshot &before, const QList<MessageBox::Shown> &saveMessages)
     {
         const QString what = QStringLiteral("%1 / %2 / %3 / %4").arg(server, row.name, fed.field, fed.input.name);
-        QList<MessageBox::Shown> messages = entered.messages + saveMessages;
+        QList<MessageBox::Shown> messages = entered.messages + entered.otherMessages + saveMessages;
         for (const MessageBox::Shown &m : messages)
             if (isErrorTitle(m.title))
                 faults << QStringLiteral("%1: \"%2\" says %3").arg(what, m.title, describe(m.text));
 
-        // What the box took of the input, unless the screen said something about it.
+        // What the box took of the input, unless the screen said something about it: a
+        // box is typed into empty or over its whole text, selected; a paste it refuses
+        // leaves it as it was.
         const QString input = row.swipeBoxes.contains(fed.field) ? QLatin1Char('%') + fed.input.text + QLatin1Char('?')
                                                                 : fed.input.text;
         const int width = fed.isAmount ? 32767 : fed.width + (row.swipeBoxes.contains(fed.field) ? 2 : 0);
@@ -810,10 +831,10 @@ struct Walk : ScreenSession
             if (!fed.isAmount && fed.input.entry == Entry::Typed)
                 expected = typedResult(input, width);
             else if (!fed.isAmount && !pasteFits(input, width))
-                expected.clear();
+                expected = entered.before;
             const bool typeAhead = row.typeAheadBoxes.contains(fed.field);
             if (typeAhead && fed.input.entry == Entry::Pasted)
-                expected.clear();
+                expected = entered.before;
             bool completed = false;
             if (QLineEdit *box = fieldBox(screen, fed.field); typeAhead && box && comboOf(box) && !expected.isEmpty())
                 completed = comboOf(box)->findText(entered.boxText, Qt::MatchFixedString | Qt::MatchCaseSensitive) >= 0
@@ -829,7 +850,7 @@ struct Walk : ScreenSession
         }
 
         const Snapshot after = snapshot(*db, row.writes);
-        const QHash<QString, QList<QSqlRecord>> written = writtenRows(*db, before, row.writes);
+        const QHash<QString, QList<QSqlRecord>> written = writtenRows(*db, before, after, row.writes);
         bool anything = false;
         for (const SchemaTable &table : SchemaTables::all()) {
             const bool counted = after.value(table.name).count != before.value(table.name).count;
@@ -874,9 +895,9 @@ struct Walk : ScreenSession
             stored = entered.boxText.mid(1, entered.boxText.size() - 2);
         else if (row.trimmedBoxes.contains(fed.field))
             stored = entered.boxText.trimmed();
-        // The box was left empty by a refusal with a message: the input was refused,
+        // The box was left as it was by a refusal with a message: the input was refused,
         // and the save stored the rest of the ordinary entry (checked above to be whole).
-        if (stored.isEmpty() && !entered.messages.isEmpty()) {
+        if (entered.boxText == entered.before && !entered.messages.isEmpty()) {
             ++figures.refused;
             return;
         }
@@ -901,43 +922,50 @@ struct Walk : ScreenSession
     }
 
     // The ordinary save the walk starts from must store (or show its report), or every
-    // refusal after it would prove nothing. Returns the boxes to walk.
-    QList<Fed> readyToSave()
+    // refusal after it would prove nothing: false when it does not. `fields` gets the
+    // boxes to walk.
+    bool readyToSave(QList<Fed> &fields)
     {
         ++serial;
         if (!reopen()) {
             faults << QStringLiteral("%1: %2 opened no screen").arg(row.name, row.command);
-            return {};
+            return false;
         }
         const Snapshot before = snapshot(*db, row.writes);
-        prepare(nullptr);
-        const QList<Fed> fields = discover();
-        MessageBox::takeShown();
+        const Entered prepared = prepare(nullptr);
+        fields = discover();
         save();
-        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
-        for (const MessageBox::Shown &m : shown)
+        bool ready = true;
+        for (const MessageBox::Shown &m : prepared.otherMessages + MessageBox::takeShown()) {
             faults << QStringLiteral("%1 / %2: the ordinary save says \"%3\": %4").arg(server, row.name, m.title, describe(m.text));
+            ready = false;
+        }
         if (row.showsReport) {
-            if (!Viewer::instance())
+            if (!Viewer::instance()) {
                 faults << QStringLiteral("%1 / %2: the report was not shown").arg(server, row.name);
+                ready = false;
+            }
         } else {
-            const QHash<QString, QList<QSqlRecord>> written = writtenRows(*db, before, row.writes);
+            const QHash<QString, QList<QSqlRecord>> written = writtenRows(*db, before, snapshot(*db, row.writes), row.writes);
             bool any = false;
             for (const auto &rows : written)
                 any = any || !rows.isEmpty();
-            if (!any)
+            if (!any) {
                 faults << QStringLiteral("%1 / %2: the ordinary save stored nothing").arg(server, row.name);
+                ready = false;
+            }
         }
         checkInvariants(QStringLiteral("%1 / %2 / ordinary save").arg(server, row.name));
-        return fields;
+        return ready;
     }
 
     void run()
     {
-        QList<Fed> fields = readyToSave();
-        if (!faults.isEmpty())
+        QList<Fed> fields;
+        if (!readyToSave(fields))
             return;
-        figures.screens = 1;
+        figures.commands.insert(row.command);
+        figures.saves = 1;
         figures.fields = int(fields.size());
         for (const Fed &field : fields) {
             const QList<Input> inputs = field.isAmount ? amountInputs() : textInputs(field.width, serial * 10);
@@ -949,10 +977,11 @@ struct Walk : ScreenSession
                     faults << QStringLiteral("%1: %2 opened no screen").arg(row.name, row.command);
                     return;
                 }
-                MessageBox::takeShown();
+                // Opening the screen says nothing.
+                for (const MessageBox::Shown &m : MessageBox::takeShown())
+                    faults << QStringLiteral("%1 / %2: opening it says \"%3\": %4").arg(server, row.name, m.title, describe(m.text));
                 const Snapshot before = snapshot(*db, row.writes);
                 const Entered entered = prepare(&fed);
-                MessageBox::takeShown();
                 save();
                 const QList<MessageBox::Shown> saveMessages = MessageBox::takeShown();
                 ++figures.inputs;
