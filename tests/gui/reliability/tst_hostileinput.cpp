@@ -10,7 +10,6 @@
 #include "ScreenTest.h"
 #include "TestDb.h"
 
-#include "accounts/BalancePosting.h"
 #include "app/AmountField.h"
 #include "app/AppContext.h"
 #include "app/FieldRules.h"
@@ -304,15 +303,16 @@ QString typedResult(const QString &text, int width)
     return result;
 }
 
-// What a box takes of a paste, empty: all of it, or nothing when it holds a character no
-// box may hold or is longer than the width.
+// Whether a box takes a paste whole: not when it holds a character no box may hold (half
+// a character among them) or is longer than the width; then it takes none of it.
 bool pasteFits(const QString &text, int width)
 {
     if (text.size() > width)
         return false;
-    for (QChar c : text) {
-        const QChar::Category category = c.category();
-        if (category == QChar::Other_Control || category == QChar::Separator_Line || category == QChar::Separator_Paragraph)
+    for (const QString &one : charactersOf(text)) {
+        const QChar::Category category = categoryOf(one);
+        if (category == QChar::Other_Control || category == QChar::Separator_Line || category == QChar::Separator_Paragraph
+            || (one.size() == 1 && one[0].isSurrogate()))
             return false;
     }
     return true;
