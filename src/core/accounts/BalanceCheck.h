@@ -16,8 +16,8 @@ struct CustomerBalanceCheck
     double paid = 0;    // sum of its payments
 
     double expected() const { return charged - paid; }
-    // More than half a cent apart: balances are posted with the screen's unrounded total,
-    // so a difference below that is no difference at all.
+    // More than half a cent apart: balances are posted with the totals as stored, to the
+    // cent, so anything less is the binary form of the same cents.
     bool differs() const;
 };
 

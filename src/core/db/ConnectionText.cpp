@@ -17,6 +17,13 @@ QMap<QString, QString> ConnectionText::pairs(const QString &text)
     return result;
 }
 
+QString ConnectionText::withProgramPassword(const QString &configured)
+{
+    if (pairs(configured).contains(QStringLiteral("PWD")))
+        return configured;
+    return configured + QStringLiteral("PWD=") + programPassword() + u';';
+}
+
 ConnectionText ConnectionText::parse(const QString &text, const QString &baseDir)
 {
     const auto kv = pairs(text);
@@ -45,6 +52,12 @@ ConnectionText ConnectionText::parse(const QString &text, const QString &baseDir
             if (!ok)
                 throw DbError(QStringLiteral("The connection text's Port is not a number: %1").arg(kv.value(QStringLiteral("PORT"))));
         }
+        c.sslMode = kv.value(QStringLiteral("SSLMODE"));
+        c.sslRootCert = kv.value(QStringLiteral("SSLROOTCERT"));
+        static const QStringList modes = {QStringLiteral("disable"), QStringLiteral("allow"), QStringLiteral("prefer"),
+                                          QStringLiteral("require"), QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
+        if (!c.sslMode.isEmpty() && !modes.contains(c.sslMode))
+            throw DbError(QStringLiteral("The connection text's sslmode is not one of %1: %2").arg(modes.join(u", "), c.sslMode));
     } else {
         throw DbError(QStringLiteral("Unknown database provider in the connection text: %1").arg(provider));
     }

@@ -6,6 +6,7 @@
 // A connection text is a list of "Keyword=Value;" pairs, keywords case-insensitive:
 //   Provider=SQLite;Data Source=<file>;
 //   Provider=PostgreSQL;Server=<host>;Port=<port>;Database=<name>;UID=<user>;PWD=<password>;
+//            [sslmode=<disable|allow|prefer|require|verify-ca|verify-full>;sslrootcert=<file>;]
 // A relative SQLite file is taken relative to the program's directory.
 struct ConnectionText
 {
@@ -18,6 +19,16 @@ struct ConnectionText
     QString database;
     QString user;
     QString password;
+    // PostgreSQL's own TLS settings, passed to the server's client library as they are.
+    QString sslMode;
+    QString sslRootCert;
+
+    // The password every installation has always shared; used only when the configured
+    // text names none of its own.
+    static QString programPassword() { return QStringLiteral("QZ"); }
+    // The configured text as the program connects with it: followed directly by
+    // "PWD=QZ;" unless it holds a PWD of its own, which then wins.
+    static QString withProgramPassword(const QString &configured);
 
     // Throws DbError naming the unknown provider or the missing keyword.
     static ConnectionText parse(const QString &text, const QString &baseDir = {});

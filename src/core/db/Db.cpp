@@ -39,6 +39,18 @@ QString columnName(const QString &name)
     return name.compare(u"Limit", Qt::CaseInsensitive) == 0 ? QStringLiteral("\"Limit\"") : checkedName(name);
 }
 
+// A value as the PostgreSQL client library reads it in its option list: between single
+// quotes, with quotes and backslashes escaped, when it holds anything but plain characters.
+QString libpqQuoted(QString value)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./:-]+$"));
+    if (plain.match(value).hasMatch())
+        return value;
+    value.replace(u'\\', QStringLiteral("\\\\"));
+    value.replace(u'\'', QStringLiteral("\\'"));
+    return u'\'' + value + u'\'';
+}
+
 } // namespace
 
 Db::Db(QSqlDatabase db, std::unique_ptr<SqlDialect> dialect)
@@ -81,10 +93,19 @@ std::unique_ptr<Db> Db::open(const QString &connectionText, const QString &baseD
         db.setDatabaseName(c.database);
         db.setUserName(c.user);
         db.setPassword(c.password);
-        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        QStringList options = {QStringLiteral("connect_timeout=10")};
+        if (!c.sslMode.isEmpty())
+            options << QStringLiteral("sslmode=") + c.sslMode;
+        if (!c.sslRootCert.isEmpty())
+            options << QStringLiteral("sslrootcert=") + libpqQuoted(c.sslRootCert);
+        db.setConnectOptions(options.join(u';'));
     }
     if (!db.open()) {
-        const QString text = errorText(db.lastError());
+        // Whatever the server and its client library say, the password is never shown:
+        // a text that runs one keyword into the next can carry it into the user name.
+        QString text = errorText(db.lastError());
+        if (!c.password.isEmpty())
+            text.replace(c.password, QStringLiteral("********"));
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(name);
         if (c.provider == ConnectionText::Provider::SQLite)

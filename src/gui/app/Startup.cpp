@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/ConfigFile.h"
 #include "app/MainWindow.h"
+#include "db/ConnectionText.h"
 #include "db/Db.h"
 #include "setup/CompanyStore.h"
 
@@ -37,9 +38,10 @@ void ReadConfigFile(const QString &path)
 
 void OpenDatabase(const QString &baseDir)
 {
-    // The password is the program's own; the configured text ends with ";" so the two
-    // join without a separator. One that does not end so runs its last keyword into it.
-    const QString connectionText = appContext().config.ConnectionInfo + QStringLiteral("PWD=QZ;");
+    // Without a password of its own the configured text gets the program's, joined
+    // without a separator (the text ends with ";"; one that does not runs its last keyword
+    // into it). A PWD in config.txt wins, so each installation can have its own.
+    const QString connectionText = ConnectionText::withProgramPassword(appContext().config.ConnectionInfo);
     QString folder = baseDir;
     if (folder.isEmpty())
         folder = databaseFolder().isEmpty() ? QCoreApplication::applicationDirPath() : databaseFolder();

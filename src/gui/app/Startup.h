@@ -12,10 +12,11 @@ class MainWindow;
 // Throws ConfigError.
 void ReadConfigFile(const QString &path = {});
 
-// Opens the program's connection: the configured connection text followed directly by
-// "PWD=QZ;", within the 10-second time-out; a relative SQLite file lies in baseDir, or
-// when that is empty beside the configuration read (in the user's data folder for the
-// machine's file; ConfigFile::databaseFolder). Throws DbError.
+// Opens the program's connection: the configured connection text, followed directly by
+// "PWD=QZ;" unless it names a PWD of its own, within the 10-second time-out; a relative
+// SQLite file lies in baseDir, or when that is empty beside the configuration read (in
+// the user's data folder for the machine's file; ConfigFile::databaseFolder). Throws
+// DbError.
 void OpenDatabase(const QString &baseDir = {});
 
 // Fills CompanySettings from the Company row of this location. Without a row the

@@ -14,12 +14,11 @@
 // The timed modes wait until START_MSECS (milliseconds since the epoch), so that the workers
 // run at the same time, and exits 1 when anything failed.
 
-#include "accounts/BalancePosting.h"
 #include "accounts/CustomerStore.h"
 #include "accounts/PaymentStore.h"
 #include "db/Db.h"
 #include "db/DbError.h"
-#include "tickets/TicketStore.h"
+#include "tickets/TicketSaving.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -77,8 +76,7 @@ int charges(Db &db, const QStringList &args)
             ticket.amounts.merchandise[TicketLines::Oil] = QString::number(amount, 'f', 2);
             TicketLines::figure(ticket.amounts, 0);
             const TicketStamp stamp{QStringLiteral("W%1").arg(worker), 1, QDateTime::currentDateTime()};
-            TicketStore::save(db, ticket, stamp);
-            if (!PostCustomerBalance(db, customer, TicketStore::postedAmount(ticket))) {
+            if (!TicketSaving::save(db, ticket, stamp).posted) {
                 QTextStream(stderr) << "worker " << worker << ": ticket " << n << " was not posted\n";
                 return 1;
             }
