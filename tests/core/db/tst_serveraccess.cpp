@@ -4,9 +4,23 @@
 
 #include "TestDb.h"
 
+#include "Workstations.h"
+
+#include "accounts/BalanceCheck.h"
+#include "accounts/CustomerBalances.h"
+#include "accounts/CustomerStore.h"
 #include "db/ConnectionText.h"
+#include "db/DatabaseTool.h"
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "giftcards/GiftCardStore.h"
+#include "reports/ManagementReports.h"
+#include "reports/PrintedDocuments.h"
+#include "reports/Report.h"
+#include "reports/ReportRenderer.h"
+#include "setup/CompanyStore.h"
+#include "tickets/CashCustomerNames.h"
+#include "tickets/TicketStore.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -20,6 +34,28 @@ QString serverText(const QString &extra)
 {
     QString text = qEnvironmentVariable("AMS_TEST_PG");
     return text + extra;
+}
+
+// The statements of the README's secure set-up that give a station's role its rights,
+// with the role and database of the test.
+QStringList grantsFromTheReadme(const QString &role, const QString &database)
+{
+    QFile readme(QStringLiteral(AMS_SOURCE_DIR "/README.md"));
+    if (!readme.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromUtf8(readme.readAll());
+    const qsizetype from = text.indexOf(QStringLiteral("CREATE ROLE st07"));
+    const qsizetype to = text.indexOf(QStringLiteral("```"), from);
+    if (from < 0 || to < 0)
+        return {};
+    QString block = text.mid(from, to - from);
+    block.replace(QStringLiteral("st07"), role).replace(QStringLiteral("DATABASE ams"), QStringLiteral("DATABASE ") + database);
+    block.replace(QRegularExpression(QStringLiteral("PASSWORD '[^']*'")), QStringLiteral("PASSWORD 'Station-7-pw'"));
+    QStringList statements;
+    for (const QString &statement : block.split(u';'))
+        if (!statement.trimmed().isEmpty())
+            statements << statement.simplified();
+    return statements;
 }
 
 QString openError(const QString &text)
@@ -45,6 +81,7 @@ private slots:
     void tls_data();
     void tls();
     void unknownTlsModeIsRefused();
+    void stationRoleRunsEveryStatement();
     void passwordNeverShown_data();
     void passwordNeverShown();
 };
@@ -111,6 +148,121 @@ void tst_ServerAccess::unknownTlsModeIsRefused()
 {
     const QString error = openError(serverText(QStringLiteral("PWD=QZ;sslmode=sometimes;")));
     QVERIFY2(error.contains(QStringLiteral("sslmode")) && error.contains(QStringLiteral("sometimes")), qPrintable(error));
+}
+
+// A station's role with exactly the rights the README gives it runs what the screens
+// run: the workstations' saves, the customer screen's, the company screens', the gift
+// card inquiry and edit, the lists, every report and printed document, the rebuild.
+void tst_ServerAccess::stationRoleRunsEveryStatement()
+{
+    auto owner = TestDb::fresh(QStringLiteral("PostgreSQL"));
+    DatabaseTool::fillDemo(*owner, QDate::currentDate());
+    const QString database = owner->firstRow(QStringLiteral("SELECT current_database()"))->value(0).toString();
+    const QString role = QStringLiteral("ams_station_%1").arg(QCoreApplication::applicationPid());
+    owner->exec(QStringLiteral("DROP ROLE IF EXISTS %1").arg(role));
+    const QStringList grants = grantsFromTheReadme(role, database);
+    QVERIFY2(grants.size() >= 5, "the README's secure set-up holds the role's statements");
+    for (const QString &statement : grants)
+        owner->exec(statement);
+    struct Dropper
+    {
+        Db &db;
+        QString role;
+        ~Dropper()
+        {
+            try {
+                db.exec(QStringLiteral("DROP OWNED BY %1").arg(role));
+                db.exec(QStringLiteral("DROP ROLE %1").arg(role));
+            } catch (...) {
+            }
+        }
+    } dropper{*owner, role};
+
+    QString text = TestDb::connectionText(QStringLiteral("PostgreSQL"));
+    text.replace(QRegularExpression(QStringLiteral("UID=[^;]*;")), QStringLiteral("UID=%1;").arg(role));
+    text.replace(QRegularExpression(QStringLiteral("PWD=[^;]*;")), QStringLiteral("PWD=Station-7-pw;"));
+    auto station = Db::open(text);
+    // The role cannot change the tables themselves.
+    QVERIFY(!openError(text).contains(QStringLiteral("denied")));
+    bool refused = false;
+    try {
+        station->exec(QStringLiteral("DROP TABLE Tickets"));
+    } catch (const DbError &) {
+        refused = true;
+    }
+    QVERIFY2(refused, "a station's role must not drop the program's tables");
+
+    // The accounts and gift cards the workstation helper works on.
+    for (const QString &id : {QStringLiteral("1001"), QStringLiteral("1002"), QStringLiteral("1003"), QStringLiteral("1004")})
+        owner->exec(QStringLiteral("UPDATE Customer SET Inactive = 0, AcctOnHold = 0 WHERE ID = ?"), {id});
+    owner->exec(QStringLiteral("UPDATE Cards SET InActive = 0 WHERE CardNo = '01'"));
+    for (const QString &card : {QStringLiteral("700000001"), QStringLiteral("700000002"), QStringLiteral("700000003")})
+        GiftCardStore::sell(*station, card, 50, QStringLiteral("ST"), QString(), {QStringLiteral("ST7"), 1, QDateTime::currentDateTime()});
+
+    // Every save path, as a workstation takes them.
+    Workstations workstation(QStringLiteral("workstation"));
+    QVERIFY(workstation.start({text, QStringLiteral("ST7"), QStringLiteral("77"), QStringLiteral("300"), QStringLiteral("0")}));
+    QVERIFY2(workstation.finish(), qPrintable(workstation.error()));
+
+    try {
+        const QDateTime now = QDateTime::currentDateTime();
+        CustomerEntry entry;
+        entry.accountNumber = QStringLiteral("2001");
+        entry.name = QStringLiteral("Station Test Freight");
+        entry.limit = QStringLiteral("2500");
+        entry.warnAt = QStringLiteral("0.8");
+        entry.userName = QStringLiteral("stationtest");
+        entry.password = QStringLiteral("x");
+        QCOMPARE(CustomerStore::save(*station, entry, now), LoginSave::Written);
+        CustomerStore::saveCard(*station, QStringLiteral("2001"), {QStringLiteral("01"), QStringLiteral("1"), false, QString()});
+        QVERIFY(CustomerStore::account(*station, QStringLiteral("2001")));
+        QCOMPARE(CustomerStore::cardsOf(*station, QStringLiteral("2001")).size(), 1);
+        QCOMPARE(CustomerStore::removeCard(*station, QStringLiteral("2001"), QStringLiteral("01")), 1);
+        QVERIFY(!CustomerStore::customersByName(*station).isEmpty());
+        QVERIFY(!CustomerStore::cardsByName(*station).isEmpty());
+
+        const QVariant location = CompanyStore::locations(*station).value(0);
+        const auto company = CompanyStore::row(*station, location);
+        QVERIFY(company);
+        CompanyStore::saveInformation(*station, location, {{QStringLiteral("Name"), company->value("Name")}});
+        CompanyStore::savePrices(*station, location, {{QStringLiteral("Tax"), company->value("Tax")}});
+        QVERIFY(CompanyStore::settings(*station, location.toString()));
+        QVERIFY(!ChoiceLists::states(*station).isEmpty());
+        QVERIFY(!ChoiceLists::cardTypes(*station).isEmpty());
+
+        const GiftCardStore::Stamp stamp{QStringLiteral("ST7"), 1, now};
+        GiftCardStore::inquire(*station, QStringLiteral("700000001"), stamp);
+        QVERIFY(GiftCardStore::edit(*station, QStringLiteral("700000001"), 12.5, QStringLiteral("set by the office"), stamp));
+
+        CashCustomerNames names;
+        names.fill(*station);
+        names.refresh(*station);
+        QVERIFY(TicketStore::newest(*station, 1));
+
+        // Every report and printed document reads its rows.
+        const QDate from = QDate::currentDate().addDays(-200), to = QDate::currentDate();
+        const QStringList headings = {QStringLiteral("Station"), QString(), QString()};
+        const QList<std::shared_ptr<Report>> reports = {
+            ManagementReports::accountBalance(*station, headings),
+            ManagementReports::customerCardListing(*station, headings),
+            ManagementReports::customerHistory(*station, QStringLiteral("1001"), from, to, headings),
+            ManagementReports::detailSales(*station, from, to, headings),
+            ManagementReports::giftCardTransactions(*station, from, to, headings),
+            ManagementReports::giftCardListing(*station, headings),
+            PrintedDocuments::chargeTicket(*station, 1, true, headings),
+            PrintedDocuments::cashTicket(*station, 1, true, headings),
+            PrintedDocuments::giftCardReceipt(*station, 1, headings),
+        };
+        for (const std::shared_ptr<Report> &report : reports) {
+            PageCounter pages;
+            QVERIFY(renderReport(*report, pages) >= 1);
+        }
+        RebuildCustomerBalances(*station);
+        for (const CustomerBalanceCheck &c : CheckCustomerBalances(*station))
+            QVERIFY2(!c.differs(), qPrintable(c.customerId));
+    } catch (const DbError &error) {
+        QFAIL(qPrintable(error.serverText() + QStringLiteral("\n  in: ") + error.statement()));
+    }
 }
 
 void tst_ServerAccess::passwordNeverShown_data()
