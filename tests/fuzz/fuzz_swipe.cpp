@@ -21,11 +21,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const FieldRules::TextProblem problem = FieldRules::textProblem(swipe, 50);
     bool control = false;
-    for (QChar c : swipe)
-        control = control || c.unicode() < 0x20 || c.unicode() == 0x7f;
+    bool halfCharacter = false;
+    for (qsizetype i = 0; i < swipe.size(); ++i) {
+        const QChar c = swipe[i];
+        control = control || c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
+                  || c.category() == QChar::Separator_Paragraph;
+        if (c.isHighSurrogate() && i + 1 < swipe.size() && swipe[i + 1].isLowSurrogate())
+            ++i;
+        else
+            halfCharacter = halfCharacter || c.isSurrogate();
+    }
     if ((problem == FieldRules::TextProblem::ControlCharacter) != control)
         broken("a control character was judged wrongly", swipe);
-    if (!control && (problem == FieldRules::TextProblem::TooLong) != (swipe.size() > 50))
+    if (!control && (problem == FieldRules::TextProblem::BrokenCharacter) != halfCharacter)
+        broken("half a character was judged wrongly", swipe);
+    if (!control && !halfCharacter && (problem == FieldRules::TextProblem::TooLong) != (swipe.size() > 50))
         broken("the width was judged wrongly", swipe);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QSqlRecord>
 #include <QDir>
 #include <QTemporaryDir>
@@ -142,6 +143,30 @@ QStringList wrongBalances(Db &db)
         const qint64 expected = qRound64(r.value("Charged").toDouble() * 100) - qRound64(r.value("Paid").toDouble() * 100);
         if (qRound64(r.value("CurrentBalance").toDouble() * 100) != expected)
             wrong << QStringLiteral("%1: %2 instead of %3").arg(r.value("ID").toString(), r.value("CurrentBalance").toString()).arg(expected / 100.0);
+    }
+    return wrong;
+}
+
+QStringList wrongGiftCardBalances(Db &db)
+{
+    QHash<QString, qint64> left;
+    for (const QSqlRecord &r : db.rows(QStringLiteral("SELECT CardID, TransactionType, Amount FROM GiftCardTransactions ORDER BY ID"))) {
+        const QString type = r.value("TransactionType").toString();
+        const qint64 cents = qRound64(r.value("Amount").toDouble() * 100);
+        qint64 &balance = left[r.value("CardID").toString()];
+        if (type == QLatin1String("Gift Card Purchase"))
+            balance += cents;
+        else if (type == QLatin1String("Gift Card Redemption"))
+            balance -= cents;
+        else if (type == QLatin1String("Gift Card Edit"))
+            balance = cents;
+    }
+    QStringList wrong;
+    for (const QSqlRecord &r : db.rows(QStringLiteral("SELECT ID, CardBalance FROM GiftCards"))) {
+        const QString id = r.value("ID").toString();
+        const qint64 stored = qRound64(r.value("CardBalance").toDouble() * 100);
+        if (stored != left.value(id) || stored < 0)
+            wrong << QStringLiteral("%1: %2 instead of %3").arg(id, r.value("CardBalance").toString()).arg(left.value(id) / 100.0);
     }
     return wrong;
 }

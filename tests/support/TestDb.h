@@ -37,6 +37,11 @@ QString emptyDatabase(const QString &server);
 // cent, with what each holds: empty when every balance agrees.
 QStringList wrongBalances(Db &db);
 
+// The gift cards whose CardBalance is not what their transactions leave, with what each
+// holds: sales add, redemptions take off, an edit sets the balance it carries; a balance
+// below 0 is wrong too. Empty when every card agrees.
+QStringList wrongGiftCardBalances(Db &db);
+
 // Makes the server refuse one kind of statement on a table from now on, as a full disk
 // or a broken constraint would: `event` is INSERT, UPDATE, DELETE or "UPDATE OF <column>",
 // `when` a condition on the NEW row ("1 = 1": always). The error says "refused by the

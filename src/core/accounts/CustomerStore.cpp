@@ -173,6 +173,12 @@ QString savedId(Db &db, const QString &accountNumber)
     return stored ? accountNumber : accountNumber.trimmed();
 }
 
+bool newIdTaken(Db &db, const QString &accountNumber)
+{
+    const QString id = savedId(db, accountNumber);
+    return id != accountNumber && db.firstRow(QStringLiteral("SELECT ID FROM Customer WHERE ID = ?"), {id}).has_value();
+}
+
 bool userNameFree(Db &db, const QString &userName, const QString &customerId)
 {
     return !db.firstRow(QStringLiteral("SELECT UserName FROM WebUser WHERE UserName = ? AND (CustomerID <> ? OR CustomerID IS NULL)"),

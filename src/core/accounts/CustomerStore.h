@@ -100,6 +100,10 @@ LoginSave save(Db &db, const CustomerEntry &entry, const QDateTime &entered);
 // one, the trimmed number for a new customer.
 QString savedId(Db &db, const QString &accountNumber);
 
+// True when no customer has the account number as typed but one already has the ID a
+// new row would get (the number without its outer blanks): such a save could only fail.
+bool newIdTaken(Db &db, const QString &accountNumber);
+
 // True when no customer other than this one uses the username (a login filed under no
 // customer holds its username too). Usernames compare as the server compares texts:
 // exactly, on both servers, as the unique username column does.

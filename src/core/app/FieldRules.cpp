@@ -23,9 +23,17 @@ std::optional<QString> firstUnstorableAmount(const QList<QPair<QString, double>>
 
 TextProblem textProblem(QStringView text, int width)
 {
-    for (QChar c : text)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+    for (QChar c : text) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line || category == QChar::Separator_Paragraph)
             return TextProblem::ControlCharacter;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return TextProblem::BrokenCharacter;
+    }
     if (text.size() > width)
         return TextProblem::TooLong;
     return TextProblem::None;
@@ -36,6 +44,8 @@ QString textRefusal(TextProblem problem, const QString &caption, int width)
     switch (problem) {
     case TextProblem::ControlCharacter:
         return QStringLiteral("%1 cannot hold tabs, line breaks or other control characters.").arg(caption);
+    case TextProblem::BrokenCharacter:
+        return QStringLiteral("%1 holds a broken character (half of one) that cannot be stored.").arg(caption);
     case TextProblem::TooLong:
         return QStringLiteral("%1 holds at most %2 characters.").arg(caption).arg(width);
     case TextProblem::None:

@@ -40,10 +40,12 @@ constexpr int GiftCardNote = 255;
 constexpr int Other = 50;
 } // namespace Width
 
-enum class TextProblem { None, ControlCharacter, TooLong };
+enum class TextProblem { None, ControlCharacter, BrokenCharacter, TooLong };
 
 // Whether a one-line text can be stored in a field of this width: no NUL or other
-// control character (the servers cannot all hold them, and nothing prints them), and
+// control character of either range and no line or paragraph separator (the servers
+// cannot all hold them, and a printed ticket would break its line at them), no half of
+// a character (a surrogate without its partner, which no server stores as it was), and
 // no more characters than the width.
 TextProblem textProblem(QStringView text, int width);
 

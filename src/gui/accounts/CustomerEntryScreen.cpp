@@ -211,6 +211,17 @@ void CustomerEntryScreen::save()
         || !AmountRule::checkBeforeSave(this, {{QStringLiteral("Credit Limit"), entry.limitValue()},
                                                {QStringLiteral("Warn At"), entry.warnAtValue()}}))
         return;
+    // " 1234" shows no customer, so what was typed is a new one; its ID would be 1234,
+    // which is taken, and the server would refuse the row with a constraint's words.
+    if (CustomerStore::newIdTaken(Db::current(), entry.accountNumber)) {
+        MessageBox::ok(this,
+                       QStringLiteral("The account number %1 already belongs to a customer. Type it without the blanks "
+                                      "around it to change that customer. Nothing was saved.")
+                           .arg(entry.newCustomerId()),
+                       QStringLiteral("Account Number Exists"));
+        txtAccountNumber->setFocus();
+        return;
+    }
     LoginSave login = LoginSave::NotGiven;
     {
         BusyCursor busy;

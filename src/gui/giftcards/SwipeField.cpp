@@ -42,8 +42,10 @@ SwipeField::SwipeField(QWidget *parent, QWidget *cardNumberParent) : QLineEdit(p
     m_cardNumber->setFocusPolicy(Qt::NoFocus);
 
     connect(this, &QLineEdit::textChanged, this, [this](const QString &text) {
-        if (text.isEmpty())
-            emit emptied();
+        if (!text.isEmpty())
+            return;
+        m_cut = false;
+        emit emptied();
     });
 }
 
@@ -54,17 +56,22 @@ void SwipeField::clearCardNumber() { m_cardNumber->clear(); }
 void SwipeField::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        const qsizetype before = text().size();
         QLineEdit::keyPressEvent(event);
+        if (before >= FieldRules::Width::CardNumber && text().size() == before && !event->text().isEmpty()
+            && event->text().front().isPrint())
+            m_cut = true;
         return;
     }
     // Enter is the end of a swipe, never a press of a screen's button.
     event->accept();
-    if (isSwipeShape(text()))
+    if (isSwipeShape(text()) || m_cut)
         enterPressed();
 }
 
 void SwipeField::enterPressed()
 {
+    m_cut = false;
     const QString number = ParseSwipedCard(text());
     if (isMisreadCard(number)) {
         // Every misread would otherwise share one card number, and so one balance.

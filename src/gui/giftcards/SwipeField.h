@@ -11,7 +11,9 @@ class QWidget;
 //
 // A swipe the number cannot be read from (any length but 11) is refused with a message
 // asking for the card to be swiped again, and the box is emptied, so the screen goes
-// back to waiting for a swipe: a misread never stands for a card.
+// back to waiting for a swipe: a misread never stands for a card. A swipe longer than
+// the box holds is one too: the box stops taking its characters (and so its closing
+// "?"), and its Enter is answered with the same message instead of nothing.
 class SwipeField : public QLineEdit
 {
     Q_OBJECT
@@ -37,4 +39,6 @@ private:
     void enterPressed();
 
     QLineEdit *m_cardNumber = nullptr;
+    // Characters of the swipe under way were refused because the box was full.
+    bool m_cut = false;
 };

@@ -62,6 +62,14 @@ void tst_FieldRules::texts_data()
     QTest::newRow("a line break") << "A\nB" << 50 << int(TextProblem::ControlCharacter);
     QTest::newRow("an escape") << "A\x1b" "B" << 50 << int(TextProblem::ControlCharacter);
     QTest::newRow("delete") << "A\x7f" << 50 << int(TextProblem::ControlCharacter);
+    // Pasted from a web page or a word processor, these break a printed line too.
+    QTest::newRow("a next-line control character") << QString::fromUtf16(u"A\u0085B", 3) << 50
+                                                   << int(TextProblem::ControlCharacter);
+    QTest::newRow("a line separator") << QString::fromUtf16(u"A\u2028B", 3) << 50 << int(TextProblem::ControlCharacter);
+    QTest::newRow("a paragraph separator") << QString::fromUtf16(u"A\u2029", 2) << 50 << int(TextProblem::ControlCharacter);
+    QTest::newRow("an emoji is one whole character") << QStringLiteral("Rig \U0001F69A") << 50 << int(TextProblem::None);
+    QTest::newRow("half an emoji") << QString::fromUtf16(u"Rig \xD83D", 5) << 50 << int(TextProblem::BrokenCharacter);
+    QTest::newRow("the other half alone") << QString::fromUtf16(u"\xDE9A Rig", 5) << 50 << int(TextProblem::BrokenCharacter);
     QTest::newRow("a control character in an over-long text") << QString(60, u'x') + u'\x01' << 50
                                                                << int(TextProblem::ControlCharacter);
 }

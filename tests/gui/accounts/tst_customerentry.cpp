@@ -90,6 +90,7 @@ private slots:
     void storedCustomerKeepsWhatWasLeftEmpty();
     void refusedBeforeSaving_data();
     void refusedBeforeSaving();
+    void numberOfAStoredCustomerWithBlanksIsRefused();
     void websiteLogin_data();
     void websiteLogin();
     void contactApostrophes_data();
@@ -340,6 +341,26 @@ void TestCustomerEntry::refusedBeforeSaving()
     QCOMPARE(f.shownTitles(), QStringList{title});
     QCOMPARE(f.count(QStringLiteral("Customer")), 0);
     QCOMPARE(f.text(QStringLiteral("txtAccountNumber")), QStringLiteral("7001"));
+}
+
+// " 1234" is not the stored 1234, so the screen takes it for a new customer; saving it
+// would take 1234's ID, and is refused in the clerk's words, the stored row untouched
+// and what was typed still on the screen.
+void TestCustomerEntry::numberOfAStoredCustomerWithBlanksIsRefused()
+{
+    CustomerScreen f;
+    f.addFullCustomer();
+    QVERIFY(f.openScreen());
+    f.typeNewCustomer(QStringLiteral(" 1234 "));
+    f.click(QStringLiteral("btnSave"));
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(AccountsFixture::titlesOf(shown), QStringList{QStringLiteral("Account Number Exists")});
+    QCOMPARE(shown[0].text, QStringLiteral("The account number 1234 already belongs to a customer. Type it without the blanks "
+                                           "around it to change that customer. Nothing was saved."));
+    QCOMPARE(f.count(QStringLiteral("Customer")), 1);
+    QCOMPARE(f.row(QStringLiteral("1234")).value("Name").toString(), QStringLiteral("SMITH TRUCKING"));
+    QCOMPARE(f.text(QStringLiteral("txtAccountNumber")), QStringLiteral(" 1234 "));
+    QCOMPARE(f.focused(), QStringLiteral("txtAccountNumber"));
 }
 
 // Customer 1234 has the login fleet1234; customer 5678 is saved with a username and

@@ -43,7 +43,9 @@ private slots:
         QTest::addColumn<QString>("swipe");
         addScreenRows({{"10 characters", QStringLiteral("%12345678?")},
                        {"12 characters", QStringLiteral("%1234567890?")},
-                       {"nothing between the marks", QStringLiteral("%?")}});
+                       {"nothing between the marks", QStringLiteral("%?")},
+                       // The box stops taking the swipe at its width, its "?" included.
+                       {"longer than the box holds", QLatin1Char('%') + QString(60, u'7') + QLatin1Char('?')}});
     }
     void misreadSwipeIsRefused()
     {
