@@ -1,9 +1,17 @@
 #pragma once
 
-// What the benchmarks share.
+// What the benchmarks share: the databases they run on and the memory they used.
+
+#include "db/DatabaseTool.h"
+#include "db/Db.h"
 
 #include <QByteArray>
 #include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <memory>
 
 namespace BenchSupport {
 
@@ -18,6 +26,62 @@ inline long peakKiB()
             return line.mid(6).trimmed().split(' ').first().toLong();
     }
     return -1;
+}
+
+// The connection text of a new SQLite file of `dir`.
+inline QString sqliteText(const QTemporaryDir &dir, const QString &fileName)
+{
+    const QString file = dir.filePath(fileName);
+    QFile(file).open(QIODevice::WriteOnly);
+    return QStringLiteral("Provider=SQLite;Data Source=%1;").arg(file);
+}
+
+// A new SQLite database in a file of `dir`, with the schema.
+inline std::unique_ptr<Db> freshSqlite(const QTemporaryDir &dir, const QString &fileName)
+{
+    auto db = Db::open(sqliteText(dir, fileName));
+    DatabaseTool::createSchema(*db);
+    return db;
+}
+
+// The test PostgreSQL server's connection text with its password (AMS_TEST_PG, which the
+// test command sets); empty, with a line saying PostgreSQL is skipped, when there is none.
+inline QString postgresAdmin()
+{
+    const QString base = qEnvironmentVariable("AMS_TEST_PG");
+    if (base.isEmpty()) {
+        std::printf("PostgreSQL skipped: AMS_TEST_PG is not set\n");
+        return {};
+    }
+    return base + QStringLiteral("PWD=QZ;");
+}
+
+// The connection text of the database `name` on the server of `admin`.
+inline QString postgresText(const QString &admin, const QString &name)
+{
+    QString text = admin;
+    text.replace(QRegularExpression(QStringLiteral("Database=[^;]*;"), QRegularExpression::CaseInsensitiveOption),
+                 QStringLiteral("Database=%1;").arg(name));
+    return text;
+}
+
+// Drops the database `name` of the server of `admin`, if it is there.
+inline void dropPostgres(const QString &admin, const QString &name)
+{
+    auto db = Db::open(admin);
+    db->exec(QStringLiteral("SET client_min_messages TO WARNING"));
+    db->exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+}
+
+// A new database `name` on the server of `admin` (an earlier one is dropped first), with
+// the schema.
+inline std::unique_ptr<Db> freshPostgres(const QString &admin, const QString &name)
+{
+    dropPostgres(admin, name);
+    Db::open(admin)->exec(QStringLiteral("CREATE DATABASE %1").arg(name));
+    auto db = Db::open(postgresText(admin, name));
+    DatabaseTool::createSchema(*db);
+    return db;
 }
 
 } // namespace BenchSupport

@@ -8,6 +8,8 @@
 //   bench_cashticket [NAMES] [TICKETS] [SAVES] [KEYSTROKES]
 //       (defaults 20000, 200000, 1000 and 2000; PostgreSQL too when AMS_TEST_PG is set)
 
+#include "BenchSupport.h"
+
 #include "app/AmountField.h"
 #include "app/AppContext.h"
 #include "app/MessageBox.h"
@@ -26,7 +28,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -267,43 +268,16 @@ int main(int argc, char *argv[])
     try {
         int n = 0;
         run(QStringLiteral("SQLite"),
-            [&] {
-                const QString file = dir.filePath(QStringLiteral("bench%1.sqlite").arg(++n));
-                QFile(file).open(QIODevice::WriteOnly);
-                auto db = Db::open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(file));
-                DatabaseTool::createSchema(*db);
-                return db;
-            },
-            o);
+            [&] { return BenchSupport::freshSqlite(dir, QStringLiteral("bench%1.sqlite").arg(++n)); }, o);
 
-        const QString base = qEnvironmentVariable("AMS_TEST_PG");
-        if (base.isEmpty()) {
-            std::printf("PostgreSQL skipped: AMS_TEST_PG is not set\n");
+        const QString admin = BenchSupport::postgresAdmin();
+        if (admin.isEmpty())
             return 0;
-        }
-        const QString admin = base + QStringLiteral("PWD=QZ;");
         const QStringList names = {QStringLiteral("ams_bench_cash_1"), QStringLiteral("ams_bench_cash_2")};
-        auto dropAll = [&] {
-            auto db = Db::open(admin);
-            db->exec(QStringLiteral("SET client_min_messages TO WARNING"));
-            for (const QString &name : names)
-                db->exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
-        };
-        dropAll();
         int made = 0;
-        run(QStringLiteral("PostgreSQL"),
-            [&] {
-                const QString name = names.at(made++);
-                Db::open(admin)->exec(QStringLiteral("CREATE DATABASE %1").arg(name));
-                QString text = admin;
-                text.replace(QRegularExpression(QStringLiteral("Database=[^;]*;"), QRegularExpression::CaseInsensitiveOption),
-                             QStringLiteral("Database=%1;").arg(name));
-                auto db = Db::open(text);
-                DatabaseTool::createSchema(*db);
-                return db;
-            },
-            o);
-        dropAll();
+        run(QStringLiteral("PostgreSQL"), [&] { return BenchSupport::freshPostgres(admin, names.at(made++)); }, o);
+        for (const QString &name : names)
+            BenchSupport::dropPostgres(admin, name);
     } catch (const DbError &e) {
         std::fprintf(stderr, "bench_cashticket: %s\n", qPrintable(e.serverText()));
         return 1;

@@ -7,6 +7,8 @@
 //   bench_customerentry [CUSTOMERS] [CARDS] [SAMPLES]   (defaults 10000, 30000 and 400;
 //                                                         PostgreSQL too when AMS_TEST_PG is set)
 
+#include "BenchSupport.h"
+
 #include "accounts/CustomerEntryScreen.h"
 #include "app/AppContext.h"
 #include "app/MessageBox.h"
@@ -19,7 +21,6 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -120,36 +121,14 @@ int main(int argc, char *argv[])
     const int samples = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 400;
     QTemporaryDir dir;
     try {
-        const QString file = dir.filePath(QStringLiteral("bench.sqlite"));
-        QFile(file).open(QIODevice::WriteOnly);
-        {
-            auto sqlite = Db::open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(file));
-            DatabaseTool::createSchema(*sqlite);
-            run(QStringLiteral("SQLite"), *sqlite, customers, cards, samples);
-        }
+        run(QStringLiteral("SQLite"), *BenchSupport::freshSqlite(dir, QStringLiteral("bench.sqlite")), customers, cards, samples);
 
-        const QString base = qEnvironmentVariable("AMS_TEST_PG");
-        if (base.isEmpty()) {
-            std::printf("PostgreSQL skipped: AMS_TEST_PG is not set\n");
+        const QString admin = BenchSupport::postgresAdmin();
+        if (admin.isEmpty())
             return 0;
-        }
-        const QString admin = base + QStringLiteral("PWD=QZ;");
-        {
-            auto db = Db::open(admin);
-            db->exec(QStringLiteral("SET client_min_messages TO WARNING"));
-            db->exec(QStringLiteral("DROP DATABASE IF EXISTS ams_bench_customerentry"));
-            db->exec(QStringLiteral("CREATE DATABASE ams_bench_customerentry"));
-        }
-        QString text = admin;
-        text.replace(QRegularExpression(QStringLiteral("Database=[^;]*;"), QRegularExpression::CaseInsensitiveOption),
-                     QStringLiteral("Database=ams_bench_customerentry;"));
-        {
-            auto pg = Db::open(text);
-            DatabaseTool::createSchema(*pg);
-            run(QStringLiteral("PostgreSQL"), *pg, customers, cards, samples);
-        }
-        auto db = Db::open(admin);
-        db->exec(QStringLiteral("DROP DATABASE IF EXISTS ams_bench_customerentry"));
+        const QString name = QStringLiteral("ams_bench_customerentry");
+        run(QStringLiteral("PostgreSQL"), *BenchSupport::freshPostgres(admin, name), customers, cards, samples);
+        BenchSupport::dropPostgres(admin, name);
     } catch (const DbError &e) {
         std::fprintf(stderr, "bench_customerentry: %s\n", qPrintable(e.serverText()));
         return 1;

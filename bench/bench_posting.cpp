@@ -5,10 +5,11 @@
 //
 //   bench_posting [COUNT]          (default 2000; PostgreSQL when AMS_TEST_PG is set)
 
+#include "BenchSupport.h"
+
 #include "accounts/BalancePosting.h"
 #include "app/Numbers.h"
 #include "db/ConnectionText.h"
-#include "db/DatabaseTool.h"
 #include "db/Db.h"
 #include "db/DbError.h"
 
@@ -17,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -127,11 +127,8 @@ struct Result
 Result benchSQLite(int count, QTemporaryDir &dir)
 {
     Result r{QStringLiteral("SQLite"), QStringLiteral("sqlite3 shell")};
+    auto db = BenchSupport::freshSqlite(dir, QStringLiteral("bench.db"));
     const QString file = dir.filePath(QStringLiteral("bench.db"));
-    QFile(file).open(QIODevice::WriteOnly);
-    const QString text = QStringLiteral("Provider=SQLite;Data Source=%1;").arg(file);
-    auto db = Db::open(text);
-    DatabaseTool::createSchema(*db);
     r.program = programRun(*db, count);
 
     resetCustomer(*db);
@@ -154,22 +151,12 @@ Result benchSQLite(int count, QTemporaryDir &dir)
     return r;
 }
 
-Result benchPostgreSQL(int count, QTemporaryDir &dir, const QString &base)
+Result benchPostgreSQL(int count, QTemporaryDir &dir, const QString &admin)
 {
     Result r{QStringLiteral("PostgreSQL"), QStringLiteral("pgbench")};
-    const QString admin = base + QStringLiteral("PWD=QZ;");
-    {
-        auto db = Db::open(admin);
-        db->exec(QStringLiteral("SET client_min_messages TO WARNING"));
-        db->exec(QStringLiteral("DROP DATABASE IF EXISTS ams_bench"));
-        db->exec(QStringLiteral("CREATE DATABASE ams_bench"));
-    }
-    QString text = admin;
-    text.replace(QRegularExpression(QStringLiteral("Database=[^;]*;"), QRegularExpression::CaseInsensitiveOption),
-                 QStringLiteral("Database=ams_bench;"));
-    const ConnectionText c = ConnectionText::parse(text);
-    auto db = Db::open(text);
-    DatabaseTool::createSchema(*db);
+    const QString name = QStringLiteral("ams_bench");
+    auto db = BenchSupport::freshPostgres(admin, name);
+    const ConnectionText c = ConnectionText::parse(BenchSupport::postgresText(admin, name));
     r.program = programRun(*db, count);
 
     resetCustomer(*db);
@@ -201,11 +188,9 @@ int main(int argc, char *argv[])
     QList<Result> results;
     try {
         results << benchSQLite(count, dir);
-        const QString base = qEnvironmentVariable("AMS_TEST_PG");
-        if (!base.isEmpty())
-            results << benchPostgreSQL(count, dir, base);
-        else
-            std::printf("PostgreSQL skipped: AMS_TEST_PG is not set\n");
+        const QString admin = BenchSupport::postgresAdmin();
+        if (!admin.isEmpty())
+            results << benchPostgreSQL(count, dir, admin);
     } catch (const DbError &e) {
         std::fprintf(stderr, "bench_posting: %s\n", qPrintable(e.serverText()));
         return 1;

@@ -6,10 +6,11 @@
 //   bench_ticket [KEYSTROKES] [SAVES]   (defaults 20000 and 500; PostgreSQL too when
 //                                        AMS_TEST_PG is set)
 
+#include "BenchSupport.h"
+
 #include "app/AmountField.h"
 #include "app/AppContext.h"
 #include "app/MessageBox.h"
-#include "db/DatabaseTool.h"
 #include "db/Db.h"
 #include "db/DbError.h"
 #include "tickets/TicketEntryScreen.h"
@@ -21,7 +22,6 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -130,34 +130,14 @@ int main(int argc, char *argv[])
     const int saves = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 500;
     QTemporaryDir dir;
     try {
-        const QString file = dir.filePath(QStringLiteral("bench.sqlite"));
-        QFile(file).open(QIODevice::WriteOnly);
-        auto sqlite = Db::open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(file));
-        DatabaseTool::createSchema(*sqlite);
-        run(QStringLiteral("SQLite"), *sqlite, keystrokes, saves);
+        run(QStringLiteral("SQLite"), *BenchSupport::freshSqlite(dir, QStringLiteral("bench.sqlite")), keystrokes, saves);
 
-        const QString base = qEnvironmentVariable("AMS_TEST_PG");
-        if (base.isEmpty()) {
-            std::printf("PostgreSQL skipped: AMS_TEST_PG is not set\n");
+        const QString admin = BenchSupport::postgresAdmin();
+        if (admin.isEmpty())
             return 0;
-        }
-        const QString admin = base + QStringLiteral("PWD=QZ;");
-        {
-            auto db = Db::open(admin);
-            db->exec(QStringLiteral("SET client_min_messages TO WARNING"));
-            db->exec(QStringLiteral("DROP DATABASE IF EXISTS ams_bench_ticket"));
-            db->exec(QStringLiteral("CREATE DATABASE ams_bench_ticket"));
-        }
-        QString text = admin;
-        text.replace(QRegularExpression(QStringLiteral("Database=[^;]*;"), QRegularExpression::CaseInsensitiveOption),
-                     QStringLiteral("Database=ams_bench_ticket;"));
-        {
-            auto pg = Db::open(text);
-            DatabaseTool::createSchema(*pg);
-            run(QStringLiteral("PostgreSQL"), *pg, keystrokes, saves);
-        }
-        auto db = Db::open(admin);
-        db->exec(QStringLiteral("DROP DATABASE IF EXISTS ams_bench_ticket"));
+        const QString name = QStringLiteral("ams_bench_ticket");
+        run(QStringLiteral("PostgreSQL"), *BenchSupport::freshPostgres(admin, name), keystrokes, saves);
+        BenchSupport::dropPostgres(admin, name);
     } catch (const DbError &e) {
         std::fprintf(stderr, "bench_ticket: %s\n", qPrintable(e.serverText()));
         return 1;
