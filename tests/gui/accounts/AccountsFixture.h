@@ -61,26 +61,9 @@ struct AccountsFixture : ScreenTest::ScreenSession
 
     template <class T = QWidget> T *find(const QString &name) const { return control<T>(name); }
     QLineEdit *box(const QString &name) const { return find<QLineEdit>(name); }
-    // What a box holds: an amount field's plain text, else the box's text.
-    QString text(const QString &name) const
-    {
-        if (auto *amount = qobject_cast<AmountField *>(box(name)))
-            return amount->plainText();
-        return box(name)->text();
-    }
-    QGroupBox *group(const QString &title) const
-    {
-        for (QGroupBox *g : screen->findChildren<QGroupBox *>())
-            if (g->title() == title)
-                return g;
-        qFatal("no group %s", qPrintable(title));
-        return nullptr;
-    }
-    QString focused() const
-    {
-        QWidget *w = QApplication::focusWidget();
-        return w ? w->objectName() : QString();
-    }
+    QString text(const QString &name) const { return ScreenTest::boxText(screen, name); }
+    QGroupBox *group(const QString &title) const { return ScreenTest::group(screen, title); }
+    QString focused() const { return ScreenTest::focusedName(); }
 
     void type(const QString &name, const QString &keys)
     {

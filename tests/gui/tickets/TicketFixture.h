@@ -167,25 +167,9 @@ struct TicketFixture
     template <class T = QWidget> T *find(const QString &name) const { return ScreenTest::control<T>(screen.get(), name); }
     QLineEdit *box(const QString &name) const { return find<QLineEdit>(name); }
     AmountField *amount(const QString &name) const { return find<AmountField>(name); }
-    QString text(const QString &name) const
-    {
-        if (auto *a = qobject_cast<AmountField *>(box(name)))
-            return a->plainText();
-        return box(name)->text();
-    }
-    QGroupBox *group(const QString &title) const
-    {
-        for (QGroupBox *g : screen->findChildren<QGroupBox *>())
-            if (g->title() == title)
-                return g;
-        qFatal("no group %s", qPrintable(title));
-        return nullptr;
-    }
-    QString focused() const
-    {
-        QWidget *w = QApplication::focusWidget();
-        return w ? w->objectName() : QString();
-    }
+    QString text(const QString &name) const { return ScreenTest::boxText(screen.get(), name); }
+    QGroupBox *group(const QString &title) const { return ScreenTest::group(screen.get(), title); }
+    QString focused() const { return ScreenTest::focusedName(); }
 
     // Focus, type, and optionally press Enter, as a clerk does.
     void type(const QString &name, const QString &keys, bool enter = false)
