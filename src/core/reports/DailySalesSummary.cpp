@@ -8,6 +8,7 @@
 #include "tickets/TicketLines.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QSqlField>
 #include <QSqlRecord>
 
@@ -312,18 +313,22 @@ QList<QSqlRecord> records(const Rows &rows)
 // ---- The page -----------------------------------------------------------------------
 
 constexpr double kFigureSize = 7.5;
+constexpr double kSmallestFigureSize = 6;
 constexpr double kCaptionSize = 7;
 constexpr double kLineHeight = 10.5;
 constexpr double kCaptionLine = 8.5;
 constexpr int kMostPerLine = 10;
 constexpr int kFewestPerLine = 4;
+constexpr double kCellPadding = 6;
 
 // How wide a text comes out in DejaVu Sans Bold at a size, erring on the wide side: the
-// widths are those of its bold glyphs rounded up (digits, "$" and most capitals 0.70 em,
-// small letters 0.64 em, "," and "." 0.38 em). An estimate rather than a measurement, so
-// that a report is laid out the same with or without a display.
+// widths of its bold glyphs rounded up (digits and "$" 0.70 em, capitals 0.78, small
+// letters 0.66, narrow ones such as "i" and "l" 0.40, "," and "." 0.38). An estimate
+// rather than a measurement, so that a report is laid out the same with or without a
+// display.
 double textWidth(const QString &text, double pointSize)
 {
+    static const QString narrow = QStringLiteral("fijlrtI|!");
     double em = 0;
     for (const QChar c : text) {
         if (c.isDigit() || c == u'$' || c == u'#')
@@ -332,6 +337,8 @@ double textWidth(const QString &text, double pointSize)
             em += 0.38;
         else if (c == u'-' || c == u' ' || c == u'(' || c == u')' || c == u'/')
             em += 0.45;
+        else if (narrow.contains(c))
+            em += 0.40;
         else if (c == u'M' || c == u'W' || c == u'm' || c == u'w')
             em += 1.05;
         else if (c.isUpper())
@@ -344,13 +351,13 @@ double textWidth(const QString &text, double pointSize)
 
 // The text cut into pieces of at most `width` each, at blanks where it can be, for a
 // label that takes several lines; the last piece keeps whatever is left.
-QStringList wrapped(const QString &text, double width, int lines)
+QStringList wrapped(const QString &text, double width, int lines, double pointSize)
 {
     QStringList pieces;
     QString rest = text;
-    while (!rest.isEmpty() && pieces.size() < lines - 1 && textWidth(rest, kFigureSize) > width) {
+    while (!rest.isEmpty() && pieces.size() < lines - 1 && textWidth(rest, pointSize) > width) {
         qsizetype cut = 1;
-        while (cut < rest.size() && textWidth(rest.left(cut + 1), kFigureSize) <= width)
+        while (cut < rest.size() && textWidth(rest.left(cut + 1), pointSize) <= width)
             ++cut;
         const qsizetype blank = rest.lastIndexOf(u' ', cut);
         if (blank > 0)
@@ -362,22 +369,25 @@ QStringList wrapped(const QString &text, double width, int lines)
     return pieces;
 }
 
-// Where the figures stand: the label column at the left, then `perLine` cells a line.
+// Where the figures stand: the label column at the left, then `perLine` cells a line,
+// in a size that lets the widest of them fit.
 struct Grid
 {
     double labelWidth = 90;
     double cellWidth = 60;
     int perLine = kMostPerLine;
     int lines = 3;
+    double figureSize = kFigureSize;
 
     int lineOf(int figure) const { return figure / perLine; }
     double xOf(int figure) const { return labelWidth + (figure % perLine) * cellWidth; }
+    QFont font(bool bold) const { return reportFont(figureSize, bold); }
 };
 
 QString workstationLabel(const QSqlRecord &row)
 {
     if (row.value(kRowKind).toInt() == PaymentsRow)
-        return QStringLiteral("Payments on account");
+        return QStringLiteral("All accounts");
     const QVariant id = row.value(kWorkstation);
     return id.isNull() || id.toString().isEmpty() ? QStringLiteral("(no workstation)") : id.toString();
 }
@@ -396,32 +406,58 @@ QString locationTotalLabel(const QSqlRecord &row)
     return location.isNull() ? QStringLiteral("No location total") : QStringLiteral("Location %1 total").arg(location.toInt());
 }
 
+QString dayTotalLabel(const QSqlRecord &row)
+{
+    return QStringLiteral("Total ") + row.value(kDay).toDate().toString(QStringLiteral("M/d/yyyy"));
+}
+
+const QString kRangeTotalLabel = QStringLiteral("Range total");
+
 // Every column as wide as its widest caption and value: any total of a column lies
-// between the sum of its negative values and the sum of its positive ones, so those
-// two are the widest it can show.
+// between the sum of its negative values and the sum of its positive ones, so those two
+// are the widest it can show. Ten figures a line keep the fuel, the merchandise and the
+// takings on a line each; when the largest totals would not fit there even in a smaller
+// size, the figures run on over more lines.
 Grid gridFor(const Report &report, const QList<QSqlRecord> &rows)
 {
     const QList<Figure> &all = figures();
     QList<double> positive(all.size(), 0.0), negative(all.size(), 0.0);
-    double label = textWidth(QStringLiteral("Location 00000 total"), kFigureSize);
+    double label = textWidth(kRangeTotalLabel, kFigureSize);
+    double station = 0;
     for (const QSqlRecord &row : rows) {
         for (qsizetype i = 0; i < all.size(); ++i) {
             const double v = row.value(int(4 + i)).toDouble();
             (v < 0 ? negative : positive)[i] += v;
         }
-        label = qMax(label, textWidth(workstationLabel(row), kFigureSize));
+        label = std::max({label, textWidth(locationTotalLabel(row), kFigureSize), textWidth(dayTotalLabel(row), kFigureSize)});
+        station = qMax(station, textWidth(workstationLabel(row), kFigureSize));
     }
-    double widest = 0;
-    for (qsizetype i = 0; i < all.size(); ++i) {
-        const QString pattern = patternOf(all[i].measure);
-        widest = std::max({widest, textWidth(all[i].bottom, kCaptionSize), textWidth(Numbers::format(positive[i], pattern), kFigureSize),
-                       textWidth(Numbers::format(negative[i], pattern), kFigureSize)});
-    }
+    // The captions: each cell's own, and a top shared by n cells over n of them.
+    double captions = 0;
+    QHash<QString, int> sharing;
+    for (const Figure &figure : all)
+        ++sharing[figure.top];
+    for (const Figure &figure : all)
+        captions = std::max({captions, textWidth(figure.bottom, kCaptionSize), textWidth(figure.top, kCaptionSize) / sharing[figure.top]});
+    auto widestValue = [&](double size) {
+        double widest = 0;
+        for (qsizetype i = 0; i < all.size(); ++i) {
+            const QString pattern = patternOf(all[i].measure);
+            widest = std::max({widest, textWidth(Numbers::format(positive[i], pattern), size),
+                               textWidth(Numbers::format(negative[i], pattern), size)});
+        }
+        return widest;
+    };
+
     Grid grid;
     const double body = report.bodyWidth();
     // A workstation's name may take up to three lines of its column.
-    grid.labelWidth = qBound(90.0, label / 3 + 6, 150.0);
-    const double cell = widest + 6;
+    grid.labelWidth = qBound(80.0, qMax(label, station / 3) + kCellPadding, 160.0);
+    const double room = (body - grid.labelWidth) / kMostPerLine;
+    for (grid.figureSize = kFigureSize; grid.figureSize > kSmallestFigureSize && qMax(captions, widestValue(grid.figureSize)) + kCellPadding > room;
+         grid.figureSize -= 0.5) {
+    }
+    const double cell = qMax(captions, widestValue(grid.figureSize)) + kCellPadding;
     grid.perLine = qBound(kFewestPerLine, int((body - grid.labelWidth) / cell), kMostPerLine);
     grid.cellWidth = (body - grid.labelWidth) / grid.perLine;
     grid.lines = int((all.size() + grid.perLine - 1) / grid.perLine);
@@ -435,25 +471,27 @@ double addFigureCaptions(Report &report, const Grid &grid, double y)
     const QList<Figure> &all = figures();
     Band &b = report.pageHeader;
     const QFont font = reportFont(kCaptionSize, true);
+    const double pitch = 2 * kCaptionLine + 4;
     for (int line = 0; line < grid.lines; ++line) {
-        const double top = y + line * 2 * kCaptionLine;
-        for (int i = line * grid.perLine; i < qMin(int(all.size()), (line + 1) * grid.perLine);) {
+        const double top = y + line * pitch;
+        const int last = qMin(int(all.size()), (line + 1) * grid.perLine);
+        for (int i = line * grid.perLine; i < last;) {
             int span = 1;
-            while (i + span < qMin(int(all.size()), (line + 1) * grid.perLine) && all[i + span].top == all[i].top)
+            while (i + span < last && all[i + span].top == all[i].top)
                 ++span;
             if (!all[i].top.isEmpty()) {
                 const double x = grid.xOf(i) + 4;
                 const double width = span * grid.cellWidth - 4;
                 b.label(QRectF(x, top, width, kCaptionLine), all[i].top, span > 1 ? centre : right, font);
                 if (span > 1)
-                    b.line(QPointF(x, top + kCaptionLine), QPointF(x + width, top + kCaptionLine), 0.4);
+                    b.line(QPointF(x, top + kCaptionLine + 0.5), QPointF(x + width, top + kCaptionLine + 0.5), 0.4);
             }
             for (int j = i; j < i + span; ++j)
-                b.label(QRectF(grid.xOf(j), top + kCaptionLine, grid.cellWidth, kCaptionLine), all[j].bottom, right, font);
+                b.label(QRectF(grid.xOf(j), top + kCaptionLine + 1.5, grid.cellWidth, kCaptionLine), all[j].bottom, right, font);
             i += span;
         }
     }
-    const double end = y + grid.lines * 2 * kCaptionLine;
+    const double end = y + grid.lines * pitch;
     b.line(QPointF(0, end + 1), QPointF(report.bodyWidth(), end + 1), 0.75);
     b.height = end + 4;
     return end + 4;
@@ -463,12 +501,12 @@ double addFigureCaptions(Report &report, const Grid &grid, double y)
 // with a label at the left that may take several lines.
 void addFigures(const Report &report, Band &band, const Grid &grid, double y, const TextOf &label, bool totals)
 {
-    const QFont font = totals ? boldFont() : detailFont();
+    const QFont font = grid.font(totals);
     for (int line = 0; line < grid.lines; ++line) {
         band.text(QRectF(0, y + line * kLineHeight, grid.labelWidth - 4, kLineHeight), [label, line, grid](const BandContext &c) {
-            return wrapped(label(c), grid.labelWidth - 4, grid.lines).value(line);
+            return wrapped(label(c), grid.labelWidth - 4, grid.lines, grid.figureSize).value(line);
         },
-                  left, totals ? boldFont() : detailFont());
+                  left, font);
     }
     for (qsizetype i = 0; i < report.columns.size(); ++i) {
         const ReportColumn &column = report.columns[i];
@@ -534,10 +572,7 @@ std::shared_ptr<Report> dailySalesSummary(Db &db, const QDate &start, const QDat
                     left, reportFont(9, true));
     day.footer.height = figuresHeight + 10;
     day.footer.line(QPointF(0, 2), QPointF(report->bodyWidth(), 2), 0.75);
-    addFigures(*report, day.footer, grid, 4, [](const BandContext &c) {
-        return QStringLiteral("Total for ") + c.row.value(kDay).toDate().toString(QStringLiteral("M/d/yyyy"));
-    },
-               true);
+    addFigures(*report, day.footer, grid, 4, [](const BandContext &c) { return dayTotalLabel(c.row); }, true);
     report->groups.append(day);
 
     // The payments of a day form a "location" of their own whose one row is its total.
@@ -564,7 +599,7 @@ std::shared_ptr<Report> dailySalesSummary(Db &db, const QDate &start, const QDat
     f.line(QPointF(0, 2), QPointF(report->bodyWidth(), 2), 1);
     f.line(QPointF(0, 4), QPointF(report->bodyWidth(), 4), 1);
     addFigures(*report, f, grid, 7, [](const BandContext &c) {
-        return c.totals && c.totals->count() == 0 ? QStringLiteral("No sales in this range.") : QStringLiteral("Total for the range");
+        return c.totals && c.totals->count() == 0 ? QStringLiteral("No sales in this range.") : kRangeTotalLabel;
     },
                true);
     const double noteTop = 9 + figuresHeight;

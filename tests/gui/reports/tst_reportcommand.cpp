@@ -166,9 +166,9 @@ void TestReportCommand::writesTheReport_data()
     // The range's totals: every charge ticket, the reloads and redemption of location 2
     // and every payment, each day's and each location's totals being smaller.
     QTest::newRow("every location's daily summary as PDF")
-        << QStringList{u"--report=daily-summary"_s, u"--from=2024-03-07"_s, u"--to=2024-03-08"_s, u"--pdf={dir}/day.pdf"_s}
+        << QStringList{u"--report=daily-summary"_s, u"--from=2024-03-07"_s, u"--to=2024-03-08"_s, u"--pdf"_s, u"{dir}/day.pdf"_s}
         << QStringList{u"Daily Sales Summary"_s, u"3/7/2024 - 3/8/2024, all locations"_s, u"Thursday, March 7, 2024"_s,
-                       u"Location 2"_s, u"Payments on account"_s, u"Total for the range"_s, u"$384.30"_s, u"$370.00"_s,
+                       u"Location 2"_s, u"Payments received on account"_s, u"Range total"_s, u"$384.30"_s, u"$370.00"_s,
                        u"$150.00"_s, u"$29.50"_s, u"$220.00"_s, u"Page 1 of"_s};
     QTest::newRow("the gift card listing as PDF, with the configuration named")
         << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--pdf"_s, u"{dir}/cards.pdf"_s, u"--config"_s, u"{dir}/config.txt"_s}
