@@ -369,8 +369,9 @@ QStringList wrapped(const QString &text, double width, int lines, double pointSi
     return pieces;
 }
 
-// Where the figures stand: the label column at the left, then `perLine` cells a line,
-// in a size that lets the widest of them fit.
+// Where the figures stand: the label column at the left, then up to `perLine` cells a
+// line, in a size that lets the widest of them fit. Figures that share a top caption stay
+// on one line.
 struct Grid
 {
     double labelWidth = 90;
@@ -378,10 +379,41 @@ struct Grid
     int perLine = kMostPerLine;
     int lines = 3;
     double figureSize = kFigureSize;
+    // Each figure's line and place on it.
+    QList<int> line;
+    QList<int> slot;
 
-    int lineOf(int figure) const { return figure / perLine; }
-    double xOf(int figure) const { return labelWidth + (figure % perLine) * cellWidth; }
+    int lineOf(int figure) const { return line[figure]; }
+    double xOf(int figure) const { return labelWidth + slot[figure] * cellWidth; }
     QFont font(bool bold) const { return reportFont(figureSize, bold); }
+
+    void place(const QList<Figure> &all)
+    {
+        line.clear();
+        slot.clear();
+        int at = 0, current = 0;
+        for (qsizetype i = 0; i < all.size();) {
+            qsizetype span = 1;
+            while (i + span < all.size() && all[i + span].top == all[i].top)
+                ++span;
+            // A group that would not fit on what is left of the line starts the next one
+            // (a group longer than a line runs on anyway).
+            if (at > 0 && at + span > perLine && span <= perLine) {
+                ++current;
+                at = 0;
+            }
+            for (qsizetype j = i; j < i + span; ++j) {
+                if (at == perLine) {
+                    ++current;
+                    at = 0;
+                }
+                line << current;
+                slot << at++;
+            }
+            i += span;
+        }
+        lines = current + 1;
+    }
 };
 
 QString workstationLabel(const QSqlRecord &row)
@@ -454,13 +486,17 @@ Grid gridFor(const Report &report, const QList<QSqlRecord> &rows)
     // A workstation's name may take up to three lines of its column.
     grid.labelWidth = qBound(80.0, qMax(label, station / 3) + kCellPadding, 160.0);
     const double room = (body - grid.labelWidth) / kMostPerLine;
-    for (grid.figureSize = kFigureSize; grid.figureSize > kSmallestFigureSize && qMax(captions, widestValue(grid.figureSize)) + kCellPadding > room;
-         grid.figureSize -= 0.5) {
+    auto cellFor = [&](double size) { return qMax(captions, widestValue(size)) + kCellPadding; };
+    grid.figureSize = kFigureSize;
+    while (grid.figureSize > kSmallestFigureSize && cellFor(grid.figureSize) > room)
+        grid.figureSize -= 0.5;
+    if (cellFor(grid.figureSize) > room) {
+        // Too wide for ten a line even small: the usual size, over more lines.
+        grid.figureSize = kFigureSize;
+        grid.perLine = qBound(kFewestPerLine, int((body - grid.labelWidth) / cellFor(kFigureSize)), kMostPerLine);
     }
-    const double cell = qMax(captions, widestValue(grid.figureSize)) + kCellPadding;
-    grid.perLine = qBound(kFewestPerLine, int((body - grid.labelWidth) / cell), kMostPerLine);
     grid.cellWidth = (body - grid.labelWidth) / grid.perLine;
-    grid.lines = int((all.size() + grid.perLine - 1) / grid.perLine);
+    grid.place(all);
     return grid;
 }
 
@@ -472,24 +508,21 @@ double addFigureCaptions(Report &report, const Grid &grid, double y)
     Band &b = report.pageHeader;
     const QFont font = reportFont(kCaptionSize, true);
     const double pitch = 2 * kCaptionLine + 4;
-    for (int line = 0; line < grid.lines; ++line) {
-        const double top = y + line * pitch;
-        const int last = qMin(int(all.size()), (line + 1) * grid.perLine);
-        for (int i = line * grid.perLine; i < last;) {
-            int span = 1;
-            while (i + span < last && all[i + span].top == all[i].top)
-                ++span;
-            if (!all[i].top.isEmpty()) {
-                const double x = grid.xOf(i) + 4;
-                const double width = span * grid.cellWidth - 4;
-                b.label(QRectF(x, top, width, kCaptionLine), all[i].top, span > 1 ? centre : right, font);
-                if (span > 1)
-                    b.line(QPointF(x, top + kCaptionLine + 0.5), QPointF(x + width, top + kCaptionLine + 0.5), 0.4);
-            }
-            for (int j = i; j < i + span; ++j)
-                b.label(QRectF(grid.xOf(j), top + kCaptionLine + 1.5, grid.cellWidth, kCaptionLine), all[j].bottom, right, font);
-            i += span;
+    for (int i = 0; i < int(all.size());) {
+        int span = 1;
+        while (i + span < int(all.size()) && all[i + span].top == all[i].top && grid.lineOf(i + span) == grid.lineOf(i))
+            ++span;
+        const double top = y + grid.lineOf(i) * pitch;
+        if (!all[i].top.isEmpty()) {
+            const double x = grid.xOf(i) + 4;
+            const double width = span * grid.cellWidth - 4;
+            b.label(QRectF(x, top, width, kCaptionLine), all[i].top, span > 1 ? centre : right, font);
+            if (span > 1)
+                b.line(QPointF(x, top + kCaptionLine + 0.5), QPointF(x + width, top + kCaptionLine + 0.5), 0.4);
         }
+        for (int j = i; j < i + span; ++j)
+            b.label(QRectF(grid.xOf(j), top + kCaptionLine + 1.5, grid.cellWidth, kCaptionLine), all[j].bottom, right, font);
+        i += span;
     }
     const double end = y + grid.lines * pitch;
     b.line(QPointF(0, end + 1), QPointF(report.bodyWidth(), end + 1), 0.75);
