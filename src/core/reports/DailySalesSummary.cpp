@@ -369,6 +369,16 @@ QStringList wrapped(const QString &text, double width, int lines, double pointSi
     return pieces;
 }
 
+// The narrowest column in which the label takes no more than `lines` lines, cut at its
+// blanks where it can be.
+double labelWidthOver(const QString &text, int lines)
+{
+    double width = textWidth(text, kFigureSize) / lines;
+    while (textWidth(wrapped(text, width, lines, kFigureSize).constLast(), kFigureSize) > width)
+        width += 2;
+    return width;
+}
+
 // Where the figures stand: the label column at the left, then up to `perLine` cells a
 // line, in a size that lets the widest of them fit. Figures that share a top caption stay
 // on one line.
@@ -462,7 +472,7 @@ Grid gridFor(const Report &report, const QList<QSqlRecord> &rows)
             (v < 0 ? negative : positive)[i] += v;
         }
         label = std::max({label, textWidth(locationTotalLabel(row), kFigureSize), textWidth(dayTotalLabel(row), kFigureSize)});
-        station = qMax(station, textWidth(workstationLabel(row), kFigureSize));
+        station = qMax(station, labelWidthOver(workstationLabel(row), 3));
     }
     // The captions: each cell's own, and a top shared by n cells over n of them.
     double captions = 0;
@@ -484,7 +494,7 @@ Grid gridFor(const Report &report, const QList<QSqlRecord> &rows)
     Grid grid;
     const double body = report.bodyWidth();
     // A workstation's name may take up to three lines of its column.
-    grid.labelWidth = qBound(80.0, qMax(label, station / 3) + kCellPadding, 160.0);
+    grid.labelWidth = qBound(80.0, qMax(label, station) + kCellPadding, 160.0);
     const double room = (body - grid.labelWidth) / kMostPerLine;
     auto cellFor = [&](double size) { return qMax(captions, widestValue(size)) + kCellPadding; };
     grid.figureSize = kFigureSize;
