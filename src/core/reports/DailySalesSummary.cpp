@@ -159,13 +159,19 @@ public:
         return found->second;
     }
 
+    // Before each query's rows: its columns are looked up by name on its first row and by
+    // place after that.
+    void newQuery() { m_places.clear(); }
     // Adds the summed columns of a grouped row to the figures of the same names.
     void add(SummaryRow &row, const QSqlRecord &read, const QStringList &fields)
     {
-        for (const QString &field : fields) {
-            const int at = figureIndex(field);
-            if (at >= 0)
-                row.values[at] += read.value(field).toDouble();
+        if (m_places.isEmpty()) {
+            for (const QString &field : fields)
+                m_places.append({read.indexOf(field), figureIndex(field)});
+        }
+        for (const auto &[column, figure] : std::as_const(m_places)) {
+            if (column >= 0 && figure >= 0)
+                row.values[figure] += read.value(column).toDouble();
         }
     }
 
@@ -173,6 +179,7 @@ public:
 
 private:
     std::map<RowKey, SummaryRow> m_rows;
+    QList<QPair<int, int>> m_places;
 };
 
 // The ticket figures of one table, grouped by day, location and workstation. The charge
@@ -214,6 +221,7 @@ void readTickets(Db &db, Rows &rows, const QVariantList &range, std::optional<in
     for (const Table &table : {Table{QStringLiteral("Tickets"), kChargeTotal, kChargeTickets},
                                Table{QStringLiteral("CashTickets"), kCashTotal, kCashTickets}}) {
         const QStringList fields = lineFields + QStringList{table.total, table.count};
+        rows.newQuery();
         db.forEachRow(ticketQuery(d, table.name, table.total, table.count, location.has_value()), values, [&](const QSqlRecord &r) {
             rows.add(rows.at(r.value(kDay), StationRow, r.value(kLocation), r.value(kWorkstation)), r, fields);
         });
@@ -252,6 +260,7 @@ void readGiftCards(Db &db, Rows &rows, const QVariantList &range, std::optional<
     if (location)
         values << *location;
     const QStringList fields{kCardsSold, kCardsSoldCount, kReloads, kReloadCount, kRedeemed, kRedeemedCount};
+    rows.newQuery();
     db.forEachRow(sql, values, [&](const QSqlRecord &r) {
         rows.add(rows.at(r.value(kDay), StationRow, r.value(kLocation), r.value(kWorkstation)), r, fields);
     });
@@ -265,6 +274,7 @@ void readPayments(Db &db, Rows &rows, const QDate &start, const QDate &end)
     const QString day = d.dayOf(QStringLiteral("PaymentDate"));
     const QString sql = QStringLiteral("SELECT ") + day + QStringLiteral(" AS Day,") + d.money(QStringLiteral("SUM(Amount)"))
         + QStringLiteral(" AS Payments,COUNT(*) AS PaymentCount FROM Payments WHERE PaymentDate >= ? AND PaymentDate < ? GROUP BY ") + day;
+    rows.newQuery();
     db.forEachRow(sql, {d.dateValue(start), d.dateValue(end.addDays(1))}, [&](const QSqlRecord &r) {
         rows.add(rows.at(r.value(kDay), PaymentsRow, QVariant(), QVariant()), r, {kPayments, kPaymentCount});
     });
