@@ -30,7 +30,7 @@ public:
     // With the location list under the dates.
     DateRangeDialog(const QString &name, const QString &caption, RunLocationReport run, QWidget *parent = nullptr);
 
-    // The two dialogs as the menu opens them.
+    // The dialogs as the menu opens them.
     static QWidget *detailSales(QWidget *parent);
     static QWidget *giftCardTransactions(QWidget *parent);
     static QWidget *dailySalesSummary(QWidget *parent);
