@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "reports/DailySalesSummary.h"
 #include "reports/ManagementReports.h"
 #include "reports/Report.h"
 #include "reports/ReportCsv.h"
@@ -27,7 +28,8 @@ namespace ReportCommand {
 namespace {
 
 const QString kUsage = QStringLiteral(
-    "usage: ams --report NAME [--from YYYY-MM-DD --to YYYY-MM-DD] [--customer ID] (--pdf FILE | --csv FILE) [--config FILE]\n");
+    "usage: ams --report NAME [--from YYYY-MM-DD --to YYYY-MM-DD] [--customer ID] [--location N] (--pdf FILE | --csv FILE) "
+    "[--config FILE]\n");
 
 struct Request
 {
@@ -35,6 +37,7 @@ struct Request
     QString from;
     QString to;
     QString customer;
+    QString location;
     QString pdf;
     QString csv;
     QString config;
@@ -46,13 +49,15 @@ struct Kind
     QString name;
     bool ranged = false;
     bool customer = false;
+    bool location = false;
 };
 
 const QList<Kind> &kinds()
 {
     static const QList<Kind> list = {
         {QStringLiteral("account-balance"), false, false},      {QStringLiteral("customer-history"), true, true},
-        {QStringLiteral("detail-sales"), true, false},          {QStringLiteral("customer-cards"), false, false},
+        {QStringLiteral("detail-sales"), true, false},          {QStringLiteral("daily-summary"), true, false, true},
+        {QStringLiteral("customer-cards"), false, false},
         {QStringLiteral("gift-card-transactions"), true, false}, {QStringLiteral("gift-card-listing"), false, false},
     };
     return list;
@@ -84,6 +89,7 @@ std::optional<QString> parse(const QStringList &args, Request &request)
     const QHash<QString, QString *> options = {
         {QStringLiteral("--report"), &request.name}, {QStringLiteral("--from"), &request.from},
         {QStringLiteral("--to"), &request.to},       {QStringLiteral("--customer"), &request.customer},
+        {QStringLiteral("--location"), &request.location},
         {QStringLiteral("--pdf"), &request.pdf},     {QStringLiteral("--csv"), &request.csv},
         {QStringLiteral("--config"), &request.config},
     };
@@ -181,6 +187,15 @@ int run(int argc, char *argv[])
         return usage(QStringLiteral("%1 needs --customer ID").arg(kind->name));
     if (!kind->customer && !request.customer.isEmpty())
         return usage(QStringLiteral("%1 takes no customer").arg(kind->name));
+    std::optional<int> location;
+    if (!request.location.isEmpty()) {
+        if (!kind->location)
+            return usage(QStringLiteral("%1 takes no location").arg(kind->name));
+        static const QRegularExpression number(QStringLiteral("^\\d{1,9}$"));
+        if (!number.match(request.location).hasMatch())
+            return usage(QStringLiteral("--location %1 is not a location number").arg(request.location));
+        location = request.location.toInt();
+    }
 
     try {
         ReadConfigFile(request.config);
@@ -200,6 +215,8 @@ int run(int argc, char *argv[])
             report = ManagementReports::customerHistory(db, request.customer, *from, *to, headings);
         else if (kind->name == QLatin1String("detail-sales"))
             report = ManagementReports::detailSales(db, *from, *to, headings);
+        else if (kind->name == QLatin1String("daily-summary"))
+            report = ManagementReports::dailySalesSummary(db, *from, *to, location, headings);
         else if (kind->name == QLatin1String("gift-card-transactions"))
             report = ManagementReports::giftCardTransactions(db, *from, *to, headings);
         else

@@ -5,7 +5,7 @@
 // A management report written to a file from the command line, for runs at the end of
 // the day without anyone at the screen:
 //
-//   ams --report NAME [--from YYYY-MM-DD --to YYYY-MM-DD] [--customer ID]
+//   ams --report NAME [--from YYYY-MM-DD --to YYYY-MM-DD] [--customer ID] [--location N]
 //       (--pdf FILE | --csv FILE) [--config FILE]
 //
 // It reads the same config.txt and opens the same connection as the program, shows no

@@ -152,6 +152,24 @@ void TestReportCommand::writesTheReport_data()
                        u"Gift Card Purchase,2024-03-07T09:00:00,3,600003,50,ANN,WS1,2"_s,
                        u"Gift Card Purchase,2024-03-08T23:59:59,2,600001,100,ANN,WS1,2"_s,
                        u"Gift Card Redemption,2024-03-07T00:00:00,4,600001,29.5,ANN,WS1,2"_s};
+    // Location 1's tickets; the gift cards of the fixture were all used at location 2.
+    QTest::newRow("one location's daily summary as CSV")
+        << QStringList{u"--report"_s, u"daily-summary"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--location"_s,
+                       u"1"_s, u"--csv"_s, u"{dir}/day.csv"_s}
+        << QStringList{u"Day,Location,Workstation,Gas Gallons,Gas Amount,Diesel Gallons,Diesel Amount,Off Road Diesel Gallons,"
+                       "Off Road Diesel Amount,Discount Gallons,Discount Amount,DEF Gallons,DEF Amount,Oil,Additives,Antifreeze,"
+                       "Washer Fluid,Grocery,Deli,Tobacco,Tax,Charge Total,Cash Total,Charge Tickets,Cash Tickets,Gift Cards Sold,"
+                       "Gift Cards Sold Count,Gift Card Reloads,Gift Card Reload Count,Gift Card Redemptions,"
+                       "Gift Card Redemption Count,Payments Received,Payments Received Count"_s,
+                       u"2024-03-07,1,WS1,0,0,30,120,0,0,30,0,0,0,0,0,0,0,0,0,0,0,120,0,2,0,0,0,0,0,0,0,0,0"_s,
+                       u"2024-03-08,1,WS1,0,0,50,200,0,0,50,0,2.5,7.5,10,0,0,0,0,0,0,1,211,0,1,0,0,0,0,0,0,0,0,0"_s};
+    // The range's totals: every charge ticket, the reloads and redemption of location 2
+    // and every payment, each day's and each location's totals being smaller.
+    QTest::newRow("every location's daily summary as PDF")
+        << QStringList{u"--report=daily-summary"_s, u"--from=2024-03-07"_s, u"--to=2024-03-08"_s, u"--pdf"_s, u"{dir}/day.pdf"_s}
+        << QStringList{u"Daily Sales Summary"_s, u"3/7/2024 - 3/8/2024, all locations"_s, u"Thursday, March 7, 2024"_s,
+                       u"Location 2"_s, u"Payments received on account"_s, u"Range total"_s, u"$384.30"_s, u"$370.00"_s,
+                       u"$150.00"_s, u"$29.50"_s, u"$220.00"_s, u"Page 1 of"_s};
     QTest::newRow("the gift card listing as PDF, with the configuration named")
         << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--pdf"_s, u"{dir}/cards.pdf"_s, u"--config"_s, u"{dir}/config.txt"_s}
         << QStringList{u"Gift Card Listing"_s, u"Outstanding balance (owed to card holders) $120.50"_s};
@@ -217,6 +235,16 @@ void TestReportCommand::wrongCommandLine_data()
         << u"customer-history needs --customer ID"_s;
     QTest::newRow("a customer for another report") << QStringList{u"--report"_s, u"account-balance"_s, u"--customer"_s, u"0001"_s} + out
                                                    << u"account-balance takes no customer"_s;
+    QTest::newRow("a location for another report")
+        << QStringList{u"--report"_s, u"detail-sales"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--location"_s,
+                       u"1"_s} + out
+        << u"detail-sales takes no location"_s;
+    QTest::newRow("a location that is not a number")
+        << QStringList{u"--report"_s, u"daily-summary"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--location"_s,
+                       u"North"_s} + out
+        << u"--location North is not a location number"_s;
+    QTest::newRow("a daily summary without its range") << QStringList{u"--report"_s, u"daily-summary"_s} + out
+                                                       << u"daily-summary needs --from and --to"_s;
     QTest::newRow("an unknown option") << QStringList{u"--report"_s, u"account-balance"_s, u"--xml"_s, u"x"_s} + out
                                        << u"unknown option --xml"_s;
     QTest::newRow("an option twice") << QStringList{u"--report"_s, u"account-balance"_s} + out + out << u"--csv is given twice"_s;
@@ -248,6 +276,9 @@ void TestReportCommand::failures_data()
         << u"tickets"_s;
     QTest::newRow("a failing query, to CSV") << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--csv"_s, u"{dir}/g.csv"_s}
                                              << u"GiftCards"_s << u"giftcards"_s;
+    QTest::newRow("a failing summary query") << QStringList{u"--report"_s, u"daily-summary"_s} + range
+                                                    + QStringList{u"--csv"_s, u"{dir}/d.csv"_s}
+                                             << u"CashTickets"_s << u"cashtickets"_s;
     QTest::newRow("a file that cannot be written")
         << QStringList{u"--report"_s, u"account-balance"_s, u"--csv"_s, u"{dir}/missing/out.csv"_s} << QString()
         << u"/missing/out.csv"_s;
