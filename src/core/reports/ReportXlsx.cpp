@@ -98,6 +98,10 @@ public:
         });
         if (m_progress && !m_progress(m_rows))
             throw Stop{QStringLiteral("Cancelled.")};
+        // The filter takes the captions and the rows, not the totals; the rows are
+        // written out as they go, so it is set before the row after them.
+        if (!m_columns.isEmpty())
+            check(worksheet_autofilter(m_sheet, 0, 0, lxw_row_t(m_rows), lxw_col_t(m_columns.size() - 1)));
         writeTotals();
         finishSheet();
 
@@ -276,8 +280,6 @@ private:
                                        sheet.format));
         }
         worksheet_freeze_panes(m_sheet, 1, 0);
-        if (!m_columns.isEmpty())
-            check(worksheet_autofilter(m_sheet, 0, 0, lxw_row_t(m_rows), lxw_col_t(m_columns.size() - 1)));
     }
 
     const Report &m_report;
