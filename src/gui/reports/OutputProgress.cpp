@@ -19,9 +19,6 @@ OutputProgress::OutputProgress(QWidget *parent, const QString &caption, Unit uni
     // The bar counts in thousandths, whatever the number of rows.
     m_dialog->setRange(0, 1000);
     m_dialog->setCancelButtonText(QStringLiteral("Cancel"));
-    advance(0);
-    m_dialog->show();
-    QCoreApplication::processEvents();
 }
 
 OutputProgress::~OutputProgress() = default;
@@ -44,6 +41,10 @@ bool OutputProgress::advance(qint64 done)
     const QString of = m_unit == Unit::Pages ? QStringLiteral("Page %1 of %2") : QStringLiteral("Row %1 of %2");
     m_dialog->setLabelText(of.arg(locale.toString(qMin(done, m_total)), locale.toString(m_total)));
     m_dialog->setValue(int(qMin<qint64>(1000, done * 1000 / m_total)));
+    // Shown when the work tells its first step, not before: a print asks for its
+    // printer first.
+    if (!m_dialog->isVisible())
+        m_dialog->show();
     // The window is modal: setting its value lets it draw and take the Cancel.
     QCoreApplication::processEvents();
     if (m_dialog->wasCanceled())

@@ -22,7 +22,8 @@ public:
     enum class Unit { Pages, Rows };
 
     // `caption` names the work ("Exporting Detail Sales Report"); `total` is the number
-    // of pages or rows; `shown` whether the window appears at all.
+    // of pages or rows; `shown` whether the window appears at all. It appears with the
+    // first step the work tells.
     OutputProgress(QWidget *parent, const QString &caption, Unit unit, qint64 total, bool shown);
     ~OutputProgress();
 

