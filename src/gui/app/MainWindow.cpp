@@ -3,6 +3,7 @@
 #include "accounts/CustomerBalances.h"
 #include "app/AppContext.h"
 #include "app/BusyCursor.h"
+#include "app/FileDialogs.h"
 #include "app/MessageBox.h"
 #include "app/MenuTable.h"
 #include "app/ScreenGuard.h"
@@ -91,6 +92,8 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("MDI"));
     setWindowTitle(QStringLiteral("Account Management Software"));
+    // What holds for every screen and dialog of the program, once.
+    FileDialogs::guardAll();
 
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiClient"));

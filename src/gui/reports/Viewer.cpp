@@ -1,6 +1,7 @@
 #include "reports/Viewer.h"
 
 #include "app/BusyCursor.h"
+#include "app/FileDialogs.h"
 #include "reports/Report.h"
 #include "reports/ReportCsv.h"
 #include "reports/ReportOutput.h"
@@ -8,7 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -325,11 +326,11 @@ void Viewer::printReport()
         m_status->clear();
 }
 
-// Asks where the export goes; "" when the user cancels. The suffix is added when the
-// name given has none.
+// Asks where the export goes, starting in the user's documents folder; "" when the user
+// cancels. The suffix is added when the name given has none.
 QString Viewer::exportPath(const QString &suffix, const QString &filter)
 {
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Report"), m_report->title() + suffix, filter);
+    QString path = FileDialogs::saveFileName(this, QStringLiteral("Export Report"), m_report->title() + suffix, filter);
     if (!path.isEmpty() && !path.endsWith(suffix, Qt::CaseInsensitive))
         path += suffix;
     return path;
