@@ -3,6 +3,7 @@
 #include "app/FieldChecks.h"
 #include "app/FieldRules.h"
 #include "app/FormLayout.h"
+#include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "app/PickList.h"
 #include "app/ScreenGuard.h"
@@ -194,10 +195,17 @@ void IssuedCardsGroup::saveCard()
     }
     if (!TextRule::checkBeforeSave(window(), textBoxes()))
         return;
-    CustomerStore::saveCard(Db::current(), accountNumber,
-                            {txtCardNo->text(), cmbCardType->currentText(), chkCardInActive->isChecked(), txtCardNote->text()});
+    Db &db = Db::current();
+    if (!CustomerStore::nameOf(db, accountNumber)) {
+        MessageBox::ok(window(), QStringLiteral("Save the customer first."), QStringLiteral("Customer Not Saved"));
+        return;
+    }
+    const QString cardNo = txtCardNo->text();
+    const QString cardType = cmbCardType->currentText();
+    CustomerStore::saveCard(db, accountNumber, {cardNo, cardType, chkCardInActive->isChecked(), txtCardNote->text()});
     clearEntry();
     LoadCards();
+    MainWindow::showStatusLine(QStringLiteral("Card %1 (type %2) saved for %3").arg(cardNo, cardType, accountNumber));
 }
 
 void IssuedCardsGroup::removeCard()

@@ -15,7 +15,8 @@ class QTableWidget;
 
 // The "Issued Cards" group of the customer screen: the cards filed under the screen's
 // account number in the grid vsfgCards, and the entry fields that add, change and remove
-// one. Cards are written at once, whether or not the customer row exists yet.
+// one. Cards are written at once, and only under a customer that is stored: a card
+// filed under a number no customer has would charge tickets to nobody.
 class IssuedCardsGroup : public QGroupBox
 {
     Q_OBJECT

@@ -8,6 +8,7 @@
 #include "app/FieldRules.h"
 #include "app/FocusEvents.h"
 #include "app/FormLayout.h"
+#include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "app/Numbers.h"
 #include "app/PickList.h"
@@ -157,6 +158,13 @@ void ReceivePaymentScreen::save()
         MessageBox::ok(this, QStringLiteral("Error updating customer balance!"), QStringLiteral("DB Error"));
         return;
     }
+    // The balance as the posting left it on the server, other workstations' work included.
+    const QString line = QStringLiteral("Payment of %1 saved for %2 %3: balance %4")
+                             .arg(Numbers::format(amount, AmountField::moneyFormat()), payment.customerId,
+                                  cmbCustomer->currentText(),
+                                  Numbers::format(CustomerStore::balanceOf(Db::current(), payment.customerId),
+                                                  AmountField::moneyFormat()));
     ClearPaymentFields();
     cmbCustomer->setCurrentIndex(-1);
+    MainWindow::showStatusLine(line);
 }

@@ -3,6 +3,7 @@
 #include "accounts/CustomerBalances.h"
 #include "app/AppContext.h"
 #include "app/BusyCursor.h"
+#include "app/ButtonKeys.h"
 #include "app/FileDialogs.h"
 #include "app/MessageBox.h"
 #include "app/MenuTable.h"
@@ -94,6 +95,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Account Management Software"));
     // What holds for every screen and dialog of the program, once.
     FileDialogs::guardAll();
+    ButtonKeys::installEnterRules();
 
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiClient"));
