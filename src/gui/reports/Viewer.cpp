@@ -2,6 +2,7 @@
 
 #include "app/BusyCursor.h"
 #include "app/FileDialogs.h"
+#include "app/MainWindow.h"
 #include "reports/Report.h"
 #include "reports/ReportCsv.h"
 #include "reports/ReportOutput.h"
@@ -18,6 +19,7 @@
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
 #include <QSpinBox>
 #include <QToolBar>
@@ -209,6 +211,20 @@ Viewer::Viewer()
            [this] { exportPdf(); });
     m_exportCsv = action(QStringLiteral("actExportCsv"), QStringLiteral("Export CSV..."),
                          QStringLiteral("Save the report's rows as a CSV file for a spreadsheet"), [this] { exportCsv(); });
+    // The viewer closes as other windows do: Escape, Ctrl+F4 or its Close button.
+    action(QStringLiteral("actClose"), QStringLiteral("Close"), QStringLiteral("Close the viewer (Esc)"),
+           [this] { closeViewer(); });
+    auto key = [this](const QKeySequence &sequence, auto handler) {
+        auto *shortcut = new QShortcut(sequence, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+        // The child window's own menu holds Ctrl+F4 too, where it never answers it.
+        connect(shortcut, &QShortcut::activatedAmbiguously, this, handler);
+    };
+    key(QKeySequence(Qt::Key_Escape), [this] { closeViewer(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_F4), [this] { closeViewer(); });
+    key(QKeySequence(Qt::Key_PageUp), [this] { setPage(m_page - 1); });
+    key(QKeySequence(Qt::Key_PageDown), [this] { setPage(m_page + 1); });
     m_status = new QLabel(tools);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_status->setContentsMargins(8, 0, 4, 0);
@@ -320,10 +336,21 @@ void Viewer::printReport()
 {
     if (!m_report)
         return;
-    if (!ReportOutput::printWithDialog(*m_report, this, &m_index))
+    if (!ReportOutput::printWithDialog(*m_report, this, &m_index)) {
         m_status->setText(QStringLiteral("The report was not printed."));
+        return;
+    }
+    const QString printed = m_pageCount == 1 ? QStringLiteral("printed 1 page") : QStringLiteral("printed %1 pages").arg(m_pageCount);
+    m_status->setText(printed);
+    MainWindow::showStatusLine(m_report->title() + QStringLiteral(": ") + printed);
+}
+
+void Viewer::closeViewer()
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sub->close();
     else
-        m_status->clear();
+        close();
 }
 
 // Asks where the export goes, starting in the user's documents folder; "" when the user
