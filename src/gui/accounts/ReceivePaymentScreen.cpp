@@ -4,6 +4,7 @@
 #include "accounts/PaymentStore.h"
 #include "app/AmountField.h"
 #include "app/BusyCursor.h"
+#include "app/DatePicker.h"
 #include "app/FieldChecks.h"
 #include "app/FieldRules.h"
 #include "app/FocusEvents.h"
@@ -60,9 +61,7 @@ void ReceivePaymentScreen::buildForm()
     };
     cmbCustomer = named(new PickList(this), "cmbCustomer");
     cmbCustomer->setMinimumContentsLength(32);
-    dtDate = named(new QDateEdit(this), "dtDate");
-    dtDate->setCalendarPopup(true);
-    dtDate->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    dtDate = DatePicker::make(QStringLiteral("dtDate"), this);
     txtCheckNumber = named(new QLineEdit(this), "txtCheckNumber");
     txtPaymentAmount = named(new AmountField(AmountField::moneyFormat(), this), "txtPaymentAmount");
     txtCurrentBalance = named(new AmountField(AmountField::moneyFormat(), this), "txtCurrentBalance");
