@@ -9,6 +9,7 @@
 
 class PickList;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
@@ -49,6 +50,7 @@ private:
     QTableWidget *vsfgCards = nullptr;
     QLineEdit *txtCardNo = nullptr;
     PickList *cmbCardType = nullptr;
+    QLabel *lblCardTypeMeaning = nullptr;
     QCheckBox *chkCardInActive = nullptr;
     QLineEdit *txtCardNote = nullptr;
     QPushButton *btnSaveCard = nullptr;

@@ -183,19 +183,13 @@ void TicketEntryScreen::applyCardType(const QString &cardType)
 {
     // Fuel is never restricted; the card type decides the merchandise. An unknown type
     // leaves whatever the previous card allowed.
-    bool general = false;
-    bool store = false;
-    if (cardType == QLatin1String("1")) {
-        general = store = true;
-    } else if (cardType == QLatin1String("2")) {
-        general = true;
-    } else if (cardType != QLatin1String("3")) {
+    const std::optional<CardTypeAllows> allows = cardTypeAllows(cardType);
+    if (!allows)
         return;
-    }
     for (int m : {Oil, Addatives, Antifreeze, Washer})
-        m_lines->setMerchandiseUsable(m, general);
+        m_lines->setMerchandiseUsable(m, allows->general);
     for (int m : {Grocery, Deli, Tobacco})
-        m_lines->setMerchandiseUsable(m, store);
+        m_lines->setMerchandiseUsable(m, allows->store);
 }
 
 void TicketEntryScreen::accountEntered()

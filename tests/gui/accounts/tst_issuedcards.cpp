@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QStatusBar>
 #include <QTableWidget>
 
@@ -85,6 +86,8 @@ private slots:
     void removeCard();
     void failedSaveKeepsTheCardAndTheEntry();
     void cardOfAnUnsavedCustomerIsRefused();
+    void cardTypeSaysWhatItAllows_data();
+    void cardTypeSaysWhatItAllows();
     void customerChangesLeaveTheEntry();
 };
 
@@ -284,6 +287,27 @@ void TestIssuedCards::cardOfAnUnsavedCustomerIsRefused()
     QVERIFY(MessageBox::takeShown().isEmpty());
     QCOMPARE(f.rows(), QStringList{"01|2||"});
     QCOMPARE(f.window->statusBar()->currentMessage(), QStringLiteral("Card 01 (type 2) saved for 8001"));
+}
+
+void TestIssuedCards::cardTypeSaysWhatItAllows_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("meaning");
+    QTest::newRow("type 1") << "1" << "fuel and all merchandise";
+    QTest::newRow("type 2") << "2" << "fuel, oil, additives, antifreeze and washer fluid";
+    QTest::newRow("type 3") << "3" << "fuel only";
+    QTest::newRow("no type chosen") << "" << "";
+}
+
+void TestIssuedCards::cardTypeSaysWhatItAllows()
+{
+    QFETCH(QString, type);
+    CardsScreen f;
+    QVERIFY(f.openWithCards());
+    f.fillEntry(QStringLiteral("09"), type, false, QString());
+    QCOMPARE(f.types()->currentText(), type);
+    QTEST(f.find<QLabel>(QStringLiteral("lblCardTypeMeaning"))->text(), "meaning");
+    QVERIFY(f.types()->toolTip().contains(QStringLiteral("3: fuel only")));
 }
 
 void TestIssuedCards::customerChangesLeaveTheEntry()
