@@ -106,4 +106,27 @@ void RunningAmount::add(QStringView fieldText) { m_amount += parseLeadingNumber(
 
 QString RunningAmount::total(QStringView fieldText) const { return plainText(parseLeadingNumber(fieldText) + m_amount); }
 
+std::optional<CardTypeAllows> cardTypeAllows(const QString &cardType)
+{
+    if (cardType == QLatin1String("1"))
+        return CardTypeAllows{true, true};
+    if (cardType == QLatin1String("2"))
+        return CardTypeAllows{true, false};
+    if (cardType == QLatin1String("3"))
+        return CardTypeAllows{false, false};
+    return std::nullopt;
+}
+
+QString cardTypeMeaning(const QString &cardType)
+{
+    const std::optional<CardTypeAllows> allows = cardTypeAllows(cardType);
+    if (!allows)
+        return {};
+    if (allows->general && allows->store)
+        return QStringLiteral("fuel and all merchandise");
+    if (allows->general)
+        return QStringLiteral("fuel, oil, additives, antifreeze and washer fluid");
+    return QStringLiteral("fuel only");
+}
+
 } // namespace TicketLines

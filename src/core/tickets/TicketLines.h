@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -109,5 +111,19 @@ public:
 private:
     double m_amount = 0;
 };
+
+// What a card type lets a card buy besides fuel, which is never restricted: the general
+// lines (oil, additives, antifreeze, washer fluid) and the store lines (grocery, deli,
+// tobacco). Types "1", "2" and "3" decide; any other type decides nothing, and the lines
+// stay as the previous card left them.
+struct CardTypeAllows
+{
+    bool general = false;
+    bool store = false;
+};
+std::optional<CardTypeAllows> cardTypeAllows(const QString &cardType);
+// The same in words, for the customer screen's card type; "" for a type that decides
+// nothing.
+QString cardTypeMeaning(const QString &cardType);
 
 } // namespace TicketLines

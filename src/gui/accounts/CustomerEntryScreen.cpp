@@ -6,6 +6,7 @@
 #include "app/BusyCursor.h"
 #include "app/FieldChecks.h"
 #include "app/FieldRules.h"
+#include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "app/Numbers.h"
 #include "app/PickList.h"
@@ -227,9 +228,19 @@ void CustomerEntryScreen::save()
         BusyCursor busy;
         login = CustomerStore::save(Db::current(), entry, QDateTime::currentDateTime());
     }
-    if (login == LoginSave::UserNameTaken)
-        MessageBox::ok(this, QStringLiteral("This username already exists for a different customer."),
+    // The customer row is stored either way; a refused login must not read as if the
+    // whole save had failed.
+    const QString customer = CustomerStore::savedId(Db::current(), entry.accountNumber) + u' ' + entry.name;
+    if (login == LoginSave::UserNameTaken) {
+        MessageBox::ok(this,
+                       QStringLiteral("Customer %1 was saved, but its website login was not: the username %2 already "
+                                      "exists for a different customer.")
+                           .arg(customer, entry.userName),
                        QStringLiteral("Username Exists"));
+        MainWindow::showStatusLine(QStringLiteral("Customer %1 saved; the login was not").arg(customer));
+    } else {
+        MainWindow::showStatusLine(QStringLiteral("Customer %1 saved").arg(customer));
+    }
     // Emptying the number clears the customer and the grid through the change rule.
     txtAccountNumber->clear();
     ClearCustomerFields();

@@ -3,10 +3,12 @@
 #include "app/FieldChecks.h"
 #include "app/FieldRules.h"
 #include "app/FormLayout.h"
+#include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "app/PickList.h"
 #include "app/ScreenGuard.h"
 #include "db/Db.h"
+#include "tickets/TicketLines.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -82,6 +84,15 @@ IssuedCardsGroup::IssuedCardsGroup(std::function<QString()> accountNumber, QWidg
     cmbCardType = new PickList(this);
     cmbCardType->setObjectName(QStringLiteral("cmbCardType"));
     cmbCardType->setMinimumContentsLength(6);
+    // What the chosen type lets the card buy, beside the list; the list's tooltip names
+    // every type that decides it.
+    lblCardTypeMeaning = new QLabel(this);
+    lblCardTypeMeaning->setObjectName(QStringLiteral("lblCardTypeMeaning"));
+    cmbCardType->setToolTip(QStringLiteral("1: %1\n2: %2\n3: %3\nAny other type leaves the lines as the previous card did.")
+                                .arg(TicketLines::cardTypeMeaning(QStringLiteral("1")), TicketLines::cardTypeMeaning(QStringLiteral("2")),
+                                     TicketLines::cardTypeMeaning(QStringLiteral("3"))));
+    connect(cmbCardType, &QComboBox::currentTextChanged, this,
+            [this](const QString &type) { lblCardTypeMeaning->setText(TicketLines::cardTypeMeaning(type)); });
     chkCardInActive = new QCheckBox(QStringLiteral("InActive"), this);
     chkCardInActive->setObjectName(QStringLiteral("chkCardInActive"));
     txtCardNote = new QLineEdit(this);
@@ -103,6 +114,7 @@ IssuedCardsGroup::IssuedCardsGroup(std::function<QString()> accountNumber, QWidg
     fields->addWidget(chkCardInActive, 0, 4);
     fields->addWidget(fieldLabel(QStringLiteral("Notes"), this), 1, 0);
     fields->addWidget(txtCardNote, 1, 1, 1, 4);
+    fields->addWidget(lblCardTypeMeaning, 2, 1, 1, 4);
     fields->setColumnStretch(1, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -194,10 +206,17 @@ void IssuedCardsGroup::saveCard()
     }
     if (!TextRule::checkBeforeSave(window(), textBoxes()))
         return;
-    CustomerStore::saveCard(Db::current(), accountNumber,
-                            {txtCardNo->text(), cmbCardType->currentText(), chkCardInActive->isChecked(), txtCardNote->text()});
+    Db &db = Db::current();
+    if (!CustomerStore::nameOf(db, accountNumber)) {
+        MessageBox::ok(window(), QStringLiteral("Save the customer first."), QStringLiteral("Customer Not Saved"));
+        return;
+    }
+    const QString cardNo = txtCardNo->text();
+    const QString cardType = cmbCardType->currentText();
+    CustomerStore::saveCard(db, accountNumber, {cardNo, cardType, chkCardInActive->isChecked(), txtCardNote->text()});
     clearEntry();
     LoadCards();
+    MainWindow::showStatusLine(QStringLiteral("Card %1 (type %2) saved for %3").arg(cardNo, cardType, accountNumber));
 }
 
 void IssuedCardsGroup::removeCard()

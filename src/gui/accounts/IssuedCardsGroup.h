@@ -9,13 +9,15 @@
 
 class PickList;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
 // The "Issued Cards" group of the customer screen: the cards filed under the screen's
 // account number in the grid vsfgCards, and the entry fields that add, change and remove
-// one. Cards are written at once, whether or not the customer row exists yet.
+// one. Cards are written at once, and only under a customer that is stored: a card
+// filed under a number no customer has would charge tickets to nobody.
 class IssuedCardsGroup : public QGroupBox
 {
     Q_OBJECT
@@ -48,6 +50,7 @@ private:
     QTableWidget *vsfgCards = nullptr;
     QLineEdit *txtCardNo = nullptr;
     PickList *cmbCardType = nullptr;
+    QLabel *lblCardTypeMeaning = nullptr;
     QCheckBox *chkCardInActive = nullptr;
     QLineEdit *txtCardNote = nullptr;
     QPushButton *btnSaveCard = nullptr;

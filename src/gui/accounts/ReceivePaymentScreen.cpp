@@ -4,10 +4,12 @@
 #include "accounts/PaymentStore.h"
 #include "app/AmountField.h"
 #include "app/BusyCursor.h"
+#include "app/DatePicker.h"
 #include "app/FieldChecks.h"
 #include "app/FieldRules.h"
 #include "app/FocusEvents.h"
 #include "app/FormLayout.h"
+#include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "app/Numbers.h"
 #include "app/PickList.h"
@@ -59,9 +61,7 @@ void ReceivePaymentScreen::buildForm()
     };
     cmbCustomer = named(new PickList(this), "cmbCustomer");
     cmbCustomer->setMinimumContentsLength(32);
-    dtDate = named(new QDateEdit(this), "dtDate");
-    dtDate->setCalendarPopup(true);
-    dtDate->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+    dtDate = DatePicker::make(QStringLiteral("dtDate"), this);
     txtCheckNumber = named(new QLineEdit(this), "txtCheckNumber");
     txtPaymentAmount = named(new AmountField(AmountField::moneyFormat(), this), "txtPaymentAmount");
     txtCurrentBalance = named(new AmountField(AmountField::moneyFormat(), this), "txtCurrentBalance");
@@ -157,6 +157,13 @@ void ReceivePaymentScreen::save()
         MessageBox::ok(this, QStringLiteral("Error updating customer balance!"), QStringLiteral("DB Error"));
         return;
     }
+    // The balance as the posting left it on the server, other workstations' work included.
+    const QString line = QStringLiteral("Payment of %1 saved for %2 %3: balance %4")
+                             .arg(Numbers::format(amount, AmountField::moneyFormat()), payment.customerId,
+                                  cmbCustomer->currentText(),
+                                  Numbers::format(CustomerStore::balanceOf(Db::current(), payment.customerId),
+                                                  AmountField::moneyFormat()));
     ClearPaymentFields();
     cmbCustomer->setCurrentIndex(-1);
+    MainWindow::showStatusLine(line);
 }

@@ -11,4 +11,10 @@ namespace ButtonKeys {
 // caption stays as it is; its tooltip names the key. A disabled button is not pressed.
 void bind(QWidget *screen, const QKeySequence &key, QAbstractButton *button);
 
+// The Enter key the same way on every screen and dialog of the application, from now
+// on: Enter on a focused push or tool button presses it (Qt leaves that to dialogs),
+// and Enter or Escape in an open drop-down list chooses the entry or closes the list
+// there instead of reaching the screen's shortcuts. Installing it again changes nothing.
+void installEnterRules();
+
 } // namespace ButtonKeys

@@ -3,6 +3,8 @@
 #include "accounts/CustomerBalances.h"
 #include "app/AppContext.h"
 #include "app/BusyCursor.h"
+#include "app/ButtonKeys.h"
+#include "app/FileDialogs.h"
 #include "app/MessageBox.h"
 #include "app/MenuTable.h"
 #include "app/ScreenGuard.h"
@@ -91,6 +93,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("MDI"));
     setWindowTitle(QStringLiteral("Account Management Software"));
+    // What holds for every screen and dialog of the program, once.
+    FileDialogs::guardAll();
+    ButtonKeys::installEnterRules();
 
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("mdiClient"));

@@ -76,6 +76,11 @@ public:
     // Nothing happens without a main window.
     static void showStatusLine(const QString &text);
 
+signals:
+    // The company settings of this workstation's location were loaded again (a save of
+    // the company or pricing screen): screens holding default prices take the new ones.
+    void companySettingsLoaded();
+
 private:
     void buildMenu();
 

@@ -59,8 +59,10 @@ bool LoadCompanySettings()
         return false;
     }
     appContext().company = *settings;
-    if (MainWindow *window = MainWindow::instance())
+    if (MainWindow *window = MainWindow::instance()) {
         window->showWorkplace();
+        emit window->companySettingsLoaded();
+    }
     return true;
 }
 

@@ -4,8 +4,11 @@
 #include "app/BusyCursor.h"
 #include "app/FieldChecks.h"
 #include "app/FieldRules.h"
+#include "app/FocusEvents.h"
 #include "app/FormLayout.h"
+#include "app/MainWindow.h"
 #include "app/MessageBox.h"
+#include "app/Numbers.h"
 #include "app/PrintRetry.h"
 #include "app/ScreenGuard.h"
 #include "db/Db.h"
@@ -14,6 +17,7 @@
 #include "reports/Reports.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -22,7 +26,9 @@
 
 using namespace GiftCardFields;
 
-CardAmountScreen::CardAmountScreen(const Form &form, QWidget *parent) : QWidget(parent), m_amountCaption(form.amountCaption)
+CardAmountScreen::CardAmountScreen(const Form &form, QWidget *parent)
+    : QWidget(parent), m_amountCaption(form.amountCaption), m_saveName(form.saveName),
+      m_cardMustBeOnFile(form.cardMustBeOnFile)
 {
     setObjectName(QLatin1String(form.screenName));
     setWindowTitle(form.title);
@@ -40,6 +46,10 @@ CardAmountScreen::CardAmountScreen(const Form &form, QWidget *parent) : QWidget(
     ClearGiftCardFields();
     // Connected only now: the screen's own rule cannot run before the screen is whole.
     connect(txtAmount, &AmountField::plainTextChanged, this, [this] { amountChanged(); });
+    FocusEvents::onLeave(txtAmount, [this] { amountLeft(); });
+    // Enter walks from the clerk to the amount and on to Print/Save, as Tab does.
+    for (QWidget *field : {static_cast<QWidget *>(txtClerk), static_cast<QWidget *>(txtAmount)})
+        field->installEventFilter(this);
     txtAcctNo->setFocus();
 }
 
@@ -121,11 +131,57 @@ void CardAmountScreen::ShowCardBalance()
         return;
     const std::optional<GiftCardStore::Card> card = GiftCardStore::card(Db::current(), cardId);
     txtBalance->setPlainText(balanceText(card ? card->balance : 0));
+    // A card never sold shows $0.00 like an empty one; the status line tells them apart.
+    if (!card && m_cardMustBeOnFile)
+        MainWindow::showStatusLine(QStringLiteral("Card %1 is not on file").arg(cardId));
 }
 
 void CardAmountScreen::ShowNewBalance() { txtNewBalance->setPlainText(balanceText(balanceAfter(balance(), txtAmount->value()))); }
 
 void CardAmountScreen::refuseAmount(const QString &message) { MessageBox::ok(this, message, QStringLiteral("Invalid Amount")); }
+
+void CardAmountScreen::amountRefused(const QString &message)
+{
+    refuseAmount(message);
+    txtAmount->setFocus(Qt::OtherFocusReason);
+}
+
+// While the clerk types, the new balance follows every amount that is right and keeps
+// its last value otherwise: "3" on the way to "30", a lone "-" or an emptied box are
+// no reason for a message yet.
+void CardAmountScreen::amountChanged()
+{
+    if (!amountProblem())
+        ShowNewBalance();
+}
+
+void CardAmountScreen::amountLeft()
+{
+    // The save that took the focus has already said what was wrong and brought the
+    // focus back; once is enough. An amount left empty is no amount yet.
+    if (txtAmount->hasFocus() || txtAmount->plainText().isEmpty())
+        return;
+    if (const std::optional<QString> problem = amountProblem())
+        amountRefused(*problem);
+}
+
+bool CardAmountScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == txtClerk && m_info->isEnabled()) {
+                txtAmount->setFocus(Qt::TabFocusReason);
+                return true;
+            }
+            if (watched == txtAmount) {
+                btnSave->setFocus(Qt::TabFocusReason);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 double CardAmountScreen::balance() const { return txtBalance->value(); }
 
@@ -142,6 +198,12 @@ void CardAmountScreen::save()
 {
     const QString cardId = txtAcctNo->cardNumber();
     const double amount = txtAmount->value();
+    if (!txtAmount->plainText().isEmpty() && m_info->isEnabled()) {
+        if (const std::optional<QString> problem = amountProblem()) {
+            amountRefused(*problem);
+            return;
+        }
+    }
     if (!(isNumber(txtAmount->plainText()) && amount > 0) || txtClerk->text().isEmpty() || txtAcctNo->text().isEmpty()
         || cardId.isEmpty()) {
         MessageBox::ok(this,
@@ -168,8 +230,12 @@ void CardAmountScreen::save()
     }
     // The receipt shows the balance the card holds now, as stored.
     const int id = saved->transactionId;
-    PrintRetry::run(this, [id] { return Printers::giftCardReceipt()(id); });
+    const bool printed = PrintRetry::run(this, [id] { return Printers::giftCardReceipt()(id); });
     txtAcctNo->clear();
     ClearGiftCardFields();
     txtAcctNo->setFocus();
+    MainWindow::showStatusLine(QStringLiteral("Gift card %1: %2 of %3 saved, balance %4, %5")
+                                   .arg(cardId, m_saveName, Numbers::format(amount, AmountField::moneyFormat()),
+                                        Numbers::format(saved->balance, AmountField::moneyFormat()),
+                                        printed ? QStringLiteral("receipt printed") : QStringLiteral("not printed")));
 }

@@ -6,7 +6,9 @@
 #include "app/FieldRules.h"
 #include "app/FocusEvents.h"
 #include "app/FormLayout.h"
+#include "app/MainWindow.h"
 #include "app/MessageBox.h"
+#include "app/Numbers.h"
 #include "app/ScreenGuard.h"
 #include "db/Db.h"
 #include "giftcards/GiftCardFields.h"
@@ -110,6 +112,9 @@ void GiftCardEditScreen::save()
         cardNotFound();
         return;
     }
+    const QString cardId = txtAcctNo->text();
     ClearGiftCardFields();
     txtAcctNo->setFocus();
+    MainWindow::showStatusLine(QStringLiteral("Gift card %1: balance set to %2 and saved")
+                                   .arg(cardId, Numbers::format(saved->balance, AmountField::moneyFormat())));
 }

@@ -2,6 +2,8 @@
 
 #include "app/AmountField.h"
 #include "app/FormLayout.h"
+#include "app/MainWindow.h"
+#include "app/Numbers.h"
 #include "app/ScreenGuard.h"
 #include "db/Db.h"
 #include "giftcards/GiftCardFields.h"
@@ -59,5 +61,11 @@ void GiftCardInquiryScreen::InquireGiftCard()
     const QString cardId = txtAcctNo->cardNumber();
     if (cardId.isEmpty())
         return;
-    txtBalance->setPlainText(balanceText(GiftCardStore::inquire(Db::current(), cardId, stampNow())));
+    Db &db = Db::current();
+    const double balance = GiftCardStore::inquire(db, cardId, stampNow());
+    txtBalance->setPlainText(balanceText(balance));
+    // A card never sold shows $0.00 like an empty one; the status line tells them apart.
+    MainWindow::showStatusLine(GiftCardStore::card(db, cardId)
+                                   ? QStringLiteral("Card %1: balance %2").arg(cardId, Numbers::format(balance, AmountField::moneyFormat()))
+                                   : QStringLiteral("Card %1 is not on file").arg(cardId));
 }

@@ -11,14 +11,12 @@ GiftCardPurchaseScreen::GiftCardPurchaseScreen(QWidget *parent)
 {
 }
 
-void GiftCardPurchaseScreen::amountChanged()
+// What was typed stays when it is refused, so the clerk can mend it.
+std::optional<QString> GiftCardPurchaseScreen::amountProblem() const
 {
-    // What was typed stays, so the clerk can mend it; the new balance keeps its last
-    // value meanwhile.
     if (GiftCardFields::isNumber(amountBox()->plainText()) && amountBox()->value() >= 0)
-        ShowNewBalance();
-    else
-        refuseAmount(QStringLiteral("Must be a positive numeric amount."));
+        return std::nullopt;
+    return QStringLiteral("Must be a positive numeric amount.");
 }
 
 std::optional<GiftCardStore::Saved> GiftCardPurchaseScreen::store(const QString &cardId, double amount, const QString &clerk)

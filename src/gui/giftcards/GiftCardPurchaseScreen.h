@@ -12,7 +12,7 @@ public:
     explicit GiftCardPurchaseScreen(QWidget *parent = nullptr);
 
 protected:
-    void amountChanged() override;
+    std::optional<QString> amountProblem() const override;
     double balanceAfter(double balance, double amount) const override { return balance + amount; }
     std::optional<GiftCardStore::Saved> store(const QString &cardId, double amount, const QString &clerk) override;
 };

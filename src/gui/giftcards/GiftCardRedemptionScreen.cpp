@@ -12,20 +12,25 @@ const QString kMoreThanTheCard = QStringLiteral("You cannot enter an amount grea
 
 GiftCardRedemptionScreen::GiftCardRedemptionScreen(QWidget *parent)
     : CardAmountScreen({"frmGiftCardRedemption", QStringLiteral("Gift Card Redemption"), QStringLiteral("Redemption Info"),
-                        QStringLiteral("Redemption Amount"), false},
+                        QStringLiteral("Redemption Amount"), false, QStringLiteral("redemption"), true},
                        parent)
 {
 }
 
-void GiftCardRedemptionScreen::amountChanged()
+std::optional<QString> GiftCardRedemptionScreen::amountProblem() const
 {
     const double amount = amountBox()->value();
     if (!GiftCardFields::isNumber(amountBox()->plainText()) || amount < 0)
-        refuseAndReset(QStringLiteral("Must be a positive numeric amount."));
-    else if (balance() < amount)
-        refuseAndReset(kMoreThanTheCard);
-    else
-        ShowNewBalance();
+        return QStringLiteral("Must be a positive numeric amount.");
+    if (balance() < amount)
+        return kMoreThanTheCard;
+    return std::nullopt;
+}
+
+void GiftCardRedemptionScreen::amountRefused(const QString &message)
+{
+    refuseAndReset(message);
+    amountBox()->setFocus(Qt::OtherFocusReason);
 }
 
 void GiftCardRedemptionScreen::refuseAndReset(const QString &message)

@@ -3,7 +3,7 @@
 #include "giftcards/CardAmountScreen.h"
 
 // "Gift Card Redemption": spends value from a gift card. The amount may never exceed
-// the card's balance: not while it is typed, against the balance shown, and not at the
+// the card's balance: not when the clerk leaves it, against the balance shown, and not at the
 // save, against the balance stored then (another workstation may have spent from the
 // card meanwhile). The receipt is the same as a purchase's.
 class GiftCardRedemptionScreen : public CardAmountScreen
@@ -13,7 +13,8 @@ public:
     explicit GiftCardRedemptionScreen(QWidget *parent = nullptr);
 
 protected:
-    void amountChanged() override;
+    std::optional<QString> amountProblem() const override;
+    void amountRefused(const QString &message) override;
     double balanceAfter(double balance, double amount) const override { return balance - amount; }
     std::optional<GiftCardStore::Saved> store(const QString &cardId, double amount, const QString &clerk) override;
     void storeRefused() override;

@@ -1,6 +1,7 @@
 #include "reports/DateRangeDialog.h"
 
 #include "app/BusyCursor.h"
+#include "app/DatePicker.h"
 #include "app/DefaultButton.h"
 #include "app/FormLayout.h"
 #include "app/PickList.h"
@@ -12,21 +13,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-
-namespace {
-
-// Tab moves on to the next field, as the dialogs' Tab order says, instead of through the
-// month, day and year of the date (the arrow keys and typing still reach each of them).
-class DatePicker final : public QDateEdit
-{
-public:
-    using QDateEdit::QDateEdit;
-
-protected:
-    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
-};
-
-} // namespace
 
 DateRangeDialog::DateRangeDialog(const QString &name, const QString &caption, RunReport run, QWidget *parent)
     : QWidget(parent), m_run([run = std::move(run)](const QDate &start, const QDate &end, std::optional<int>) { run(start, end); })
@@ -109,14 +95,7 @@ QWidget *DateRangeDialog::dailySalesSummary(QWidget *parent)
                                parent);
 }
 
-QDateEdit *DateRangeDialog::datePicker(const QString &name, QWidget *parent)
-{
-    auto *picker = new DatePicker(QDate::currentDate(), parent);
-    picker->setObjectName(name);
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(QStringLiteral("M/d/yyyy"));
-    return picker;
-}
+QDateEdit *DateRangeDialog::datePicker(const QString &name, QWidget *parent) { return DatePicker::make(name, parent); }
 
 void DateRangeDialog::ok()
 {

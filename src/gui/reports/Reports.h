@@ -30,6 +30,7 @@ constexpr int kChargeTicketCopies = 3;
 bool PrintGiftCardReceipt(int id);
 // The cash ticket (crptCashTicket2), three copies; its date and time only when printDate.
 bool PrintCashTicket(int id, bool preview, bool printDate);
+constexpr int kCashTicketCopies = 3;
 
 // What the saving screens print with: the routines above unless a test replaced them.
 namespace Printers {

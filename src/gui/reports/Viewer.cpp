@@ -1,6 +1,8 @@
 #include "reports/Viewer.h"
 
 #include "app/BusyCursor.h"
+#include "app/FileDialogs.h"
+#include "app/MainWindow.h"
 #include "reports/Report.h"
 #include "reports/OutputProgress.h"
 #include "reports/ReportCsv.h"
@@ -10,7 +12,7 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -19,6 +21,7 @@
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
 #include <QSpinBox>
 #include <QToolBar>
@@ -213,6 +216,20 @@ Viewer::Viewer()
     m_exportXlsx = action(QStringLiteral("actExportXlsx"), QStringLiteral("Export Excel..."),
                           QStringLiteral("Save the report's rows as an Excel workbook, account numbers and all"),
                           [this] { exportXlsx(); });
+    // The viewer closes as other windows do: Escape, Ctrl+F4 or its Close button.
+    action(QStringLiteral("actClose"), QStringLiteral("Close"), QStringLiteral("Close the viewer (Esc)"),
+           [this] { closeViewer(); });
+    auto key = [this](const QKeySequence &sequence, auto handler) {
+        auto *shortcut = new QShortcut(sequence, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+        // The child window's own menu holds Ctrl+F4 too, where it never answers it.
+        connect(shortcut, &QShortcut::activatedAmbiguously, this, handler);
+    };
+    key(QKeySequence(Qt::Key_Escape), [this] { closeViewer(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_F4), [this] { closeViewer(); });
+    key(QKeySequence(Qt::Key_PageUp), [this] { setPage(m_page - 1); });
+    key(QKeySequence(Qt::Key_PageDown), [this] { setPage(m_page + 1); });
     m_status = new QLabel(tools);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_status->setContentsMargins(8, 0, 4, 0);
@@ -329,17 +346,28 @@ void Viewer::printReport()
         return;
     OutputProgress progress(this, QStringLiteral("Printing ") + m_report->title(), OutputProgress::Unit::Pages, m_pageCount,
                             showsProgress());
-    if (!ReportOutput::printWithDialog(*m_report, this, &m_index, progress.callback()))
+    if (!ReportOutput::printWithDialog(*m_report, this, &m_index, progress.callback())) {
         m_status->setText(progress.wasCancelled() ? QStringLiteral("Printing cancelled.") : QStringLiteral("The report was not printed."));
-    else
-        m_status->clear();
+        return;
+    }
+    const QString printed = m_pageCount == 1 ? QStringLiteral("printed 1 page") : QStringLiteral("printed %1 pages").arg(m_pageCount);
+    m_status->setText(printed);
+    MainWindow::showStatusLine(m_report->title() + QStringLiteral(": ") + printed);
 }
 
-// Asks where the export goes; "" when the user cancels. The suffix is added when the
-// name given has none.
+void Viewer::closeViewer()
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+// Asks where the export goes, starting in the user's documents folder; "" when the user
+// cancels. The suffix is added when the name given has none.
 QString Viewer::exportPath(const QString &suffix, const QString &filter)
 {
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export Report"), m_report->title() + suffix, filter);
+    QString path = FileDialogs::saveFileName(this, QStringLiteral("Export Report"), m_report->title() + suffix, filter);
     if (!path.isEmpty() && !path.endsWith(suffix, Qt::CaseInsensitive))
         path += suffix;
     return path;

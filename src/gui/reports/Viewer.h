@@ -19,8 +19,9 @@ class ReportPageWidget;
 // "Report Viewer": the one window that shows reports on screen. There is never a second
 // one: showing a report replaces the one on view. The window holds one control, the
 // report view (page navigation, zoom, print with a dialog, export to PDF and, for a
-// report with columns, to CSV and to an Excel workbook), kept at the window's top left corner and as large as the
-// window on every resize.
+// report with columns, to CSV and to an Excel workbook, and Close), kept at the window's
+// top left corner and as large as the window on every resize. Page Up and Page Down turn
+// the pages; Escape and Ctrl+F4 close the viewer.
 //
 // Pages are drawn when they are looked at: showing a report lays it out once (reading
 // the rows without drawing, noting where each page begins), and each page shown is drawn
@@ -86,6 +87,7 @@ private:
     // Tells the status line how a row export ended.
     bool saved(bool ok, const QString &path, const QString &error);
     void printReport();
+    void closeViewer();
     void updateControls();
 
     std::shared_ptr<const Report> m_report;

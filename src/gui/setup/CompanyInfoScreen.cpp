@@ -8,6 +8,7 @@
 #include "app/FieldRules.h"
 #include "app/FocusEvents.h"
 #include "app/FormLayout.h"
+#include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "app/Numbers.h"
 #include "app/ScreenGuard.h"
@@ -252,7 +253,12 @@ void CompanyInfoScreen::save()
         CompanyStore::saveInformation(Db::current(), location, columns);
     }
     closeScreen();
+    const bool own = location.toInt() == appContext().config.locationNumber();
     LoadCompanySettings();
+    MainWindow::showStatusLine(own ? QStringLiteral("Company settings of location %1 saved").arg(location.toString())
+                                   : QStringLiteral("Company settings of location %1 saved: its workstations take them at "
+                                                    "their next start")
+                                         .arg(location.toString()));
 }
 
 void CompanyInfoScreen::closeScreen() { close(); }

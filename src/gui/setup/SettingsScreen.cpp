@@ -1,6 +1,9 @@
 #include "setup/SettingsScreen.h"
 
 #include "app/AmountField.h"
+#include "app/AppContext.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
 #include "app/FieldChecks.h"
 #include "app/FocusEvents.h"
 #include "app/FormLayout.h"
@@ -66,7 +69,12 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     addRow(QStringLiteral("DEF Per Gallon"), txtDEFPerGallon);
     addRow(QStringLiteral("Warn Customer At % of Limit"), txtWarnCustomer);
     addRow(QStringLiteral("Tax Percent"), txtTax);
-    fields->setColumnStretch(2, 1);
+    // The two percentages hold fractions, shown multiplied by 100 once the field is left.
+    auto *taxHint = new QLabel(QStringLiteral("typed as a fraction: 0.0825 for 8.25%"), this);
+    taxHint->setObjectName(QStringLiteral("lblTaxHint"));
+    taxHint->setEnabled(false);
+    fields->addWidget(taxHint, row - 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
+    fields->setColumnStretch(3, 1);
 
     layOutFormAndButtons(this, fields, {btnSave, btnExit});
 
@@ -120,13 +128,33 @@ void SettingsScreen::LoadLocationSettings()
     show(txtTax, "Tax");
 }
 
-void SettingsScreen::fieldLeft(AmountField *field)
+// What each field is called on the screen, for the messages that name it.
+QString SettingsScreen::captionOf(const AmountField *field) const
+{
+    if (field == txtDieselPricePerGallon)
+        return QStringLiteral("Diesel Price Per Gallon");
+    if (field == txtReeferPricePerGallon)
+        return QStringLiteral("Reefer Diesel Price Per Gallon");
+    if (field == txtDiscountPerGallon)
+        return QStringLiteral("Diesel Disc. Per Gallon");
+    if (field == txtDEFPerGallon)
+        return QStringLiteral("DEF Per Gallon");
+    if (field == txtWarnCustomer)
+        return QStringLiteral("Warn Customer At % of Limit");
+    return QStringLiteral("Tax Percent");
+}
+
+// A text that is not a number is refused where it stands, naming the field. It stays as
+// typed for the clerk to put right: turning it into 0 would let Save store a tax or a
+// price of nothing without a word.
+bool SettingsScreen::fieldLeft(AmountField *field)
 {
     if (readsAsNumber(field->plainText()))
-        return;
-    MessageBox::ok(this, QStringLiteral("You must enter a valid number for this field."), QStringLiteral("Invalid Entry"));
-    field->setPlainText(QStringLiteral("0"));
+        return true;
+    MessageBox::ok(this, QStringLiteral("You must enter a valid number for %1.").arg(captionOf(field)),
+                   QStringLiteral("Invalid Entry"));
     field->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 void SettingsScreen::save()
@@ -144,22 +172,30 @@ void SettingsScreen::save()
     // Every field was checked when it was left; one still holding something that is not
     // a number (the focus never left it) is refused the same way rather than written.
     for (AmountField *field : fields) {
-        if (!readsAsNumber(field->plainText())) {
-            fieldLeft(field);
+        if (!fieldLeft(field))
             return;
-        }
     }
-
     // A price no money column holds exactly would be refused on every ticket it fills.
-    if (!AmountRule::checkBeforeSave(this, {{QStringLiteral("Diesel Price Per Gallon"), txtDieselPricePerGallon->value()},
-                                            {QStringLiteral("Reefer Diesel Price Per Gallon"), txtReeferPricePerGallon->value()},
-                                            {QStringLiteral("Diesel Disc. Per Gallon"), txtDiscountPerGallon->value()},
-                                            {QStringLiteral("DEF Per Gallon"), txtDEFPerGallon->value()},
-                                            {QStringLiteral("Warn Customer At % of Limit"), txtWarnCustomer->value()},
-                                            {QStringLiteral("Tax Percent"), txtTax->value()}}))
+    if (!AmountRule::checkBeforeSave(this, {{captionOf(txtDieselPricePerGallon), txtDieselPricePerGallon->value()},
+                                            {captionOf(txtReeferPricePerGallon), txtReeferPricePerGallon->value()},
+                                            {captionOf(txtDiscountPerGallon), txtDiscountPerGallon->value()},
+                                            {captionOf(txtDEFPerGallon), txtDEFPerGallon->value()},
+                                            {captionOf(txtWarnCustomer), txtWarnCustomer->value()},
+                                            {captionOf(txtTax), txtTax->value()}}))
         return;
 
+    // The rate is a fraction shown as a percentage: 8.25% is typed 0.0825. "8.25" would
+    // tax every ticket at 825%, and no tax is 100% or more.
+    if (txtTax->value() >= 1) {
+        MessageBox::ok(this,
+                       QStringLiteral("Tax Percent must be less than 100%. Type the rate as a fraction: 0.0825 for 8.25%."),
+                       QStringLiteral("Invalid Entry"));
+        txtTax->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+
     const QVariant location = cmbLocation->currentData();
+    const QString locationText = cmbLocation->currentText();
     CompanyStore::savePrices(Db::current(), location,
                              {{QStringLiteral("DieselPricePerGallon"), txtDieselPricePerGallon->value()},
                               {QStringLiteral("ReeferPricePerGallon"), txtReeferPricePerGallon->value()},
@@ -168,4 +204,15 @@ void SettingsScreen::save()
                               {QStringLiteral("WarnCustomer"), txtWarnCustomer->value()},
                               {QStringLiteral("Tax"), txtTax->value()}});
     close();
+    // This workstation's own prices take effect at once: the next ticket typed here is
+    // priced and taxed with them. Other workstations read theirs when they start.
+    const bool ownLocation = location.toInt() == appContext().config.locationNumber();
+    if (ownLocation)
+        LoadCompanySettings();
+    MainWindow::showStatusLine(
+        ownLocation ? QStringLiteral("Prices of location %1 saved: in use on this workstation now, on other workstations "
+                                     "at their next start")
+                          .arg(locationText)
+                    : QStringLiteral("Prices of location %1 saved: its workstations take them at their next start")
+                          .arg(locationText));
 }

@@ -7,8 +7,8 @@ class QComboBox;
 class QPushButton;
 
 // frmSettings, "System Settings": a location's prices per gallon, customer-warning
-// threshold and tax rate. Saving writes the Company row only; the running program
-// keeps the settings it loaded.
+// threshold and tax rate. Saving writes the Company row; when it is this workstation's
+// location the running program takes the new prices at once.
 class SettingsScreen : public QWidget
 {
     Q_OBJECT
@@ -19,7 +19,9 @@ private:
     void loadLocations();
     void locationChosen();
     void LoadLocationSettings();
-    void fieldLeft(AmountField *field);
+    QString captionOf(const AmountField *field) const;
+    // False, with a message naming the field, when its text is not a number.
+    bool fieldLeft(AmountField *field);
     void save();
 
     QComboBox *cmbLocation;

@@ -5,7 +5,9 @@
 #include "app/BusyCursor.h"
 #include "app/FieldChecks.h"
 #include "app/FieldRules.h"
+#include "app/Numbers.h"
 #include "app/FocusEvents.h"
+#include "app/MainWindow.h"
 #include "app/PrintRetry.h"
 #include "app/ScreenGuard.h"
 #include "db/Db.h"
@@ -15,12 +17,14 @@
 #include "tickets/TicketInfoGroup.h"
 #include "tickets/TicketScreenKit.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTimer>
 
 CashTicketEntryScreen::CashTicketEntryScreen(QWidget *parent) : QWidget(parent)
 {
@@ -38,9 +42,12 @@ CashTicketEntryScreen::CashTicketEntryScreen(QWidget *parent) : QWidget(parent)
     ScreenGuard::selectAllOnFocus(txtAddress2);
     installAutoComplete(cmbCustomer);
 
-    // Enter walks the clerk from the clerk field through the ticket to "Print"; the
-    // customer box and the address lines keep to themselves.
-    txtClerk->installEventFilter(this);
+    // Enter walks the clerk through the ticket in its order to "Print", as on the charge
+    // ticket: clerk, customer, both address lines, the ticket details, the lines. In the
+    // customer box an open list takes the Enter first (it accepts the completion), and
+    // the walk goes on from there.
+    for (QWidget *field : QList<QWidget *>{txtClerk, cmbCustomer, cmbCustomer->view(), txtAddress1, txtAddress2})
+        field->installEventFilter(this);
     for (QLineEdit *box : m_ticketInfo->boxes())
         box->installEventFilter(this);
     for (QWidget *field : m_lines->tabOrder())
@@ -49,6 +56,10 @@ CashTicketEntryScreen::CashTicketEntryScreen(QWidget *parent) : QWidget(parent)
     FocusEvents::onLeave(cmbCustomer, [this] { getCustomer(); });
     connect(btnSave, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { save(); }); });
     connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
+
+    // Prices saved on this workstation reach a ticket not yet begun at once.
+    if (MainWindow *window = MainWindow::instance())
+        connect(window, &MainWindow::companySettingsLoaded, this, [this] { m_lines->takeNewPrices(appContext().company); });
 
     ScreenGuard::run(this, [this] { fillCustomerList(); });
     clearTicket();
@@ -117,7 +128,14 @@ bool CashTicketEntryScreen::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            QList<QWidget *> before = {txtClerk};
+            if (watched == cmbCustomer->view()) {
+                QTimer::singleShot(0, this, [this] {
+                    if (!cmbCustomer->view()->isVisible() && cmbCustomer->hasFocus())
+                        txtAddress1->setFocus(Qt::OtherFocusReason);
+                });
+                return false;
+            }
+            QList<QWidget *> before = {txtClerk, cmbCustomer, txtAddress1, txtAddress2};
             for (QLineEdit *box : m_ticketInfo->boxes())
                 before << box;
             if (QWidget *next = m_lines->enterPressed(qobject_cast<QWidget *>(watched), before, btnSave)) {
@@ -158,8 +176,13 @@ void CashTicketEntryScreen::save()
         id = CashTicketStore::insert(Db::current(), ticket, TicketScreenKit::stampNow());
     }
     const bool printDate = m_lines->printDate();
-    PrintRetry::run(this, [id, printDate] { return Printers::cashTicket()(id, false, printDate); });
+    const bool printed = PrintRetry::run(this, [id, printDate] { return Printers::cashTicket()(id, false, printDate); });
+    QString line = QStringLiteral("Cash ticket %1 saved for %2: %3, ")
+                       .arg(id)
+                       .arg(ticket.customer, Numbers::format(m_lines->total()->value(), AmountField::moneyFormat()));
+    line += printed ? QStringLiteral("printed %1 copies").arg(kCashTicketCopies) : QStringLiteral("not printed");
     readyForNextTicket();
+    MainWindow::showStatusLine(line);
 }
 
 void CashTicketEntryScreen::readyForNextTicket()

@@ -113,6 +113,23 @@ void PurchaseLinesPanel::buildLayout()
     grid->addWidget(optDontPrint, 10, 0, 1, 6);
 }
 
+bool PurchaseLinesPanel::isBlank() const
+{
+    for (const AmountField *field : m_gallons)
+        if (!field->plainText().isEmpty())
+            return false;
+    for (const AmountField *field : m_merchandise)
+        if (!field->plainText().isEmpty())
+            return false;
+    return m_priceEach[Gas]->plainText().isEmpty();
+}
+
+void PurchaseLinesPanel::takeNewPrices(const CompanySettings &prices)
+{
+    if (isBlank())
+        clear(prices);
+}
+
 void PurchaseLinesPanel::clear(const CompanySettings &prices)
 {
     m_gallons[Gas]->setPlainText(QString());

@@ -35,6 +35,11 @@ public:
     // empty. Afterwards every extension and total reads 0. The print option and which
     // merchandise lines are usable stay as they are.
     void clear(const CompanySettings &prices);
+    // True while no gallons and no merchandise amount have been typed or shown.
+    bool isBlank() const;
+    // A blank ticket takes new default prices per gallon, as clear() puts them; a ticket
+    // with lines keeps the prices it shows.
+    void takeNewPrices(const CompanySettings &prices);
 
     // The lines as their fields hold them.
     TicketLines::Amounts amounts() const;

@@ -70,6 +70,12 @@ TicketEntryScreen::TicketEntryScreen(QWidget *parent) : QWidget(parent)
     TextRule::apply(txtAcctNo, Width::CardNumber, QStringLiteral("Acct No."));
     TextRule::apply(txtClerk, Width::Clerk, QStringLiteral("Clerk ID"));
     btnLookup->setEnabled(appContext().config.isAdminWorkstation());
+    // Prices saved on this workstation reach a ticket not yet begun at once.
+    if (MainWindow *window = MainWindow::instance())
+        connect(window, &MainWindow::companySettingsLoaded, this, [this] {
+            if (!m_shown)
+                m_lines->takeNewPrices(appContext().company);
+        });
     clearTicket();
     txtAcctNo->setFocus();
 }
@@ -177,19 +183,13 @@ void TicketEntryScreen::applyCardType(const QString &cardType)
 {
     // Fuel is never restricted; the card type decides the merchandise. An unknown type
     // leaves whatever the previous card allowed.
-    bool general = false;
-    bool store = false;
-    if (cardType == QLatin1String("1")) {
-        general = store = true;
-    } else if (cardType == QLatin1String("2")) {
-        general = true;
-    } else if (cardType != QLatin1String("3")) {
+    const std::optional<CardTypeAllows> allows = cardTypeAllows(cardType);
+    if (!allows)
         return;
-    }
     for (int m : {Oil, Addatives, Antifreeze, Washer})
-        m_lines->setMerchandiseUsable(m, general);
+        m_lines->setMerchandiseUsable(m, allows->general);
     for (int m : {Grocery, Deli, Tobacco})
-        m_lines->setMerchandiseUsable(m, store);
+        m_lines->setMerchandiseUsable(m, allows->store);
 }
 
 void TicketEntryScreen::accountEntered()
@@ -333,6 +333,9 @@ void TicketEntryScreen::save()
 void TicketEntryScreen::showTicket(const std::optional<TicketRecord> &ticket)
 {
     if (!ticket) {
+        // Past the newest ticket the screen is a new one: no account is left behind
+        // without its customer.
+        txtAcctNo->setText(QString());
         clearTicket();
         return;
     }
@@ -354,8 +357,20 @@ void TicketEntryScreen::showTicket(const std::optional<TicketRecord> &ticket)
     m_shown = t;
 }
 
+bool TicketEntryScreen::mayLeaveTicket()
+{
+    // A stored ticket on view, or a screen with no lines typed, pages without a word;
+    // a ticket being typed goes only when the clerk says so.
+    if (m_shown || m_lines->isBlank())
+        return true;
+    return MessageBox::askYesNo(this, QStringLiteral("Discard the ticket being typed?"), QStringLiteral("Ticket Entry"),
+                                MessageBox::Icon::Question);
+}
+
 void TicketEntryScreen::showPrevious()
 {
+    if (!mayLeaveTicket())
+        return;
     BusyCursor busy;
     const int location = appContext().config.locationNumber();
     if (txtID->text().isEmpty())
@@ -366,9 +381,9 @@ void TicketEntryScreen::showPrevious()
 
 void TicketEntryScreen::showNext()
 {
-    BusyCursor busy;
-    if (txtID->text().isEmpty())
+    if (txtID->text().isEmpty() || !mayLeaveTicket())
         return;
+    BusyCursor busy;
     showTicket(TicketStore::next(Db::current(), appContext().config.locationNumber(), txtID->text().toInt()));
 }
 

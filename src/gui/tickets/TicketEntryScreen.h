@@ -63,6 +63,7 @@ private:
     std::optional<QString> accountToSave();
     bool merchandiseAllowed(const QString &accountNumber);
     void showTicket(const std::optional<TicketRecord> &ticket);
+    bool mayLeaveTicket();
     void showPrevious();
     void showNext();
     void openLookup();

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QSqlRecord>
+#include <QStatusBar>
 #include <QTableWidget>
 
 namespace {
@@ -400,8 +401,13 @@ void TestCustomerEntry::websiteLogin()
 
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(AccountsFixture::titlesOf(shown), titles);
+    // A refused login says that the customer row was stored all the same.
     if (!shown.isEmpty())
-        QCOMPARE(shown[0].text, QStringLiteral("This username already exists for a different customer."));
+        QCOMPARE(shown[0].text, QStringLiteral("Customer 5678 BIG SKY HAULING was saved, but its website login was not: the "
+                                               "username fleet1234 already exists for a different customer."));
+    QCOMPARE(f.window->statusBar()->currentMessage(),
+             titles.isEmpty() ? QStringLiteral("Customer 5678 BIG SKY HAULING saved")
+                              : QStringLiteral("Customer 5678 BIG SKY HAULING saved; the login was not"));
     QCOMPARE(f.row(QStringLiteral("5678")).value("Name").toString(), QStringLiteral("BIG SKY HAULING"));
     const auto stored = f.db->firstRow(QStringLiteral("SELECT UserName, Password FROM WebUser WHERE CustomerID = '5678'"));
     QCOMPARE(stored ? stored->value(0).toString() + u':' + stored->value(1).toString() : QString(), login);

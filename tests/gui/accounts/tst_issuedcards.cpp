@@ -7,6 +7,8 @@
 
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTableWidget>
 
 namespace {
@@ -83,7 +85,9 @@ private slots:
     void removeCard_data();
     void removeCard();
     void failedSaveKeepsTheCardAndTheEntry();
-    void cardsOfANumberWithoutCustomer();
+    void cardOfAnUnsavedCustomerIsRefused();
+    void cardTypeSaysWhatItAllows_data();
+    void cardTypeSaysWhatItAllows();
     void customerChangesLeaveTheEntry();
 };
 
@@ -255,16 +259,22 @@ void TestIssuedCards::failedSaveKeepsTheCardAndTheEntry()
              QStringLiteral("lost card"));
 }
 
-// Cards are written at once, before the customer exists; saving the customer later keeps
-// them.
-void TestIssuedCards::cardsOfANumberWithoutCustomer()
+// A card typed for a customer that is not stored yet would be filed under nobody: it is
+// refused with the entry kept, and saved once the customer is.
+void TestIssuedCards::cardOfAnUnsavedCustomerIsRefused()
 {
     CardsScreen f;
     QVERIFY(f.openScreen());
     f.type(QStringLiteral("txtAccountNumber"), QStringLiteral("8001"));
     f.fillEntry(QStringLiteral("01"), QStringLiteral("2"), false, QString());
     f.click(QStringLiteral("btnSaveCard"));
-    QCOMPARE(f.rows(), QStringList{"01|2||"});
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].text, QStringLiteral("Save the customer first."));
+    QCOMPARE(f.count(QStringLiteral("Cards")), 0);
+    QCOMPARE(f.entry(), QStringLiteral("01|2||"));
+    QCOMPARE(f.rows(), QStringList{});
+
     f.type(QStringLiteral("txtName"), QStringLiteral("LATE CUSTOMER"));
     f.type(QStringLiteral("txtLimit"), QStringLiteral("100"));
     f.type(QStringLiteral("txtWarn"), QStringLiteral("1"));
@@ -272,7 +282,32 @@ void TestIssuedCards::cardsOfANumberWithoutCustomer()
     QVERIFY(MessageBox::takeShown().isEmpty());
     f.type(QStringLiteral("txtAccountNumber"), QStringLiteral("8001"));
     QCOMPARE(f.text(QStringLiteral("txtName")), QStringLiteral("LATE CUSTOMER"));
+    f.fillEntry(QStringLiteral("01"), QStringLiteral("2"), false, QString());
+    f.click(QStringLiteral("btnSaveCard"));
+    QVERIFY(MessageBox::takeShown().isEmpty());
     QCOMPARE(f.rows(), QStringList{"01|2||"});
+    QCOMPARE(f.window->statusBar()->currentMessage(), QStringLiteral("Card 01 (type 2) saved for 8001"));
+}
+
+void TestIssuedCards::cardTypeSaysWhatItAllows_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("meaning");
+    QTest::newRow("type 1") << "1" << "fuel and all merchandise";
+    QTest::newRow("type 2") << "2" << "fuel, oil, additives, antifreeze and washer fluid";
+    QTest::newRow("type 3") << "3" << "fuel only";
+    QTest::newRow("no type chosen") << "" << "";
+}
+
+void TestIssuedCards::cardTypeSaysWhatItAllows()
+{
+    QFETCH(QString, type);
+    CardsScreen f;
+    QVERIFY(f.openWithCards());
+    f.fillEntry(QStringLiteral("09"), type, false, QString());
+    QCOMPARE(f.types()->currentText(), type);
+    QTEST(f.find<QLabel>(QStringLiteral("lblCardTypeMeaning"))->text(), "meaning");
+    QVERIFY(f.types()->toolTip().contains(QStringLiteral("3: fuel only")));
 }
 
 void TestIssuedCards::customerChangesLeaveTheEntry()

@@ -8,6 +8,7 @@
 #include <QDateEdit>
 #include <QPushButton>
 #include <QSqlRecord>
+#include <QStatusBar>
 
 namespace {
 
@@ -151,11 +152,19 @@ void TestReceivePayment::saving_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<double>("stored");
     QTest::addColumn<double>("balance");
+    QTest::addColumn<bool>("byEnter"); // Enter on the focused Save instead of a click
+    QTest::addColumn<QString>("line");
 
-    QTest::newRow("150 paid on 400 lowers the balance to 250") << "3001" << "150" << 150.0 << 250.0;
-    QTest::newRow("a negative payment raises the balance") << "3001" << "-20" << -20.0 << 420.0;
-    QTest::newRow("1,250.75 stores and posts what it reads, 1") << "3001" << "1,250.75" << 1.0 << 399.0;
-    QTest::newRow("the second of two customers of one name is paid") << "2001" << "10" << 10.0 << 0.0;
+    QTest::newRow("150 paid on 400 lowers the balance to 250")
+        << "3001" << "150" << 150.0 << 250.0 << false << "Payment of $150.00 saved for 3001 ACME FREIGHT: balance $250.00";
+    QTest::newRow("a negative payment raises the balance")
+        << "3001" << "-20" << -20.0 << 420.0 << false << "Payment of ($20.00) saved for 3001 ACME FREIGHT: balance $420.00";
+    QTest::newRow("1,250.75 stores and posts what it reads, 1")
+        << "3001" << "1,250.75" << 1.0 << 399.0 << false << "Payment of $1.00 saved for 3001 ACME FREIGHT: balance $399.00";
+    QTest::newRow("the second of two customers of one name is paid")
+        << "2001" << "10" << 10.0 << 0.0 << false << "Payment of $10.00 saved for 2001 SMITH TRUCKING: balance $0.00";
+    QTest::newRow("Enter on the focused Save saves")
+        << "3001" << "150" << 150.0 << 250.0 << true << "Payment of $150.00 saved for 3001 ACME FREIGHT: balance $250.00";
 }
 
 void TestReceivePayment::saving()
@@ -172,8 +181,15 @@ void TestReceivePayment::saving()
     f.type(QStringLiteral("txtCheckNumber"), QStringLiteral("Ck 10'4"));
     f.enterAmount(typed);
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-    f.click(QStringLiteral("btnSave"));
+    QFETCH(bool, byEnter);
+    if (byEnter) {
+        QTRY_COMPARE(f.focused(), QStringLiteral("btnSave"));
+        QTest::keyClick(f.find(QStringLiteral("btnSave")), Qt::Key_Return);
+    } else {
+        f.click(QStringLiteral("btnSave"));
+    }
     QVERIFY(MessageBox::takeShown().isEmpty());
+    QTEST(f.window->statusBar()->currentMessage(), "line");
 
     const auto row = f.db->firstRow(QStringLiteral("SELECT * FROM Payments"));
     QVERIFY(row);

@@ -1,5 +1,7 @@
 #include "GiftCardFixture.h"
 
+#include <QStatusBar>
+
 // Correcting a gift card: the typed card number loads the card, "Card Not Found!" for one
 // never sold, a balance of 0 or below is refused, and the edit is recorded with the new
 // balance.
@@ -102,6 +104,7 @@ private slots:
         QCOMPARE(f.text("txtBalance"), QStringLiteral("0"));
         QCOMPARE(f.text("txtNotes"), QString());
         QCOMPARE(f.focused(), QStringLiteral("txtAcctNo"));
+        QCOMPARE(f.window->statusBar()->currentMessage(), QStringLiteral("Gift card 123456789: balance set to $12.34 and saved"));
     }
 
     // The card went between the load and the save: the edit does not make it again.

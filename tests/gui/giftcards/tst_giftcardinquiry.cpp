@@ -1,5 +1,7 @@
 #include "GiftCardFixture.h"
 
+#include <QStatusBar>
+
 // Balance inquiries: every swipe shows the card's balance and is recorded, sold card or
 // not; the swipe stays selected for the next one.
 class TestGiftCardInquiry : public QObject
@@ -27,8 +29,9 @@ private slots:
     {
         QTest::addColumn<bool>("sold");
         QTest::addColumn<QString>("balance");
-        QTest::newRow("a sold card shows its balance") << true << "17.25";
-        QTest::newRow("a card never sold shows 0 and is recorded too") << false << "0";
+        QTest::addColumn<QString>("line"); // the status line, which tells an empty card from none
+        QTest::newRow("a sold card shows its balance") << true << "17.25" << "Card 123456789: balance $17.25";
+        QTest::newRow("a card never sold shows 0 and is recorded too") << false << "0" << "Card 123456789 is not on file";
     }
     void everySwipeIsRecorded()
     {
@@ -47,6 +50,7 @@ private slots:
         QCOMPARE(GiftCardFixture::described(rows[0]), (QStringList{"123456789", "Gift Card Inquiry", "0", "NA", "7", "1"}));
         QVERIFY(!rows[0].value("Amount").isNull());
         QCOMPARE(f.cardCount(), sold ? 1 : 0);
+        QTEST(f.window->statusBar()->currentMessage(), "line");
     }
 
     void nextSwipeReplacesTheLast()

@@ -1,5 +1,7 @@
 #include "GiftCardFixture.h"
 
+#include <QStatusBar>
+
 // Selling and reloading gift cards: the amount rule while typing, what a first sale and
 // a reload store, and what cannot be stored, on every configured server. What the sale
 // shares with the redemption is in tst_cardamountscreen.
@@ -10,18 +12,22 @@ class TestGiftCardPurchase : public QObject
 private slots:
     void initTestCase_data() { TestDb::addServerRows(); }
 
+    // Each typing goes over the amount in turn; no message while the clerk types, one
+    // when the amount left behind is wrong.
     void amountRule_data()
     {
-        QTest::addColumn<QStringList>("typings"); // each typed over the amount in turn
+        QTest::addColumn<QStringList>("typings");
         QTest::addColumn<int>("messages");
         QTest::addColumn<QString>("newBalance");
         QTest::newRow("an amount adds to the balance") << QStringList{"12.5"} << 0 << "52.5";
-        QTest::newRow("0 passes while typing") << QStringList{"10", "0"} << 0 << "40";
-        QTest::newRow("a negative amount is refused and the new balance stays")
-            << QStringList{"10", "-5"} << 2 << "50";
-        QTest::newRow("letters are refused at every key and the new balance stays")
-            << QStringList{"10", "ab"} << 2 << "50";
-        QTest::newRow("a thousands separator makes the amount no number") << QStringList{"1,000"} << 4 << "41";
+        QTest::newRow("0 passes") << QStringList{"10", "0"} << 0 << "40";
+        QTest::newRow("a negative amount is refused on leaving and the new balance stays")
+            << QStringList{"10", "-5"} << 1 << "50";
+        QTest::newRow("letters are refused once, on leaving, and the new balance stays")
+            << QStringList{"10", "ab"} << 1 << "50";
+        QTest::newRow("a thousands separator makes the amount no number") << QStringList{"1,000"} << 1 << "41";
+        QTest::newRow("a lone minus on the way to a number says nothing") << QStringList{"-", "30"} << 0 << "70";
+        QTest::newRow("an emptied box says nothing") << QStringList{"10", ""} << 0 << "50";
     }
     void amountRule()
     {
@@ -32,8 +38,16 @@ private slots:
         QVERIFY(f.opened);
         f.addCard("123456789", 40);
         f.swipeCard("123456789");
-        for (const QString &typing : typings)
+        // Typed key by key, each last key taken back and typed again: every half-typed
+        // state, an emptied box among them, passes through the box.
+        for (const QString &typing : typings) {
             f.replace("txtAmount", typing);
+            QTest::keyClick(f.box("txtAmount"), Qt::Key_Backspace);
+            QTest::keyClicks(f.box("txtAmount"), typing.right(1));
+        }
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QTest::keyClick(f.box("txtAmount"), Qt::Key_Tab);
+        QTest::qWait(20);
         const QList<MessageBox::Shown> shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), messages);
         for (const MessageBox::Shown &s : shown) {
@@ -41,8 +55,45 @@ private slots:
             QCOMPARE(s.title, QStringLiteral("Invalid Amount"));
         }
         QCOMPARE(f.text("txtNewBalance"), newBalance);
-        // What was typed stays for the clerk to mend.
+        // What was typed stays for the clerk to mend, with the focus back in it.
         QCOMPARE(f.text("txtAmount"), typings.last());
+        QCOMPARE(f.focused(), messages ? QStringLiteral("txtAmount") : QStringLiteral("btnSave"));
+    }
+
+    // A wrong amount still in the box when Print/Save is pressed is refused there, once.
+    void wrongAmountIsRefusedAtTheSave()
+    {
+        GiftCardFixture f(QStringLiteral("GiftCardPurchase"));
+        QVERIFY(f.opened);
+        f.addCard("123456789", 40);
+        f.swipeWithAmount("123456789", "JD", "-5");
+        f.click("btnSave");
+        QTest::qWait(20);
+        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, QStringLiteral("Must be a positive numeric amount."));
+        QVERIFY(f.balanceIs("123456789", 40));
+        QVERIFY(f.printed.isEmpty());
+    }
+
+    // Enter walks from the clerk to the amount and on to Print/Save, which it presses.
+    void enterWalksToPrintAndSaves()
+    {
+        GiftCardFixture f(QStringLiteral("GiftCardPurchase"));
+        QVERIFY(f.opened);
+        f.addCard("123456789", 40);
+        f.swipeCard("123456789");
+        f.type("txtClerk", "JD");
+        QTest::keyClick(f.box("txtClerk"), Qt::Key_Return);
+        QCOMPARE(f.focused(), QStringLiteral("txtAmount"));
+        QTest::keyClicks(f.box("txtAmount"), "10");
+        QTest::keyClick(f.box("txtAmount"), Qt::Key_Return);
+        QCOMPARE(f.focused(), QStringLiteral("btnSave"));
+        QTest::keyClick(f.control<QPushButton>("btnSave"), Qt::Key_Return);
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QVERIFY(f.balanceIs("123456789", 50));
+        QCOMPARE(f.window->statusBar()->currentMessage(),
+                 QStringLiteral("Gift card 123456789: sale of $10.00 saved, balance $50.00, receipt printed"));
     }
 
     void firstSaleActivatesAndPrints()

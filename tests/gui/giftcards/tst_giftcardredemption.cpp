@@ -1,5 +1,7 @@
 #include "GiftCardFixture.h"
 
+#include <QStatusBar>
+
 // Spending from gift cards: the amount never exceeds the card's balance, neither the one
 // shown while typing nor the one stored at the save; what a redemption stores. What it
 // shares with the purchase is in tst_cardamountscreen.
@@ -25,6 +27,7 @@ private slots:
             << true << "20.01" << tooMuch << "0" << "20";
         QTest::newRow("letters are refused and the amount becomes 0") << true << "x" << notPositive << "0" << "20";
         QTest::newRow("a card never sold refuses every amount") << false << "5" << tooMuch << "0" << "0";
+        QTest::newRow("a lone minus left behind is refused") << true << "-" << notPositive << "0" << "20";
     }
     void amountRule()
     {
@@ -39,6 +42,11 @@ private slots:
             f.addCard("123456789", 20);
         f.swipeCard("123456789");
         f.replace("txtAmount", typed);
+        // Nothing is said while the amount is typed ("2" of "20.01" is fine, "20.01" is
+        // not): only when the clerk leaves the box.
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QTest::keyClick(f.box("txtAmount"), Qt::Key_Tab);
+        QTest::qWait(20);
         const QList<MessageBox::Shown> shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
@@ -49,6 +57,8 @@ private slots:
         }
         QCOMPARE(f.text("txtAmount"), amount);
         QCOMPARE(f.text("txtNewBalance"), newBalance);
+        // A card that is not on file shows $0.00 like an empty one; the status line says which.
+        QCOMPARE(f.window->statusBar()->currentMessage(), sold ? QString() : QStringLiteral("Card 123456789 is not on file"));
     }
 
     void redemptionStoresAndPrints()
@@ -61,6 +71,8 @@ private slots:
         QVERIFY(f.balanceIs("123456789", 0));
         // The amount taken off, as a positive number.
         QCOMPARE(f.savedAndPrinted({"123456789", "Gift Card Redemption", "20", "MK", "7", "1"}), QString());
+        QCOMPARE(f.window->statusBar()->currentMessage(),
+                 QStringLiteral("Gift card 123456789: redemption of $20.00 saved, balance $0.00, receipt printed"));
     }
 
     // Another workstation spent from the card between this swipe and this save.

@@ -10,6 +10,8 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QAbstractItemView>
+#include <QStatusBar>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -51,6 +53,7 @@ private slots:
     void leavingTheDelay();
     void enterInCitySavesAndReloads();
     void savingAnotherLocationReloadsOwnSettings();
+    void enterInAnOpenLocationListChoosesTheLocation();
     void vanishedRowIsStoredUnderItsLocation();
     void ownLocationWithoutARowCanBeSetUp();
     void delayThatIsNotANumberIsRefused();
@@ -237,6 +240,7 @@ void TestCompanyInfo::enterInCitySavesAndReloads()
     QCOMPARE(appContext().company.State, QStringLiteral("KS"));
     QCOMPARE(appContext().company.KeyPressDelay, 2.5);
     QCOMPARE(appContext().company.DieselPricePerGallon, 3.999);
+    QCOMPARE(m_company.window->statusBar()->currentMessage(), QStringLiteral("Company settings of location 1 saved"));
 }
 
 void TestCompanyInfo::savingAnotherLocationReloadsOwnSettings()
@@ -248,6 +252,30 @@ void TestCompanyInfo::savingAnotherLocationReloadsOwnSettings()
     QCOMPARE(row(2).value("Name").toString(), QStringLiteral("South Station Two"));
     QCOMPARE(appContext().company.Name, QStringLiteral("North Station"));
     QCOMPARE(appContext().company.DieselPricePerGallon, 3.4);
+    QCOMPARE(m_company.window->statusBar()->currentMessage(),
+             QStringLiteral("Company settings of location 2 saved: its workstations take them at their next start"));
+}
+
+// Enter in the open location list chooses the highlighted location; it does not reach
+// the screen's Save and Close.
+void TestCompanyInfo::enterInAnOpenLocationListChoosesTheLocation()
+{
+    auto *locations = control<QComboBox>("cmbLocation");
+    locations->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(locations->hasFocus());
+    locations->showPopup();
+    QTRY_VERIFY(locations->view()->isVisible());
+    QWidget *list = locations->view();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTRY_VERIFY(!locations->view()->isVisible());
+    QVERIFY(m_company.screen);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QVERIFY(locations->currentIndex() >= 0);
+    const int chosen = locations->currentText().toInt();
+    QCOMPARE(control<QLineEdit>("txtCompany")->text(), row(chosen).value("Name").toString());
+    QCOMPARE(row(1).value("Name").toString(), QStringLiteral("North Station"));
+    QCOMPARE(m_company.window->statusBar()->currentMessage(), QString());
 }
 
 void TestCompanyInfo::ownLocationWithoutARowCanBeSetUp()

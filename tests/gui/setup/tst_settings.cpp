@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QSqlRecord>
 #include <QTest>
 
@@ -38,7 +39,9 @@ private slots:
     void savingWritesTheRowOnly();
     void unstorablePriceIsRefused_data();
     void unstorablePriceIsRefused();
-    void taxTypedAsPercentIsStoredAsTyped();
+    void taxThatIsNoFractionIsRefused_data();
+    void taxThatIsNoFractionIsRefused();
+    void savedPricesReachAnOpenBlankTicket();
     void exitWritesNothing();
 
 private:
@@ -111,15 +114,18 @@ void TestSettings::leavingAField_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("refused");
-    QTest::newRow("letters in the DEF price") << "txtDEFPerGallon" << "abc" << true;
-    QTest::newRow("an emptied diesel price") << "txtDieselPricePerGallon" << "" << true;
-    QTest::newRow("a number followed by letters in the reefer price") << "txtReeferPricePerGallon" << "3.1x" << true;
-    QTest::newRow("a currency sign in the discount") << "txtDiscountPerGallon" << "$0.05" << true;
-    QTest::newRow("digit grouping in the warning threshold") << "txtWarnCustomer" << "1,000" << true;
-    QTest::newRow("letters in the tax rate, checked like the others") << "txtTax" << "tax" << true;
-    QTest::newRow("a negative discount is a number") << "txtDiscountPerGallon" << "-0.05" << false;
-    QTest::newRow("an exponent is a number") << "txtTax" << "8.25E-2" << false;
-    QTest::newRow("a bare decimal fraction is a number") << "txtWarnCustomer" << ".9" << false;
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("letters in the DEF price") << "txtDEFPerGallon" << "abc" << true << "DEF Per Gallon";
+    QTest::newRow("an emptied diesel price") << "txtDieselPricePerGallon" << "" << true << "Diesel Price Per Gallon";
+    QTest::newRow("a number followed by letters in the reefer price")
+        << "txtReeferPricePerGallon" << "3.1x" << true << "Reefer Diesel Price Per Gallon";
+    QTest::newRow("a currency sign in the discount") << "txtDiscountPerGallon" << "$0.05" << true << "Diesel Disc. Per Gallon";
+    QTest::newRow("digit grouping in the warning threshold")
+        << "txtWarnCustomer" << "1,000" << true << "Warn Customer At % of Limit";
+    QTest::newRow("letters in the tax rate, checked like the others") << "txtTax" << "tax" << true << "Tax Percent";
+    QTest::newRow("a negative discount is a number") << "txtDiscountPerGallon" << "-0.05" << false << "";
+    QTest::newRow("an exponent is a number") << "txtTax" << "8.25E-2" << false << "";
+    QTest::newRow("a bare decimal fraction is a number") << "txtWarnCustomer" << ".9" << false << "";
 }
 
 void TestSettings::leavingAField()
@@ -138,12 +144,22 @@ void TestSettings::leavingAField()
     QTest::qWait(10);
     const auto shown = MessageBox::takeShown();
     if (refused) {
+        QFETCH(QString, caption);
         QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].text, QStringLiteral("You must enter a valid number for this field."));
+        QCOMPARE(shown[0].text, QStringLiteral("You must enter a valid number for %1.").arg(caption));
         QCOMPARE(shown[0].title, QStringLiteral("Invalid Entry"));
         QCOMPARE(shown[0].icon, MessageBox::Icon::None);
-        QCOMPARE(f->plainText(), QStringLiteral("0"));
+        // The text stays for the clerk to put right; Save refuses it the same way, so
+        // it is never stored as 0.
+        QCOMPARE(f->plainText(), typed);
         QTRY_VERIFY(f->hasFocus());
+        button("btnSave")->click();
+        const auto again = MessageBox::takeShown();
+        QCOMPARE(again.size(), 1);
+        QVERIFY2(again[0].text.contains(typed.isEmpty() ? QStringLiteral("all fields") : caption), qPrintable(again[0].text));
+        QVERIFY(m_pricing.screen);
+        QCOMPARE(row(1).value("DefPricePerGallon").toDouble(), 2.9);
+        QCOMPARE(row(1).value("Tax").toDouble(), 0.0825);
     } else {
         QVERIFY(shown.isEmpty());
         QCOMPARE(f->plainText(), typed);
@@ -230,17 +246,81 @@ void TestSettings::savingWritesTheRowOnly()
     QCOMPARE(r.value("WarnCustomer").toDouble(), 0.75);
     QCOMPARE(r.value("Tax").toDouble(), 0.07);
     QCOMPARE(r.value("Name").toString(), QStringLiteral("North"));
-    // The running program keeps its prices until the next start or company save.
-    QCOMPARE(appContext().company.DieselPricePerGallon, 3.459);
+    // This workstation's location: the running program prices with them at once, and
+    // the status line says the other workstations take them at their next start.
+    QCOMPARE(appContext().company.DieselPricePerGallon, 3.799);
+    QCOMPARE(appContext().company.Tax, 0.07);
+    QCOMPARE(m_pricing.window->statusBar()->currentMessage(),
+             QStringLiteral("Prices of location 1 saved: in use on this workstation now, on other workstations at their "
+                            "next start"));
 }
 
-void TestSettings::taxTypedAsPercentIsStoredAsTyped()
+void TestSettings::taxThatIsNoFractionIsRefused_data()
 {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shows");
+    // 8.25 meant as 8.25% is a rate of 825% once shown through the percentage format.
+    QTest::newRow("8.25 typed for 8.25%") << "8.25" << "825.00%";
+    QTest::newRow("exactly 100%") << "1" << "100.00%";
+}
+
+void TestSettings::taxThatIsNoFractionIsRefused()
+{
+    QFETCH(QString, typed);
     choose(1);
-    field("txtTax")->setPlainText(QStringLiteral("8.25"));
-    QCOMPARE(field("txtTax")->text(), QStringLiteral("825.00%"));
+    field("txtTax")->setPlainText(typed);
+    QTEST(field("txtTax")->text(), "shows");
     button("btnSave")->click();
-    QCOMPARE(row(1).value("Tax").toDouble(), 8.25);
+    const auto shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].text, QStringLiteral("Tax Percent must be less than 100%. Type the rate as a fraction: 0.0825 for 8.25%."));
+    QCOMPARE(shown[0].title, QStringLiteral("Invalid Entry"));
+    QVERIFY(m_pricing.screen);
+    QTRY_VERIFY(field("txtTax")->hasFocus());
+    QCOMPARE(row(1).value("Tax").toDouble(), 0.0825);
+    QCOMPARE(appContext().company.Tax, 0.0);
+}
+
+// A cash ticket screen left open and blank takes the new prices; one with lines typed
+// keeps what it shows. Another location's prices change nothing here.
+void TestSettings::savedPricesReachAnOpenBlankTicket()
+{
+    QVERIFY(m_pricing.window->action(QStringLiteral("CashTicketEntry")));
+    m_pricing.window->runCommand(QStringLiteral("CashTicketEntry"));
+    QWidget *cash = m_pricing.window->openedScreen(QStringLiteral("CashTicketEntry"));
+    QVERIFY(cash);
+    auto *diesel = ScreenTest::control<AmountField>(cash, QStringLiteral("txtDieselPriceEach"));
+    QCOMPARE(diesel->plainText(), QStringLiteral("3.459"));
+
+    choose(4);
+    for (const char *name : kFields)
+        field(name)->setPlainText(QStringLiteral("0.5"));
+    button("btnSave")->click();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(diesel->plainText(), QStringLiteral("3.459"));
+    QCOMPARE(m_pricing.window->statusBar()->currentMessage(),
+             QStringLiteral("Prices of location 4 saved: its workstations take them at their next start"));
+
+    QVERIFY(m_pricing.open(QStringLiteral("Pricing")));
+    m_pricing.window->runCommand(QStringLiteral("CashTicketEntry"));
+    cash = m_pricing.window->openedScreen(QStringLiteral("CashTicketEntry"));
+    diesel = ScreenTest::control<AmountField>(cash, QStringLiteral("txtDieselPriceEach"));
+    choose(1);
+    field("txtDieselPricePerGallon")->setPlainText(QStringLiteral("3.999"));
+    button("btnSave")->click();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(diesel->plainText(), QStringLiteral("3.999"));
+
+    // Lines typed: the prices on the ticket stay as the clerk sees them.
+    ScreenTest::control<AmountField>(cash, QStringLiteral("txtDieselGallons"))->setPlainText(QStringLiteral("10"));
+    m_pricing.window->runCommand(QStringLiteral("Pricing"));
+    QWidget *pricing = m_pricing.window->openedScreen(QStringLiteral("Pricing"));
+    ScreenTest::choose(ScreenTest::control<QComboBox>(pricing, QStringLiteral("cmbLocation")), QStringLiteral("1"));
+    ScreenTest::control<AmountField>(pricing, QStringLiteral("txtDieselPricePerGallon"))->setPlainText(QStringLiteral("4.25"));
+    ScreenTest::control<QPushButton>(pricing, QStringLiteral("btnSave"))->click();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(appContext().company.DieselPricePerGallon, 4.25);
+    QCOMPARE(diesel->plainText(), QStringLiteral("3.999"));
 }
 
 void TestSettings::exitWritesNothing()

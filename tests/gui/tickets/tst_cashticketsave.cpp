@@ -141,15 +141,19 @@ private slots:
     {
         QTest::addColumn<QList<bool>>("results");
         QTest::addColumn<QList<MessageBox::Answer>>("answers");
+        QTest::addColumn<QString>("ending"); // of the status line
         using A = MessageBox::Answer;
-        QTest::newRow("No gives up after the first failure") << QList<bool>{false} << QList<A>{A::No};
-        QTest::newRow("Yes prints again until it prints") << QList<bool>{false, false, true} << QList<A>{A::Yes, A::Yes};
+        QTest::newRow("No gives up after the first failure") << QList<bool>{false} << QList<A>{A::No} << "not printed";
+        QTest::newRow("Yes prints again until it prints")
+            << QList<bool>{false, false, true} << QList<A>{A::Yes, A::Yes} << "printed 3 copies";
     }
     void aFailedPrintIsOfferedAgainAndTheTicketStaysStored()
     {
         QFETCH(QList<bool>, results);
         QFETCH(QList<MessageBox::Answer>, answers);
+        QFETCH(QString, ending);
         CashTicketFixture f;
+        QCOMPARE(f.base.statusLine(), QString());
         QVERIFY(f.open());
         f.typeOilSale();
         f.printResults = results;
@@ -170,6 +174,8 @@ private slots:
         QCOMPARE(f.listed(), QStringList{"WALK IN"});
         QCOMPARE(f.text("cmbCustomer"), QString());
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        // The main window says what became of the ticket.
+        QCOMPARE(f.base.statusLine(), QStringLiteral("Cash ticket %1 saved for WALK IN: $5.41, %2").arg(id).arg(ending));
     }
 
     void aNameWithAnApostropheIsStoredListedAndRecalled()

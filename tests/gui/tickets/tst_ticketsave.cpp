@@ -273,7 +273,49 @@ private slots:
         QCOMPARE(f.text("txtID"), shown);
         QCOMPARE(f.text("txtClerk"), shown.isEmpty() ? QString() : QStringLiteral("A") + shown);
         QCOMPARE(f.text("txtTotal"), shown.isEmpty() ? QStringLiteral("0") : QStringLiteral("35.41"));
+        // A cleared screen keeps no account without its customer.
+        QCOMPARE(f.text("txtAcctNo"), shown.isEmpty() ? QString() : QStringLiteral("1234AB"));
         QVERIFY(MessageBox::takeShown().isEmpty());
+    }
+
+    // Page Up and << leave a ticket being typed only when the clerk says so.
+    void pagingAwayFromATypedTicketAsks_data()
+    {
+        QTest::addColumn<bool>("typeLines");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("ticket"); // the stored ticket on the screen afterwards; "" for the typed one
+        QTest::newRow("No keeps the typed ticket") << true << false << true << "";
+        QTest::newRow("Yes shows the newest stored ticket") << true << true << true << "103";
+        QTest::newRow("an account without lines pages without a word") << false << false << false << "103";
+    }
+    void pagingAwayFromATypedTicketAsks()
+    {
+        QFETCH(bool, typeLines);
+        QFETCH(bool, yes);
+        TicketFixture f;
+        f.addTicket(103, 1, "A103");
+        QVERIFY(f.openWithStandardAccount());
+        if (typeLines)
+            f.typeOilSale();
+        MessageBox::queueAnswer(yes ? MessageBox::Answer::Yes : MessageBox::Answer::No);
+        QTest::keyClick(f.box("txtAcctNo"), Qt::Key_PageUp);
+        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        QFETCH(bool, asked);
+        QCOMPARE(shown.size(), asked ? 1 : 0);
+        if (asked) {
+            QCOMPARE(shown[0].text, QStringLiteral("Discard the ticket being typed?"));
+            QCOMPARE(shown[0].buttons, MessageBox::Buttons::YesNo);
+        }
+        QFETCH(QString, ticket);
+        QCOMPARE(f.text("txtID"), ticket);
+        if (ticket.isEmpty()) {
+            QCOMPARE(f.text("txtAcctNo"), QStringLiteral("1234AB"));
+            QCOMPARE(f.text("txtClerk"), QStringLiteral("JD"));
+            QCOMPARE(f.text("txtOil"), QStringLiteral("5"));
+        } else {
+            QCOMPARE(f.text("txtClerk"), QStringLiteral("A103"));
+        }
     }
 
     void showingATicketKeepsTheGroups()
@@ -322,8 +364,14 @@ private slots:
         QVERIFY(f.openWithStandardAccount());
         f.typeOilSale();
         f.db->exec("DROP TABLE Tickets");
+        // Browsing away from the typed ticket is asked first; Yes goes on to the error.
+        const bool browsing = button == QLatin1String("btnBack");
+        if (browsing)
+            MessageBox::queueAnswer(MessageBox::Answer::Yes);
         f.click(button);
-        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        if (browsing && !shown.isEmpty() && shown[0].text == QLatin1String("Discard the ticket being typed?"))
+            shown.removeFirst();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].icon, MessageBox::Icon::Critical);
         QVERIFY(!shown[0].text.isEmpty());
