@@ -113,6 +113,9 @@ void recordVersion(Db &db, int version)
 QList<StepDone> upgrade(Db &db, const std::function<void(const StepDone &)> &done)
 {
     const int found = versionOf(db);
+    if (found == 0 && !hasTable(db, QStringLiteral("Company")))
+        throw DbError(QStringLiteral("The database holds none of the program's tables; nothing was changed. "
+                                     "Make a new one with amsdb create."));
     if (found > newestVersion())
         throw DbError(QStringLiteral("The database is at version %1, newer than this program knows (it knows versions up to %2); "
                                      "nothing was changed. Use the newer amsdb that upgraded it.")
@@ -152,6 +155,10 @@ QString versionProblem(int found, const QString &connectionText)
 
 void requireCurrent(Db &db, const QString &connectionText)
 {
+    // A database without any of the tables is no older station database: the first
+    // query of the start-up names the table it misses.
+    if (!hasTable(db, SchemaTables::versionTable().name) && !hasTable(db, QStringLiteral("Company")))
+        return;
     const QString problem = versionProblem(versionOf(db), connectionText);
     if (!problem.isEmpty())
         throw DbError(problem);
