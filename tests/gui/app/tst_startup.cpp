@@ -201,7 +201,7 @@ void TestStartup::otherSchemaVersionRefused()
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
     // The configured text with a password of its own, which the message must not show.
-    writeConfig(QStringLiteral("AMS\n\"Connection,Provider=SQLite;Data Source=%1;PWD=secret-9;\"\nWorkstation,WS1\nAdmin,1\nLocation,2\n")
+    writeConfig(QStringLiteral("AMS\nConnection,\"Provider=SQLite;Data Source=%1;PWD=secret-9;\"\nWorkstation,WS1\nAdmin,1\nLocation,2\n")
                     .arg(m_database));
     {
         auto db = Db::open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(m_database));
