@@ -131,7 +131,7 @@ void CustomerEntryScreen::buildForm()
     // shown; the note under it says whether the login has a password at all.
     txtPassword = textBox("txtPassword", m_website);
     txtPassword->setEchoMode(QLineEdit::Password);
-    lblPasswordState = named(new QLabel(m_website), "lblPasswordState");
+    lblPasswordState = named(new QLabel(QStringLiteral("No password"), m_website), "lblPasswordState");
     captionedRows(m_website, {{QStringLiteral("Username"), txtUserName},
                               {QStringLiteral("New password"), txtPassword},
                               {QString(), lblPasswordState}});

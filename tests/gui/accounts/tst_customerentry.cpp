@@ -415,7 +415,7 @@ void TestCustomerEntry::websiteLogin()
     // The login reads back as username:password when its stored hash verifies the typed password.
     const auto stored = f.db->firstRow(QStringLiteral("SELECT UserName, Password FROM WebUser WHERE CustomerID = '5678'"));
     const QString hash = stored ? stored->value(1).toString() : QString();
-    QVERIFY(hash != password);
+    QVERIFY(password.isEmpty() || hash != password);
     QCOMPARE(stored ? stored->value(0).toString() + u':' + (WebPassword::verify(hash, password) ? password : hash) : QString(), login);
     QCOMPARE(f.count(QStringLiteral("WebUser")), login.isEmpty() ? 1 : 2);
     // Saved or refused, the screen is blank for the next customer.
@@ -612,6 +612,9 @@ void TestCustomerEntry::selectAllOnFocus()
     f.addFullCustomer();
     QVERIFY(f.openScreen());
     f.type(QStringLiteral("txtAccountNumber"), QStringLiteral("1234"));
+    // The password box is empty once a customer loads: the clerk has typed into it.
+    if (f.text(name).isEmpty())
+        f.type(name, QStringLiteral("typed-password"));
     f.find(QStringLiteral("btnSave"))->setFocus();
     QLineEdit *box = f.box(name);
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
