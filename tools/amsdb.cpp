@@ -120,7 +120,7 @@ int backup(Db &from, const QString &file)
 {
     const auto result = DatabaseBackup::backup(from, file);
     QTextStream(stdout) << "Backed up to " << QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())
-                        << " (integrity check: " << result.integrity << ", schema version " << result.schemaVersion << "):\n";
+                        << " (integrity check: " << result.integrity << "), schema version " << result.schemaVersion << ":\n";
     printCounts(result.counts);
     printBalances(result.balances);
     return 0;

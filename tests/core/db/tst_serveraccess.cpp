@@ -222,7 +222,7 @@ void tst_ServerAccess::stationRoleRunsEveryStatement()
         entry.limit = QStringLiteral("2500");
         entry.warnAt = QStringLiteral("0.8");
         entry.userName = QStringLiteral("stationtest");
-        entry.password = QStringLiteral("x");
+        entry.password = QStringLiteral("station-7-login");
         QCOMPARE(CustomerStore::save(*station, entry, now), LoginSave::Written);
         CustomerStore::saveCard(*station, QStringLiteral("2001"), {QStringLiteral("01"), QStringLiteral("1"), false, QString()});
         QVERIFY(CustomerStore::account(*station, QStringLiteral("2001")));
