@@ -136,6 +136,8 @@ inline void fill(Db &db)
     addCard(db, QStringLiteral("0002"), QStringLiteral("01"), QStringLiteral("1"), true);
     addCard(db, QStringLiteral("0003"), QStringLiteral("01"), QStringLiteral("3"), false);
     addCard(db, QStringLiteral("0004"), QStringLiteral("01"), QStringLiteral("1"), false);
+    // A card of the customer whose row is gone.
+    addCard(db, QStringLiteral("0999"), QStringLiteral("01"), QStringLiteral("1"), false);
 
     // Around the range 3/7 - 3/8.
     addTicket(db, QStringLiteral("0001"), at(db, 6, QTime(23, 59, 59)), 10, 0, 1);      // the second before: out

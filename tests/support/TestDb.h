@@ -7,12 +7,13 @@
 
 #include <memory>
 
-// Databases for tests. Every database test runs once per configured server: SQLite on a
-// temporary file always, PostgreSQL when AMS_TEST_PG holds a connection text (the test
-// command always sets it). A configured server that cannot be reached fails the test.
+// Databases for tests. Every database test runs once per server: SQLite on a temporary
+// file, and PostgreSQL on the server whose connection text AMS_TEST_PG holds (the test
+// command starts one and sets it). Without it, or when that server cannot be reached, the
+// PostgreSQL rows fail, saying so.
 namespace TestDb {
 
-// Names of the servers to run against: "SQLite", and "PostgreSQL" when configured.
+// Names of the servers to run against: "SQLite" and "PostgreSQL".
 QStringList servers();
 
 // Adds one global data row per server (call from initTestCase_data()); test functions

@@ -119,6 +119,9 @@ const QList<SchemaIndex> &indexes()
         {QStringLiteral("GiftCardTransactions_Date"), QStringLiteral("GiftCardTransactions"), columns("TransactionDate")},
         {QStringLiteral("Cards_Customer_CardNo"), QStringLiteral("Cards"), columns("CustomerID CardNo")},
         {QStringLiteral("CashTickets_Customer"), QStringLiteral("CashTickets"), columns("Customer")},
+        // The daily sales summary reads the cash tickets and payments of a range of days.
+        {QStringLiteral("CashTickets_DateEntered"), QStringLiteral("CashTickets"), columns("DateEntered")},
+        {QStringLiteral("Payments_PaymentDate"), QStringLiteral("Payments"), columns("PaymentDate")},
         {QStringLiteral("WebUser_CustomerID"), QStringLiteral("WebUser"), columns("CustomerID")},
         // The website signs fleets in by username alone, so one username is one customer's.
         {QStringLiteral("WebUser_UserName"), QStringLiteral("WebUser"), columns("UserName"), true},

@@ -20,9 +20,9 @@ using namespace ReportStyle;
 // The customer columns every customer report selects, in the order the layouts expect.
 // A NULL hold flag is "not on hold" and sorts with the zeros on every server (PostgreSQL
 // would put NULL before the ones).
-QString customerColumns(const SqlDialect &dialect)
+QString customerColumns(const SqlDialect &dialect, const QString &idColumn = QStringLiteral("Customer.ID"))
 {
-    QStringList columns{QStringLiteral("Customer.ID AS CustomerID")};
+    QStringList columns{idColumn + QStringLiteral(" AS CustomerID")};
     for (const char *column : {"Name", "Address1", "City", "State", "Zip", "Phone", "Fax", "Contact", "Inactive", "CurrentBalance"})
         columns << QStringLiteral("Customer.") + QLatin1String(column);
     columns << QStringLiteral("Customer.") + dialect.limitColumn() << QStringLiteral("Customer.WarnAt")
@@ -64,6 +64,9 @@ QString plural(int n, const char *one, const char *many)
 }
 
 bool flagSet(const QVariant &value) { return value.toInt() != 0; }
+
+// A card listed without its customer: the customer row it names is gone.
+bool withoutCustomer(const QSqlRecord &row) { return row.value(QStringLiteral("NoCustomer")).toInt() != 0; }
 
 QString cityLine(const QSqlRecord &row)
 {
@@ -168,21 +171,42 @@ std::shared_ptr<Report> customerCardListing(Db &db, const QStringList &headings)
     addCaptions(*report, addHeading(*report, QStringLiteral("Customer / Card Listing")), false);
     addDetailLine(*report, 11);
     report->detail.text(QRectF(70, 0, 200, 11), rowText([](const QSqlRecord &row) {
-                            return row.value(QStringLiteral("CardNo")).isNull() ? QStringLiteral("No cards issued") : QString();
+                            return row.value(QStringLiteral("CardNo")).isNull() && !withoutCustomer(row) ? QStringLiteral("No cards issued")
+                                                                                                          : QString();
                         }),
                         left, reportFont(7.5));
+    // A card whose customer is gone names the account it was issued to.
+    report->detail.text(QRectF(0, 0, 66, 11), rowText([](const QSqlRecord &row) {
+                            return withoutCustomer(row) ? row.value(QStringLiteral("CustomerID")).toString() : QString();
+                        }),
+                        left, detailFont());
     addPageFooter(*report);
+    // A customer's balance stands on the row of each of its cards: added up over the rows
+    // it would count twice.
+    report->grandTotals = false;
     report->summedValues.append(
         {QStringLiteral("Cards"), [](const QSqlRecord &row) { return row.value(QStringLiteral("CardNo")).isNull() ? 0.0 : 1.0; }});
+    report->summedValues.append({QStringLiteral("CardsWithoutCustomer"), [](const QSqlRecord &row) { return withoutCustomer(row) ? 1.0 : 0.0; }});
 
-    // Each customer heads its own cards.
+    // Each customer heads its own cards; the cards whose customer is gone come last, under
+    // a heading of their own.
     ReportGroup customer;
-    customer.key = [](const QSqlRecord &row) { return row.value(QStringLiteral("CustomerID")).toString(); };
+    customer.key = [](const QSqlRecord &row) {
+        return withoutCustomer(row) ? QStringLiteral("-") : QStringLiteral("C") + row.value(QStringLiteral("CustomerID")).toString();
+    };
+    // A heading text of a customer, none above the cards without one.
+    auto ofCustomer = [](TextOf text) {
+        return [text = std::move(text)](const BandContext &c) { return withoutCustomer(c.row) ? QString() : text(c); };
+    };
     Band &h = customer.header;
     const double w = report->bodyWidth();
     h.height = 40;
-    h.text(QRectF(0, 4, 50, 12), ReportText::field(QStringLiteral("CustomerID")), left, reportFont(8.5, true));
-    h.text(QRectF(50, 4, 230, 12), ReportText::field(QStringLiteral("Name")), left, reportFont(8.5, true));
+    h.text(QRectF(0, 4, 50, 12), ofCustomer(ReportText::field(QStringLiteral("CustomerID"))), left, reportFont(8.5, true));
+    h.text(QRectF(50, 4, 230, 12), ofCustomer(ReportText::field(QStringLiteral("Name"))), left, reportFont(8.5, true));
+    h.text(QRectF(0, 4, 280, 12), rowText([](const QSqlRecord &row) {
+               return withoutCustomer(row) ? QStringLiteral("Cards without a customer") : QString();
+           }),
+           left, reportFont(8.5, true));
     h.text(QRectF(280, 4, 80, 12), rowText([](const QSqlRecord &row) {
                return Numbers::formatText(row.value(QStringLiteral("Phone")).toString(), phonePattern);
            }),
@@ -194,9 +218,11 @@ std::shared_ptr<Report> customerCardListing(Db &db, const QStringList &headings)
                return street.isEmpty() ? city : city.isEmpty() ? street : street + QStringLiteral(", ") + city;
            }),
            left, detailFont());
-    h.text(QRectF(280, 16, 130, 12), rowText([](const QSqlRecord &row) {
-               return QStringLiteral("Balance ") + Numbers::format(row.value(QStringLiteral("CurrentBalance")).toDouble(), amountPattern);
-           }),
+    // A balance never set stays empty, as in the other reports.
+    h.text(QRectF(280, 16, 130, 12), ofCustomer(rowText([](const QSqlRecord &row) {
+               const QVariant balance = row.value(QStringLiteral("CurrentBalance"));
+               return balance.isNull() ? QStringLiteral("Balance") : QStringLiteral("Balance ") + Numbers::format(balance.toDouble(), amountPattern);
+           })),
            left, detailFont());
     h.text(QRectF(410, 16, w - 410, 12), rowText([](const QSqlRecord &row) {
                QStringList marks;
@@ -207,6 +233,10 @@ std::shared_ptr<Report> customerCardListing(Db &db, const QStringList &headings)
                return marks.join(QStringLiteral(", "));
            }),
            left, boldFont());
+    h.text(QRectF(0, 28, 66, 12), rowText([](const QSqlRecord &row) {
+               return withoutCustomer(row) ? QStringLiteral("Customer ID") : QString();
+           }),
+           left, reportFont(7, true));
     for (const Column &column : std::as_const(report->columns)) {
         if (!column.onPage())
             continue;
@@ -222,20 +252,30 @@ std::shared_ptr<Report> customerCardListing(Db &db, const QStringList &headings)
     Band &end = report->reportFooter;
     end.height = 20;
     end.line(QPointF(0, 2), QPointF(w, 2), 0.75);
+    // The cards counted are the cards listed, those without a customer included.
     end.text(QRectF(0, 5, w, 12), [](const BandContext &c) {
         if (!c.totals)
             return QString();
-        return plural(c.totals->groupCount(), "customer", "customers") + QStringLiteral(", ")
+        const int orphans = qRound(c.totals->sum(QStringLiteral("CardsWithoutCustomer")));
+        QString text = plural(c.totals->groupCount() - (orphans > 0 ? 1 : 0), "customer", "customers") + QStringLiteral(", ")
             + plural(qRound(c.totals->sum(QStringLiteral("Cards"))), "card", "cards");
+        if (orphans > 0)
+            text += QStringLiteral(" (%1 without a customer)").arg(orphans);
+        return text;
     },
              left, boldFont());
 
     // One row per card beneath its customer, a customer without cards once: the cards of
-    // each customer in card number order, the customers in the account listing's order.
-    const QString sql = QStringLiteral("SELECT ") + customerColumns(d)
-        + QStringLiteral(",Customer.DateEntered,Cards.CardNo,Cards.CardType,Cards.InActive AS CardInActive "
-                         "FROM Customer LEFT JOIN Cards ON Cards.CustomerID = Customer.ID ORDER BY ")
-        + holdFirst(d) + QStringLiteral(",Customer.Name,Customer.ID,Cards.CardNo,Cards.CardType");
+    // each customer in card number order, the customers in the account listing's order,
+    // then the cards whose customer row is gone, by the account they name.
+    const QString cardColumns = QStringLiteral(",Customer.DateEntered,Cards.CardNo,Cards.CardType,Cards.InActive AS CardInActive,");
+    const QString sql = QStringLiteral("SELECT * FROM (SELECT ") + customerColumns(d) + cardColumns
+        + QStringLiteral("0 AS NoCustomer FROM Customer LEFT JOIN Cards ON Cards.CustomerID = Customer.ID "
+                         "UNION ALL SELECT ")
+        + customerColumns(d, QStringLiteral("Cards.CustomerID")) + cardColumns
+        + QStringLiteral("1 AS NoCustomer FROM Cards LEFT JOIN Customer ON Cards.CustomerID = Customer.ID WHERE Customer.ID IS NULL"
+                         ") AS Listing ORDER BY NoCustomer,")
+        + d.ifNull(QStringLiteral("AcctOnHold"), QStringLiteral("0")) + QStringLiteral(" DESC,Name,CustomerID,CardNo,CardType");
     report->setRows(RowSource::fromQuery(db, sql, {}));
     return report;
 }
@@ -287,9 +327,12 @@ std::shared_ptr<Report> customerHistory(Db &db, const QString &customerId, const
         if (!phone.isEmpty())
             address += (address.isEmpty() ? QString() : QStringLiteral("   ")) + phone;
         line(address, detailFont());
-        QString standing = QStringLiteral("Current balance %1   Limit %2")
-                               .arg(Numbers::format(c.value(QStringLiteral("CurrentBalance")).toDouble(), amountPattern),
-                                    Numbers::format(c.value(QStringLiteral("Limit")).toDouble(), amountPattern));
+        // A balance or limit never set stays empty, as in the listings.
+        auto amount = [&c](const char *column) {
+            const QVariant value = c.value(QLatin1String(column));
+            return value.isNull() ? QString() : QStringLiteral(" ") + Numbers::format(value.toDouble(), amountPattern);
+        };
+        QString standing = QStringLiteral("Current balance%1   Limit%2").arg(amount("CurrentBalance"), amount("Limit"));
         if (flagSet(c.value(QStringLiteral("AcctOnHold"))))
             standing += QStringLiteral("   On Hold");
         if (flagSet(c.value(QStringLiteral("Inactive"))))
@@ -303,11 +346,14 @@ std::shared_ptr<Report> customerHistory(Db &db, const QString &customerId, const
     addDetailLine(*report);
     addPageFooter(*report);
     sumColumns(*report);
+    // An entry is a charge or a payment by what it is, not by its sign: a refund ticket
+    // is a negative charge, a returned check a payment the other way.
     auto part = [](const char *name, bool charges, bool counted) {
         return SummedValue{QLatin1String(name), [charges, counted](const QSqlRecord &row) {
-                               const double amount = row.value(QStringLiteral("TranAmount")).toDouble();
-                               const bool mine = charges ? amount > 0 : amount < 0;
-                               return mine ? (counted ? 1.0 : amount) : 0.0;
+                               const bool charge = row.value(QStringLiteral("TranType")).toString() == QLatin1String("Charge Ticket");
+                               if (charge != charges)
+                                   return 0.0;
+                               return counted ? 1.0 : row.value(QStringLiteral("TranAmount")).toDouble();
                            }};
     };
     report->summedValues << part("Charges", true, false) << part("ChargeCount", true, true) << part("Payments", false, false)
@@ -430,7 +476,9 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
     for (const TicketLines::MerchandiseLine &line : TicketLines::merchandiseLines())
         lines << d.ifNull(line.column, QStringLiteral("0"));
     const QString merchandiseSum = lines.join(u'+') + QStringLiteral(" AS Merchandise");
-    const QString sql = QStringLiteral("SELECT Customer.ID AS CustomerID,Name,Address1,City,State,Zip,Phone,Tickets.ID AS TicketID,CardNo,"
+    // The ticket's own account number, so that a ticket whose customer row is gone still
+    // says whose it was.
+    const QString sql = QStringLiteral("SELECT Tickets.CustomerID AS CustomerID,Name,Address1,City,State,Zip,Phone,Tickets.ID AS TicketID,CardNo,"
                                        "Clerk,TruckNumber,Mileage,DriverID,License,Trip,Trailer,")
         + PrintedDocuments::amountColumns(d) + u',' + merchandiseSum
         + QStringLiteral(",WorkstationID,Tickets.DateEntered,Tickets.Location FROM Tickets "
@@ -487,6 +535,7 @@ std::shared_ptr<Report> giftCardTransactions(Db &db, const QDate &start, const Q
     report->groups.append(type);
 
     // Purchases and redemptions added together mean nothing: the end counts only.
+    report->grandTotals = false;
     Band &f = report->reportFooter;
     f.height = 20;
     f.line(QPointF(0, 2), QPointF(report->bodyWidth(), 2), 0.75);

@@ -290,6 +290,9 @@ public:
 
     // Fields and values summed into every group's and the report's totals.
     QStringList summedFields;
+    // Whether the summed columns add up over the whole report; false where only each
+    // group's sums mean something (a spreadsheet export then has no totals row).
+    bool grandTotals = true;
     QList<SummedValue> summedValues;
 
     // The report's fields as columns: what its CSV export writes, and for the tabular

@@ -15,8 +15,8 @@ namespace {
 QString valueText(const ReportColumn &column, const QVariant &value)
 {
     using Kind = ReportColumn::Kind;
-    if (column.kind == Kind::Flag)
-        return value.toInt() != 0 ? QStringLiteral("Yes") : QStringLiteral("No");
+    // A flag never set is a missing value like any other, not a "No": a customer without
+    // cards has no card to be inactive.
     if (value.isNull())
         return QString();
     switch (column.kind) {
@@ -31,8 +31,9 @@ QString valueText(const ReportColumn &column, const QVariant &value)
             return value.toString();
         return column.kind == Kind::Date ? dt.date().toString(Qt::ISODate) : dt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
     }
-    case Kind::Text:
     case Kind::Flag:
+        return value.toInt() != 0 ? QStringLiteral("Yes") : QStringLiteral("No");
+    case Kind::Text:
         break;
     }
     return value.toString();
@@ -49,7 +50,7 @@ QString quoted(const QString &field)
     return u'"' + out + u'"';
 }
 
-void write(const Report &report, QIODevice &device)
+bool write(const Report &report, QIODevice &device, const ReportProgress &progress)
 {
     QList<ReportColumn> columns;
     for (const ReportColumn &column : report.columns) {
@@ -62,16 +63,25 @@ void write(const Report &report, QIODevice &device)
         fields << quoted(column.caption);
     QByteArray line = fields.join(u',').toUtf8() + "\r\n";
     device.write(line);
+    qint64 rows = 0;
+    bool cancelled = false;
     report.rows().run([&](const QSqlRecord &row) {
         fields.clear();
         for (const ReportColumn &column : std::as_const(columns))
             fields << quoted(valueText(column, column.value(row)));
         line = fields.join(u',').toUtf8() + "\r\n";
-        return device.write(line) == line.size();
+        if (device.write(line) != line.size())
+            return false;
+        if (progress && ++rows % reportProgressStep == 0 && !progress(rows))
+            cancelled = true;
+        return !cancelled;
     });
+    if (!cancelled && progress && !progress(rows))
+        cancelled = true;
+    return !cancelled;
 }
 
-bool save(const Report &report, const QString &path, QString *error)
+bool save(const Report &report, const QString &path, QString *error, const ReportProgress &progress)
 {
     auto fail = [error](const QString &why) {
         if (error)
@@ -82,7 +92,10 @@ bool save(const Report &report, const QString &path, QString *error)
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             return fail(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-        write(report, file);
+        if (!write(report, file, progress)) {
+            file.cancelWriting();
+            return fail(QStringLiteral("Cancelled."));
+        }
         if (file.error() != QFileDevice::NoError)
             return fail(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
         if (!file.commit())

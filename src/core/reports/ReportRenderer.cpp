@@ -6,9 +6,13 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace {
+
+// Points a text keeps clear of the left and right edges of its box.
+constexpr double textClearance = 1.0;
 
 class Renderer
 {
@@ -63,6 +67,9 @@ public:
             count);
         finish();
     }
+
+    // The rows laid out so far.
+    qsizetype rowCount() const { return m_row; }
 
 private:
     bool visit(const QSqlRecord &row)
@@ -223,13 +230,18 @@ private:
                 return;
             if (p.font() != item.font)
                 p.setFont(item.font);
+            // A text keeps a point clear of either edge of its box, so that two values side
+            // by side never touch, whatever their alignment.
             const QRectF box = toDevice(item.rect, top);
+            const double clear = qMin(textClearance * m_canvas.scale, box.width() / 4);
+            const QRectF room = box.adjusted(clear, 0, -clear, 0);
             const QFontMetricsF &metrics = metricsOf(item, p);
-            // Long values are cut with an ellipsis rather than running into the next field.
-            if (metrics.horizontalAdvance(text) > box.width())
-                p.drawText(box, int(item.alignment), metrics.elidedText(text, Qt::ElideRight, box.width()));
-            else
-                p.drawText(box, int(item.alignment), text);
+            const double wide = metrics.horizontalAdvance(text);
+            if (wide <= room.width()) {
+                p.drawText(room, int(item.alignment), text);
+                return;
+            }
+            drawSqueezed(p, item, room, text, wide);
             return;
         }
         case ReportItem::Kind::Line:
@@ -249,6 +261,32 @@ private:
             return;
         }
         }
+    }
+
+    // A text wider than its box. A figure (a text without letters: an amount, gallons, a
+    // count, a telephone number) is drawn smaller until it fits, never cut, since a cut
+    // figure reads as another number. Words shrink as far as three quarters of their
+    // size and beyond that are cut with an ellipsis, which shows that they go on.
+    void drawSqueezed(QPainter &p, const ReportItem &item, const QRectF &room, const QString &text, double wide)
+    {
+        const bool figure = std::none_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+        const double size = item.font.pointSizeF();
+        double smallest = figure ? 0.5 : size * 0.75;
+        double scaled = qMax(smallest, size * room.width() / wide);
+        QFont font = item.font;
+        font.setPointSizeF(scaled);
+        QFontMetricsF metrics(font, p.device());
+        // Sizes do not scale the width exactly (hinting, rounding): step down until it fits.
+        while (metrics.horizontalAdvance(text) > room.width() && scaled > smallest) {
+            scaled = qMax(smallest, scaled * 0.97);
+            font.setPointSizeF(scaled);
+            metrics = QFontMetricsF(font, p.device());
+        }
+        p.setFont(font);
+        if (metrics.horizontalAdvance(text) > room.width())
+            p.drawText(room, int(item.alignment), metrics.elidedText(text, Qt::ElideRight, room.width()));
+        else
+            p.drawText(room, int(item.alignment), text);
     }
 
     const QFontMetricsF &metricsOf(const ReportItem &item, QPainter &p)
@@ -296,6 +334,7 @@ PageIndex paginate(const Report &report)
     PageCounter counter;
     Renderer renderer(report, counter, &index);
     renderer.run(true);
+    index.setRowCount(renderer.rowCount());
     return index;
 }
 

@@ -39,6 +39,9 @@ class PageIndex
 {
 public:
     int pageCount() const { return int(m_starts.size()); }
+    // The number of detail rows, for the progress of an export of them.
+    qsizetype rowCount() const { return m_rows; }
+    void setRowCount(qsizetype rows) { m_rows = rows; }
 
     // The layout's state at the start of the row whose bands began a page (or, for a page
     // begun after the last row, at the end of the rows): the renderer's own business.
@@ -57,6 +60,7 @@ public:
 
 private:
     QList<Start> m_starts;
+    qsizetype m_rows = 0;
 };
 
 // Lays the report out and hands it to the sink page by page, reading its rows once, one

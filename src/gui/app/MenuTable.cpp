@@ -99,6 +99,8 @@ QList<MenuEntry> buildTable()
                 screen<CustomerHistoryDialog>()),
         opening(item("Customers", "DetailSalesReport", QStringLiteral("Detail Sales Report"), 'D', admin),
                 &DateRangeDialog::detailSales),
+        opening(item("Customers", "DailySalesSummary", QStringLiteral("Daily Sales Summary"), 'S', admin),
+                &DateRangeDialog::dailySalesSummary),
         running(item("Customers", "CustomerListing", QStringLiteral("Customer / Card Listing"), 'L', admin),
                 [](MainWindow &) { PrintCustomerCardListing(true); }),
 

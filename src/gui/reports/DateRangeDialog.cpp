@@ -3,8 +3,10 @@
 #include "app/BusyCursor.h"
 #include "app/DefaultButton.h"
 #include "app/FormLayout.h"
+#include "app/PickList.h"
 #include "app/ScreenGuard.h"
 #include "reports/ManagementRoutines.h"
+#include "setup/LocationList.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
@@ -27,11 +29,23 @@ protected:
 } // namespace
 
 DateRangeDialog::DateRangeDialog(const QString &name, const QString &caption, RunReport run, QWidget *parent)
+    : QWidget(parent), m_run([run = std::move(run)](const QDate &start, const QDate &end, std::optional<int>) { run(start, end); })
+{
+    setObjectName(name);
+    setWindowTitle(caption);
+    build(false);
+}
+
+DateRangeDialog::DateRangeDialog(const QString &name, const QString &caption, RunLocationReport run, QWidget *parent)
     : QWidget(parent), m_run(std::move(run))
 {
     setObjectName(name);
     setWindowTitle(caption);
+    build(true);
+}
 
+void DateRangeDialog::build(bool withLocation)
+{
     dtStart = datePicker(QStringLiteral("dtStart"), this);
     dtEnd = datePicker(QStringLiteral("dtEnd"), this);
     btnOK = new QPushButton(QStringLiteral("Ok"), this);
@@ -45,10 +59,23 @@ DateRangeDialog::DateRangeDialog(const QString &name, const QString &caption, Ru
     fields->addWidget(dtStart, 0, 1);
     fields->addWidget(fieldLabel(QStringLiteral("End Date"), this), 1, 0);
     fields->addWidget(dtEnd, 1, 1);
+    QWidget *lastField = dtEnd;
+    if (withLocation) {
+        cmbLocation = new PickList(this);
+        cmbLocation->setObjectName(QStringLiteral("cmbLocation"));
+        LocationList::fill(cmbLocation);
+        cmbLocation->insertItem(0, QStringLiteral("All Locations"), QVariant());
+        cmbLocation->setCurrentIndex(0);
+        fields->addWidget(fieldLabel(QStringLiteral("Location"), this), 2, 0);
+        fields->addWidget(cmbLocation, 2, 1);
+        lastField = cmbLocation;
+    }
     layOutFormAndButtons(this, fields, {btnOK, btnCancel});
 
     setTabOrder(dtStart, dtEnd);
-    setTabOrder(dtEnd, btnOK);
+    if (cmbLocation)
+        setTabOrder(dtEnd, cmbLocation);
+    setTabOrder(lastField, btnOK);
     setTabOrder(btnOK, btnCancel);
     DefaultButton::install(this, btnOK);
     DefaultButton::installCancel(this, btnCancel);
@@ -73,6 +100,15 @@ QWidget *DateRangeDialog::giftCardTransactions(QWidget *parent)
                                parent);
 }
 
+QWidget *DateRangeDialog::dailySalesSummary(QWidget *parent)
+{
+    return new DateRangeDialog(QStringLiteral("frmDailySalesSummary"), QStringLiteral("Daily Sales Summary"),
+                               [](const QDate &start, const QDate &end, std::optional<int> location) {
+                                   PrintDailySalesSummary(start, end, location, true);
+                               },
+                               parent);
+}
+
 QDateEdit *DateRangeDialog::datePicker(const QString &name, QWidget *parent)
 {
     auto *picker = new DatePicker(QDate::currentDate(), parent);
@@ -85,6 +121,9 @@ QDateEdit *DateRangeDialog::datePicker(const QString &name, QWidget *parent)
 void DateRangeDialog::ok()
 {
     BusyCursor busy;
-    m_run(dtStart->date(), dtEnd->date());
+    std::optional<int> location;
+    if (cmbLocation && cmbLocation->currentData().isValid())
+        location = cmbLocation->currentData().toInt();
+    m_run(dtStart->date(), dtEnd->date(), location);
     close();
 }

@@ -4,6 +4,7 @@
 #include "app/BusyCursor.h"
 #include "app/Logging.h"
 #include "db/Db.h"
+#include "reports/DailySalesSummary.h"
 #include "reports/ManagementReports.h"
 #include "reports/Report.h"
 #include "reports/ReportOutput.h"
@@ -55,6 +56,14 @@ void PrintGiftCardTransactionReport(const QDate &startDate, const QDate &endDate
 {
     run([&](Db &db, const QStringList &headings) {
         return ManagementReports::giftCardTransactions(db, startDate, endDate, headings);
+    },
+        preview);
+}
+
+void PrintDailySalesSummary(const QDate &startDate, const QDate &endDate, std::optional<int> location, bool preview)
+{
+    run([&](Db &db, const QStringList &headings) {
+        return ManagementReports::dailySalesSummary(db, startDate, endDate, location, headings);
     },
         preview);
 }

@@ -6,11 +6,13 @@
 #include "app/Startup.h"
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "reports/DailySalesSummary.h"
 #include "reports/ManagementReports.h"
 #include "reports/Report.h"
 #include "reports/ReportCsv.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportRenderer.h"
+#include "reports/ReportXlsx.h"
 
 #include <QDate>
 #include <QGuiApplication>
@@ -22,12 +24,15 @@
 #include <functional>
 #include <optional>
 
+#include <unistd.h>
+
 namespace ReportCommand {
 
 namespace {
 
 const QString kUsage = QStringLiteral(
-    "usage: ams --report NAME [--from YYYY-MM-DD --to YYYY-MM-DD] [--customer ID] (--pdf FILE | --csv FILE) [--config FILE]\n");
+    "usage: ams --report NAME [--from YYYY-MM-DD --to YYYY-MM-DD] [--customer ID] [--location N] "
+    "(--pdf FILE | --csv FILE | --xlsx FILE) [--config FILE]\n");
 
 struct Request
 {
@@ -35,8 +40,10 @@ struct Request
     QString from;
     QString to;
     QString customer;
+    QString location;
     QString pdf;
     QString csv;
+    QString xlsx;
     QString config;
 };
 
@@ -46,13 +53,15 @@ struct Kind
     QString name;
     bool ranged = false;
     bool customer = false;
+    bool location = false;
 };
 
 const QList<Kind> &kinds()
 {
     static const QList<Kind> list = {
         {QStringLiteral("account-balance"), false, false},      {QStringLiteral("customer-history"), true, true},
-        {QStringLiteral("detail-sales"), true, false},          {QStringLiteral("customer-cards"), false, false},
+        {QStringLiteral("detail-sales"), true, false},          {QStringLiteral("daily-summary"), true, false, true},
+        {QStringLiteral("customer-cards"), false, false},
         {QStringLiteral("gift-card-transactions"), true, false}, {QStringLiteral("gift-card-listing"), false, false},
     };
     return list;
@@ -84,7 +93,9 @@ std::optional<QString> parse(const QStringList &args, Request &request)
     const QHash<QString, QString *> options = {
         {QStringLiteral("--report"), &request.name}, {QStringLiteral("--from"), &request.from},
         {QStringLiteral("--to"), &request.to},       {QStringLiteral("--customer"), &request.customer},
+        {QStringLiteral("--location"), &request.location},
         {QStringLiteral("--pdf"), &request.pdf},     {QStringLiteral("--csv"), &request.csv},
+        {QStringLiteral("--xlsx"), &request.xlsx},
         {QStringLiteral("--config"), &request.config},
     };
     QSet<QString> seen;
@@ -117,6 +128,38 @@ std::optional<QString> parse(const QStringList &args, Request &request)
     }
     return std::nullopt;
 }
+
+// "page 3 of 120" on one line of the terminal, written over as the work goes on, and
+// the line ended when it is done.
+class TerminalProgress
+{
+public:
+    TerminalProgress(bool shown, QString unit, qint64 total) : m_shown(shown), m_unit(std::move(unit)), m_total(total) {}
+    ~TerminalProgress()
+    {
+        if (m_told) {
+            err() << "\n";
+            err().flush();
+        }
+    }
+    ReportProgress callback()
+    {
+        if (!m_shown)
+            return {};
+        return [this](qint64 done) {
+            err() << "\r" << m_unit << " " << done << " of " << m_total;
+            err().flush();
+            m_told = true;
+            return true;
+        };
+    }
+
+private:
+    bool m_shown;
+    QString m_unit;
+    qint64 m_total;
+    bool m_told = false;
+};
 
 std::optional<QDate> isoDate(const QString &text)
 {
@@ -162,8 +205,8 @@ int run(int argc, char *argv[])
     const auto kind = std::find_if(kinds().begin(), kinds().end(), [&](const Kind &k) { return k.name == request.name; });
     if (kind == kinds().end())
         return usage(QStringLiteral("unknown report \"%1\"").arg(request.name));
-    if (request.pdf.isEmpty() == request.csv.isEmpty())
-        return usage(QStringLiteral("give either --pdf FILE or --csv FILE"));
+    if (int(!request.pdf.isEmpty()) + int(!request.csv.isEmpty()) + int(!request.xlsx.isEmpty()) != 1)
+        return usage(QStringLiteral("give one of --pdf FILE, --csv FILE or --xlsx FILE"));
     std::optional<QDate> from, to;
     if (kind->ranged) {
         if (request.from.isEmpty() || request.to.isEmpty())
@@ -181,6 +224,15 @@ int run(int argc, char *argv[])
         return usage(QStringLiteral("%1 needs --customer ID").arg(kind->name));
     if (!kind->customer && !request.customer.isEmpty())
         return usage(QStringLiteral("%1 takes no customer").arg(kind->name));
+    std::optional<int> location;
+    if (!request.location.isEmpty()) {
+        if (!kind->location)
+            return usage(QStringLiteral("%1 takes no location").arg(kind->name));
+        static const QRegularExpression number(QStringLiteral("^\\d{1,9}$"));
+        if (!number.match(request.location).hasMatch())
+            return usage(QStringLiteral("--location %1 is not a location number").arg(request.location));
+        location = request.location.toInt();
+    }
 
     try {
         ReadConfigFile(request.config);
@@ -200,20 +252,30 @@ int run(int argc, char *argv[])
             report = ManagementReports::customerHistory(db, request.customer, *from, *to, headings);
         else if (kind->name == QLatin1String("detail-sales"))
             report = ManagementReports::detailSales(db, *from, *to, headings);
+        else if (kind->name == QLatin1String("daily-summary"))
+            report = ManagementReports::dailySalesSummary(db, *from, *to, location, headings);
         else if (kind->name == QLatin1String("gift-card-transactions"))
             report = ManagementReports::giftCardTransactions(db, *from, *to, headings);
         else
             report = ManagementReports::giftCardListing(db, headings);
 
-        if (!request.csv.isEmpty()) {
-            QString error;
-            if (!ReportCsv::save(*report, request.csv, &error))
-                return fail(error);
-        } else {
+        // Someone at a terminal is told how far a long report has come; a log or a pipe
+        // gets only what went wrong.
+        const bool watched = ::isatty(STDERR_FILENO) == 1;
+        if (!request.pdf.isEmpty()) {
             // Laid out first, so that a failing query is told as such.
             const PageIndex index = paginate(*report);
-            if (!ReportOutput::writePdf(*report, request.pdf, &index))
+            TerminalProgress progress(watched, QStringLiteral("page"), index.pageCount());
+            if (!ReportOutput::writePdf(*report, request.pdf, &index, progress.callback()))
                 return fail(QStringLiteral("cannot write %1").arg(request.pdf));
+        } else {
+            // The rows are counted only for someone watching.
+            TerminalProgress progress(watched, QStringLiteral("row"), watched ? paginate(*report).rowCount() : 0);
+            QString error;
+            const bool saved = request.csv.isEmpty() ? ReportXlsx::save(*report, request.xlsx, &error, progress.callback())
+                                                     : ReportCsv::save(*report, request.csv, &error, progress.callback());
+            if (!saved)
+                return fail(error);
         }
         db.close();
         return 0;

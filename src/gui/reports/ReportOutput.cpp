@@ -1,5 +1,6 @@
 #include "reports/ReportOutput.h"
 
+#include "reports/PendingFile.h"
 #include "reports/Report.h"
 #include "reports/ReportRenderer.h"
 #include "reports/Viewer.h"
@@ -30,18 +31,47 @@ TargetSetting &setting()
     return s;
 }
 
-// Draws every page onto a device the painter has been begun on; false on any failure.
-bool drawAll(const Report &report, QPagedPaintDevice &device, QPainter &painter, const PageIndex *known)
+// The pages of a device, each told to the progress when it is done; a cancel there
+// ends the run.
+class ProgressSink final : public PageSink
+{
+public:
+    ProgressSink(QPagedPaintDevice &device, QPainter &painter, const ReportProgress &progress)
+        : m_pages(device, painter), m_progress(progress)
+    {
+    }
+    PageCanvas beginPage(int page) override { return m_pages.beginPage(page); }
+    bool endPage(int page) override
+    {
+        if (!m_pages.endPage(page))
+            return false;
+        if (m_progress && !m_progress(page))
+            cancelled = true;
+        return !cancelled;
+    }
+    bool cancelled = false;
+
+private:
+    PagedDeviceSink m_pages;
+    const ReportProgress &m_progress;
+};
+
+// Draws every page onto a device the painter has been begun on; false on any failure
+// or a cancel.
+bool drawAll(const Report &report, QPagedPaintDevice &device, QPainter &painter, const PageIndex *known,
+             const ReportProgress &progress = {})
 {
     try {
-        PagedDeviceSink sink(device, painter);
+        ProgressSink sink(device, painter, progress);
         if (known) {
             renderPages(report, *known, sink);
         } else {
             const PageIndex index = paginate(report);
             renderPages(report, index, sink);
         }
-        return true;
+        if (sink.cancelled)
+            qCInfo(lcPrint) << report.layoutName() << "cancelled";
+        return !sink.cancelled;
     } catch (const std::exception &error) {
         qCWarning(lcPrint) << report.layoutName() << "could not be drawn:" << error.what();
         return false;
@@ -51,7 +81,7 @@ bool drawAll(const Report &report, QPagedPaintDevice &device, QPainter &painter,
     }
 }
 
-bool printOn(const Report &report, QPrinter &printer, const PageIndex *index = nullptr)
+bool printOn(const Report &report, QPrinter &printer, const PageIndex *index = nullptr, const ReportProgress &progress = {})
 {
     printer.setDocName(report.title());
     printer.setFullPage(false);
@@ -63,7 +93,7 @@ bool printOn(const Report &report, QPrinter &printer, const PageIndex *index = n
         qCWarning(lcPrint) << report.layoutName() << "could not start printing on" << printer.printerName();
         return false;
     }
-    const bool drawn = drawAll(report, printer, painter, index);
+    const bool drawn = drawAll(report, printer, painter, index, progress);
     if (!drawn)
         printer.abort();
     const bool ended = painter.end();
@@ -86,24 +116,35 @@ void setPrintTarget(PrintTarget target, const QString &pdfDirectory)
 
 PrintTarget printTarget() { return setting().target; }
 
-bool writePdf(const Report &report, const QString &path, const PageIndex *index)
+bool writePdf(const Report &report, const QString &path, const PageIndex *index, const ReportProgress &progress)
 {
     try {
-        QPdfWriter writer(path);
-        writer.setTitle(report.title());
-        writer.setCreator(QStringLiteral("Account Management Software"));
-        writer.setResolution(600);
-        writer.setPageLayout(report.pageLayout());
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            qCWarning(lcPrint) << report.layoutName() << "could not be written to" << path;
+        PendingFile file(path);
+        QString error;
+        if (!file.open(&error)) {
+            qCWarning(lcPrint) << report.layoutName() << "could not be written:" << error;
             return false;
         }
-        const bool drawn = drawAll(report, writer, painter, index);
-        const bool ended = painter.end();
-        if (!drawn)
-            QFile::remove(path);
-        return drawn && ended;
+        bool written = false;
+        {
+            QPdfWriter writer(file.path());
+            writer.setTitle(report.title());
+            writer.setCreator(QStringLiteral("Account Management Software"));
+            writer.setResolution(600);
+            writer.setPageLayout(report.pageLayout());
+            QPainter painter;
+            if (!painter.begin(&writer)) {
+                qCWarning(lcPrint) << report.layoutName() << "could not be written to" << path;
+                return false;
+            }
+            const bool drawn = drawAll(report, writer, painter, index, progress);
+            written = painter.end() && drawn;
+        }
+        if (written && !file.commit(&error)) {
+            qCWarning(lcPrint) << report.layoutName() << "could not be written:" << error;
+            return false;
+        }
+        return written;
     } catch (...) {
         return false;
     }
@@ -151,7 +192,7 @@ bool print(const Report &report, int copies)
     }
 }
 
-bool printWithDialog(const Report &report, QWidget *parent, const PageIndex *index)
+bool printWithDialog(const Report &report, QWidget *parent, const PageIndex *index, const ReportProgress &progress)
 {
     try {
         QPrinter printer(QPrinter::HighResolution);
@@ -159,7 +200,7 @@ bool printWithDialog(const Report &report, QWidget *parent, const PageIndex *ind
         dialog.setWindowTitle(QStringLiteral("Print Report"));
         if (dialog.exec() != QDialog::Accepted)
             return false;
-        return printOn(report, printer, index);
+        return printOn(report, printer, index, progress);
     } catch (...) {
         return false;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reports/ReportProgress.h"
+
 #include <QString>
 
 #include <memory>
@@ -35,13 +37,17 @@ bool print(const Report &report, int copies);
 // "Page N of M"; an index from an earlier layout of the same report (the viewer's) saves
 // that pass.
 
-// Writes the report to a PDF file. False when the file cannot be written or the rows
-// cannot be read. Never throws.
-bool writePdf(const Report &report, const QString &path, const PageIndex *index = nullptr);
+// Writes the report to a PDF file, telling `progress` the pages done. The file is
+// written under a passing name and takes its name when complete, so a failure or a
+// cancel leaves a file already there as it was. False when the file cannot be written,
+// the rows cannot be read or progress cancelled. Never throws.
+bool writePdf(const Report &report, const QString &path, const PageIndex *index = nullptr, const ReportProgress &progress = {});
 
-// Asks for a printer with the print dialog, then prints one copy. False when the user
-// cancels or printing fails. Never throws.
-bool printWithDialog(const Report &report, QWidget *parent, const PageIndex *index = nullptr);
+// Asks for a printer with the print dialog, then prints one copy, telling `progress`
+// the pages done (a cancel there aborts the job). False when the user cancels or
+// printing fails. Never throws.
+bool printWithDialog(const Report &report, QWidget *parent, const PageIndex *index = nullptr,
+                     const ReportProgress &progress = {});
 
 // Shows the report in the viewer window (Viewer::showReport). False when it cannot be
 // shown. Never throws.

@@ -2,7 +2,9 @@
 
 #include "app/BusyCursor.h"
 #include "reports/Report.h"
+#include "reports/OutputProgress.h"
 #include "reports/ReportCsv.h"
+#include "reports/ReportXlsx.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportRenderer.h"
 
@@ -208,6 +210,9 @@ Viewer::Viewer()
            [this] { exportPdf(); });
     m_exportCsv = action(QStringLiteral("actExportCsv"), QStringLiteral("Export CSV..."),
                          QStringLiteral("Save the report's rows as a CSV file for a spreadsheet"), [this] { exportCsv(); });
+    m_exportXlsx = action(QStringLiteral("actExportXlsx"), QStringLiteral("Export Excel..."),
+                          QStringLiteral("Save the report's rows as an Excel workbook, account numbers and all"),
+                          [this] { exportXlsx(); });
     m_status = new QLabel(tools);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_status->setContentsMargins(8, 0, 4, 0);
@@ -248,6 +253,7 @@ void Viewer::setReport(std::shared_ptr<const Report> report, PageIndex index)
     m_index = std::move(index);
     m_pageCount = qMax(1, m_index.pageCount());
     m_exportCsv->setEnabled(!m_report->columns.isEmpty());
+    m_exportXlsx->setEnabled(!m_report->columns.isEmpty());
     m_page = 1;
     m_status->clear();
     const QSignalBlocker blocker(m_pageBox);
@@ -315,12 +321,16 @@ void Viewer::updateControls()
 
 QImage Viewer::pageImage() const { return m_pageWidget->image(); }
 
+bool Viewer::showsProgress() const { return m_pageCount > OutputProgress::fewPages; }
+
 void Viewer::printReport()
 {
     if (!m_report)
         return;
-    if (!ReportOutput::printWithDialog(*m_report, this, &m_index))
-        m_status->setText(QStringLiteral("The report was not printed."));
+    OutputProgress progress(this, QStringLiteral("Printing ") + m_report->title(), OutputProgress::Unit::Pages, m_pageCount,
+                            showsProgress());
+    if (!ReportOutput::printWithDialog(*m_report, this, &m_index, progress.callback()))
+        m_status->setText(progress.wasCancelled() ? QStringLiteral("Printing cancelled.") : QStringLiteral("The report was not printed."));
     else
         m_status->clear();
 }
@@ -342,11 +352,24 @@ void Viewer::exportPdf()
     const QString path = exportPath(QStringLiteral(".pdf"), QStringLiteral("PDF files (*.pdf)"));
     if (path.isEmpty())
         return;
+    savePdf(path);
+}
+
+bool Viewer::savePdf(const QString &path)
+{
+    if (!m_report)
+        return false;
     BusyCursor busy;
-    if (ReportOutput::writePdf(*m_report, path, &m_index))
+    OutputProgress progress(this, QStringLiteral("Exporting ") + m_report->title(), OutputProgress::Unit::Pages, m_pageCount,
+                            showsProgress());
+    const bool ok = ReportOutput::writePdf(*m_report, path, &m_index, progress.callback());
+    if (ok)
         m_status->setText(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
+    else if (progress.wasCancelled())
+        m_status->setText(QStringLiteral("Export cancelled; %1 was not written.").arg(QFileInfo(path).fileName()));
     else
         m_status->setText(QStringLiteral("Could not write %1").arg(QFileInfo(path).fileName()));
+    return ok;
 }
 
 void Viewer::exportCsv()
@@ -363,11 +386,43 @@ bool Viewer::saveCsv(const QString &path)
     if (!m_report || m_report->columns.isEmpty())
         return false;
     BusyCursor busy;
+    OutputProgress progress(this, QStringLiteral("Exporting ") + m_report->title(), OutputProgress::Unit::Rows, m_index.rowCount(),
+                            showsProgress());
     QString error;
-    if (!ReportCsv::save(*m_report, path, &error)) {
-        m_status->setText(QStringLiteral("Could not write %1: %2").arg(QFileInfo(path).fileName(), error));
+    const bool ok = ReportCsv::save(*m_report, path, &error, progress.callback());
+    return saved(ok, path, progress.wasCancelled() ? QString() : error);
+}
+
+void Viewer::exportXlsx()
+{
+    if (!m_report || m_report->columns.isEmpty())
+        return;
+    const QString path = exportPath(QStringLiteral(".xlsx"), QStringLiteral("Excel workbooks (*.xlsx)"));
+    if (!path.isEmpty())
+        saveXlsx(path);
+}
+
+bool Viewer::saveXlsx(const QString &path)
+{
+    if (!m_report || m_report->columns.isEmpty())
         return false;
-    }
-    m_status->setText(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
-    return true;
+    BusyCursor busy;
+    OutputProgress progress(this, QStringLiteral("Exporting ") + m_report->title(), OutputProgress::Unit::Rows, m_index.rowCount(),
+                            showsProgress());
+    QString error;
+    const bool ok = ReportXlsx::save(*m_report, path, &error, progress.callback());
+    return saved(ok, path, progress.wasCancelled() ? QString() : error);
+}
+
+// An empty error with a failure is a cancel.
+bool Viewer::saved(bool ok, const QString &path, const QString &error)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (ok)
+        m_status->setText(QStringLiteral("Saved %1").arg(name));
+    else if (error.isEmpty())
+        m_status->setText(QStringLiteral("Export cancelled; %1 was not written.").arg(name));
+    else
+        m_status->setText(QStringLiteral("Could not write %1: %2").arg(name, error));
+    return ok;
 }

@@ -19,7 +19,7 @@ class ReportPageWidget;
 // "Report Viewer": the one window that shows reports on screen. There is never a second
 // one: showing a report replaces the one on view. The window holds one control, the
 // report view (page navigation, zoom, print with a dialog, export to PDF and, for a
-// report with columns, to CSV), kept at the window's top left corner and as large as the
+// report with columns, to CSV and to an Excel workbook), kept at the window's top left corner and as large as the
 // window on every resize.
 //
 // Pages are drawn when they are looked at: showing a report lays it out once (reading
@@ -61,6 +61,11 @@ public:
     // What "Export CSV..." writes once its file is chosen: the report's rows to the file,
     // all or nothing; false, with the reason in the viewer's status line, on failure.
     bool saveCsv(const QString &path);
+    // The same for "Export Excel..." (an Excel workbook) and "Export PDF...". An export
+    // of more than a few pages shows its progress with Cancel; a cancelled one writes
+    // nothing and leaves a file already there as it was.
+    bool saveXlsx(const QString &path);
+    bool savePdf(const QString &path);
     QWidget *view() const { return m_view; }
 
 protected:
@@ -75,6 +80,11 @@ private:
     QString exportPath(const QString &suffix, const QString &filter);
     void exportPdf();
     void exportCsv();
+    void exportXlsx();
+    // Whether the report is long enough for an export or print to show its progress.
+    bool showsProgress() const;
+    // Tells the status line how a row export ended.
+    bool saved(bool ok, const QString &path, const QString &error);
     void printReport();
     void updateControls();
 
@@ -90,6 +100,7 @@ private:
     QAction *m_next = nullptr;
     QAction *m_last = nullptr;
     QAction *m_exportCsv = nullptr;
+    QAction *m_exportXlsx = nullptr;
     QSpinBox *m_pageBox = nullptr;
     QLabel *m_pageOf = nullptr;
     QComboBox *m_zoom = nullptr;

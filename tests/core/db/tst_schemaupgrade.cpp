@@ -124,6 +124,7 @@ private slots:
     void demoAtVersionZeroUpgraded();
     void killedInTheMiddleOfAStep_data();
     void killedInTheMiddleOfAStep();
+    void missingSummaryIndexesMade();
     void newerDatabaseRefused();
     void copyCarriesTheVersion();
     void rebuiltTableKeepsRowsIndexesAndKeys();
@@ -226,6 +227,23 @@ void tst_SchemaUpgrade::killedInTheMiddleOfAStep()
     const QHash<QString, QVariant> stored = passwordsOf(*db);
     QVERIFY(WebPassword::verify(stored.value(QStringLiteral("acme1001")).toString(), clear.value(QStringLiteral("acme1001"))));
     QVERIFY(WebPassword::verify(stored.value(QStringLiteral("orphan")).toString(), QStringLiteral("orphan-secret")));
+}
+
+// A station's database from before the daily sales summary lacks its two indexes; one
+// made after it has them already. Both end with them.
+void tst_SchemaUpgrade::missingSummaryIndexesMade()
+{
+    QFETCH_GLOBAL(QString, server);
+    auto db = TestDb::freshAtVersionZero(server);
+    db->exec(QStringLiteral("DROP INDEX CashTickets_DateEntered"));
+    const QString hasIndex = server == QLatin1String("SQLite")
+                                 ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND name = ?")
+                                 : QStringLiteral("SELECT indexname FROM pg_indexes WHERE indexname = lower(?)");
+    QVERIFY(!db->firstRow(hasIndex, {QStringLiteral("CashTickets_DateEntered")}));
+    SchemaUpgrade::upgrade(*db);
+    QCOMPARE(SchemaUpgrade::versionOf(*db), SchemaUpgrade::newestVersion());
+    for (const char *index : {"CashTickets_DateEntered", "Payments_PaymentDate"})
+        QVERIFY2(db->firstRow(hasIndex, {QLatin1String(index)}), index);
 }
 
 void tst_SchemaUpgrade::newerDatabaseRefused()

@@ -86,8 +86,9 @@ void TestManagementReports::accountBalanceListsHoldFirst()
         u"0002,Birch Hauling"_s + tail.arg(u"Dumas"_s) + u"No,2000,2000,0.8,Yes,2024-03-01T09:30:00"_s,
         u"0004,Dogwood Lines"_s + tail.arg(u"Borger"_s) + u"No,750.5,700,0.8,Yes,2024-03-01T09:30:00"_s,
         u"0001,Alder Freight"_s + tail.arg(u"Amarillo"_s) + u"No,150.25,1000,0.8,No,2024-03-01T09:30:00"_s,
-        // No hold flag sorts with the customers not on hold; no balance is an empty field.
-        u"0003,Cedar Transport"_s + tail.arg(u"Pampa"_s) + u"Yes,,500,0.8,No,2024-03-01T09:30:00"_s,
+        // No hold flag sorts with the customers not on hold; no balance and no hold flag
+        // are empty fields.
+        u"0003,Cedar Transport"_s + tail.arg(u"Pampa"_s) + u"Yes,,500,0.8,,2024-03-01T09:30:00"_s,
         u"0005,\"O'Brien & Sons, Inc.\""_s + tail.arg(u"Canyon"_s) + u"No,-20,300,0.8,No,2024-03-01T09:30:00"_s,
     };
     QCOMPARE(csvLines(*report), expected);
@@ -101,14 +102,17 @@ void TestManagementReports::customerCardListingPutsCardsUnderTheirCustomer()
     QCOMPARE(lines.value(0), u"Customer ID,Name,Address,City,State,Zip,Phone,Fax,Contact,Inactive,Balance,Limit,Warn At,On Hold,"
                              "Date Entered,Card No,Card Type,Card Inactive"_s);
     // Each customer's cards in card number order, the customers as in the balance report;
-    // a customer without cards once, with empty card fields.
+    // a customer without cards once, with empty card fields (no "No" for a card that is
+    // not there); the cards whose customer is gone last, with the account they name.
     QStringList cards;
     for (const QString &line : lines.mid(1)) {
         const QStringList f = line.split(u',');
         cards << f.first() + u' ' + f.mid(f.size() - 3).join(u' ');
     }
     QCOMPARE(cards, QStringList({u"0002 01 1 Yes"_s, u"0004 01 1 No"_s, u"0001 01 2 No"_s, u"0001 02 1 No"_s, u"0003 01 3 No"_s,
-                                 u"0005   No"_s}));
+                                 u"0005   "_s, u"0999 01 1 No"_s}));
+    // The card without a customer has no customer's fields.
+    QCOMPARE(lines.last(), u"0999,,,,,,,,,,,,,,,01,1,No"_s);
 }
 
 void TestManagementReports::detailSalesTakesWholeDays_data()
@@ -155,8 +159,8 @@ void TestManagementReports::detailSalesRows()
         salesLine(u"2024-03-07T00:00:00,2,0001,01,Alder Freight,1"_s, u"25,4,100"_s, u"25"_s, u"0,0,0"_s, u"0"_s, u"100,0,100"_s),
         // DEF stored as NULL reads 0.
         salesLine(u"2024-03-07T12:30:00,3,0002,01,Birch Hauling,2"_s, u"12.5,4,50"_s, u"12.5"_s, u"0,0,0"_s, u"3"_s, u"53,0.3,53.3"_s),
-        // A ticket whose customer is gone keeps its place, without a name.
-        salesLine(u"2024-03-07T15:00:00,4,,01,,1"_s, u"5,4,20"_s, u"5"_s, u"0,0,0"_s, u"0"_s, u"20,0,20"_s),
+        // A ticket whose customer is gone keeps its place and its account, without a name.
+        salesLine(u"2024-03-07T15:00:00,4,0999,01,,1"_s, u"5,4,20"_s, u"5"_s, u"0,0,0"_s, u"0"_s, u"20,0,20"_s),
         salesLine(u"2024-03-08T10:00:00,5,0001,01,Alder Freight,2"_s, u"0,4,0"_s, u"0"_s, u"0,0,0"_s, u"0"_s, u"0,0,0"_s),
         salesLine(u"2024-03-08T23:59:59,6,0001,01,Alder Freight,1"_s, u"50,4,200"_s, u"50"_s, u"2.5,3,7.5"_s, u"10"_s, u"210,1,211"_s),
     };

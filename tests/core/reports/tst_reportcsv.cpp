@@ -97,7 +97,7 @@ void TestReportCsv::valuesByKind_data()
     QTest::newRow("a date keeps its day only") << int(K::Date) << QVariant(u"2024-03-07 14:05:09"_s) << u"2024-03-07"_s;
     QTest::newRow("a flag set is Yes") << int(K::Flag) << QVariant(1) << u"Yes"_s;
     QTest::newRow("a flag clear is No") << int(K::Flag) << QVariant(0) << u"No"_s;
-    QTest::newRow("a flag never set is No") << int(K::Flag) << QVariant(QMetaType(QMetaType::Int)) << u"No"_s;
+    QTest::newRow("a flag never set is an empty field, not No") << int(K::Flag) << QVariant(QMetaType(QMetaType::Int)) << QString();
     QTest::newRow("a text with a comma is quoted") << int(K::Text) << QVariant(u"Pampa, TX"_s) << u"\"Pampa, TX\""_s;
 }
 

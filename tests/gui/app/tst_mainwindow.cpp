@@ -134,6 +134,7 @@ void TestMainWindow::menus_data()
                         {"AcctBalanceReport", "Account Balance Report"},
                         {"CustomerHistoryReport", "Customer History Report"},
                         {"DetailSalesReport", "Detail Sales Report"},
+                        {"DailySalesSummary", "Daily Sales Summary"},
                         {"CustomerListing", "Customer / Card Listing"}};
     QTest::newRow("Settings holds Pricing and the rebuild")
         << "Settings" << QList<Entry>{{"Pricing", "Pricing"}, {"RebuildCustomerBalance", "Rebuild Customer Balance"}};
@@ -197,7 +198,7 @@ void TestMainWindow::workstationRights()
                                          "Help",           "About"};
     const QStringList adminCommands = {"CompanyInfo",          "Customers",          "CustomerEntry",
                                        "ReceivePayment",       "AcctBalanceReport",  "CustomerHistoryReport",
-                                       "DetailSalesReport",    "CustomerListing",    "Settings",
+                                       "DetailSalesReport",    "DailySalesSummary",  "CustomerListing",    "Settings",
                                        "Pricing",              "RebuildCustomerBalance", "GiftCardEdit",
                                        "GiftCardTransactionReport", "GiftCardListing"};
     QCOMPARE(counterCommands.size() + adminCommands.size(), MainWindow::commandNames().size());

@@ -35,7 +35,7 @@ private:
 
 QStringList TestCupsPrinting::filesWith(const QString &token, const QSet<QString> &before)
 {
-    const QString out = qEnvironmentVariable("AMS_CUPS_PDF_OUT", u"/var/spool/cups-pdf/ams"_s);
+    const QString out = qEnvironmentVariable("AMS_CUPS_PDF_OUT");
     QStringList found;
     for (const QString &file : PdfText::files(out)) {
         if (!before.contains(file) && PdfText::of(file).contains(token))
@@ -47,8 +47,12 @@ QStringList TestCupsPrinting::filesWith(const QString &token, const QSet<QString
 void TestCupsPrinting::chargeTicketComesOutAsThreeJobs()
 {
     QFETCH_GLOBAL(QString, server);
+    QVERIFY2(!qEnvironmentVariable("CUPS_SERVER").isEmpty() && !qEnvironmentVariable("AMS_CUPS_PDF_OUT").isEmpty(),
+             "no print system for the test: CUPS_SERVER and AMS_CUPS_PDF_OUT are not set. scripts/test sets them; "
+             "for a single test, run scripts/start-cups DIR and set CUPS_SERVER to what it prints and "
+             "AMS_CUPS_PDF_OUT to DIR/cups-pdf");
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
-    QVERIFY2(!printer.isNull(), "no default printer: the test command starts one with scripts/start-cups");
+    QVERIFY2(!printer.isNull(), "no default printer on the print system CUPS_SERVER names (scripts/start-cups makes one)");
 
     auto db = TestDb::fresh(server);
     Db::setCurrent(db.get());
@@ -62,7 +66,7 @@ void TestCupsPrinting::chargeTicketComesOutAsThreeJobs()
                                               {u"DieselPriceExt"_s, 48.0}, {u"Total"_s, 48.0}})
                        .toInt();
 
-    const QString out = qEnvironmentVariable("AMS_CUPS_PDF_OUT", u"/var/spool/cups-pdf/ams"_s);
+    const QString out = qEnvironmentVariable("AMS_CUPS_PDF_OUT");
     const QStringList existing = PdfText::files(out);
     const QSet<QString> before(existing.begin(), existing.end());
 

@@ -50,6 +50,10 @@ private slots:
     void reports_data();
     void reports();
     void everyPageSaysWhichOfHowMany();
+    void historySubtotalsByKind_data();
+    void historySubtotalsByKind();
+    void figuresStandWhole_data();
+    void figuresStandWhole();
 
 private:
     QString textOf(const Report &report);
@@ -102,9 +106,12 @@ void TestManagementPdf::reports_data()
                        u"01 1 Yes"_s,
                        u"0004 Dogwood Lines"_s, u"01 1"_s,
                        u"0001 Alder Freight"_s, u"1 Main St, Amarillo, TX 79101"_s, u"01 2"_s, u"02 1"_s,
-                       u"0003 Cedar Transport"_s, u"Inactive"_s, u"01 3"_s,
+                       // No balance at all stays empty, as in the other reports.
+                       u"0003 Cedar Transport"_s, u"1 Main St, Pampa, TX 79101 Balance Inactive"_s, u"01 3"_s,
                        u"0005 O'Brien & Sons, Inc."_s, u"No cards issued"_s,
-                       u"5 customers, 5 cards"_s,
+                       // A card whose customer is gone is listed, and counted, last.
+                       u"Cards without a customer"_s, u"Customer ID Card No Card Type Inactive"_s, u"0999 01 1"_s,
+                       u"5 customers, 6 cards (1 without a customer)"_s,
                        u"Page 1 of 1"_s};
     QTest::newRow("customer history: newest first with charges, payments and the net of the range")
         << u"customer-history 0001"_s
@@ -122,7 +129,7 @@ void TestManagementPdf::reports_data()
                        u"Page 1 of 1"_s};
     QTest::newRow("customer history without entries in the range still names the customer")
         << u"customer-history 0003"_s
-        << QStringList{u"Customer History Report"_s, u"0003 Cedar Transport"_s, u"Current balance $0.00 Limit $500.00 Inactive"_s,
+        << QStringList{u"Customer History Report"_s, u"0003 Cedar Transport"_s, u"Current balance Limit $500.00 Inactive"_s,
                        u"No entries in this range."_s, u"Charges: 0 tickets $0.00"_s, u"Net for the range $0.00"_s};
     QTest::newRow("detail sales: by day with day and grand totals of gallons, merchandise, tax and total")
         << u"detail-sales"_s
@@ -131,7 +138,8 @@ void TestManagementPdf::reports_data()
                        u"Thursday, March 7, 2024"_s,
                        u"12:00 AM 2 0001 01 Alder Freight 1 0.000 25.000 0.000 25.000 0.000 $0.00 $0.00 $100.00"_s,
                        u"12:30 PM 3 0002 01 Birch Hauling 2 0.000 12.500 0.000 12.500 0.000 $3.00 $0.30 $53.30"_s,
-                       u"3:00 PM 4 01 1 0.000 5.000 0.000 5.000 0.000 $0.00 $0.00 $20.00"_s,
+                       // The customer row is gone: the ticket still names its account.
+                       u"3:00 PM 4 0999 01 1 0.000 5.000 0.000 5.000 0.000 $0.00 $0.00 $20.00"_s,
                        u"Day total: 3 tickets 0.000 42.500 0.000 42.500 0.000 $3.00 $0.30 $173.30"_s,
                        u"Friday, March 8, 2024"_s,
                        u"10:00 AM 5 0001 01 Alder Freight 2 0.000 0.000 0.000 0.000 0.000 $0.00 $0.00 $0.00"_s,
@@ -204,6 +212,104 @@ void TestManagementPdf::everyPageSaysWhichOfHowMany()
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     }
     QVERIFY(PdfText::of(path, 3).contains(u"123 cards (122 active)"_s));
+}
+
+void TestManagementPdf::historySubtotalsByKind_data()
+{
+    QTest::addColumn<QList<double>>("tickets"); // totals, on 4/1/2024
+    QTest::addColumn<QList<double>>("payments"); // amounts, on 4/1/2024
+    QTest::addColumn<QStringList>("footer");
+
+    QTest::newRow("a refund ticket is a charge, a payment a payment")
+        << QList<double>{100, -30} << QList<double>{50}
+        << QStringList{u"Charges: 2 tickets $70.00"_s, u"Payments: 1 payment -$50.00"_s, u"Net for the range $20.00"_s};
+    QTest::newRow("a returned check is a payment, however it is signed")
+        << QList<double>{40} << QList<double>{25, -25}
+        << QStringList{u"Charges: 1 ticket $40.00"_s, u"Payments: 2 payments $0.00"_s, u"Net for the range $40.00"_s};
+    QTest::newRow("only refunds and returned checks")
+        << QList<double>{-12.5} << QList<double>{-80}
+        << QStringList{u"Charges: 1 ticket -$12.50"_s, u"Payments: 1 payment $80.00"_s, u"Net for the range $67.50"_s};
+}
+
+void TestManagementPdf::historySubtotalsByKind()
+{
+    QFETCH(QList<double>, tickets);
+    QFETCH(QList<double>, payments);
+    QFETCH(QStringList, footer);
+    int minute = 0;
+    for (double total : tickets) {
+        const int id = ReportFixture::addTicket(*m_db, u"0005"_s, m_db->dialect().dateTimeValue(QDateTime(QDate(2024, 4, 1), QTime(9, ++minute))),
+                                                0, 0, 1);
+        m_db->exec(u"UPDATE Tickets SET Total = ? WHERE ID = ?"_s, {total, id});
+    }
+    for (double amount : payments)
+        ReportFixture::addPayment(*m_db, u"0005"_s, m_db->dialect().dateValue(QDate(2024, 4, 1)), amount, u"C"_s);
+    const QString text = textOf(*ManagementReports::customerHistory(*m_db, u"0005"_s, QDate(2024, 4, 1), QDate(2024, 4, 1), headings));
+    const QString wrong = outOfOrder(text, footer);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+}
+
+void TestManagementPdf::figuresStandWhole_data()
+{
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QStringList>("figures"); // each a word of its own on the page
+
+    QTest::newRow("account balances: the huge balance, limit and the totals over it")
+        << u"account-balance"_s
+        << QStringList{u"$999,999,999.99"_s, u"$1,000,000,130.24"_s, u"$1,000,001,799.99"_s, u"$1,000,002,880.74"_s,
+                       u"$1,000,004,499.99"_s};
+    QTest::newRow("customer cards: the huge balance") << u"customer-cards"_s << QStringList{u"$999,999,999.99"_s};
+    QTest::newRow("customer history: the huge charge and payment")
+        << u"customer-history"_s << QStringList{u"$999,999,999.99"_s, u"-$999,999,999.99"_s};
+    QTest::newRow("detail sales: ten million gallons on every fuel row, and the huge tax and total")
+        << u"detail-sales"_s << QStringList{u"10,000,000.000"_s, u"$900,000,000.00"_s, u"$99,999,999.99"_s, u"$999,999,999.99"_s};
+    QTest::newRow("gift card transactions: the huge amount") << u"gift-card-transactions"_s << QStringList{u"$999,999,999.99"_s};
+    QTest::newRow("gift card listing: the huge card and the totals over it")
+        << u"gift-card-listing"_s << QStringList{u"$999,999,999.99"_s, u"$1,000,000,174.99"_s, u"$1,000,000,120.49"_s};
+}
+
+// No figure is cut short or runs into its neighbour: every one is a word of its own in
+// the text of the page, whatever its size, and no word holds two amounts or an ellipsis.
+void TestManagementPdf::figuresStandWhole()
+{
+    QFETCH(QString, report);
+    QFETCH(QStringList, figures);
+    const QDate day(2024, 4, 1);
+    const double huge = 999999999.99;
+    ReportFixture::addCustomer(*m_db, u"9999"_s, u"Zinnia Bulk Carriers"_s, m_db->dialect().flag(false), huge, huge, false, u"Hereford"_s);
+    ReportFixture::addCard(*m_db, u"9999"_s, u"01"_s, u"1"_s, false);
+    const int ticket = ReportFixture::addTicket(*m_db, u"9999"_s, m_db->dialect().dateTimeValue(QDateTime(day, QTime(10, 0))), 0, 0, 1);
+    m_db->exec(u"UPDATE Tickets SET GasGallons = ?, DieselGallons = ?, ReeferGallons = ?, DiscountGallons = ?, DEFGallons = ?, "
+               "OilPriceExt = ?, Subtotal = ?, Tax = ?, Total = ? WHERE ID = ?"_s,
+               {1e7, 1e7, 1e7, 1e7, 1e7, 9e8, 9e8, 99999999.99, huge, ticket});
+    ReportFixture::addPayment(*m_db, u"9999"_s, m_db->dialect().dateValue(day), huge, u"9999"_s);
+    ReportFixture::addGiftCard(*m_db, u"699999"_s, huge, huge, true, QString());
+    ReportFixture::addGiftCardTransaction(*m_db, u"699999"_s, m_db->dialect().dateTimeValue(QDateTime(day, QTime(11, 0))),
+                                          u"Gift Card Purchase"_s, huge);
+
+    std::shared_ptr<Report> built;
+    if (report == u"account-balance"_s)
+        built = ManagementReports::accountBalance(*m_db, headings);
+    else if (report == u"customer-cards"_s)
+        built = ManagementReports::customerCardListing(*m_db, headings);
+    else if (report == u"customer-history"_s)
+        built = ManagementReports::customerHistory(*m_db, u"9999"_s, day, day, headings);
+    else if (report == u"detail-sales"_s)
+        built = ManagementReports::detailSales(*m_db, day, day, headings);
+    else if (report == u"gift-card-transactions"_s)
+        built = ManagementReports::giftCardTransactions(*m_db, day, day, headings);
+    else
+        built = ManagementReports::giftCardListing(*m_db, headings);
+    const QString text = textOf(*built);
+    const QStringList words = text.split(QRegularExpression(u"\\s+"_s), Qt::SkipEmptyParts);
+    QVERIFY2(!words.isEmpty(), "no text");
+    for (const QString &figure : figures)
+        QVERIFY2(words.contains(figure), qPrintable(u"%1 is not a word of its own in:\n%2"_s.arg(figure, text)));
+    for (const QString &word : words) {
+        QVERIFY2(!word.contains(QChar(0x2026)), qPrintable(u"cut: "_s + word));
+        QVERIFY2(word.count(u'$') <= 1, qPrintable(u"run together: "_s + word));
+        QVERIFY2(!word.contains(QRegularExpression(u"\\.\\d{2,3}[\\d,]*\\."_s)), qPrintable(u"run together: "_s + word));
+    }
 }
 
 QTEST_MAIN(TestManagementPdf)

@@ -50,8 +50,11 @@ private slots:
     void failures_data();
     void failures();
     void runsBesideTheProgram();
+    void progressOnlyOnATerminal_data();
+    void progressOnlyOnATerminal();
 
 private:
+    QProcessEnvironment environment() const;
     QProcess *start(const QStringList &arguments);
     Run run(QStringList arguments);
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -93,17 +96,22 @@ void TestReportCommand::cleanup()
     m_dir.reset();
 }
 
-QProcess *TestReportCommand::start(const QStringList &arguments)
+QProcessEnvironment TestReportCommand::environment() const
 {
-    auto *p = new QProcess;
-    m_processes.append(p);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // No display: the command must not need one.
     env.remove(u"QT_QPA_PLATFORM"_s);
     env.remove(u"DISPLAY"_s);
     env.insert(u"AMS_MESSAGES"_s, u"stderr"_s);
     env.insert(u"TMPDIR"_s, m_dir->path());
-    p->setProcessEnvironment(env);
+    return env;
+}
+
+QProcess *TestReportCommand::start(const QStringList &arguments)
+{
+    auto *p = new QProcess;
+    m_processes.append(p);
+    p->setProcessEnvironment(environment());
     p->start(amsProgram(), arguments);
     p->waitForStarted(10000);
     return p;
@@ -144,7 +152,7 @@ void TestReportCommand::writesTheReport_data()
                        u"0001,Alder Freight,2024-03-07T00:00:00,Payment: 1001,2,N/A,-100"_s};
     QTest::newRow("the customer and card listing as PDF")
         << QStringList{u"--report"_s, u"customer-cards"_s, u"--pdf"_s, u"{dir}/cards.pdf"_s}
-        << QStringList{u"Customer / Card Listing"_s, u"5 customers, 5 cards"_s};
+        << QStringList{u"Customer / Card Listing"_s, u"5 customers, 6 cards (1 without a customer)"_s};
     QTest::newRow("gift card transactions as CSV")
         << QStringList{u"--report"_s, u"gift-card-transactions"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s,
                        u"--csv"_s, u"{dir}/gift.csv"_s}
@@ -152,6 +160,28 @@ void TestReportCommand::writesTheReport_data()
                        u"Gift Card Purchase,2024-03-07T09:00:00,3,600003,50,ANN,WS1,2"_s,
                        u"Gift Card Purchase,2024-03-08T23:59:59,2,600001,100,ANN,WS1,2"_s,
                        u"Gift Card Redemption,2024-03-07T00:00:00,4,600001,29.5,ANN,WS1,2"_s};
+    // Location 1's tickets; the gift cards of the fixture were all used at location 2.
+    QTest::newRow("one location's daily summary as CSV")
+        << QStringList{u"--report"_s, u"daily-summary"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--location"_s,
+                       u"1"_s, u"--csv"_s, u"{dir}/day.csv"_s}
+        << QStringList{u"Day,Location,Workstation,Gas Gallons,Gas Amount,Diesel Gallons,Diesel Amount,Off Road Diesel Gallons,"
+                       "Off Road Diesel Amount,Discount Gallons,Discount Amount,DEF Gallons,DEF Amount,Oil,Additives,Antifreeze,"
+                       "Washer Fluid,Grocery,Deli,Tobacco,Tax,Charge Total,Cash Total,Charge Tickets,Cash Tickets,Gift Cards Sold,"
+                       "Gift Cards Sold Count,Gift Card Reloads,Gift Card Reload Count,Gift Card Redemptions,"
+                       "Gift Card Redemption Count,Payments Received,Payments Received Count"_s,
+                       u"2024-03-07,1,WS1,0,0,30,120,0,0,30,0,0,0,0,0,0,0,0,0,0,0,120,0,2,0,0,0,0,0,0,0,0,0"_s,
+                       u"2024-03-08,1,WS1,0,0,50,200,0,0,50,0,2.5,7.5,10,0,0,0,0,0,0,1,211,0,1,0,0,0,0,0,0,0,0,0"_s};
+    // The range's totals: every charge ticket, the reloads and redemption of location 2
+    // and every payment, each day's and each location's totals being smaller.
+    QTest::newRow("every location's daily summary as PDF")
+        << QStringList{u"--report=daily-summary"_s, u"--from=2024-03-07"_s, u"--to=2024-03-08"_s, u"--pdf"_s, u"{dir}/day.pdf"_s}
+        << QStringList{u"Daily Sales Summary"_s, u"3/7/2024 - 3/8/2024, all locations"_s, u"Thursday, March 7, 2024"_s,
+                       u"Location 2"_s, u"Payments received on account"_s, u"Range total"_s, u"$384.30"_s, u"$370.00"_s,
+                       u"$150.00"_s, u"$29.50"_s, u"$220.00"_s, u"Page 1 of"_s};
+    QTest::newRow("a week of detail sales as an Excel workbook")
+        << QStringList{u"--report"_s, u"detail-sales"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--xlsx"_s,
+                       u"{dir}/week.xlsx"_s}
+        << QStringList();
     QTest::newRow("the gift card listing as PDF, with the configuration named")
         << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--pdf"_s, u"{dir}/cards.pdf"_s, u"--config"_s, u"{dir}/config.txt"_s}
         << QStringList{u"Gift Card Listing"_s, u"Outstanding balance (owed to card holders) $120.50"_s};
@@ -176,7 +206,12 @@ void TestReportCommand::writesTheReport()
     }
     file.replace(u"{dir}"_s, m_dir->path());
     QVERIFY2(QFile::exists(file), qPrintable(file));
-    if (file.endsWith(u".pdf"_s)) {
+    if (file.endsWith(u".xlsx"_s)) {
+        // A workbook is a zip archive; what it holds is read back in tst_reportxlsx.
+        QFile xlsx(file);
+        QVERIFY(xlsx.open(QIODevice::ReadOnly));
+        QCOMPARE(xlsx.read(4), QByteArray("PK\x03\x04"));
+    } else if (file.endsWith(u".pdf"_s)) {
         const QString text = PdfText::squeezed(PdfText::of(file));
         for (const QString &piece : shows)
             QVERIFY2(text.contains(piece), qPrintable(u"\"%1\" missing in:\n%2"_s.arg(piece, text)));
@@ -199,9 +234,13 @@ void TestReportCommand::wrongCommandLine_data()
     const QStringList out = {u"--csv"_s, u"{dir}/out.csv"_s};
     QTest::newRow("an unknown report") << QStringList{u"--report"_s, u"sales"_s} + out << u"unknown report \"sales\""_s;
     QTest::newRow("a report without its name") << QStringList{u"--report"_s} << u"--report needs a value"_s;
-    QTest::newRow("no file to write") << QStringList{u"--report"_s, u"account-balance"_s} << u"give either --pdf FILE or --csv FILE"_s;
+    QTest::newRow("no file to write") << QStringList{u"--report"_s, u"account-balance"_s}
+                                      << u"give one of --pdf FILE, --csv FILE or --xlsx FILE"_s;
     QTest::newRow("both files") << QStringList{u"--report"_s, u"account-balance"_s, u"--pdf"_s, u"{dir}/a.pdf"_s} + out
-                                << u"give either --pdf FILE or --csv FILE"_s;
+                                << u"give one of --pdf FILE, --csv FILE or --xlsx FILE"_s;
+    QTest::newRow("a workbook and a CSV file")
+        << QStringList{u"--report"_s, u"account-balance"_s, u"--xlsx"_s, u"{dir}/a.xlsx"_s} + out
+        << u"give one of --pdf FILE, --csv FILE or --xlsx FILE"_s;
     QTest::newRow("a ranged report without its range") << QStringList{u"--report"_s, u"detail-sales"_s} + out
                                                        << u"detail-sales needs --from and --to"_s;
     QTest::newRow("a date in the workstation's short form")
@@ -217,6 +256,16 @@ void TestReportCommand::wrongCommandLine_data()
         << u"customer-history needs --customer ID"_s;
     QTest::newRow("a customer for another report") << QStringList{u"--report"_s, u"account-balance"_s, u"--customer"_s, u"0001"_s} + out
                                                    << u"account-balance takes no customer"_s;
+    QTest::newRow("a location for another report")
+        << QStringList{u"--report"_s, u"detail-sales"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--location"_s,
+                       u"1"_s} + out
+        << u"detail-sales takes no location"_s;
+    QTest::newRow("a location that is not a number")
+        << QStringList{u"--report"_s, u"daily-summary"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--location"_s,
+                       u"North"_s} + out
+        << u"--location North is not a location number"_s;
+    QTest::newRow("a daily summary without its range") << QStringList{u"--report"_s, u"daily-summary"_s} + out
+                                                       << u"daily-summary needs --from and --to"_s;
     QTest::newRow("an unknown option") << QStringList{u"--report"_s, u"account-balance"_s, u"--xml"_s, u"x"_s} + out
                                        << u"unknown option --xml"_s;
     QTest::newRow("an option twice") << QStringList{u"--report"_s, u"account-balance"_s} + out + out << u"--csv is given twice"_s;
@@ -231,7 +280,7 @@ void TestReportCommand::wrongCommandLine()
     QVERIFY2(result.err.contains(u"ams: "_s + message), qPrintable(result.err));
     QVERIFY2(result.err.contains(u"usage: ams --report NAME"_s), qPrintable(result.err));
     QVERIFY2(result.err.contains(u"account-balance, customer-history, detail-sales"_s), qPrintable(result.err));
-    QVERIFY(QDir(m_dir->path()).entryList({u"*.csv"_s, u"*.pdf"_s}, QDir::Files).isEmpty());
+    QVERIFY(QDir(m_dir->path()).entryList({u"*.csv"_s, u"*.pdf"_s, u"*.xlsx"_s, u"*.part"_s}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 void TestReportCommand::failures_data()
@@ -248,9 +297,17 @@ void TestReportCommand::failures_data()
         << u"tickets"_s;
     QTest::newRow("a failing query, to CSV") << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--csv"_s, u"{dir}/g.csv"_s}
                                              << u"GiftCards"_s << u"giftcards"_s;
+    QTest::newRow("a failing summary query") << QStringList{u"--report"_s, u"daily-summary"_s} + range
+                                                    + QStringList{u"--csv"_s, u"{dir}/d.csv"_s}
+                                             << u"CashTickets"_s << u"cashtickets"_s;
     QTest::newRow("a file that cannot be written")
         << QStringList{u"--report"_s, u"account-balance"_s, u"--csv"_s, u"{dir}/missing/out.csv"_s} << QString()
         << u"/missing/out.csv"_s;
+    QTest::newRow("a failing query, to a workbook")
+        << QStringList{u"--report"_s, u"account-balance"_s, u"--xlsx"_s, u"{dir}/a.xlsx"_s} << u"Customer"_s << u"customer"_s;
+    QTest::newRow("a workbook that cannot be written")
+        << QStringList{u"--report"_s, u"account-balance"_s, u"--xlsx"_s, u"{dir}/missing/out.xlsx"_s} << QString()
+        << u"/missing/out.xlsx"_s;
     QTest::newRow("a PDF that cannot be written")
         << QStringList{u"--report"_s, u"account-balance"_s, u"--pdf"_s, u"{dir}/missing/out.pdf"_s} << QString()
         << u"ams: cannot write "_s;
@@ -271,7 +328,7 @@ void TestReportCommand::failures()
     const Run result = run(arguments);
     QCOMPARE(result.status, 1);
     QVERIFY2(result.err.contains(message, Qt::CaseInsensitive), qPrintable(result.err));
-    QVERIFY(QDir(m_dir->path()).entryList({u"*.csv"_s, u"*.pdf"_s}, QDir::Files).isEmpty());
+    QVERIFY(QDir(m_dir->path()).entryList({u"*.csv"_s, u"*.pdf"_s, u"*.xlsx"_s, u"*.part"_s}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 void TestReportCommand::runsBesideTheProgram()
@@ -292,6 +349,43 @@ void TestReportCommand::runsBesideTheProgram()
     QVERIFY2(result.status == 0, qPrintable(result.err));
     QVERIFY(QFile::exists(path(u"out.csv"_s)));
     QCOMPARE(first->state(), QProcess::Running);
+}
+
+void TestReportCommand::progressOnlyOnATerminal_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("progress");
+    QTest::newRow("a PDF counts its pages") << u"out.pdf"_s << u"page 1 of 1"_s;
+    QTest::newRow("a workbook counts its rows") << u"out.xlsx"_s << u"row 5 of 5"_s;
+    QTest::newRow("a CSV file counts its rows") << u"out.csv"_s << u"row 5 of 5"_s;
+}
+
+void TestReportCommand::progressOnlyOnATerminal()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, progress);
+    const QString option = u"--"_s + file.section(u'.', 1);
+    const QStringList arguments = {u"--report"_s, u"detail-sales"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, option,
+                                   path(file), u"--config"_s, path(u"config.txt"_s)};
+    // Standard error to a pipe (a log, cron's mail): nothing but failures.
+    const Run piped = run(arguments);
+    QCOMPARE(piped.status, 0);
+    QVERIFY2(!piped.err.contains(progress) && !piped.err.contains(u'\r'), qPrintable(piped.err));
+    QVERIFY(QFile::remove(path(file)));
+
+    // On a terminal (script gives the command one), how far it has come.
+    QStringList quoted;
+    for (const QString &argument : QStringList{amsProgram()} + arguments)
+        quoted << u"'"_s + argument + u"'"_s;
+    auto *terminal = new QProcess;
+    m_processes.append(terminal);
+    terminal->setProcessEnvironment(environment());
+    terminal->start(u"script"_s, {u"-qefc"_s, quoted.join(u' '), u"/dev/null"_s});
+    QVERIFY2(terminal->waitForFinished(60000), "script did not finish");
+    QCOMPARE(terminal->exitCode(), 0);
+    const QString shown = QString::fromUtf8(terminal->readAllStandardOutput());
+    QVERIFY2(shown.contains(progress), qPrintable(shown));
+    QVERIFY(QFile::exists(path(file)));
 }
 
 QTEST_GUILESS_MAIN(TestReportCommand)

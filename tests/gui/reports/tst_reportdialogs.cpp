@@ -278,7 +278,8 @@ void TestReportDialogs::menuCommandShowsItsReport_data()
     QTest::newRow("Account Balance Report") << u"AcctBalanceReport"_s << u"crtpAccountListing"_s
                                             << QStringList{u"0002"_s, u"0004"_s, u"0001"_s, u"0003"_s, u"0005"_s};
     QTest::newRow("Customer / Card Listing") << u"CustomerListing"_s << u"crptCustomerCardListingReport"_s
-                                             << QStringList{u"0002"_s, u"0004"_s, u"0001"_s, u"0001"_s, u"0003"_s, u"0005"_s};
+                                             << QStringList{u"0002"_s, u"0004"_s, u"0001"_s, u"0001"_s, u"0003"_s, u"0005"_s,
+                                                            u"0999"_s};
     QTest::newRow("Gift Card Listing") << u"GiftCardListing"_s << u"crptGiftCardListingReport"_s
                                        << QStringList{u"600001"_s, u"600002"_s, u"600003"_s};
 }

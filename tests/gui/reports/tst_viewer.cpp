@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,6 +36,8 @@ private slots:
     void longReportIsDrawnPageByPage();
     void farPageReadsOnlyItsOwnRows();
     void csvExportWritesTheShownRows();
+    void longExportShowsProgress_data();
+    void longExportShowsProgress();
 
 private:
     static std::shared_ptr<Report> listing(int rows)
@@ -222,6 +226,84 @@ void TestViewer::csvExportWritesTheShownRows()
 
     QVERIFY(!viewer->saveCsv(dir.filePath(u"missing/rows.csv"_s)));
     QVERIFY(ScreenTest::control<QLabel>(viewer, u"lblStatus"_s)->text().startsWith(u"Could not write rows.csv"_s));
+}
+
+void TestViewer::longExportShowsProgress_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("lastShown"); // the progress window's last text; empty: no window
+
+    const int few = 3;
+    QTest::newRow("a PDF of a few pages shows no progress") << u"pdf"_s << few << false << QString();
+    QTest::newRow("a long PDF counts its pages") << u"pdf"_s << 12 << false << u"Page 12 of 12"_s;
+    QTest::newRow("a long CSV export counts its rows") << u"csv"_s << 12 << false << u"Row 564 of 564"_s;
+    QTest::newRow("a long Excel export counts its rows") << u"xlsx"_s << 12 << false << u"Row 564 of 564"_s;
+    QTest::newRow("a cancelled PDF leaves the file as it was") << u"pdf"_s << 12 << true << u"Page 1 of 12"_s;
+    QTest::newRow("a cancelled CSV export leaves the file as it was") << u"csv"_s << 12 << true << u"Row 500 of 564"_s;
+    QTest::newRow("a cancelled Excel export leaves the file as it was") << u"xlsx"_s << 12 << true << u"Row 500 of 564"_s;
+}
+
+void TestViewer::longExportShowsProgress()
+{
+    QFETCH(QString, format);
+    QFETCH(int, pages);
+    QFETCH(bool, cancel);
+    QFETCH(QString, lastShown);
+    auto report = listing(pages * rowsPerPage);
+    report->columns = {ReportColumn::text(u"Name"_s, u"Name"_s), ReportColumn::number(u"Amount"_s, u"Amount"_s, u"0.00"_s)};
+    Viewer *viewer = Viewer::showReport(report);
+    QCOMPARE(viewer->pageCount(), pages);
+    QCOMPARE(viewer->findChildren<QAction *>(u"actExportXlsx"_s).value(0)->text(), u"Export Excel..."_s);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"out."_s + format);
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("what was there");
+    old.close();
+
+    // Watches the progress window while the export runs (it lets events through), and
+    // presses its Cancel when asked to.
+    QStringList shown;
+    QTimer watch;
+    watch.setInterval(0);
+    connect(&watch, &QTimer::timeout, this, [&] {
+        auto *progress = viewer->findChild<QProgressDialog *>(u"dlgProgress"_s);
+        if (!progress || !progress->isVisible())
+            return;
+        if (shown.isEmpty() || shown.last() != progress->labelText())
+            shown << progress->labelText();
+        if (cancel)
+            progress->cancel();
+    });
+    watch.start();
+    bool saved = false;
+    if (format == u"pdf"_s)
+        saved = viewer->savePdf(path);
+    else if (format == u"csv"_s)
+        saved = viewer->saveCsv(path);
+    else
+        saved = viewer->saveXlsx(path);
+    watch.stop();
+
+    QCOMPARE(shown.value(shown.size() - 1), lastShown);
+    QVERIFY(!viewer->findChild<QProgressDialog *>(u"dlgProgress"_s));
+    QCOMPARE(saved, !cancel);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    const QString status = ScreenTest::control<QLabel>(viewer, u"lblStatus"_s)->text();
+    if (cancel) {
+        QCOMPARE(written, QByteArray("what was there"));
+        QCOMPARE(status, u"Export cancelled; out.%1 was not written."_s.arg(format));
+    } else {
+        QVERIFY(written != QByteArray("what was there"));
+        QCOMPARE(status, u"Saved out.%1"_s.arg(format));
+    }
+    // No passing file is left beside it.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"out."_s + format});
 }
 
 QTEST_MAIN(TestViewer)
