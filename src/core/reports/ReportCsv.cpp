@@ -1,12 +1,12 @@
 #include "reports/ReportCsv.h"
 
 #include "app/Numbers.h"
+#include "app/OutputFile.h"
 #include "db/DbError.h"
 #include "reports/Report.h"
 
-#include <QSaveFile>
+#include <QIODevice>
 
-#include <exception>
 
 namespace ReportCsv {
 
@@ -73,26 +73,13 @@ void write(const Report &report, QIODevice &device)
 
 bool save(const Report &report, const QString &path, QString *error)
 {
-    auto fail = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    try {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return fail(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-        write(report, file);
-        if (file.error() != QFileDevice::NoError)
-            return fail(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-        if (!file.commit())
-            return fail(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-        return true;
-    } catch (const DbError &e) {
-        return fail(e.serverText());
-    } catch (const std::exception &e) {
-        return fail(QString::fromLocal8Bit(e.what()));
-    }
+    return OutputFile::write(
+        path,
+        [&report](QIODevice &device, QString &) {
+            write(report, device);
+            return true;
+        },
+        error);
 }
 
 } // namespace ReportCsv

@@ -212,8 +212,9 @@ int run(int argc, char *argv[])
         } else {
             // Laid out first, so that a failing query is told as such.
             const PageIndex index = paginate(*report);
-            if (!ReportOutput::writePdf(*report, request.pdf, &index))
-                return fail(QStringLiteral("cannot write %1").arg(request.pdf));
+            QString error;
+            if (!ReportOutput::writePdf(*report, request.pdf, &index, &error))
+                return fail(error);
         }
         db.close();
         return 0;

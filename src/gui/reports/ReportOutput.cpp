@@ -4,6 +4,7 @@
 #include "reports/ReportRenderer.h"
 #include "reports/Viewer.h"
 #include "app/Logging.h"
+#include "app/OutputFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,27 +87,30 @@ void setPrintTarget(PrintTarget target, const QString &pdfDirectory)
 
 PrintTarget printTarget() { return setting().target; }
 
-bool writePdf(const Report &report, const QString &path, const PageIndex *index)
+bool writePdf(const Report &report, const QString &path, const PageIndex *index, QString *error)
 {
-    try {
-        QPdfWriter writer(path);
-        writer.setTitle(report.title());
-        writer.setCreator(QStringLiteral("Account Management Software"));
-        writer.setResolution(600);
-        writer.setPageLayout(report.pageLayout());
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            qCWarning(lcPrint) << report.layoutName() << "could not be written to" << path;
-            return false;
-        }
-        const bool drawn = drawAll(report, writer, painter, index);
-        const bool ended = painter.end();
-        if (!drawn)
-            QFile::remove(path);
-        return drawn && ended;
-    } catch (...) {
-        return false;
-    }
+    return OutputFile::write(
+        path,
+        [&](QIODevice &device, QString &why) {
+            QPdfWriter writer(&device);
+            writer.setTitle(report.title());
+            writer.setCreator(QStringLiteral("Account Management Software"));
+            writer.setResolution(600);
+            writer.setPageLayout(report.pageLayout());
+            QPainter painter;
+            if (!painter.begin(&writer)) {
+                why = QStringLiteral("the PDF could not be started");
+                return false;
+            }
+            const bool drawn = drawAll(report, writer, painter, index);
+            const bool ended = painter.end();
+            if (!drawn)
+                why = QStringLiteral("the report could not be drawn");
+            else if (!ended)
+                why = QStringLiteral("the PDF could not be finished");
+            return drawn && ended;
+        },
+        error);
 }
 
 bool print(const Report &report, int copies)

@@ -35,9 +35,9 @@ bool print(const Report &report, int copies);
 // "Page N of M"; an index from an earlier layout of the same report (the viewer's) saves
 // that pass.
 
-// Writes the report to a PDF file. False when the file cannot be written or the rows
-// cannot be read. Never throws.
-bool writePdf(const Report &report, const QString &path, const PageIndex *index = nullptr);
+// Writes the report to a PDF file, whole or not at all (OutputFile). False when the file
+// cannot be written or the rows cannot be read, with the reason in `error`. Never throws.
+bool writePdf(const Report &report, const QString &path, const PageIndex *index = nullptr, QString *error = nullptr);
 
 // Asks for a printer with the print dialog, then prints one copy. False when the user
 // cancels or printing fails. Never throws.
