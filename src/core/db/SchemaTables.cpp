@@ -80,7 +80,9 @@ QList<SchemaTable> parse(const QString &schemaText)
                 throw DbError(QStringLiteral("The schema's table %1 has a column the copy cannot read: %2").arg(table.name, part));
             const QString name = c.captured(2);
             const QString definition = c.captured(3).simplified();
-            table.columns.append({name, kindOf(definition, table.name + u'.' + name)});
+            static const QRegularExpression typeWords(QStringLiteral("^(DOUBLE PRECISION|\\w+(\\s*\\([^)]*\\))?)"),
+                                                      QRegularExpression::CaseInsensitiveOption);
+            table.columns.append({name, kindOf(definition, table.name + u'.' + name), typeWords.match(definition).captured(1)});
             const QString upper = definition.toUpper();
             if (upper.contains(QLatin1String("PRIMARY KEY"))) {
                 table.primaryKey = name;
@@ -93,21 +95,34 @@ QList<SchemaTable> parse(const QString &schemaText)
     return tables;
 }
 
+namespace {
+
+QList<SchemaTable> ordered(const QString &dialectName)
+{
+    const QList<SchemaTable> parsed = parse(DatabaseTool::schemaText(dialectName));
+    QList<SchemaTable> result;
+    for (const QString &name : DatabaseTool::tableNames()) {
+        auto found = std::find_if(parsed.begin(), parsed.end(),
+                                  [&](const SchemaTable &t) { return t.name.compare(name, Qt::CaseInsensitive) == 0; });
+        if (found == parsed.end())
+            throw DbError(QStringLiteral("The schema file defines no table %1.").arg(name));
+        result.append(*found);
+    }
+    return result;
+}
+
+} // namespace
+
 const QList<SchemaTable> &all()
 {
-    static const QList<SchemaTable> tables = [] {
-        const QList<SchemaTable> parsed = parse(DatabaseTool::schemaText(QStringLiteral("PostgreSQL")));
-        QList<SchemaTable> ordered;
-        for (const QString &name : DatabaseTool::tableNames()) {
-            auto found = std::find_if(parsed.begin(), parsed.end(),
-                                      [&](const SchemaTable &t) { return t.name.compare(name, Qt::CaseInsensitive) == 0; });
-            if (found == parsed.end())
-                throw DbError(QStringLiteral("The schema file defines no table %1.").arg(name));
-            ordered.append(*found);
-        }
-        return ordered;
-    }();
-    return tables;
+    return of(QStringLiteral("PostgreSQL"));
+}
+
+const QList<SchemaTable> &of(const QString &dialectName)
+{
+    static const QList<SchemaTable> postgres = ordered(QStringLiteral("PostgreSQL"));
+    static const QList<SchemaTable> sqlite = ordered(QStringLiteral("SQLite"));
+    return dialectName == QLatin1String("SQLite") ? sqlite : postgres;
 }
 
 } // namespace SchemaTables

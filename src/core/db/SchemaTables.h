@@ -13,6 +13,8 @@ struct SchemaColumn
 
     QString name;
     Kind kind = Kind::Text;
+    // The type as the schema file declares it ("NUMERIC", "TIMESTAMP(0)").
+    QString declared;
 };
 
 struct SchemaTable
@@ -30,6 +32,10 @@ namespace SchemaTables {
 // The tables in the order of DatabaseTool::tableNames(). Throws DbError when a schema
 // file holds a column type or a table this list cannot read.
 const QList<SchemaTable> &all();
+
+// The tables as one server's schema file declares them ("SQLite", "PostgreSQL"), in the
+// same order; their kinds follow that file's types.
+const QList<SchemaTable> &of(const QString &dialectName);
 
 // Reads the tables of a schema text (exposed for the test that holds both files to one
 // list).
