@@ -7,8 +7,9 @@
 class QIODevice;
 
 // Files the program writes for people and other programs (report exports), written
-// whole or not at all. The content goes into a temporary file beside the target; only
-// when every byte of it reached the disk does it take the target's name, in one step.
+// whole or not at all. The content goes into a temporary file beside the target
+// (".NAME.XXXXXX"); only when every byte of it reached the disk does it take the
+// target's name, in one step, with the permissions the old file had.
 // A failure anywhere leaves no temporary file behind and the file already there as it
 // was. A target that exists but is not a regular file (a device, a pipe, a folder) is
 // refused: writing beside it and renaming would replace it.

@@ -339,7 +339,7 @@ void TestReportCommand::fullDiskKeepsTheFileThere()
     QVERIFY(earlier.open(QIODevice::ReadOnly));
     QCOMPARE(earlier.readAll(), yesterday);
     // Nothing of the failed run is left beside it.
-    QCOMPARE(QDir(m_dir->path()).entryList({u"balances*"_s}, QDir::Files | QDir::Hidden), QStringList{name});
+    QCOMPARE(QDir(m_dir->path()).entryList({u"*balances*"_s}, QDir::Files | QDir::Hidden), QStringList{name});
 }
 
 void TestReportCommand::targetThatIsNotAFile_data()
@@ -371,7 +371,7 @@ void TestReportCommand::targetThatIsNotAFile()
     const QFileInfo after(target);
     QVERIFY(after.exists());
     QVERIFY(!after.isFile());
-    QCOMPARE(QDir(m_dir->path()).entryList({u"target*"_s}, QDir::AllEntries | QDir::System | QDir::Hidden), QStringList{u"target"_s});
+    QCOMPARE(QDir(m_dir->path()).entryList({u"*target*"_s}, QDir::AllEntries | QDir::System | QDir::Hidden), QStringList{u"target"_s});
 }
 
 QTEST_GUILESS_MAIN(TestReportCommand)
