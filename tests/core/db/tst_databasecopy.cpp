@@ -12,12 +12,14 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -327,7 +329,7 @@ void tst_DatabaseCopy::refusesATargetColumnOfAnotherType_data()
     QTest::newRow("a balance kept as whole numbers") << "GiftCards" << "CardBalance" << "integer" << "TEXT";
     QTest::newRow("gallons kept to no decimal") << "Tickets" << "DieselGallons" << "numeric(12,0)" << "TEXT";
     QTest::newRow("money kept to the cent only") << "Customer" << "CurrentBalance" << "numeric(12,2)" << "VARCHAR(20)";
-    QTest::newRow("a customer number kept as a number") << "Cards" << "CustomerID" << "bigint" << "INTEGER";
+    QTest::newRow("a ZIP code kept as a number, losing its leading zeros") << "Customer" << "Zip" << "bigint" << "INTEGER";
     QTest::newRow("a day kept with its time zone") << "Payments" << "EntryDate" << "timestamp with time zone" << "REAL";
 }
 
@@ -346,7 +348,7 @@ void tst_DatabaseCopy::refusesATargetColumnOfAnotherType()
         target->exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(table, column));
         target->exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, column, sqlite));
     } else {
-        target->exec(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE %3").arg(table, column, postgres));
+        target->exec(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE %3 USING %2::%3").arg(table, column, postgres));
     }
     const Run refused = amsdb({"copy", sourceText, targetText});
     QCOMPARE(refused.status, 1);
@@ -375,8 +377,16 @@ void tst_DatabaseCopy::refusesAValueChangedOnTheWay()
     }
     const Run refused = amsdb({"copy", sourceText, targetText});
     QCOMPARE(refused.status, 1);
-    QVERIFY2(refused.err.contains(QStringLiteral("GiftCards row ID 700000042: the column CardBalance reads 24 in the copy instead of 23.65")),
-             qPrintable(refused.err));
+    // Any rounded card is named, with both values.
+    const auto named = QRegularExpression(QStringLiteral("GiftCards row ID (\\d+): the column CardBalance reads (\\d+) in the copy "
+                                                         "instead of (\\d+\\.\\d+); nothing was copied"))
+                           .match(refused.err);
+    QVERIFY2(named.hasMatch(), qPrintable(refused.err));
+    const double original = source->firstRow(QStringLiteral("SELECT CardBalance FROM GiftCards WHERE ID = ?"), {named.captured(1)})
+                                ->value(0)
+                                .toDouble();
+    QCOMPARE(named.captured(3).toDouble(), original);
+    QCOMPARE(named.captured(2).toDouble(), std::round(original));
     for (const QString &name : DatabaseTool::tableNames())
         QVERIFY2(count(*target, name) == 0, qPrintable(name));
 }
