@@ -343,10 +343,11 @@ void Viewer::exportPdf()
     if (path.isEmpty())
         return;
     BusyCursor busy;
-    if (ReportOutput::writePdf(*m_report, path, &m_index))
+    QString error;
+    if (ReportOutput::writePdf(*m_report, path, &m_index, &error))
         m_status->setText(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
     else
-        m_status->setText(QStringLiteral("Could not write %1").arg(QFileInfo(path).fileName()));
+        m_status->setText(QStringLiteral("Could not write %1: %2").arg(QFileInfo(path).fileName(), error));
 }
 
 void Viewer::exportCsv()
