@@ -24,6 +24,7 @@
 #include "db/Db.h"
 #include "db/DbError.h"
 #include "db/SchemaUpgrade.h"
+#include "db/PartialFile.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -104,11 +105,10 @@ int upgrade(Db &db)
     return 0;
 }
 
-int copy(Db &from, Db &to, bool replace)
+int printCopy(const QString &fromName, const QString &toName, const DatabaseCopy::Result &result)
 {
-    const auto result = DatabaseCopy::copy(from, to, replace ? DatabaseCopy::Target::Replace : DatabaseCopy::Target::MustBeEmpty);
-    QTextStream(stdout) << "Copied from " << from.dialect().name() << " to " << to.dialect().name()
-                        << " at schema version " << result.schemaVersion << ", the same number of rows on both sides:\n";
+    QTextStream(stdout) << "Copied from " << fromName << " to " << toName << " at schema version " << result.schemaVersion
+                        << ", the same rows and values on both sides:\n";
     printCounts(result.counts);
     // The copy has checked that every balance reads as in the source; a difference listed
     // here was there before, and the rebuild command sets it right.
@@ -154,18 +154,29 @@ int main(int argc, char *argv[])
         if (command == QLatin1String("copy")) {
             if (args.size() < 3 || (args.size() == 4 && args[3] != QLatin1String("--replace")) || args.size() > 4)
                 return usage();
+            const auto mode = args.size() == 4 ? DatabaseCopy::Target::Replace : DatabaseCopy::Target::MustBeEmpty;
             auto from = Db::open(args[1], baseDir);
-            const QString created = createFile(args[2], baseDir);
-            try {
+            const ConnectionText target = ConnectionText::parse(args[2], baseDir);
+            if (target.provider != ConnectionText::Provider::SQLite || QFileInfo::exists(target.dataSource)) {
                 auto to = Db::open(args[2], baseDir);
-                return copy(*from, *to, args.size() == 4);
-            } catch (const DbError &) {
-                // A failed copy leaves no new file behind.
-                if (!created.isEmpty())
-                    for (const char *suffix : {"", "-wal", "-shm"})
-                        QFile::remove(created + QLatin1String(suffix));
-                throw;
+                return printCopy(from->dialect().name(), to->dialect().name(), DatabaseCopy::copy(*from, *to, mode));
             }
+            // A new SQLite file is made under a passing name and named when the copy is
+            // whole: a copy that fails or is killed leaves no database file that looks
+            // like the real one.
+            if (!QDir().mkpath(QFileInfo(target.dataSource).absolutePath()))
+                throw DbError(QStringLiteral("Cannot make the folder of %1.").arg(target.dataSource));
+            PartialFile partial(target.dataSource);
+            partial.create();
+            DatabaseCopy::Result result;
+            {
+                auto to = Db::open(partial.connectionText());
+                result = DatabaseCopy::copy(*from, *to, mode);
+                // A file of its own, with no write-ahead log beside it while it is named.
+                to->exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+            }
+            partial.name(QStringLiteral("database"));
+            return printCopy(from->dialect().name(), QStringLiteral("SQLite"), result);
         }
         if (command == QLatin1String("backup")) {
             if (args.size() != 3)
@@ -207,7 +218,11 @@ int main(int argc, char *argv[])
         }
         return 0;
     } catch (const DbError &e) {
-        QTextStream(stderr) << "amsdb: " << e.serverText() << "\n";
+        // No password of either connection text is ever shown, wherever it ended up.
+        QString text = e.serverText();
+        for (const QString &arg : args.mid(1, 2))
+            text = ConnectionText::withoutPasswords(text, arg);
+        QTextStream(stderr) << "amsdb: " << text << "\n";
         if (!e.statement().isEmpty())
             QTextStream(stderr) << "  in: " << e.statement() << "\n";
         return 1;

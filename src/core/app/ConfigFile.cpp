@@ -1,5 +1,7 @@
 #include "app/ConfigFile.h"
 
+#include "app/FieldRules.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -83,6 +85,31 @@ Configuration parse(const QString &text, const QString &source)
                                          "workstation, the administration flag and the location).")
                               .arg(source)
                               .arg(items.size()));
+    // Every value goes into SQL text, a stored row or a server's option list: a control
+    // character or a value wider than its column is refused here, naming the item,
+    // rather than failing every save later or being stored cut.
+    struct Value
+    {
+        int item;
+        const char *label;
+        int width;
+    };
+    static const Value values[] = {
+        {3, "Connection", kLargestFile},
+        {5, "Workstation", FieldRules::Width::Workstation},
+        // Stored nowhere: any text but "1" is a counter workstation.
+        {7, "Admin", kLargestFile},
+        // The location's row key: a whole number.
+        {9, "Location", 11},
+    };
+    for (const Value &v : values) {
+        const QString &value = items[v.item - 1];
+        const FieldRules::TextProblem problem = FieldRules::textProblem(value, v.width);
+        if (problem == FieldRules::TextProblem::None)
+            continue;
+        const QString item = QStringLiteral("The %1 value (item %2)").arg(QLatin1String(v.label)).arg(v.item);
+        throw ConfigError(QStringLiteral("%1: %2").arg(source, FieldRules::textRefusal(problem, item, v.width)));
+    }
     Configuration config;
     config.ConnectionInfo = items[2];
     config.WorkstationID = items[4];
@@ -94,11 +121,25 @@ Configuration parse(const QString &text, const QString &source)
 Configuration read(const QString &path)
 {
     QFile file(path);
-    if (!file.exists())
-        throw ConfigError(QStringLiteral("File not found: %1").arg(QDir::toNativeSeparators(path)));
+    const QFileInfo info(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!info.exists())
+        throw ConfigError(QStringLiteral("File not found: %1").arg(shown));
+    // A device or a pipe could feed the reader without end or keep it waiting for ever.
+    if (!info.isFile())
+        throw ConfigError(QStringLiteral("Cannot read %1: it is not a regular file.").arg(shown));
+    if (info.size() > kLargestFile)
+        throw ConfigError(QStringLiteral("Cannot read %1: it holds %2 bytes; a configuration file holds at most %3 (64 KiB).")
+                              .arg(shown)
+                              .arg(info.size())
+                              .arg(kLargestFile));
     if (!file.open(QIODevice::ReadOnly))
-        throw ConfigError(QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    const QString text = QString::fromUtf8(file.readAll());
+        throw ConfigError(QStringLiteral("Cannot read %1: %2").arg(shown, file.errorString()));
+    // Read no further than the limit, even from a file that grows meanwhile.
+    const QByteArray bytes = file.read(kLargestFile + 1);
+    if (bytes.size() > kLargestFile)
+        throw ConfigError(QStringLiteral("Cannot read %1: a configuration file holds at most %2 bytes (64 KiB).").arg(shown).arg(kLargestFile));
+    const QString text = QString::fromUtf8(bytes);
     return parse(text, QDir::toNativeSeparators(path));
 }
 

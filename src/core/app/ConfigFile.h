@@ -22,6 +22,9 @@ private:
 // Reading config.txt. No widgets here, so the rules can be tried on plain texts.
 namespace ConfigFile {
 
+// The most a configuration file may hold, in bytes.
+constexpr int kLargestFile = 64 * 1024;
+
 // The first `count` list items of a text, fewer when the text ends sooner.
 //
 // Items are separated by commas and by line ends (LF, CR LF or CR). Spaces and tabs
@@ -35,11 +38,14 @@ QStringList readItems(const QString &text, int count);
 // The four values of a configuration text: item 3 is the connection text, item 5 the
 // workstation, item 7 the administration flag and item 9 the location; items 1, 2, 4,
 // 6 and 8 are the heading and the labels, and anything after item 9 is ignored.
-// Throws ConfigError when the text has fewer than nine items; `source` names the file
-// in that message.
+// Throws ConfigError when the text has fewer than nine items, or when a value holds a
+// control character (or half a character) or is wider than what it is stored in (the
+// workstation 50 characters, the location 11); `source`
+// names the file in that message.
 Configuration parse(const QString &text, const QString &source = QStringLiteral("config.txt"));
 
-// Reads and parses a file; throws ConfigError when it cannot be read.
+// Reads and parses a file; throws ConfigError when it cannot be read, is not a regular
+// file or holds more than kLargestFile bytes.
 Configuration read(const QString &path);
 
 // config.txt beside the executable.

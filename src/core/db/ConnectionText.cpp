@@ -3,6 +3,9 @@
 #include "db/DbError.h"
 
 #include <QDir>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 QMap<QString, QString> ConnectionText::pairs(const QString &text)
 {
@@ -21,12 +24,59 @@ QString ConnectionText::withProgramPassword(const QString &configured)
 {
     if (pairs(configured).contains(QStringLiteral("PWD")))
         return configured;
-    return configured + QStringLiteral("PWD=") + programPassword() + u';';
+    QString text = configured;
+    if (!text.trimmed().isEmpty() && !text.trimmed().endsWith(u';'))
+        text += u';';
+    return text + QStringLiteral("PWD=") + programPassword() + u';';
 }
+
+QString ConnectionText::withoutPasswords(const QString &message, const QString &text)
+{
+    static const QString hidden = QStringLiteral("********");
+    // "PWD=" anywhere, not only at the start of a pair: a missing ";" glues the keyword
+    // to the value before it ("UID=amsPWD=secret"), and the pairs then hold no PWD.
+    static const QRegularExpression inText(QStringLiteral("PWD\\s*=([^;]*)"), QRegularExpression::CaseInsensitiveOption);
+    QStringList passwords;
+    for (auto it = inText.globalMatch(text); it.hasNext();) {
+        const QString value = it.next().captured(1);
+        if (!value.isEmpty())
+            passwords << value << value.trimmed();
+    }
+    // The longest first, so that no part of a longer one is left showing. A password of
+    // a letter or three is taken out only where "PWD=" stands before it (below): taken
+    // out everywhere, it would cut names and paths apart (the shared "QZ").
+    std::sort(passwords.begin(), passwords.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    QString result = message;
+    for (const QString &password : std::as_const(passwords)) {
+        if (password.size() >= 4)
+            result.replace(password, hidden);
+    }
+    static const QRegularExpression inMessage(QStringLiteral("(PWD\\s*=)(?!\\*{8})[^;\\s]*"), QRegularExpression::CaseInsensitiveOption);
+    result.replace(inMessage, QStringLiteral("\\1") + hidden);
+    return result;
+}
+
+namespace {
+
+ConnectionText parsed(const QString &text, const QString &baseDir);
+
+} // namespace
 
 ConnectionText ConnectionText::parse(const QString &text, const QString &baseDir)
 {
-    const auto kv = pairs(text);
+    try {
+        return parsed(text, baseDir);
+    } catch (const DbError &error) {
+        throw DbError(withoutPasswords(error.serverText(), text));
+    }
+}
+
+namespace {
+
+ConnectionText parsed(const QString &text, const QString &baseDir)
+{
+    using Provider = ConnectionText::Provider;
+    const auto kv = ConnectionText::pairs(text);
     auto required = [&](const char *keyword) {
         const QString value = kv.value(QString::fromLatin1(keyword).toUpper());
         if (value.isEmpty())
@@ -64,3 +114,5 @@ ConnectionText ConnectionText::parse(const QString &text, const QString &baseDir
     c.password = kv.value(QStringLiteral("PWD"));
     return c;
 }
+
+} // namespace

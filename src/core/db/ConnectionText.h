@@ -26,9 +26,16 @@ struct ConnectionText
     // The password every installation has always shared; used only when the configured
     // text names none of its own.
     static QString programPassword() { return QStringLiteral("QZ"); }
-    // The configured text as the program connects with it: followed directly by
-    // "PWD=QZ;" unless it holds a PWD of its own, which then wins.
+    // The configured text as the program connects with it: followed by "PWD=QZ;" unless
+    // it holds a PWD of its own, which then wins. A configured text that lost its final
+    // ";" gets one first, so the password never runs into its last value.
     static QString withProgramPassword(const QString &configured);
+
+    // The message with every password of the connection text taken out: each value a
+    // PWD keyword gives, wherever it stands (also glued to another keyword's value by a
+    // missing ";", where the pairs do not see it), and whatever follows "PWD=" in the
+    // message itself.
+    static QString withoutPasswords(const QString &message, const QString &text);
 
     // Throws DbError naming the unknown provider or the missing keyword.
     static ConnectionText parse(const QString &text, const QString &baseDir = {});

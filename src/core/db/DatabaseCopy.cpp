@@ -6,6 +6,7 @@
 #include "db/SchemaTables.h"
 #include "db/SchemaUpgrade.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -13,7 +14,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -125,24 +128,163 @@ void checkColumns(Db &db, const SchemaTable &table, const QString &side)
                               .arg(side, table.name, name));
 }
 
+// Every column of the target must keep the values as this program's schema does: a
+// narrower column (a whole number where the schema keeps cents) would round what is
+// copied into it without a word.
+void checkColumnTypes(Db &db, const QString &table)
+{
+    const SchemaTable &declared = SchemaTables::table(table);
+    QHash<QString, QString> actual;
+    for (const QSqlRecord &r : db.rows(db.dialect().columnTypesQuery(), {table}))
+        actual.insert(r.value(0).toString().toLower(), r.value(1).toString());
+    for (const SchemaColumn &column : declared.columns) {
+        const QString type = actual.value(column.name.toLower());
+        const QString kept = db.dialect().columnType(column.kind);
+        if (!db.dialect().keepsValuesOf(kept, type))
+            throw DbError(QStringLiteral("The target database's table %1 has the column %2 as %3 where this program keeps %4; "
+                                         "its values would not be copied as they are. Nothing was copied.")
+                              .arg(table, column.name, type.isEmpty() ? QStringLiteral("no type") : type, kept));
+    }
+}
+
+// The select that reads a table's values as they travel: dates and times as text.
+QString selectValues(const SqlDialect &dialect, const SchemaTable &table)
+{
+    QStringList selected;
+    for (const SchemaColumn &column : table.columns) {
+        const QString name = columnSql(dialect, column.name);
+        if (column.kind == SchemaColumn::Kind::DateTime)
+            selected << dialect.dateTimeText(name);
+        else if (column.kind == SchemaColumn::Kind::Date)
+            selected << dialect.dateText(name);
+        else
+            selected << name;
+    }
+    return QStringLiteral("SELECT %1 FROM %2").arg(selected.join(QStringLiteral(", ")), table.name);
+}
+
+// One value as both sides must agree on it: texts to the character, whole numbers
+// exactly, other numbers to the fifteen digits a double holds on either server (and so
+// money to far below the cent), dates and times as their text.
+QString comparable(const SchemaColumn &column, const QVariant &value)
+{
+    if (value.isNull())
+        return QStringLiteral("NULL");
+    switch (column.kind) {
+    case SchemaColumn::Kind::Whole:
+        return QString::number(value.toLongLong());
+    case SchemaColumn::Kind::Number:
+    case SchemaColumn::Kind::Money:
+        return QString::number(value.toString().toDouble(), 'g', 15);
+    case SchemaColumn::Kind::Text:
+    case SchemaColumn::Kind::DateTime:
+    case SchemaColumn::Kind::Date:
+        break;
+    }
+    return u'\'' + value.toString() + u'\'';
+}
+
+// The comparable values of every row a select returns, one row after another.
+void forEachComparable(Db &db, const SchemaTable &table, const QString &select, const QVariantList &values,
+                       const std::function<void(const QString &key, const QStringList &row)> &visit)
+{
+    QSqlQuery in(db.database());
+    in.setForwardOnly(true);
+    in.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    bool ran = in.prepare(select);
+    for (const QVariant &value : values)
+        in.addBindValue(value);
+    ran = ran && in.exec();
+    if (!ran)
+        throw DbError(errorText(in.lastError()), select);
+    while (in.next()) {
+        QStringList row;
+        QString key;
+        for (qsizetype i = 0; i < table.columns.size(); ++i) {
+            row << comparable(table.columns[i], in.value(int(i)));
+            if (table.columns[i].name == table.primaryKey)
+                key = in.value(int(i)).toString();
+        }
+        visit(key, row);
+    }
+    if (in.lastError().isValid())
+        throw DbError(errorText(in.lastError()), select);
+}
+
+// A row's values as one short digest, so that a table of any size is compared without
+// holding its rows.
+quint64 digest(const QStringList &row)
+{
+    const QByteArray hash = QCryptographicHash::hash(row.join(QChar(0x1f)).toUtf8(), QCryptographicHash::Sha1);
+    quint64 value = 0;
+    for (int i = 0; i < 8; ++i)
+        value = (value << 8) | quint8(hash[i]);
+    return value;
+}
+
+// The digests of a table's rows: by primary key where it has one, else how often each
+// row is there.
+struct TableDigest
+{
+    QHash<QString, quint64> keyed;
+    QHash<quint64, int> unkeyed;
+};
+
+TableDigest digestOf(Db &db, const SchemaTable &table)
+{
+    TableDigest d;
+    forEachComparable(db, table, selectValues(db.dialect(), table), {}, [&](const QString &key, const QStringList &row) {
+        if (table.primaryKey.isEmpty())
+            ++d.unkeyed[digest(row)];
+        else
+            d.keyed.insert(key, digest(row));
+    });
+    return d;
+}
+
+QStringList rowByKey(Db &db, const SchemaTable &table, const QString &key)
+{
+    QStringList found;
+    const QString select = selectValues(db.dialect(), table) + QStringLiteral(" WHERE %1 = ?").arg(table.primaryKey);
+    forEachComparable(db, table, select, {key}, [&](const QString &, const QStringList &row) { found = row; });
+    return found;
+}
+
+// The copy's values must read as the source's, not only their number: a server that
+// took a value into a column of its own kind may have changed it on the way.
+void compareValues(Db &from, Db &to, const SchemaTable &table)
+{
+    const TableDigest source = digestOf(from, table);
+    const TableDigest target = digestOf(to, table);
+    for (auto it = source.keyed.constBegin(); it != source.keyed.constEnd(); ++it) {
+        if (target.keyed.value(it.key()) == it.value())
+            continue;
+        const QStringList original = rowByKey(from, table, it.key());
+        const QStringList copied = rowByKey(to, table, it.key());
+        for (qsizetype i = 0; i < table.columns.size(); ++i) {
+            const QString copiedValue = i < copied.size() ? copied[i] : QStringLiteral("nothing");
+            if (i < original.size() && copiedValue != original[i])
+                throw DbError(QStringLiteral("%1 row %2 %3: the column %4 reads %5 in the copy instead of %6; nothing was copied.")
+                                  .arg(table.name, table.primaryKey, it.key(), table.columns[i].name, copiedValue, original[i]));
+        }
+        throw DbError(QStringLiteral("%1 row %2 %3 does not read the same in the copy; nothing was copied.")
+                          .arg(table.name, table.primaryKey, it.key()));
+    }
+    if (source.unkeyed != target.unkeyed)
+        throw DbError(QStringLiteral("%1: a row does not read the same in the copy; nothing was copied.").arg(table.name));
+}
+
 // Streams one table's rows into the target; returns how many were written.
 qint64 copyTable(Db &from, Db &to, const SchemaTable &table)
 {
-    QStringList selected, names, marks;
+    QStringList names, marks;
     for (const SchemaColumn &column : table.columns) {
-        const QString name = columnSql(from.dialect(), column.name);
-        // Dates and times travel as the text they are bound as, so no time zone or
-        // display setting of either side can shift them.
-        if (column.kind == SchemaColumn::Kind::DateTime)
-            selected << from.dialect().dateTimeText(name);
-        else if (column.kind == SchemaColumn::Kind::Date)
-            selected << from.dialect().dateText(name);
-        else
-            selected << name;
         names << columnSql(to.dialect(), column.name);
         marks << QStringLiteral("?");
     }
-    QString select = QStringLiteral("SELECT %1 FROM %2").arg(selected.join(QStringLiteral(", ")), table.name);
+    // Dates and times travel as the text they are bound as, so no time zone or display
+    // setting of either side can shift them.
+    QString select = selectValues(from.dialect(), table);
     if (!table.primaryKey.isEmpty())
         select += QStringLiteral(" ORDER BY ") + table.primaryKey;
     const QString insert =
@@ -238,8 +380,10 @@ Result copy(Db &from, Db &to, Target target)
     if (!anyTable)
         DatabaseTool::createSchema(to);
     checkVersion(to, QStringLiteral("target"));
-    for (const SchemaTable &table : tables)
+    for (const SchemaTable &table : tables) {
         checkColumns(to, table, QStringLiteral("target"));
+        checkColumnTypes(to, table.name);
+    }
 
     QStringList holding;
     for (const SchemaTable &table : tables)
@@ -268,6 +412,7 @@ Result copy(Db &from, Db &to, Target target)
                               .arg(inSource)
                               .arg(written)
                               .arg(inTarget));
+        compareValues(from, to, table);
         result.counts.append({table.name, inTarget});
     }
     copyVersion(from, to);

@@ -51,6 +51,30 @@ QString libpqQuoted(QString value)
     return u'\'' + value + u'\'';
 }
 
+// Why an SQLite database file cannot be worked with; empty when it can.
+QString sqliteFileProblem(const QString &file)
+{
+    const QFileInfo info(file);
+    const QString folder = QFileInfo(info.absolutePath()).absoluteFilePath();
+    if (!info.exists()) {
+        if (!QFileInfo(folder).isDir())
+            return QStringLiteral("The database file %1 does not exist: there is no folder %2.").arg(file, folder);
+        return QStringLiteral("The database file %1 does not exist.").arg(file);
+    }
+    if (!info.isFile())
+        return QStringLiteral("The database file %1 is not a regular file.").arg(file);
+    if (!info.isReadable())
+        return QStringLiteral("The database file %1 cannot be read: this user has no right to read it.").arg(file);
+    if (!info.isWritable())
+        return QStringLiteral("The database file %1 is read-only: this user cannot write to it, and every save would fail.")
+            .arg(file);
+    if (!QFileInfo(folder).isWritable())
+        return QStringLiteral("The folder %1 of the database file %2 is read-only: the database keeps its journal files "
+                              "beside the file, so every save would fail.")
+            .arg(folder, file);
+    return {};
+}
+
 } // namespace
 
 Db::Db(QSqlDatabase db, std::unique_ptr<SqlDialect> dialect)
@@ -67,6 +91,18 @@ Db::~Db()
 
 std::unique_ptr<Db> Db::open(const QString &connectionText, const QString &baseDir)
 {
+    // Whatever the server, its client library or the checks below say, no password is
+    // ever shown: a text that runs one keyword into the next can carry one into any
+    // value a message names.
+    try {
+        return openConnection(connectionText, baseDir);
+    } catch (const DbError &error) {
+        throw DbError(ConnectionText::withoutPasswords(error.serverText(), connectionText), error.statement());
+    }
+}
+
+std::unique_ptr<Db> Db::openConnection(const QString &connectionText, const QString &baseDir)
+{
     const ConnectionText c = ConnectionText::parse(connectionText, baseDir);
     std::unique_ptr<SqlDialect> dialect =
         c.provider == ConnectionText::Provider::SQLite ? SqlDialect::forSQLite() : SqlDialect::forPostgreSQL();
@@ -78,11 +114,13 @@ std::unique_ptr<Db> Db::open(const QString &connectionText, const QString &baseD
         throw DbError(QStringLiteral("The %1 database driver is not installed.").arg(dialect->name()));
     }
     if (c.provider == ConnectionText::Provider::SQLite) {
-        // A missing file is an error: opening it would quietly create an empty database.
-        if (!QFileInfo::exists(c.dataSource)) {
+        // What SQLite would say only as "unable to open database file", or not until the
+        // first save: a missing file (opening it would quietly create an empty database),
+        // a file it could only read, a folder where it cannot keep its journal files.
+        if (const QString problem = sqliteFileProblem(c.dataSource); !problem.isEmpty()) {
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(name);
-            throw DbError(QStringLiteral("The database file %1 does not exist.").arg(c.dataSource));
+            throw DbError(problem);
         }
         db.setDatabaseName(c.dataSource);
         // Another process writing the same file makes us wait, not fail.
@@ -101,11 +139,7 @@ std::unique_ptr<Db> Db::open(const QString &connectionText, const QString &baseD
         db.setConnectOptions(options.join(u';'));
     }
     if (!db.open()) {
-        // Whatever the server and its client library say, the password is never shown:
-        // a text that runs one keyword into the next can carry it into the user name.
-        QString text = errorText(db.lastError());
-        if (!c.password.isEmpty())
-            text.replace(c.password, QStringLiteral("********"));
+        const QString text = errorText(db.lastError());
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(name);
         if (c.provider == ConnectionText::Provider::SQLite)
@@ -113,8 +147,15 @@ std::unique_ptr<Db> Db::open(const QString &connectionText, const QString &baseD
         throw DbError(text);
     }
     std::unique_ptr<Db> result(new Db(db, std::move(dialect)));
-    for (const QString &statement : result->m_dialect->sessionSetup())
-        result->exec(statement);
+    try {
+        for (const QString &statement : result->m_dialect->sessionSetup())
+            result->exec(statement);
+    } catch (const DbError &error) {
+        if (c.provider == ConnectionText::Provider::SQLite)
+            throw DbError(QStringLiteral("Cannot open the database file %1: %2").arg(c.dataSource, error.serverText()),
+                          error.statement());
+        throw;
+    }
     return result;
 }
 
@@ -223,9 +264,21 @@ QVariant Db::insert(const QString &table, const ColumnValues &columns, const QSt
     }
     sql += m_dialect->returningKey(checkedName(keyColumn));
     QSqlQuery query = run(sql, values, true);
-    if (!query.next())
+    if (!query.next()) {
+        if (query.lastError().isValid())
+            throw DbError(errorText(query.lastError()), sql);
         throw DbError(QStringLiteral("The server returned no key for the new %1 row.").arg(table), sql);
-    return query.value(0);
+    }
+    const QVariant key = query.value(0);
+    // The statement is run to its end before the key counts. Outside a transaction,
+    // SQLite commits a statement that returns rows only when it ends, and that commit
+    // can still fail (a full disk, a file turned read-only); a statement merely dropped
+    // after its first row would lose the row while the key went back as stored.
+    while (query.next()) {
+    }
+    if (query.lastError().isValid())
+        throw DbError(errorText(query.lastError()), sql);
+    return key;
 }
 
 int Db::update(const QString &table, const ColumnValues &columns, const QVariant &key, const QString &keyColumn)

@@ -67,6 +67,7 @@ private:
     friend class Transaction;
     friend class Savepoint;
     Db(QSqlDatabase db, std::unique_ptr<SqlDialect> dialect);
+    static std::unique_ptr<Db> openConnection(const QString &connectionText, const QString &baseDir);
     QSqlQuery run(const QString &sql, const QVariantList &values, bool forwardOnly);
 
     QSqlDatabase m_db;

@@ -1,5 +1,8 @@
 #include "db/SqlDialect.h"
 
+#include <QHash>
+#include <QRegularExpression>
+
 namespace {
 
 // SQLite keeps dates as ISO text, so that text comparison is date order; money is REAL,
@@ -55,6 +58,27 @@ public:
     }
     // AUTOINCREMENT never hands out a key again, even after the highest row is gone.
     QString serverKeyDefinition() const override { return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"); }
+    QString columnTypesQuery() const override { return QStringLiteral("SELECT name, type FROM pragma_table_info(?)"); }
+    // SQLite keeps any value in any column, but converts what it stores by the column's
+    // affinity: a number in a TEXT column becomes text, "0012" in a numeric one 12.
+    bool keepsValuesOf(const QString &declared, const QString &actual) const override
+    {
+        return affinity(declared) == affinity(actual);
+    }
+    // SQLite's own rules, in its order.
+    static QString affinity(const QString &type)
+    {
+        const QString t = type.toUpper();
+        if (t.contains(u"INT"))
+            return QStringLiteral("INTEGER");
+        if (t.contains(u"CHAR") || t.contains(u"CLOB") || t.contains(u"TEXT"))
+            return QStringLiteral("TEXT");
+        if (t.isEmpty() || t.contains(u"BLOB"))
+            return QStringLiteral("BLOB");
+        if (t.contains(u"REAL") || t.contains(u"FLOA") || t.contains(u"DOUB"))
+            return QStringLiteral("REAL");
+        return QStringLiteral("NUMERIC");
+    }
     // AUTOINCREMENT records the highest key ever written, given or not.
     QStringList keepKeysAhead(const QString &, const QString &) const override { return {}; }
     QStringList sessionSetup() const override
@@ -109,6 +133,43 @@ public:
         return QStringLiteral("SELECT column_name FROM information_schema.columns "
                               "WHERE table_schema = current_schema() AND table_name = lower(?) ORDER BY ordinal_position");
     }
+    QString columnTypesQuery() const override
+    {
+        return QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod) FROM pg_attribute a "
+                              "WHERE a.attrelid = to_regclass(lower(?)) AND a.attnum > 0 AND NOT a.attisdropped "
+                              "ORDER BY a.attnum");
+    }
+    // The server reports types in its own words ("numeric(12,0)", "character varying(20)"):
+    // the schema file's type must come back exactly, precision and scale included.
+    bool keepsValuesOf(const QString &declared, const QString &actual) const override
+    {
+        static const QRegularExpression shape(QStringLiteral("^([A-Z ]+?)\\s*(\\(.*\\))?$"));
+        const auto m = shape.match(declared.simplified().toUpper());
+        if (!m.hasMatch())
+            return false;
+        static const QHash<QString, QString> words = {
+            {QStringLiteral("TEXT"), QStringLiteral("text")},
+            {QStringLiteral("INTEGER"), QStringLiteral("integer")},
+            {QStringLiteral("INT"), QStringLiteral("integer")},
+            {QStringLiteral("SMALLINT"), QStringLiteral("smallint")},
+            {QStringLiteral("BIGINT"), QStringLiteral("bigint")},
+            {QStringLiteral("DOUBLE PRECISION"), QStringLiteral("double precision")},
+            {QStringLiteral("REAL"), QStringLiteral("real")},
+            {QStringLiteral("NUMERIC"), QStringLiteral("numeric")},
+            {QStringLiteral("DECIMAL"), QStringLiteral("numeric")},
+            {QStringLiteral("VARCHAR"), QStringLiteral("character varying")},
+            {QStringLiteral("DATE"), QStringLiteral("date")},
+            {QStringLiteral("TIMESTAMP"), QStringLiteral("timestamp")},
+        };
+        const QString word = words.value(m.captured(1).trimmed());
+        if (word.isEmpty())
+            return false;
+        QString expected = word + m.captured(2);
+        if (word == QLatin1String("timestamp"))
+            expected += QStringLiteral(" without time zone");
+        return QString(actual).remove(u' ').toLower() == expected.remove(u' ');
+    }
+
     // The identity column's sequence hands out the key after the highest one next (1 in
     // an empty table). The column name is passed as a quoted name, hence lower case.
     QStringList keepKeysAhead(const QString &table, const QString &keyColumn) const override

@@ -80,6 +80,13 @@ public:
     virtual QVariant storedMoney(const QVariant &exact) const { return exact; }
     // A query for the column names of the table bound as its one value (no row: no table).
     virtual QString columnNamesQuery() const = 0;
+    // A query for the columns of the table bound as its one value, each as its name and
+    // its type as this server reports it.
+    virtual QString columnTypesQuery() const = 0;
+    // Whether a column the server reports with type `actual` keeps every value as a
+    // column declared `declared` in this server's schema file does: no value rounded,
+    // cut or turned into another kind.
+    virtual bool keepsValuesOf(const QString &declared, const QString &actual) const = 0;
     // Statements that set the server's key counter of a table past its highest key, after
     // rows were written with their keys given.
     virtual QStringList keepKeysAhead(const QString &table, const QString &keyColumn) const = 0;

@@ -1,12 +1,12 @@
 #include "reports/ReportCsv.h"
 
 #include "app/Numbers.h"
+#include "app/OutputFile.h"
 #include "db/DbError.h"
 #include "reports/Report.h"
 
-#include <QSaveFile>
+#include <QIODevice>
 
-#include <exception>
 
 namespace ReportCsv {
 
@@ -83,29 +83,15 @@ bool write(const Report &report, QIODevice &device, const ReportProgress &progre
 
 bool save(const Report &report, const QString &path, QString *error, const ReportProgress &progress)
 {
-    auto fail = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    try {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return fail(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-        if (!write(report, file, progress)) {
-            file.cancelWriting();
-            return fail(QStringLiteral("Cancelled."));
-        }
-        if (file.error() != QFileDevice::NoError)
-            return fail(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-        if (!file.commit())
-            return fail(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-        return true;
-    } catch (const DbError &e) {
-        return fail(e.serverText());
-    } catch (const std::exception &e) {
-        return fail(QString::fromLocal8Bit(e.what()));
-    }
+    return OutputFile::write(
+        path,
+        [&report, &progress](QIODevice &device, QString &why) {
+            if (write(report, device, progress))
+                return true;
+            why = QStringLiteral("Cancelled.");
+            return false;
+        },
+        error);
 }
 
 } // namespace ReportCsv

@@ -39,9 +39,9 @@ void ReadConfigFile(const QString &path)
 
 void OpenDatabase(const QString &baseDir)
 {
-    // Without a password of its own the configured text gets the program's, joined
-    // without a separator (the text ends with ";"; one that does not runs its last keyword
-    // into it). A PWD in config.txt wins, so each installation can have its own.
+    // Without a password of its own the configured text gets the program's, after a ";"
+    // of its own when the text lost its last one. A PWD in config.txt wins, so each
+    // installation can have its own.
     const QString connectionText = ConnectionText::withProgramPassword(appContext().config.ConnectionInfo);
     QString folder = baseDir;
     if (folder.isEmpty())

@@ -266,8 +266,9 @@ int run(int argc, char *argv[])
             // Laid out first, so that a failing query is told as such.
             const PageIndex index = paginate(*report);
             TerminalProgress progress(watched, QStringLiteral("page"), index.pageCount());
-            if (!ReportOutput::writePdf(*report, request.pdf, &index, progress.callback()))
-                return fail(QStringLiteral("cannot write %1").arg(request.pdf));
+            QString error;
+            if (!ReportOutput::writePdf(*report, request.pdf, &index, progress.callback(), &error))
+                return fail(error);
         } else {
             // The rows are counted only for someone watching.
             TerminalProgress progress(watched, QStringLiteral("row"), watched ? paginate(*report).rowCount() : 0);

@@ -1,10 +1,10 @@
 #include "reports/ReportOutput.h"
 
-#include "reports/PendingFile.h"
 #include "reports/Report.h"
 #include "reports/ReportRenderer.h"
 #include "reports/Viewer.h"
 #include "app/Logging.h"
+#include "app/OutputFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -116,38 +116,38 @@ void setPrintTarget(PrintTarget target, const QString &pdfDirectory)
 
 PrintTarget printTarget() { return setting().target; }
 
-bool writePdf(const Report &report, const QString &path, const PageIndex *index, const ReportProgress &progress)
+bool writePdf(const Report &report, const QString &path, const PageIndex *index, const ReportProgress &progress, QString *error)
 {
-    try {
-        PendingFile file(path);
-        QString error;
-        if (!file.open(&error)) {
-            qCWarning(lcPrint) << report.layoutName() << "could not be written:" << error;
-            return false;
-        }
-        bool written = false;
-        {
-            QPdfWriter writer(file.path());
+    return OutputFile::write(
+        path,
+        [&](QIODevice &device, QString &why) {
+            QPdfWriter writer(&device);
             writer.setTitle(report.title());
             writer.setCreator(QStringLiteral("Account Management Software"));
             writer.setResolution(600);
             writer.setPageLayout(report.pageLayout());
             QPainter painter;
             if (!painter.begin(&writer)) {
-                qCWarning(lcPrint) << report.layoutName() << "could not be written to" << path;
+                why = QStringLiteral("the PDF could not be started");
                 return false;
             }
-            const bool drawn = drawAll(report, writer, painter, index, progress);
-            written = painter.end() && drawn;
-        }
-        if (written && !file.commit(&error)) {
-            qCWarning(lcPrint) << report.layoutName() << "could not be written:" << error;
-            return false;
-        }
-        return written;
-    } catch (...) {
-        return false;
-    }
+            bool cancelled = false;
+            const ReportProgress watched = progress ? ReportProgress([&](qint64 done) {
+                cancelled = !progress(done);
+                return !cancelled;
+            })
+                                                    : ReportProgress();
+            const bool drawn = drawAll(report, writer, painter, index, watched);
+            const bool ended = painter.end();
+            if (cancelled)
+                why = QStringLiteral("Cancelled.");
+            else if (!drawn)
+                why = QStringLiteral("the report could not be drawn");
+            else if (!ended)
+                why = QStringLiteral("the PDF could not be finished");
+            return drawn && ended && !cancelled;
+        },
+        error);
 }
 
 bool print(const Report &report, int copies)

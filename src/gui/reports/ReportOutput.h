@@ -37,11 +37,12 @@ bool print(const Report &report, int copies);
 // "Page N of M"; an index from an earlier layout of the same report (the viewer's) saves
 // that pass.
 
-// Writes the report to a PDF file, telling `progress` the pages done. The file is
-// written under a passing name and takes its name when complete, so a failure or a
-// cancel leaves a file already there as it was. False when the file cannot be written,
-// the rows cannot be read or progress cancelled. Never throws.
-bool writePdf(const Report &report, const QString &path, const PageIndex *index = nullptr, const ReportProgress &progress = {});
+// Writes the report to a PDF file, whole or not at all (OutputFile), telling `progress`
+// the pages done. A failure or a cancel leaves a file already there as it was. False when
+// the file cannot be written, the rows cannot be read or progress cancelled, with the
+// reason in `error`. Never throws.
+bool writePdf(const Report &report, const QString &path, const PageIndex *index = nullptr, const ReportProgress &progress = {},
+              QString *error = nullptr);
 
 // Asks for a printer with the print dialog, then prints one copy, telling `progress`
 // the pages done (a cancel there aborts the job). False when the user cancels or

@@ -390,13 +390,14 @@ bool Viewer::savePdf(const QString &path)
     BusyCursor busy;
     OutputProgress progress(this, QStringLiteral("Exporting ") + m_report->title(), OutputProgress::Unit::Pages, m_pageCount,
                             showsProgress());
-    const bool ok = ReportOutput::writePdf(*m_report, path, &m_index, progress.callback());
+    QString error;
+    const bool ok = ReportOutput::writePdf(*m_report, path, &m_index, progress.callback(), &error);
     if (ok)
         m_status->setText(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
     else if (progress.wasCancelled())
         m_status->setText(QStringLiteral("Export cancelled; %1 was not written.").arg(QFileInfo(path).fileName()));
     else
-        m_status->setText(QStringLiteral("Could not write %1").arg(QFileInfo(path).fileName()));
+        m_status->setText(QStringLiteral("Could not write %1: %2").arg(QFileInfo(path).fileName(), error));
     return ok;
 }
 

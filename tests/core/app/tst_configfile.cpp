@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 class TestConfigFile : public QObject
 {
     Q_OBJECT
@@ -16,6 +18,11 @@ private slots:
     void items();
     void tooFewItems_data();
     void tooFewItems();
+    void refusedValues_data();
+    void refusedValues();
+    void widestValuesAreTaken();
+    void refusedFiles_data();
+    void refusedFiles();
     void missingFile();
     void fileOnDisk();
     void lookup_data();
@@ -110,6 +117,96 @@ void TestConfigFile::tooFewItems()
         QFAIL("a file with fewer than nine items was accepted");
     } catch (const ConfigError &e) {
         QVERIFY2(e.text().contains(QLatin1String("/some/config.txt")), qPrintable(e.text()));
+    }
+}
+
+void TestConfigFile::refusedValues_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    const QString nul = QString(QChar(0));
+    QTest::newRow("a NUL in the workstation")
+        << "AMS\nConnection,x;\nWorkstation,WS" + nul + "1\nAdmin,1\nLocation,1\n"
+        << "The Workstation value (item 5) cannot hold tabs, line breaks or other control characters.";
+    QTest::newRow("a tab in the connection text")
+        << "AMS\nConnection,Provider=SQLite;\tData Source=a.db;\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "The Connection value (item 3) cannot hold";
+    QTest::newRow("a line break inside a quoted connection text")
+        << "AMS\nConnection,\"Provider=SQLite;\nData Source=a.db;\"\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "The Connection value (item 3) cannot hold";
+    QTest::newRow("an escape character in the administration flag")
+        << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\x1b\nLocation,1\n" << "The Admin value (item 7) cannot hold";
+    QTest::newRow("a DEL in the location") << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\nLocation,1\x7f\n"
+                                           << "The Location value (item 9) cannot hold";
+    QTest::newRow("half a character in the workstation")
+        << "AMS\nConnection,x;\nWorkstation,WS" + QString(QChar(0xd800)) + "\nAdmin,1\nLocation,1\n"
+        << "The Workstation value (item 5) holds a broken character";
+    QTest::newRow("a workstation wider than its column")
+        << "AMS\nConnection,x;\nWorkstation," + QString(51, u'W') + "\nAdmin,1\nLocation,1\n"
+        << "The Workstation value (item 5) holds at most 50 characters.";
+    QTest::newRow("a location wider than a whole number")
+        << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\nLocation," + QString(12, u'1') + "\n"
+        << "The Location value (item 9) holds at most 11 characters.";
+}
+
+// Such a value let the program start, then failed every save or was stored on every row.
+void TestConfigFile::refusedValues()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    try {
+        ConfigFile::parse(text, QStringLiteral("/some/config.txt"));
+        QFAIL("the value was accepted");
+    } catch (const ConfigError &e) {
+        QVERIFY2(e.text().startsWith(QLatin1String("/some/config.txt: ")), qPrintable(e.text()));
+        QVERIFY2(e.text().contains(message), qPrintable(e.text()));
+    }
+}
+
+void TestConfigFile::widestValuesAreTaken()
+{
+    // The heading and the labels are read over, whatever they hold.
+    const Configuration c = ConfigFile::parse("AMS\tX\nConnection,x;\nWorkstation," + QString(50, u'W') + "\nAdmin,01\nLocation,-2147483648\n");
+    QCOMPARE(c.WorkstationID, QString(50, u'W'));
+    QCOMPARE(c.AdminWorkstation, QStringLiteral("01"));
+    QCOMPARE(c.LocationID, QStringLiteral("-2147483648"));
+}
+
+void TestConfigFile::refusedFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a device that never ends") << "/dev/zero" << "it is not a regular file";
+    QTest::newRow("a named pipe nobody writes to") << "pipe" << "it is not a regular file";
+    QTest::newRow("a folder") << "folder" << "it is not a regular file";
+    QTest::newRow("a file over 64 KiB") << "large" << "a configuration file holds at most 65536 (64 KiB)";
+}
+
+// Refused at once with a message: no hang, no running out of memory.
+void TestConfigFile::refusedFiles()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("config.txt"));
+    if (kind.startsWith(u'/')) {
+        path = kind;
+    } else if (kind == QLatin1String("pipe")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(path));
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\nLocation,1\n");
+        file.write(QByteArray(ConfigFile::kLargestFile, ' '));
+    }
+    try {
+        ConfigFile::read(path);
+        QFAIL("the file was read");
+    } catch (const ConfigError &e) {
+        QVERIFY2(e.text().contains(QStringLiteral("Cannot read %1: ").arg(path)), qPrintable(e.text()));
+        QVERIFY2(e.text().contains(message), qPrintable(e.text()));
     }
 }
 

@@ -8,8 +8,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 class tst_ConnectionText : public QObject
 {
@@ -22,6 +26,12 @@ private slots:
     void parseError();
     void missingSqliteFile();
     void textWithoutFinalSemicolon();
+    void unusableSqliteFile_data();
+    void unusableSqliteFile();
+    void passwordGluedToAnotherValue_data();
+    void passwordGluedToAnotherValue();
+    void programPasswordAfterTheLastValue_data();
+    void programPasswordAfterTheLastValue();
     void unreachableServer();
 };
 
@@ -123,8 +133,9 @@ void tst_ConnectionText::missingSqliteFile()
     QVERIFY(!QFile::exists(file));
 }
 
-// The password is added right after the configured text; a text that lost its final ";"
-// glues it to the last value, and the user must see that in the error.
+// A text whose password keyword is glued to the value before it (no ";" between them)
+// names a file that is not there; the message shows where it went wrong but never the
+// password.
 void tst_ConnectionText::textWithoutFinalSemicolon()
 {
     QTemporaryDir dir;
@@ -136,7 +147,8 @@ void tst_ConnectionText::textWithoutFinalSemicolon()
         Db::open(QStringLiteral("Provider=SQLite;Data Source=ams.db") + QStringLiteral("PWD=QZ;"), dir.path());
         QFAIL("a text with the password glued to the file name was opened");
     } catch (const DbError &e) {
-        QVERIFY2(e.serverText().contains(QStringLiteral("ams.dbPWD=QZ")), qPrintable(e.serverText()));
+        QVERIFY2(e.serverText().contains(QStringLiteral("ams.dbPWD=********")), qPrintable(e.serverText()));
+        QVERIFY2(!e.serverText().contains(QStringLiteral("QZ")), qPrintable(e.serverText()));
     }
     QVERIFY(!QFile::exists(file + QStringLiteral("PWD=QZ")));
 
@@ -151,6 +163,122 @@ void tst_ConnectionText::textWithoutFinalSemicolon()
         // The server's own refusal: it was given no password.
         QVERIFY2(e.serverText().contains(QStringLiteral("password")), qPrintable(e.serverText()));
     }
+}
+
+void tst_ConnectionText::unusableSqliteFile_data()
+{
+    QTest::addColumn<QString>("file"); // in a folder of the test, which {ro} makes read-only
+    QTest::addColumn<int>("mode");     // of the file; 0: no file there
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a missing file") << "ams.db" << 0 << "The database file {path} does not exist.";
+    QTest::newRow("a missing folder") << "none/ams.db" << 0 << "The database file {path} does not exist: there is no folder";
+    QTest::newRow("a read-only file") << "ams.db" << 0444 << "The database file {path} is read-only";
+    QTest::newRow("a read-only folder for its journal") << "{ro}/ams.db" << 0666
+                                                         << "The folder {folder} of the database file {path} is read-only";
+    QTest::newRow("a file nobody may read") << "ams.db" << 0200 << "The database file {path} cannot be read";
+    QTest::newRow("a folder instead of a file") << "ams.db/" << 0 << "The database file {path} is not a regular file.";
+}
+
+// Told by name with what is wrong, before SQLite could say only "unable to open
+// database file" (or open it and fail at the first save). Tried as a user without
+// special rights: root may write to any file.
+void tst_ConnectionText::unusableSqliteFile()
+{
+    QFETCH(QString, file);
+    QFETCH(int, mode);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777)));
+    QString path = dir.filePath(file);
+    if (file.startsWith(QLatin1String("{ro}"))) {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ro")));
+        path = dir.filePath(QStringLiteral("ro/ams.db"));
+    }
+    if (file.endsWith(u'/')) {
+        path.chop(1);
+        QVERIFY(QDir().mkdir(path));
+    }
+    if (mode != 0) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+    }
+    if (file.startsWith(QLatin1String("{ro}")))
+        QCOMPARE(::chmod(QFile::encodeName(dir.filePath(QStringLiteral("ro"))).constData(), 0555), 0);
+    message.replace(QLatin1String("{path}"), path).replace(QLatin1String("{folder}"), QFileInfo(path).absolutePath());
+
+    QString error;
+    {
+        // Root's rights are set aside for the attempt only.
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            QCOMPARE(::setresgid(65534, 65534, 0), 0);
+            QCOMPARE(::setresuid(65534, 65534, 0), 0);
+        }
+        try {
+            Db::open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(path));
+        } catch (const DbError &e) {
+            error = e.serverText();
+        }
+        if (root) {
+            QCOMPARE(::setresuid(0, 0, 0), 0);
+            QCOMPARE(::setresgid(0, 0, 0), 0);
+        }
+    }
+    QVERIFY2(error.startsWith(message), qPrintable(error));
+    ::chmod(QFile::encodeName(dir.filePath(QStringLiteral("ro"))).constData(), 0755);
+}
+
+void tst_ConnectionText::passwordGluedToAnotherValue_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shows"); // what the message still says
+    QTest::newRow("glued to the port")
+        << "Provider=PostgreSQL;Server=h;Database=d;UID=u;Port=55432PWD=Sesame-42;" << "Port is not a number: 55432PWD=********";
+    QTest::newRow("glued to the port, keyword in lower case")
+        << "Provider=PostgreSQL;Server=h;Database=d;UID=u;Port=55432pwd=Sesame-42" << "55432pwd=********";
+    QTest::newRow("glued to the TLS mode")
+        << "Provider=PostgreSQL;Server=h;Database=d;UID=u;sslmode=requirePWD=Sesame-42;" << "requirePWD=********";
+    QTest::newRow("glued to the provider") << "Provider=SQLitePWD=Sesame-42;Data Source=a.db;" << "SQLitePWD=********";
+    QTest::newRow("glued to a missing file") << "Provider=SQLite;Data Source=gone.dbPWD=Sesame-42;" << "gone.dbPWD=********";
+    QTest::newRow("a password of its own and a glued one")
+        << "Provider=PostgreSQL;Server=h;Database=d;PWD=Open-Door;UID=u;Port=1PWD=Sesame-42;" << "1PWD=********";
+}
+
+// Whatever value a password is glued to by a missing ";", no message shows it: not the
+// parser's, not the opening's.
+void tst_ConnectionText::passwordGluedToAnotherValue()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shows);
+    QTemporaryDir dir;
+    try {
+        Db::open(text, dir.path());
+        QFAIL("the text was accepted");
+    } catch (const DbError &e) {
+        QVERIFY2(e.serverText().contains(shows), qPrintable(e.serverText()));
+        QVERIFY2(!e.serverText().contains(QStringLiteral("Sesame")), qPrintable(e.serverText()));
+        QVERIFY2(!e.serverText().contains(QStringLiteral("Open-Door")), qPrintable(e.serverText()));
+    }
+}
+
+void tst_ConnectionText::programPasswordAfterTheLastValue_data()
+{
+    QTest::addColumn<QString>("configured");
+    QTest::addColumn<QString>("used");
+    QTest::newRow("a text ending with its ;") << "Provider=SQLite;Data Source=a.db;" << "Provider=SQLite;Data Source=a.db;PWD=QZ;";
+    QTest::newRow("a text that lost its final ;") << "Provider=SQLite;Data Source=a.db" << "Provider=SQLite;Data Source=a.db;PWD=QZ;";
+    QTest::newRow("a text with blanks after its ;") << "Provider=SQLite;Data Source=a.db; " << "Provider=SQLite;Data Source=a.db; PWD=QZ;";
+    QTest::newRow("a text with its own password") << "Provider=PostgreSQL;PWD=x" << "Provider=PostgreSQL;PWD=x";
+}
+
+// The program's password never runs into the configured text's last value.
+void tst_ConnectionText::programPasswordAfterTheLastValue()
+{
+    QFETCH(QString, configured);
+    QFETCH(QString, used);
+    QCOMPARE(ConnectionText::withProgramPassword(configured), used);
 }
 
 void tst_ConnectionText::unreachableServer()

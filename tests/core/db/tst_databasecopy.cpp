@@ -12,11 +12,14 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -213,6 +216,10 @@ private slots:
     void refusesATargetThatHoldsRows();
     void refusesTheSourceAsItsOwnTarget();
     void failedCopyLeavesTheTargetEmpty();
+    void refusesATargetColumnOfAnotherType_data();
+    void refusesATargetColumnOfAnotherType();
+    void refusesAValueChangedOnTheWay();
+    void killedCopyLeavesNoNewFile();
 };
 
 void tst_DatabaseCopy::copiesToTheOtherServerAndBack()
@@ -311,6 +318,101 @@ void tst_DatabaseCopy::failedCopyLeavesTheTargetEmpty()
     QVERIFY2(failed.err.contains(QStringLiteral("ticket 200 refused")), qPrintable(failed.err));
     for (const QString &table : DatabaseTool::tableNames())
         QVERIFY2(count(*target, table) == 0, qPrintable(table));
+}
+
+void tst_DatabaseCopy::refusesATargetColumnOfAnotherType_data()
+{
+    // The target's column, made of another type on each server.
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("postgres"); // its type there
+    QTest::addColumn<QString>("sqlite");
+    QTest::newRow("a balance kept as whole numbers") << "GiftCards" << "CardBalance" << "integer" << "TEXT";
+    QTest::newRow("gallons kept to no decimal") << "Tickets" << "DieselGallons" << "numeric(12,0)" << "TEXT";
+    QTest::newRow("money kept to the cent only") << "Customer" << "CurrentBalance" << "numeric(12,2)" << "VARCHAR(20)";
+    QTest::newRow("a ZIP code kept as a number, losing its leading zeros") << "Customer" << "Zip" << "bigint" << "INTEGER";
+    QTest::newRow("a day kept with its time zone") << "Payments" << "EntryDate" << "timestamp with time zone" << "REAL";
+}
+
+// A column that would round or convert the values copied into it is refused before
+// anything is copied, naming the table and the column.
+void tst_DatabaseCopy::refusesATargetColumnOfAnotherType()
+{
+    QFETCH_GLOBAL(QString, server);
+    QFETCH(QString, table);
+    QFETCH(QString, column);
+    QFETCH(QString, postgres);
+    QFETCH(QString, sqlite);
+    auto [source, sourceText] = demoSource(otherServer(server));
+    auto [target, targetText] = emptyTarget(server);
+    if (server == QLatin1String("SQLite")) {
+        target->exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(table, column));
+        target->exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, column, sqlite));
+    } else {
+        target->exec(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE %3 USING %2::%3").arg(table, column, postgres));
+    }
+    const Run refused = amsdb({"copy", sourceText, targetText});
+    QCOMPARE(refused.status, 1);
+    const QString type = server == QLatin1String("SQLite") ? sqlite : postgres;
+    QVERIFY2(refused.err.contains(QStringLiteral("table %1 has the column %2 as %3").arg(table, column, type)), qPrintable(refused.err));
+    for (const QString &name : DatabaseTool::tableNames())
+        QVERIFY2(count(*target, name) == 0, qPrintable(name));
+}
+
+// A target that changes a value as it takes it in (here a trigger rounding gift card
+// balances) holds as many rows as the source, and every customer balance agrees; the
+// values themselves tell.
+void tst_DatabaseCopy::refusesAValueChangedOnTheWay()
+{
+    QFETCH_GLOBAL(QString, server);
+    auto [source, sourceText] = demoSource(otherServer(server));
+    source->insert(QStringLiteral("GiftCards"), {{"ID", "700000042"}, {"CardBalance", 23.65}, {"Active", 1}}, QString());
+    auto [target, targetText] = emptyTarget(server);
+    if (server == QLatin1String("SQLite")) {
+        target->exec(QStringLiteral("CREATE TRIGGER RoundBalance AFTER INSERT ON GiftCards "
+                                    "BEGIN UPDATE GiftCards SET CardBalance = ROUND(CardBalance) WHERE ID = NEW.ID; END"));
+    } else {
+        target->exec(QStringLiteral("CREATE FUNCTION RoundBalance() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                                    "NEW.CardBalance := ROUND(NEW.CardBalance); RETURN NEW; END $$"));
+        target->exec(QStringLiteral("CREATE TRIGGER RoundBalance BEFORE INSERT ON GiftCards FOR EACH ROW EXECUTE FUNCTION RoundBalance()"));
+    }
+    const Run refused = amsdb({"copy", sourceText, targetText});
+    QCOMPARE(refused.status, 1);
+    // Any rounded card is named, with both values.
+    const auto named = QRegularExpression(QStringLiteral("GiftCards row ID (\\d+): the column CardBalance reads (\\d+) in the copy "
+                                                         "instead of (\\d+\\.\\d+); nothing was copied"))
+                           .match(refused.err);
+    QVERIFY2(named.hasMatch(), qPrintable(refused.err));
+    const double original = source->firstRow(QStringLiteral("SELECT CardBalance FROM GiftCards WHERE ID = ?"), {named.captured(1)})
+                                ->value(0)
+                                .toDouble();
+    QCOMPARE(named.captured(3).toDouble(), original);
+    QCOMPARE(named.captured(2).toDouble(), std::round(original));
+    for (const QString &name : DatabaseTool::tableNames())
+        QVERIFY2(count(*target, name) == 0, qPrintable(name));
+}
+
+// A new SQLite file gets its name only when the copy is whole: killed while it copies,
+// the copy leaves nothing under that name for a workstation to open.
+void tst_DatabaseCopy::killedCopyLeavesNoNewFile()
+{
+    QFETCH_GLOBAL(QString, server);
+    auto [source, sourceText] = demoSource(server);
+    DatabaseTool::fillCashVolume(*source, 2000, 20000, QDate::currentDate());
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("new.db"));
+    QProcess p;
+    p.start(QDir(qEnvironmentVariable("AMS_BIN_DIR")).filePath(QStringLiteral("amsdb")),
+            {QStringLiteral("copy"), sourceText, QStringLiteral("Provider=SQLite;Data Source=%1;").arg(file)});
+    QVERIFY(p.waitForStarted());
+    // Killed as soon as anything of the new database is on the disk.
+    QTRY_VERIFY_WITH_TIMEOUT(!QDir(dir.path()).isEmpty(QDir::Files) || p.state() == QProcess::NotRunning, 60000);
+    QVERIFY2(p.state() == QProcess::Running, "the copy ended before it could be killed");
+    p.kill();
+    p.waitForFinished();
+    QVERIFY(!QFile::exists(file));
+    QVERIFY(!QFile::exists(file + QStringLiteral("-wal")));
+    QVERIFY(!QFile::exists(file + QStringLiteral("-journal")));
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseCopy)

@@ -38,6 +38,7 @@ private slots:
     void failures();
     void otherSchemaVersionRefused_data();
     void otherSchemaVersionRefused();
+    void connectionTextWithoutFinalSemicolon();
     void wrongCommandLine();
     void secondCopyRefuses();
     void crashedCopyLeavesNoStuckLock();
@@ -134,9 +135,13 @@ void TestStartup::failures_data()
     QTest::newRow("a database file that is not there, looked for beside the config.txt naming it")
         << "AMS\nConnection,Provider=SQLite;Data Source=nowhere.db;\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
         << "{dir}/nowhere.db does not exist";
-    QTest::newRow("a connection text without its final semicolon runs into the password")
-        << "AMS\nConnection,Provider=SQLite;Data Source={db}\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
-        << "{db}PWD=QZ does not exist";
+    QTest::newRow("a password glued to the port is not shown")
+        << "AMS\nConnection,Provider=PostgreSQL;Server=127.0.0.1;Database=ams;UID=ams;Port=55432PWD=Sesame-42\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "Port is not a number: 55432PWD=********";
+    QTest::newRow("a NUL in the workstation")
+        << QStringLiteral("AMS\nConnection,Provider=SQLite;Data Source={db};\nWorkstation,WS%11\nAdmin,1\nLocation,1\n").arg(QChar(0))
+        << "The Workstation value (item 5) cannot hold tabs, line breaks or other control characters.";
+    QTest::newRow("a configuration file that is a folder") << "/" << "it is not a regular file";
     QTest::newRow("a database server that refuses the connection")
         << "AMS\nConnection,Provider=PostgreSQL;Server=127.0.0.1;Port=1;Database=ams;UID=ams;\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
         << "Connection refused";
@@ -159,9 +164,12 @@ void TestStartup::failures()
             .replace(QLatin1String("{dir}"), m_dir->path());
     };
     message = fill(message);
-    if (config == QLatin1String("-"))
+    if (config == QLatin1String("-")) {
         QFile::remove(m_config);
-    else
+    } else if (config == QLatin1String("/")) {
+        QFile::remove(m_config);
+        QVERIFY(QDir().mkdir(m_config));
+    } else
         writeConfig(fill(config));
 
     QProcess *p = start({QStringLiteral("--config"), m_config});
@@ -232,6 +240,14 @@ void TestStartup::otherSchemaVersionRefused()
     auto db = Db::open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(m_database));
     QCOMPARE(SchemaUpgrade::versionOf(*db), version);
     QCOMPARE(db->firstRow(QStringLiteral("SELECT COUNT(*) FROM Company"))->value(0).toInt(), 1);
+}
+
+// The program's password goes after a ";" of its own, so the file name stays whole.
+void TestStartup::connectionTextWithoutFinalSemicolon()
+{
+    writeConfig(QStringLiteral("AMS\nConnection,Provider=SQLite;Data Source=%1\nWorkstation,WS1\nAdmin,1\nLocation,1\n").arg(m_database));
+    QProcess *p = start({QStringLiteral("--config"), m_config});
+    QVERIFY2(holdsLock(p), p->readAllStandardError().constData());
 }
 
 void TestStartup::wrongCommandLine()

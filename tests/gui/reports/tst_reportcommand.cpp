@@ -15,6 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -52,11 +56,15 @@ private slots:
     void runsBesideTheProgram();
     void progressOnlyOnATerminal_data();
     void progressOnlyOnATerminal();
+    void fullDiskKeepsTheFileThere_data();
+    void fullDiskKeepsTheFileThere();
+    void targetThatIsNotAFile_data();
+    void targetThatIsNotAFile();
 
 private:
     QProcessEnvironment environment() const;
-    QProcess *start(const QStringList &arguments);
-    Run run(QStringList arguments);
+    QProcess *start(const QStringList &arguments, qint64 fileSizeLimit = -1);
+    Run run(QStringList arguments, qint64 fileSizeLimit = -1);
     QString path(const QString &name) const { return m_dir->filePath(name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -107,20 +115,28 @@ QProcessEnvironment TestReportCommand::environment() const
     return env;
 }
 
-QProcess *TestReportCommand::start(const QStringList &arguments)
+QProcess *TestReportCommand::start(const QStringList &arguments, qint64 fileSizeLimit)
 {
     auto *p = new QProcess;
     m_processes.append(p);
     p->setProcessEnvironment(environment());
+    if (fileSizeLimit >= 0) {
+        // No file of the command can grow past the limit: its writes fail as on a full disk.
+        p->setChildProcessModifier([fileSizeLimit] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
     p->start(amsProgram(), arguments);
     p->waitForStarted(10000);
     return p;
 }
 
-Run TestReportCommand::run(QStringList arguments)
+Run TestReportCommand::run(QStringList arguments, qint64 fileSizeLimit)
 {
     arguments.replaceInStrings(u"{dir}"_s, m_dir->path());
-    QProcess *p = start(arguments);
+    QProcess *p = start(arguments, fileSizeLimit);
     Run result;
     if (!p->waitForFinished(60000))
         return result;
@@ -386,6 +402,70 @@ void TestReportCommand::progressOnlyOnATerminal()
     const QString shown = QString::fromUtf8(terminal->readAllStandardOutput());
     QVERIFY2(shown.contains(progress), qPrintable(shown));
     QVERIFY(QFile::exists(path(file)));
+}
+
+void TestReportCommand::fullDiskKeepsTheFileThere_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("room"); // bytes a file may grow to
+    QTest::newRow("a CSV file") << u"--csv"_s << u"balances.csv"_s << qint64(100);
+    QTest::newRow("a PDF file") << u"--pdf"_s << u"balances.pdf"_s << qint64(2000);
+}
+
+// The file of yesterday's run stays as it was when today's cannot be written whole, and
+// the reason is said.
+void TestReportCommand::fullDiskKeepsTheFileThere()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, name);
+    QFETCH(qint64, room);
+    const QByteArray yesterday = "yesterday's report\n";
+    QFile earlier(path(name));
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write(yesterday);
+    earlier.close();
+
+    const Run result = run({u"--report"_s, u"account-balance"_s, option, u"{dir}/"_s + name, u"--config"_s, u"{dir}/config.txt"_s}, room);
+    QCOMPARE(result.status, 1);
+    QVERIFY2(result.err.contains(u"ams: Cannot write %1: File too large"_s.arg(path(name))), qPrintable(result.err));
+    QVERIFY2(!result.err.contains(u"Unknown error"_s), qPrintable(result.err));
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), yesterday);
+    // Nothing of the failed run is left beside it.
+    QCOMPARE(QDir(m_dir->path()).entryList({u"*balances*"_s}, QDir::Files | QDir::Hidden), QStringList{name});
+}
+
+void TestReportCommand::targetThatIsNotAFile_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a named pipe, as CSV") << u"--csv"_s << u"pipe"_s << u"it is not a regular file"_s;
+    QTest::newRow("a named pipe, as PDF") << u"--pdf"_s << u"pipe"_s << u"it is not a regular file"_s;
+    QTest::newRow("a folder, as CSV") << u"--csv"_s << u"folder"_s << u"it is a folder"_s;
+}
+
+// Writing beside such a target and renaming would replace it (a device node, run as
+// root) with a plain file.
+void TestReportCommand::targetThatIsNotAFile()
+{
+    QFETCH(QString, option);
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    const QString target = path(u"target"_s);
+    if (kind == u"pipe"_s)
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    else
+        QVERIFY(QDir().mkdir(target));
+
+    const Run result = run({u"--report"_s, u"account-balance"_s, option, target, u"--config"_s, u"{dir}/config.txt"_s});
+    QCOMPARE(result.status, 1);
+    QVERIFY2(result.err.contains(u"ams: Cannot write %1: %2"_s.arg(target, message)), qPrintable(result.err));
+    const QFileInfo after(target);
+    QVERIFY(after.exists());
+    QVERIFY(!after.isFile());
+    QCOMPARE(QDir(m_dir->path()).entryList({u"*target*"_s}, QDir::AllEntries | QDir::System | QDir::Hidden), QStringList{u"target"_s});
 }
 
 QTEST_GUILESS_MAIN(TestReportCommand)
