@@ -215,4 +215,21 @@ int removeCard(Db &db, const QString &customerId, const QString &cardNo)
     return db.exec(QStringLiteral("DELETE FROM Cards WHERE CustomerID = ? AND CardNo = ?"), {customerId, cardNo});
 }
 
+std::optional<WebLoginOwner> loginByUserName(Db &db, const QString &userName)
+{
+    const auto row = db.firstRow(
+        db.dialect().firstRowOnly(QStringLiteral("SELECT CustomerID,UserName,Password FROM WebUser WHERE UserName = ?")),
+        {userName});
+    if (!row)
+        return std::nullopt;
+    return WebLoginOwner{text(*row, "CustomerID"), WebLogin{text(*row, "UserName"), text(*row, "Password")}};
+}
+
+bool replacePassword(Db &db, const QString &customerId, const QString &expected, const QString &stored)
+{
+    return db.exec(QStringLiteral("UPDATE WebUser SET Password = ? WHERE CustomerID = ? AND Password = ?"),
+                   {stored, customerId, expected})
+        > 0;
+}
+
 } // namespace CustomerStore

@@ -121,4 +121,18 @@ void saveCard(Db &db, const QString &customerId, const IssuedCard &card);
 // when no such card is filed).
 int removeCard(Db &db, const QString &customerId, const QString &cardNo);
 
+// The website login with exactly this username and the customer it belongs to; nothing
+// when no login has it.
+struct WebLoginOwner
+{
+    QString customerId;
+    WebLogin login;
+};
+std::optional<WebLoginOwner> loginByUserName(Db &db, const QString &userName);
+
+// Replaces the stored password of the customer's login, but only while it is still
+// `expected` (what the caller checked the old password against): of two changes made at
+// the same moment one wins and the other learns it. True when the password was replaced.
+bool replacePassword(Db &db, const QString &customerId, const QString &expected, const QString &stored);
+
 } // namespace CustomerStore

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "app/PortalConfig.h"
+#include "web/Sessions.h"
+#include "web/SignInThrottle.h"
+
+#include <httplib.h>
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class Db;
+
+// What every page handler shares: the configuration, the sessions, the sign-in counts,
+// and a database connection of the handler's own thread.
+struct PortalServices
+{
+    explicit PortalServices(const PortalConfig &config);
+
+    PortalConfig config;
+    Sessions sessions;
+    SignInThrottle throttle;
+    // A hash of a random password, checked when the username is unknown so that an
+    // unknown name takes as long to refuse as a wrong password.
+    QString decoyHash;
+
+    // The connection of the calling thread, opened on first use.
+    Db &db();
+    // Drops the calling thread's connection after an error, so the next request opens a
+    // fresh one.
+    void dropDb();
+};
+
+// One request and its answer, as the page handlers see them.
+struct Exchange
+{
+    const httplib::Request &request;
+    httplib::Response &response;
+    PortalServices &services;
+    // The session the request's cookie names, when it is live.
+    QByteArray sessionId;
+    std::optional<Sessions::Session> session;
+
+    // A query or form value as text; "" when absent. Broken UTF-8 reads as U+FFFD.
+    QString value(const char *name) const;
+    // The client's address (the proxy's X-Real-IP when configured so).
+    QString clientAddress() const;
+
+    // Sends a page; every page about an account is kept out of caches.
+    void page(int status, const QString &title, const QString &body);
+    void redirect(const QString &path);
+    void notFound();
+    // Sets or clears the session cookie.
+    void setSessionCookie(const QByteArray &id);
+    void clearSessionCookie();
+};
+
+// The name of the session cookie.
+inline constexpr char kSessionCookie[] = "ams_session";
