@@ -434,8 +434,8 @@ void tst_Portal::changePassword()
     auto db = Db::open(TestDb::connectionText(server));
     const auto login = CustomerStore::loginByUserName(*db, QStringLiteral("obrien.haul"));
     QVERIFY(login);
-    QVERIFY(!login->login.password.contains(newPassword));
-    QCOMPARE(WebPassword::verify(login->login.password, newPassword), changed);
+    QVERIFY(!login->passwordHash.contains(newPassword));
+    QCOMPARE(WebPassword::verify(login->passwordHash, newPassword), changed);
 }
 
 void tst_Portal::anotherFleetsTicketIsNotFound_data()

@@ -13,7 +13,10 @@
 #include "db/Db.h"
 #include "setup/CompanyStore.h"
 
+#include "accounts/WebPassword.h"
+
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -49,7 +52,7 @@ CustomerEntryScreen::CustomerEntryScreen(QWidget *parent) : QWidget(parent)
         {txtCity, QStringLiteral("City")},          {txtZip, QStringLiteral("Zip")},
         {txtContact, QStringLiteral("Contact")},    {txtPhone, QStringLiteral("Phone")},
         {txtFax, QStringLiteral("Fax")},            {txtUserName, QStringLiteral("Username")},
-        {txtPassword, QStringLiteral("Password")},
+        {txtPassword, QStringLiteral("New password")},
     };
     // The account number, the name and the number boxes keep the caret where the click
     // put it; the other boxes are usually typed over whole.
@@ -134,12 +137,14 @@ void CustomerEntryScreen::ClearCustomerFields()
     cmbState->setCurrentIndex(-1);
     chkInactive->setChecked(false);
     chkAcctOnHold->setChecked(false);
+    lblPasswordState->setText(QStringLiteral("No password"));
 }
 
 void CustomerEntryScreen::LoadWebUser(const std::optional<WebLogin> &login)
 {
     txtUserName->setText(login ? login->userName : QString());
-    txtPassword->setText(login ? login->password : QString());
+    txtPassword->clear();
+    lblPasswordState->setText(login && login->passwordSet ? QStringLiteral("Password set") : QStringLiteral("No password"));
 }
 
 void CustomerEntryScreen::showAvailableCredit()
@@ -211,6 +216,11 @@ void CustomerEntryScreen::save()
         || !AmountRule::checkBeforeSave(this, {{QStringLiteral("Credit Limit"), entry.limitValue()},
                                                {QStringLiteral("Warn At"), entry.warnAtValue()}}))
         return;
+    if (const QString refusal = entry.passwordRefusal(); !refusal.isEmpty()) {
+        MessageBox::ok(this, refusal + QStringLiteral(" Nothing was saved."), QStringLiteral("New Password"));
+        txtPassword->setFocus();
+        return;
+    }
     // " 1234" shows no customer, so what was typed is a new one; its ID would be 1234,
     // which is taken, and the server would refuse the row with a constraint's words.
     if (CustomerStore::newIdTaken(Db::current(), entry.accountNumber)) {

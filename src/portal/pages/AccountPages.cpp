@@ -98,19 +98,19 @@ void changePassword(Exchange &x)
     PortalServices &s = x.services;
     const QString oldPassword = x.value("old");
     const QString newPassword = x.value("new");
-    const auto found = CustomerStore::account(s.db(), x.session->customerId);
+    const auto found = CustomerStore::loginOf(s.db(), x.session->customerId);
     auto refuse = [&](const QString &text) {
         x.page(400, QStringLiteral("Change password"), ::passwordForm(x, Html::message(text)));
     };
-    if (!found || !found->login) {
+    if (!found) {
         x.notFound();
         return;
     }
-    if (!WebPassword::verify(found->login->password, oldPassword)) {
+    if (!WebPassword::verify(found->passwordHash, oldPassword)) {
         refuse(QStringLiteral("Current password: this is not the password of this account."));
         return;
     }
-    const QString refusal = WebPassword::refusal(newPassword, found->login->userName);
+    const QString refusal = WebPassword::refusal(newPassword, found->userName);
     if (!refusal.isEmpty()) {
         refuse(refusal);
         return;
@@ -119,7 +119,7 @@ void changePassword(Exchange &x)
         refuse(QStringLiteral("New password again: the two new passwords differ."));
         return;
     }
-    if (!CustomerStore::replacePassword(s.db(), x.session->customerId, found->login->password, WebPassword::hash(newPassword))) {
+    if (!CustomerStore::replacePassword(s.db(), x.session->customerId, found->passwordHash, WebPassword::hash(newPassword))) {
         refuse(QStringLiteral("The password was changed meanwhile from elsewhere; nothing was changed now. Please try again."));
         return;
     }

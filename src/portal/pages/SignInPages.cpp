@@ -64,7 +64,7 @@ void signIn(Exchange &x)
 
     const auto owner = userName.isEmpty() ? std::nullopt : CustomerStore::loginByUserName(s.db(), userName);
     // An unknown name is checked against a decoy so that it costs the same time.
-    const bool good = owner ? WebPassword::verify(owner->login.password, password)
+    const bool good = owner ? WebPassword::verify(owner->passwordHash, password)
                             : (WebPassword::verify(s.decoyHash, password), false);
     if (!good) {
         s.throttle.failed(userName, address);
@@ -73,14 +73,14 @@ void signIn(Exchange &x)
         return;
     }
     s.throttle.succeeded(userName);
-    if (WebPassword::needsRehash(owner->login.password)) {
+    if (WebPassword::needsRehash(owner->passwordHash)) {
         // Stored under the old limits: store it again as new passwords are stored now.
-        CustomerStore::replacePassword(s.db(), owner->customerId, owner->login.password, WebPassword::hash(password));
+        CustomerStore::replacePassword(s.db(), owner->customerId, owner->passwordHash, WebPassword::hash(password));
     }
     // A fresh ID at every sign-in: an ID planted in the browser beforehand is worth nothing.
     if (!x.sessionId.isEmpty())
         s.sessions.end(x.sessionId);
-    const QByteArray id = s.sessions.start(owner->customerId, owner->login.userName);
+    const QByteArray id = s.sessions.start(owner->customerId, owner->userName);
     qCInfo(lcPortalSignIn) << "signed in: customer" << owner->customerId << "from" << address;
     x.setSessionCookie(id);
     x.redirect(QStringLiteral("/account"));
