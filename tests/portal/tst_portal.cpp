@@ -234,9 +234,10 @@ void tst_Portal::signInShowsOnlyTheFleetsOwnFigures()
     QCOMPARE(page->status, 200);
     const QString body = QString::fromStdString(page->body);
     QVERIFY(body.contains(QStringLiteral("O&#39;Brien Haulage")));
-    QVERIFY(body.contains(QStringLiteral("$1,234.50")));  // balance
+    // 1,234.50 owed before the payment of 200 was posted.
+    QVERIFY(body.contains(QStringLiteral("$1,034.50")));  // balance
     QVERIFY(body.contains(QStringLiteral("$5,000.00")));  // limit
-    QVERIFY(body.contains(QStringLiteral("$3,765.50")));  // available credit
+    QVERIFY(body.contains(QStringLiteral("$3,965.50")));  // available credit
     QVERIFY(body.contains(QStringLiteral("$200.00 on ")));  // the last payment
     QVERIFY(!body.contains(QStringLiteral("Rival")));
     QVERIFY(!body.contains(QStringLiteral("<script")));
@@ -577,6 +578,9 @@ void tst_Portal::oversizedRequests_data()
 
 void tst_Portal::oversizedRequests()
 {
+    QFETCH_GLOBAL(QString, server);
+    if (server != QLatin1String("SQLite"))
+        QSKIP("What is tested here happens before any database is read; once is enough.");
     QFETCH(QByteArray, request);
     QFETCH(int, status);
     PortalProcess portal;
@@ -593,6 +597,9 @@ void tst_Portal::oversizedRequests()
 
 void tst_Portal::slowClientDoesNotHoldUpOthers()
 {
+    QFETCH_GLOBAL(QString, server);
+    if (server != QLatin1String("SQLite"))
+        QSKIP("What is tested here happens before any database is read; once is enough.");
     PortalProcess portal;
     QVERIFY(startPortal(portal));
     // A client that sends one header byte every two seconds: every single read is in
@@ -636,6 +643,9 @@ void tst_Portal::slowClientDoesNotHoldUpOthers()
 
 void tst_Portal::tlsAndItsSecureCookie()
 {
+    QFETCH_GLOBAL(QString, server);
+    if (server != QLatin1String("SQLite"))
+        QSKIP("What is tested here happens before any database is read; once is enough.");
     QTemporaryDir dir;
     const QString cert = dir.filePath(QStringLiteral("portal.crt"));
     const QString key = dir.filePath(QStringLiteral("portal.key"));
@@ -655,7 +665,7 @@ void tst_Portal::tlsAndItsSecureCookie()
     QVERIFY2(r->get_header_value("Set-Cookie").find("; Secure") != std::string::npos, r->get_header_value("Set-Cookie").c_str());
     auto page = c.Get("/account", {{"Cookie", sessionCookieOf(r)}});
     QCOMPARE(page->status, 200);
-    QVERIFY(page->body.find("$1,234.50") != std::string::npos);
+    QVERIFY(page->body.find("$1,034.50") != std::string::npos);
     // Plain HTTP on the TLS port gets nothing.
     QCOMPARE(statusOf(rawExchange(portal.port(), "GET /signin HTTP/1.1\r\nHost: x\r\n\r\n", 5000)), 0);
 }
@@ -663,6 +673,8 @@ void tst_Portal::tlsAndItsSecureCookie()
 void tst_Portal::plainHttpOnlyOnLoopback()
 {
     QFETCH_GLOBAL(QString, server);
+    if (server != QLatin1String("SQLite"))
+        QSKIP("The configuration is refused before any database is opened; once is enough.");
     PortalProcess portal;
     QVERIFY(!portal.start(QStringLiteral("Provider=SQLite;Data Source=x.db;"), {QStringLiteral("Listen = 0.0.0.0")}));
     QVERIFY2(portal.startError().contains("Plain HTTP is only served on a loopback address"), portal.startError().constData());

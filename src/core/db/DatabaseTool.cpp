@@ -153,8 +153,10 @@ void createSchema(Db &db)
 
 void dropSchema(Db &db)
 {
+    QStringList tables = tableNames();
+    tables << SchemaTables::versionTable().name;
     Transaction transaction(db);
-    for (const QString &table : tableNames() << SchemaTables::versionTable().name)
+    for (const QString &table : tables)
         db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(table));
     transaction.commit();
 }

@@ -74,6 +74,9 @@ bool PortalConfig::read(const QString &path, PortalConfig *config, QString *erro
         } else if (name == QLatin1String("sessionminutes")) {
             ok = readNumber(value, 0.01, &number);
             c.sessionMinutes = number;
+        } else if (name == QLatin1String("failurewindowminutes")) {
+            ok = readNumber(value, 0.01, &number);
+            c.failureWindowMinutes = number;
         } else if (name == QLatin1String("lockoutminutes")) {
             ok = readNumber(value, 0.01, &number);
             c.lockoutMinutes = number;

@@ -20,7 +20,9 @@ struct PortalConfig
     QString baseDir;
     // A session ends after this long without a request.
     double sessionMinutes = 30;
-    // Failed sign-ins are counted over this window, and a lock lasts as long.
+    // Failed sign-ins are counted over the window; too many lock further tries for the
+    // lockout's length.
+    double failureWindowMinutes = 15;
     double lockoutMinutes = 15;
     int failuresPerUser = 10;
     int failuresPerAddress = 50;

@@ -62,7 +62,11 @@ void signIn(Exchange &x)
         return;
     }
 
-    const auto owner = userName.isEmpty() ? std::nullopt : CustomerStore::loginByUserName(s.db(), userName);
+    // A name no login can have (empty, control characters such as NUL, which PostgreSQL
+    // refuses in a text, or longer than any username column) is not looked up at all.
+    const bool possible = !userName.isEmpty() && userName.size() <= 200
+        && std::none_of(userName.cbegin(), userName.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    const auto owner = possible ? CustomerStore::loginByUserName(s.db(), userName) : std::nullopt;
     // An unknown name is checked against a decoy so that it costs the same time.
     const bool good = owner ? WebPassword::verify(owner->passwordHash, password)
                             : (WebPassword::verify(s.decoyHash, password), false);

@@ -15,7 +15,8 @@ thread_local std::unique_ptr<Db> t_db;
 PortalServices::PortalServices(const PortalConfig &c)
     : config(c),
       sessions(std::chrono::milliseconds(qint64(c.sessionMinutes * 60000))),
-      throttle(std::chrono::milliseconds(qint64(c.lockoutMinutes * 60000)), c.failuresPerUser, c.failuresPerAddress),
+      throttle(std::chrono::milliseconds(qint64(c.failureWindowMinutes * 60000)),
+               std::chrono::milliseconds(qint64(c.lockoutMinutes * 60000)), c.failuresPerUser, c.failuresPerAddress),
       decoyHash(WebPassword::hash(QString::fromLatin1(Sessions::randomId())))
 {
 }

@@ -129,11 +129,16 @@ void Portal::route()
         return httplib::Server::HandlerResponse::Unhandled;
     });
 
-    server.set_error_handler([](const httplib::Request &, httplib::Response &response) {
+    // The library's own refusals (no such path, too large, unreadable) get a page of
+    // their own; a page that says why it refused keeps its words.
+    server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request &, httplib::Response &response) {
+        if (!response.body.empty())
+            return httplib::Server::HandlerResponse::Unhandled;
         response.set_header("Cache-Control", "no-store");
         response.set_content(Html::page(QStringLiteral("Sorry"), Html::message(statusText(response.status))).toStdString(),
                              "text/html; charset=utf-8");
-    });
+        return httplib::Server::HandlerResponse::Handled;
+    }));
 
     server.set_exception_handler([&services](const httplib::Request &, httplib::Response &response, std::exception_ptr error) {
         try {

@@ -35,7 +35,7 @@ void SignInThrottle::add(std::unordered_map<std::string, Record> &records, const
         r.failures.pop_front();
     r.failures.push_back(now);
     if (int(r.failures.size()) >= limit) {
-        r.lockedUntil = now + m_window;
+        r.lockedUntil = now + m_lock;
         r.failures.clear();
     }
 }

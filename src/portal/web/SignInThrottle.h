@@ -8,15 +8,15 @@
 #include <unordered_map>
 
 // Counts failed sign-ins per username and per client address. Too many failures within
-// the window lock further tries of that username (or from that address) for as long as
-// the window, so guessing a password costs hours rather than seconds.
+// the window lock further tries of that username (or from that address) for a while, so
+// guessing a password costs hours rather than seconds.
 class SignInThrottle
 {
 public:
     using Clock = std::chrono::steady_clock;
 
-    SignInThrottle(std::chrono::milliseconds window, int perUser, int perAddress)
-        : m_window(window), m_perUser(perUser), m_perAddress(perAddress)
+    SignInThrottle(std::chrono::milliseconds window, std::chrono::milliseconds lock, int perUser, int perAddress)
+        : m_window(window), m_lock(lock), m_perUser(perUser), m_perAddress(perAddress)
     {
     }
 
@@ -39,6 +39,7 @@ private:
     void prune(std::unordered_map<std::string, Record> &records, Clock::time_point now);
 
     std::chrono::milliseconds m_window;
+    std::chrono::milliseconds m_lock;
     int m_perUser;
     int m_perAddress;
     std::mutex m_mutex;
