@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QThread>
 
+#include <sodium.h>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -176,6 +178,7 @@ private slots:
     void refusedSignInsLookAlike();
     void lockAfterTooManyFailures_data();
     void lockAfterTooManyFailures();
+    void signInRehashesAnOldHash();
     void sessionsEnd();
     void formsWithoutTheTokenAreRefused_data();
     void formsWithoutTheTokenAreRefused();
@@ -319,6 +322,36 @@ void tst_Portal::lockAfterTooManyFailures()
     auto again = signIn(*c, QStringLiteral("obrien.haul"), kPassword);
     QVERIFY(again);
     QCOMPARE(again->status, 303);
+}
+
+void tst_Portal::signInRehashesAnOldHash()
+{
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    // A hash made under weaker limits than the ones passwords are hashed with now.
+    QVERIFY(sodium_init() >= 0);
+    char old[crypto_pwhash_STRBYTES];
+    const QByteArray password = kPassword.toUtf8();
+    QCOMPARE(crypto_pwhash_str(old, password.constData(), quint64(password.size()), crypto_pwhash_OPSLIMIT_MIN,
+                               crypto_pwhash_MEMLIMIT_MIN),
+             0);
+    QVERIFY(WebPassword::needsRehash(QString::fromLatin1(old)));
+    QFETCH_GLOBAL(QString, server);
+    auto db = Db::open(TestDb::connectionText(server));
+    QCOMPARE(db->exec(QStringLiteral("UPDATE WebUser SET Password = ? WHERE CustomerID = ?"),
+                      {QString::fromLatin1(old), QStringLiteral("A100")}),
+             1);
+
+    auto c = portal.client();
+    QCOMPARE(signIn(*c, QStringLiteral("obrien.haul"), kPassword)->status, 303);
+    const auto login = CustomerStore::loginOf(*db, QStringLiteral("A100"));
+    QVERIFY(login);
+    QVERIFY(login->passwordHash != QString::fromLatin1(old));
+    QVERIFY(!WebPassword::needsRehash(login->passwordHash));
+    QVERIFY(WebPassword::verify(login->passwordHash, kPassword));
+    // A wrong password rehashes nothing.
+    QCOMPARE(signIn(*c, QStringLiteral("obrien.haul"), QStringLiteral("not the password"))->status, 200);
+    QCOMPARE(CustomerStore::loginOf(*db, QStringLiteral("A100"))->passwordHash, login->passwordHash);
 }
 
 void tst_Portal::sessionsEnd()
