@@ -106,7 +106,12 @@ void changePassword(Exchange &x)
         x.notFound();
         return;
     }
-    if (!WebPassword::verify(found->passwordHash, oldPassword)) {
+    bool oldGood = false;
+    {
+        HashTurn turn(s);
+        oldGood = WebPassword::verify(found->passwordHash, oldPassword);
+    }
+    if (!oldGood) {
         refuse(QStringLiteral("Current password: this is not the password of this account."));
         return;
     }
@@ -119,7 +124,12 @@ void changePassword(Exchange &x)
         refuse(QStringLiteral("New password again: the two new passwords differ."));
         return;
     }
-    if (!CustomerStore::replacePassword(s.db(), x.session->customerId, found->passwordHash, WebPassword::hash(newPassword))) {
+    QString hashed;
+    {
+        HashTurn turn(s);
+        hashed = WebPassword::hash(newPassword);
+    }
+    if (!CustomerStore::replacePassword(s.db(), x.session->customerId, found->passwordHash, hashed)) {
         refuse(QStringLiteral("The password was changed meanwhile from elsewhere; nothing was changed now. Please try again."));
         return;
     }

@@ -68,8 +68,11 @@ void signIn(Exchange &x)
         && std::none_of(userName.cbegin(), userName.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
     const auto owner = possible ? CustomerStore::loginByUserName(s.db(), userName) : std::nullopt;
     // An unknown name is checked against a decoy so that it costs the same time.
-    const bool good = owner ? WebPassword::verify(owner->passwordHash, password)
-                            : (WebPassword::verify(s.decoyHash, password), false);
+    bool good = false;
+    {
+        HashTurn turn(s);
+        good = owner ? WebPassword::verify(owner->passwordHash, password) : (WebPassword::verify(s.decoyHash, password), false);
+    }
     if (!good) {
         s.throttle.failed(userName, address);
         qCInfo(lcPortalSignIn) << "failed sign-in from" << address;
@@ -79,7 +82,12 @@ void signIn(Exchange &x)
     s.throttle.succeeded(userName);
     if (WebPassword::needsRehash(owner->passwordHash)) {
         // Stored under the old limits: store it again as new passwords are stored now.
-        CustomerStore::replacePassword(s.db(), owner->customerId, owner->passwordHash, WebPassword::hash(password));
+        QString hashed;
+        {
+            HashTurn turn(s);
+            hashed = WebPassword::hash(password);
+        }
+        CustomerStore::replacePassword(s.db(), owner->customerId, owner->passwordHash, hashed);
     }
     // A fresh ID at every sign-in: an ID planted in the browser beforehand is worth nothing.
     if (!x.sessionId.isEmpty())

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <optional>
+#include <semaphore>
 
 class Db;
 
@@ -26,6 +27,9 @@ struct PortalServices
     // A hash of a random password, checked when the username is unknown so that an
     // unknown name takes as long to refuse as a wrong password.
     QString decoyHash;
+    // Each password check or hash takes a tenth of a second and 64 MB by design; a flood
+    // of sign-ins waits for these few turns instead of taking every core and the memory.
+    std::counting_semaphore<2> hashTurns{2};
 
     // The connection of the calling thread, opened on first use.
     Db &db();
@@ -56,6 +60,19 @@ struct Exchange
     // Sets or clears the session cookie.
     void setSessionCookie(const QByteArray &id);
     void clearSessionCookie();
+};
+
+// Holds one of the turns for password work while it lives.
+class HashTurn
+{
+public:
+    explicit HashTurn(PortalServices &services) : m_turns(services.hashTurns) { m_turns.acquire(); }
+    ~HashTurn() { m_turns.release(); }
+    HashTurn(const HashTurn &) = delete;
+    HashTurn &operator=(const HashTurn &) = delete;
+
+private:
+    std::counting_semaphore<2> &m_turns;
 };
 
 // The name of the session cookie.
