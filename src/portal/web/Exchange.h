@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <semaphore>
+#include <stdexcept>
 
 class Db;
 
@@ -62,11 +63,23 @@ struct Exchange
     void clearSessionCookie();
 };
 
-// Holds one of the turns for password work while it lives.
+// Thrown when the website is too busy to check a password now; the request is answered
+// "busy" (503) instead of holding a worker any longer.
+struct PortalBusy : std::runtime_error
+{
+    PortalBusy() : std::runtime_error("no turn for password work") {}
+};
+
+// Holds one of the turns for password work while it lives; waits a few seconds for one,
+// then gives up with PortalBusy.
 class HashTurn
 {
 public:
-    explicit HashTurn(PortalServices &services) : m_turns(services.hashTurns) { m_turns.acquire(); }
+    explicit HashTurn(PortalServices &services) : m_turns(services.hashTurns)
+    {
+        if (!m_turns.try_acquire_for(std::chrono::seconds(5)))
+            throw PortalBusy();
+    }
     ~HashTurn() { m_turns.release(); }
     HashTurn(const HashTurn &) = delete;
     HashTurn &operator=(const HashTurn &) = delete;

@@ -47,6 +47,7 @@ QString statusText(int status)
     case 413: return QStringLiteral("The request is too large.");
     case 414: return QStringLiteral("The address is too long.");
     case 431: return QStringLiteral("The request has too many headers.");
+    case 503: return QStringLiteral("The website is busy. Please try again in a minute.");
     default: return QStringLiteral("The page could not be shown. Please try again later.");
     }
 }
@@ -143,6 +144,14 @@ void Portal::route()
     server.set_exception_handler([&services](const httplib::Request &, httplib::Response &response, std::exception_ptr error) {
         try {
             std::rethrow_exception(error);
+        } catch (const PortalBusy &) {
+            qCInfo(lcPortal) << "busy: a password check found no turn";
+            response.status = 503;
+            response.set_header("Cache-Control", "no-store");
+            response.set_header("Retry-After", "60");
+            response.set_content(Html::page(QStringLiteral("Sorry"), Html::message(statusText(503))).toStdString(),
+                                 "text/html; charset=utf-8");
+            return;
         } catch (const DbError &e) {
             qCWarning(lcPortal) << "database error:" << e.what();
         } catch (const std::exception &e) {
