@@ -236,4 +236,35 @@ int removeCard(Db &db, const QString &customerId, const QString &cardNo)
     return db.exec(QStringLiteral("DELETE FROM Cards WHERE CustomerID = ? AND CardNo = ?"), {customerId, cardNo});
 }
 
+namespace {
+
+std::optional<WebLoginOwner> oneLogin(Db &db, const QString &column, const QString &value)
+{
+    const auto row = db.firstRow(
+        db.dialect().firstRowOnly(QStringLiteral("SELECT CustomerID,UserName,Password FROM WebUser WHERE %1 = ?").arg(column)),
+        {value});
+    if (!row)
+        return std::nullopt;
+    return WebLoginOwner{text(*row, "CustomerID"), text(*row, "UserName"), text(*row, "Password")};
+}
+
+} // namespace
+
+std::optional<WebLoginOwner> loginByUserName(Db &db, const QString &userName)
+{
+    return oneLogin(db, QStringLiteral("UserName"), userName);
+}
+
+std::optional<WebLoginOwner> loginOf(Db &db, const QString &customerId)
+{
+    return oneLogin(db, QStringLiteral("CustomerID"), customerId);
+}
+
+bool replacePassword(Db &db, const QString &customerId, const QString &expected, const QString &stored)
+{
+    return db.exec(QStringLiteral("UPDATE WebUser SET Password = ? WHERE CustomerID = ? AND Password = ?"),
+                   {stored, customerId, expected})
+        > 0;
+}
+
 } // namespace CustomerStore

@@ -124,4 +124,22 @@ void saveCard(Db &db, const QString &customerId, const IssuedCard &card);
 // when no such card is filed).
 int removeCard(Db &db, const QString &customerId, const QString &cardNo);
 
+// A website login as the website checks it: whose it is, its username and the stored
+// password hash (never shown anywhere).
+struct WebLoginOwner
+{
+    QString customerId;
+    QString userName;
+    QString passwordHash;
+};
+// The login with exactly this username; nothing when no login has it.
+std::optional<WebLoginOwner> loginByUserName(Db &db, const QString &userName);
+// The login of the customer; nothing when it has none.
+std::optional<WebLoginOwner> loginOf(Db &db, const QString &customerId);
+
+// Replaces the stored password of the customer's login, but only while it is still
+// `expected` (what the caller checked the old password against): of two changes made at
+// the same moment one wins and the other learns it. True when the password was replaced.
+bool replacePassword(Db &db, const QString &customerId, const QString &expected, const QString &stored);
+
 } // namespace CustomerStore

@@ -3,6 +3,8 @@
 #include "accounts/BalancePosting.h"
 #include "db/Db.h"
 
+#include <QSqlRecord>
+
 namespace PaymentStore {
 
 bool receive(Db &db, const Payment &payment, const QDateTime &entered)
@@ -20,6 +22,43 @@ bool receive(Db &db, const Payment &payment, const QDateTime &entered)
         return false;
     transaction.commit();
     return true;
+}
+
+namespace {
+
+StoredPayment paymentFrom(const Db &db, const QSqlRecord &row)
+{
+    StoredPayment p;
+    p.id = row.value(QStringLiteral("ID")).toInt();
+    p.payment.customerId = row.value(QStringLiteral("Customer")).toString();
+    p.payment.paymentDate = db.dialect().readDate(row.value(QStringLiteral("PaymentDate")));
+    p.payment.amount = row.value(QStringLiteral("Amount")).toDouble();
+    p.payment.checkNum = row.value(QStringLiteral("CheckNum")).toString();
+    return p;
+}
+
+} // namespace
+
+QList<StoredPayment> paymentsOf(Db &db, const QString &customerId, const QDate &from, const QDate &to)
+{
+    QList<StoredPayment> payments;
+    db.forEachRow(QStringLiteral("SELECT ID,Customer,PaymentDate,Amount,CheckNum FROM Payments "
+                                 "WHERE Customer = ? AND PaymentDate >= ? AND PaymentDate <= ? "
+                                 "ORDER BY PaymentDate DESC, ID DESC"),
+                  {customerId, db.dialect().dateValue(from), db.dialect().dateValue(to)},
+                  [&](const QSqlRecord &row) { payments.append(paymentFrom(db, row)); });
+    return payments;
+}
+
+std::optional<StoredPayment> lastPayment(Db &db, const QString &customerId)
+{
+    const auto row = db.firstRow(db.dialect().firstRowOnly(QStringLiteral(
+                                     "SELECT ID,Customer,PaymentDate,Amount,CheckNum FROM Payments WHERE Customer = ? "
+                                     "ORDER BY PaymentDate DESC, ID DESC")),
+                                 {customerId});
+    if (!row)
+        return std::nullopt;
+    return paymentFrom(db, *row);
 }
 
 } // namespace PaymentStore

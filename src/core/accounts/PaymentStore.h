@@ -2,7 +2,10 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QList>
 #include <QString>
+
+#include <optional>
 
 class Db;
 
@@ -26,5 +29,18 @@ namespace PaymentStore {
 // Returns false when the posting failed, and then nothing is stored (the reason goes
 // to the "ams.posting" log); throws DbError when the payment row cannot be written.
 bool receive(Db &db, const Payment &payment, const QDateTime &entered);
+
+// A payment as stored, with its number.
+struct StoredPayment
+{
+    int id = 0;
+    Payment payment;
+};
+
+// The customer's payments dated from the first day through the last, newest first.
+QList<StoredPayment> paymentsOf(Db &db, const QString &customerId, const QDate &from, const QDate &to);
+// The customer's latest payment by its date (the later entered of one day); nothing when
+// the customer never paid.
+std::optional<StoredPayment> lastPayment(Db &db, const QString &customerId);
 
 } // namespace PaymentStore

@@ -89,6 +89,52 @@ std::optional<TicketRecord> next(Db &db, int location, int id)
                {location, id});
 }
 
+QString ticketsOfQuery(const SqlDialect &dialect, const CustomerTicketFilter &filter, QVariantList *values)
+{
+    QString sql = QStringLiteral("SELECT * FROM Tickets WHERE CustomerID = ? AND DateEntered >= ? AND DateEntered <= ?");
+    *values = {filter.customerId, dialect.dayStart(filter.from), dialect.dayEnd(filter.to)};
+    if (!filter.cardNo.isEmpty()) {
+        sql += QStringLiteral(" AND CardNo = ?");
+        values->append(filter.cardNo);
+    }
+    return sql + QStringLiteral(" ORDER BY DateEntered DESC, ID DESC");
+}
+
+QList<TicketRecord> ticketsOf(Db &db, const CustomerTicketFilter &filter, int first, int count)
+{
+    QVariantList values;
+    const QString sql = db.dialect().skipRows(ticketsOfQuery(db.dialect(), filter, &values), true);
+    values << count << first;
+    QList<TicketRecord> tickets;
+    db.forEachRow(sql, values, [&](const QSqlRecord &row) { tickets.append(ticketFrom(db, row)); });
+    return tickets;
+}
+
+int countOf(Db &db, const CustomerTicketFilter &filter)
+{
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE CustomerID = ? AND DateEntered >= ? AND DateEntered <= ?");
+    QVariantList values = {filter.customerId, db.dialect().dayStart(filter.from), db.dialect().dayEnd(filter.to)};
+    if (!filter.cardNo.isEmpty()) {
+        sql += QStringLiteral(" AND CardNo = ?");
+        values.append(filter.cardNo);
+    }
+    const auto row = db.firstRow(sql, values);
+    return row ? row->value(0).toInt() : 0;
+}
+
+std::optional<TicketRecord> loadFor(Db &db, const QString &customerId, int id)
+{
+    return one(db, QStringLiteral("SELECT * FROM Tickets WHERE ID = ? AND CustomerID = ?"), {id, customerId});
+}
+
+double gallonsSold(const TicketRecord &ticket)
+{
+    double gallons = 0;
+    for (int row : {TicketLines::Gas, TicketLines::Diesel, TicketLines::Reefer, TicketLines::Def})
+        gallons += TicketColumns::valueOf(ticket.amounts.fuel[row].gallons);
+    return gallons;
+}
+
 } // namespace TicketStore
 
 namespace CashTicketStore {

@@ -2,7 +2,9 @@
 
 #include "tickets/TicketColumns.h"
 
+#include <QDate>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -73,6 +75,34 @@ std::optional<TicketRecord> newest(Db &db, int location);
 // The ticket of the location just before (or after) the given ID; nothing past either end.
 std::optional<TicketRecord> previous(Db &db, int location, int id);
 std::optional<TicketRecord> next(Db &db, int location, int id);
+
+// Which of one customer's tickets a listing shows: those saved from the first day through
+// the last, on one card or (cardNo empty) on all of them.
+struct CustomerTicketFilter
+{
+    QString customerId;
+    QDate from;
+    QDate to;
+    QString cardNo;
+};
+
+// The customer's tickets the filter takes, newest first (ties by number), from the one at
+// index `first` on, at most `count` of them. Only rows filed under filter.customerId are
+// ever read, so a listing cannot show another customer's ticket.
+QList<TicketRecord> ticketsOf(Db &db, const CustomerTicketFilter &filter, int first, int count);
+// How many tickets the filter takes.
+int countOf(Db &db, const CustomerTicketFilter &filter);
+// The select and its bound values behind ticketsOf, for readers that walk every row
+// (the ticket list download).
+QString ticketsOfQuery(const SqlDialect &dialect, const CustomerTicketFilter &filter, QVariantList *values);
+
+// The ticket with this number when it is filed under the customer; nothing otherwise, so
+// that another customer's ticket reads exactly as a ticket that is not there.
+std::optional<TicketRecord> loadFor(Db &db, const QString &customerId, int id);
+
+// The fuel a ticket sold: gas, diesel, reefer and DEF gallons (the discount row repeats
+// diesel and reefer gallons and is not counted again).
+double gallonsSold(const TicketRecord &ticket);
 
 } // namespace TicketStore
 

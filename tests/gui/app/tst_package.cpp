@@ -78,7 +78,8 @@ void tst_Package::initTestCase()
     m_root = m_dir.filePath(QStringLiteral("root"));
     const Run unpacked = run(QStringLiteral("dpkg"), {"-x", m_package, m_root});
     QVERIFY2(unpacked.status == 0, qPrintable(unpacked.output));
-    for (const char *file : {"usr/bin/ams", "usr/bin/amsdb", "etc/ams/config.txt"})
+    for (const char *file : {"usr/bin/ams", "usr/bin/amsdb", "etc/ams/config.txt", "usr/bin/ams-portal", "etc/ams/portal.conf",
+                             "lib/systemd/system/ams-portal.service"})
         QVERIFY2(QFileInfo(QDir(m_root).filePath(QLatin1String(file))).isFile(), file);
 }
 
@@ -101,11 +102,12 @@ void tst_Package::dependencies()
     QCOMPARE(depends.status, 0);
     // Computed from the binaries, and the drivers Qt loads at run time.
     for (const char *package : {"libc6", "libstdc++6", "libqt6core6", "libqt6widgets6", "libqt6printsupport6", "libqt6sql6 ",
-                                "libqt6sql6-sqlite", "libqt6sql6-psql", "libsqlite3-0 (>= 3.27)"})
+                                "libqt6sql6-sqlite", "libqt6sql6-psql", "libsqlite3-0 (>= 3.27)", "libcpp-httplib0.11", "adduser"})
         QVERIFY2(depends.output.contains(QLatin1String(package)), qPrintable(QLatin1String(package) + u'\n' + depends.output));
-    // A station's edits of the machine's configuration survive an upgrade.
+    // A station's edits of the machine's configurations survive an upgrade.
     const Run conffiles = run(QStringLiteral("dpkg-deb"), {"--info", m_package, "conffiles"});
-    QVERIFY2(conffiles.status == 0 && conffiles.output.trimmed() == QLatin1String("/etc/ams/config.txt"), qPrintable(conffiles.output));
+    QVERIFY2(conffiles.status == 0 && conffiles.output.trimmed() == QLatin1String("/etc/ams/config.txt\n/etc/ams/portal.conf"),
+             qPrintable(conffiles.output));
 }
 
 void tst_Package::menuEntryAndMetainfo()

@@ -1,0 +1,740 @@
+// The fleets' website over HTTP, as a browser or an attacker meets it: sign-in and its
+// lock, sessions and their end, form tokens, one customer never seeing another's rows,
+// hostile and oversized requests, and TLS. Each test starts its own ams-portal on a free
+// loopback port, on SQLite and on PostgreSQL.
+
+#include "PortalProcess.h"
+#include "TestDb.h"
+
+#include "accounts/CustomerStore.h"
+#include "accounts/PaymentStore.h"
+#include "accounts/WebPassword.h"
+#include "db/Db.h"
+#include "tickets/TicketStore.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <sodium.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kPassword = QStringLiteral("correct horse 1");
+const QString kOtherPassword = QStringLiteral("other fleet pass 2");
+
+void addCustomer(Db &db, const QString &id, const QString &name, double balance, double limit, const QString &userName,
+                 const QString &password)
+{
+    db.insert(QStringLiteral("Customer"),
+              {{"ID", id}, {"Name", name}, {"Inactive", 0}, {"CurrentBalance", balance}, {"Limit", limit}, {"WarnAt", 0.8},
+               {"AcctOnHold", 0}},
+              QString());
+    db.insert(QStringLiteral("WebUser"), {{"CustomerID", id}, {"UserName", userName}, {"Password", WebPassword::hash(password)}},
+              QString());
+}
+
+int addTicket(Db &db, const QString &customerId, const QString &cardNo, const QString &truck, double gallons, double total,
+              const QDateTime &when)
+{
+    TicketRecord t;
+    t.customerId = customerId;
+    t.cardNo = cardNo;
+    t.details.truckNumber = truck;
+    t.details.driverId = QStringLiteral("D-") + truck;
+    t.amounts.fuel[TicketLines::Diesel].gallons = QString::number(gallons);
+    t.amounts.fuel[TicketLines::Diesel].priceEach = QStringLiteral("3.5");
+    t.amounts.fuel[TicketLines::Diesel].priceExt = QString::number(total);
+    t.amounts.subtotal = QString::number(total);
+    t.amounts.tax = QStringLiteral("0");
+    t.amounts.total = QString::number(total);
+    return TicketStore::save(db, t, TicketStamp{QStringLiteral("WS1"), 1, when});
+}
+
+// Two fleets with a login, cards and tickets each; returns the ticket numbers of the
+// second fleet.
+struct Fleets
+{
+    int ownTicket = 0;
+    int otherTicket = 0;
+};
+
+Fleets addFleets(Db &db)
+{
+    Fleets f;
+    const QDateTime now = QDateTime::currentDateTime();
+    addCustomer(db, QStringLiteral("A100"), QStringLiteral("O'Brien Haulage"), 1234.5, 5000, QStringLiteral("obrien.haul"), kPassword);
+    addCustomer(db, QStringLiteral("B200"), QStringLiteral("Rival Freight"), 99.99, 1000, QStringLiteral("rival"), kOtherPassword);
+    CustomerStore::saveCard(db, QStringLiteral("A100"), {QStringLiteral("01"), QStringLiteral("1"), false, QString()});
+    CustomerStore::saveCard(db, QStringLiteral("A100"), {QStringLiteral("02"), QStringLiteral("2"), true, QString()});
+    CustomerStore::saveCard(db, QStringLiteral("B200"), {QStringLiteral("07"), QStringLiteral("1"), false, QString()});
+    f.ownTicket = addTicket(db, QStringLiteral("A100"), QStringLiteral("01"), QStringLiteral("TRK-A1"), 100, 350, now);
+    addTicket(db, QStringLiteral("A100"), QStringLiteral("02"), QStringLiteral("TRK-A2"), 50, 175, now);
+    f.otherTicket = addTicket(db, QStringLiteral("B200"), QStringLiteral("07"), QStringLiteral("SECRET-TRUCK"), 10, 35, now);
+    PaymentStore::receive(db, {QStringLiteral("A100"), QDate::currentDate(), 200, QStringLiteral("CHK 555")}, now);
+    return f;
+}
+
+// A signed-in browser: its cookie and the form token its pages carry.
+struct Browser
+{
+    std::string cookie;
+    std::string csrf;
+    httplib::Headers headers() const { return {{"Cookie", cookie}}; }
+};
+
+std::string sessionCookieOf(const httplib::Result &r)
+{
+    const std::string set = r->get_header_value("Set-Cookie");
+    const auto end = set.find(';');
+    return set.substr(0, end);
+}
+
+std::string csrfOf(const std::string &page)
+{
+    const auto m = QRegularExpression(QStringLiteral("name=\"csrf\" value=\"([0-9a-f]+)\"")).match(QString::fromStdString(page));
+    return m.captured(1).toStdString();
+}
+
+httplib::Result signIn(httplib::Client &c, const QString &user, const QString &password, const httplib::Headers &headers = {})
+{
+    return c.Post("/signin", headers, httplib::Params{{"username", user.toStdString()}, {"password", password.toStdString()}});
+}
+
+std::optional<Browser> signedIn(PortalProcess &portal, const QString &user = QStringLiteral("obrien.haul"),
+                                const QString &password = kPassword)
+{
+    auto c = portal.client();
+    auto r = signIn(*c, user, password);
+    if (!r || r->status != 303)
+        return std::nullopt;
+    Browser b;
+    b.cookie = sessionCookieOf(r);
+    auto page = c->Get("/account", b.headers());
+    if (!page || page->status != 200)
+        return std::nullopt;
+    b.csrf = csrfOf(page->body);
+    return b;
+}
+
+// Sends raw bytes on a fresh connection and returns what comes back before the server
+// closes it (or the wait ends).
+QByteArray rawExchange(int port, const QByteArray &request, int waitMs = 20000)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(quint16(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
+        ::close(fd);
+        return "connect failed";
+    }
+    timeval tv{waitMs / 1000, (waitMs % 1000) * 1000};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    qsizetype sent = 0;
+    while (sent < request.size()) {
+        const ssize_t n = ::send(fd, request.constData() + sent, size_t(request.size() - sent), MSG_NOSIGNAL);
+        if (n <= 0)
+            break;
+        sent += n;
+    }
+    QByteArray answer;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        answer.append(buffer, int(n));
+    }
+    ::close(fd);
+    return answer;
+}
+
+int statusOf(const QByteArray &answer)
+{
+    const auto m = QRegularExpression(QStringLiteral("^HTTP/1\\.1 (\\d{3})")).match(QString::fromLatin1(answer));
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+} // namespace
+
+class tst_Portal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase_data() { TestDb::addServerRows(); }
+
+    void signInShowsOnlyTheFleetsOwnFigures();
+    void refusedSignInsLookAlike();
+    void lockAfterTooManyFailures_data();
+    void lockAfterTooManyFailures();
+    void signInRehashesAnOldHash();
+    void sessionsEnd();
+    void formsWithoutTheTokenAreRefused_data();
+    void formsWithoutTheTokenAreRefused();
+    void changePassword_data();
+    void changePassword();
+    void anotherFleetsTicketIsNotFound_data();
+    void anotherFleetsTicketIsNotFound();
+    void ticketListAndDownload();
+    void hostileInput_data();
+    void hostileInput();
+    void oversizedRequests_data();
+    void oversizedRequests();
+    void slowClientDoesNotHoldUpOthers();
+    void tlsAndItsSecureCookie();
+    void plainHttpOnlyOnLoopback();
+    void nothingSecretIsLogged();
+
+private:
+    bool startPortal(PortalProcess &portal, const QStringList &settings = {});
+    Fleets m_fleets;
+};
+
+bool tst_Portal::startPortal(PortalProcess &portal, const QStringList &settings)
+{
+    QFETCH_GLOBAL(QString, server);
+    auto db = TestDb::fresh(server);
+    m_fleets = addFleets(*db);
+    db.reset();
+    const bool started = portal.start(TestDb::connectionText(server), settings);
+    if (!started)
+        qWarning().noquote() << portal.startError();
+    return started;
+}
+
+void tst_Portal::signInShowsOnlyTheFleetsOwnFigures()
+{
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    auto c = portal.client();
+    // A session ID planted beforehand is not kept: sign-in gives a new one.
+    const std::string planted = std::string(64, 'a');
+    auto r = signIn(*c, QStringLiteral("obrien.haul"), kPassword, {{"Cookie", "ams_session=" + planted}});
+    QVERIFY(r);
+    QCOMPARE(r->status, 303);
+    QCOMPARE(r->get_header_value("Location"), std::string("/account"));
+    const std::string setCookie = r->get_header_value("Set-Cookie");
+    QVERIFY2(QRegularExpression(QStringLiteral("^ams_session=[0-9a-f]{64}; Path=/; HttpOnly; SameSite=Strict$"))
+                 .match(QString::fromStdString(setCookie))
+                 .hasMatch(),
+             setCookie.c_str());
+    QVERIFY(setCookie.find(planted) == std::string::npos);
+
+    Browser b{sessionCookieOf(r), {}};
+    auto page = c->Get("/account", b.headers());
+    QVERIFY(page);
+    QCOMPARE(page->status, 200);
+    const QString body = QString::fromStdString(page->body);
+    QVERIFY(body.contains(QStringLiteral("O&#39;Brien Haulage")));
+    // 1,234.50 owed before the payment of 200 was posted.
+    QVERIFY(body.contains(QStringLiteral("$1,034.50")));  // balance
+    QVERIFY(body.contains(QStringLiteral("$5,000.00")));  // limit
+    QVERIFY(body.contains(QStringLiteral("$3,965.50")));  // available credit
+    QVERIFY(body.contains(QStringLiteral("$200.00 on ")));  // the last payment
+    QVERIFY(!body.contains(QStringLiteral("Rival")));
+    QVERIFY(!body.contains(QStringLiteral("<script")));
+    // The account pages stay out of caches and frames, and run no script.
+    QCOMPARE(page->get_header_value("Cache-Control"), std::string("no-store"));
+    QCOMPARE(page->get_header_value("X-Frame-Options"), std::string("DENY"));
+    QCOMPARE(page->get_header_value("X-Content-Type-Options"), std::string("nosniff"));
+    QCOMPARE(page->get_header_value("Referrer-Policy"), std::string("same-origin"));
+    const std::string csp = page->get_header_value("Content-Security-Policy");
+    QVERIFY(csp.find("default-src 'none'") != std::string::npos);
+    QVERIFY(csp.find("script-src") == std::string::npos && csp.find("unsafe-inline") == std::string::npos);
+    QVERIFY(csp.find("frame-ancestors 'none'") != std::string::npos);
+
+    // Signed out pages send the browser to sign in.
+    auto anonymous = c->Get("/account");
+    QVERIFY(anonymous);
+    QCOMPARE(anonymous->status, 303);
+    QCOMPARE(anonymous->get_header_value("Location"), std::string("/signin"));
+}
+
+void tst_Portal::refusedSignInsLookAlike()
+{
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    auto c = portal.client();
+    auto unknown = signIn(*c, QStringLiteral("nobody"), kPassword);
+    auto wrong = signIn(*c, QStringLiteral("obrien.haul"), QStringLiteral("not the password"));
+    auto otherFleets = signIn(*c, QStringLiteral("obrien.haul"), kOtherPassword);
+    QVERIFY(unknown && wrong && otherFleets);
+    QCOMPARE(unknown->status, 200);
+    QCOMPARE(wrong->status, 200);
+    QVERIFY(!unknown->has_header("Set-Cookie") && !wrong->has_header("Set-Cookie") && !otherFleets->has_header("Set-Cookie"));
+    const std::string message = "The username or password is not right.";
+    QVERIFY(unknown->body.find(message) != std::string::npos);
+    // The same page but for the username typed back into its box.
+    auto strip = [](std::string body, const std::string &name) {
+        const auto at = body.find("value=\"" + name + "\"");
+        return at == std::string::npos ? body : body.replace(at, name.size() + 8, "value=\"\"");
+    };
+    QCOMPARE(strip(unknown->body, "nobody"), strip(wrong->body, "obrien.haul"));
+}
+
+void tst_Portal::lockAfterTooManyFailures_data()
+{
+    QTest::addColumn<bool>("manyNames");
+    QTest::addColumn<int>("failures");
+    QTest::newRow("ten failures for one username lock that username") << false << 10;
+    QTest::newRow("fifty failures from one address lock every username from it") << true << 50;
+}
+
+void tst_Portal::lockAfterTooManyFailures()
+{
+    QFETCH(bool, manyNames);
+    QFETCH(int, failures);
+    PortalProcess portal;
+    // A short lock, so the test sees it lift.
+    QVERIFY(startPortal(portal, {QStringLiteral("LockoutMinutes = 0.05")}));
+    auto c = portal.client();
+    // One short of the limit, then the right password still gets in.
+    for (int i = 0; i < failures - 1; ++i) {
+        const QString user = manyNames ? QStringLiteral("guess%1").arg(i) : QStringLiteral("obrien.haul");
+        auto r = signIn(*c, user, QStringLiteral("wrong password %1").arg(i));
+        QVERIFY(r);
+        QCOMPARE(r->status, 200);
+    }
+    auto last = signIn(*c, manyNames ? QStringLiteral("guess-last") : QStringLiteral("obrien.haul"), QStringLiteral("wrong again"));
+    QVERIFY(last);
+    QCOMPARE(last->status, 200);
+
+    auto locked = signIn(*c, QStringLiteral("obrien.haul"), kPassword);
+    QVERIFY(locked);
+    QCOMPARE(locked->status, 429);
+    QVERIFY(!locked->has_header("Set-Cookie"));
+    QVERIFY2(locked->body.find("Signing in is locked for a while after too many failed tries. Try again in 1 minute.")
+                 != std::string::npos,
+             locked->body.c_str());
+
+    QThread::msleep(3300);
+    auto again = signIn(*c, QStringLiteral("obrien.haul"), kPassword);
+    QVERIFY(again);
+    QCOMPARE(again->status, 303);
+}
+
+void tst_Portal::signInRehashesAnOldHash()
+{
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    // A hash made under weaker limits than the ones passwords are hashed with now.
+    QVERIFY(sodium_init() >= 0);
+    char old[crypto_pwhash_STRBYTES];
+    const QByteArray password = kPassword.toUtf8();
+    QCOMPARE(crypto_pwhash_str(old, password.constData(), quint64(password.size()), crypto_pwhash_OPSLIMIT_MIN,
+                               crypto_pwhash_MEMLIMIT_MIN),
+             0);
+    QVERIFY(WebPassword::needsRehash(QString::fromLatin1(old)));
+    QFETCH_GLOBAL(QString, server);
+    auto db = Db::open(TestDb::connectionText(server));
+    QCOMPARE(db->exec(QStringLiteral("UPDATE WebUser SET Password = ? WHERE CustomerID = ?"),
+                      {QString::fromLatin1(old), QStringLiteral("A100")}),
+             1);
+
+    auto c = portal.client();
+    QCOMPARE(signIn(*c, QStringLiteral("obrien.haul"), kPassword)->status, 303);
+    const auto login = CustomerStore::loginOf(*db, QStringLiteral("A100"));
+    QVERIFY(login);
+    QVERIFY(login->passwordHash != QString::fromLatin1(old));
+    QVERIFY(!WebPassword::needsRehash(login->passwordHash));
+    QVERIFY(WebPassword::verify(login->passwordHash, kPassword));
+    // A wrong password rehashes nothing.
+    QCOMPARE(signIn(*c, QStringLiteral("obrien.haul"), QStringLiteral("not the password"))->status, 200);
+    QCOMPARE(CustomerStore::loginOf(*db, QStringLiteral("A100"))->passwordHash, login->passwordHash);
+}
+
+void tst_Portal::sessionsEnd()
+{
+    PortalProcess portal;
+    QVERIFY(startPortal(portal, {QStringLiteral("SessionMinutes = 0.04")}));
+    auto c = portal.client();
+
+    // Idle too long: the server has forgotten the session.
+    auto idle = signedIn(portal);
+    QVERIFY(idle);
+    QThread::msleep(1000);
+    QCOMPARE(c->Get("/account", idle->headers())->status, 200); // a request restarts the idle time
+    QThread::msleep(1800);
+    QCOMPARE(c->Get("/account", idle->headers())->status, 200);
+    QThread::msleep(2800);
+    auto expired = c->Get("/account", idle->headers());
+    QCOMPARE(expired->status, 303);
+    QCOMPARE(expired->get_header_value("Location"), std::string("/signin"));
+
+    // Signed out: the old cookie is worth nothing even if a browser kept it.
+    auto b = signedIn(portal);
+    QVERIFY(b);
+    auto out = c->Post("/signout", b->headers(), httplib::Params{{"csrf", b->csrf}});
+    QCOMPARE(out->status, 303);
+    QVERIFY(out->get_header_value("Set-Cookie").find("Max-Age=0") != std::string::npos);
+    QCOMPARE(c->Get("/account", b->headers())->status, 303);
+    QCOMPARE(c->Get("/tickets.csv", b->headers())->status, 303);
+}
+
+void tst_Portal::formsWithoutTheTokenAreRefused_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("token");
+    QTest::newRow("sign-out without a token") << "/signout" << "";
+    QTest::newRow("sign-out with another session's token") << "/signout" << "other";
+    QTest::newRow("password change without a token") << "/password" << "";
+    QTest::newRow("password change with a token one digit off") << "/password" << "off";
+}
+
+void tst_Portal::formsWithoutTheTokenAreRefused()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, token);
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    auto b = signedIn(portal);
+    auto other = signedIn(portal, QStringLiteral("rival"), kOtherPassword);
+    QVERIFY(b && other);
+    std::string sent;
+    if (token == QLatin1String("other"))
+        sent = other->csrf;
+    else if (token == QLatin1String("off"))
+        sent = b->csrf.substr(0, b->csrf.size() - 1) + (b->csrf.back() == '0' ? "1" : "0");
+    auto c = portal.client();
+    httplib::Params params{{"old", kPassword.toStdString()}, {"new", "a brand new pass"}, {"again", "a brand new pass"}};
+    if (!token.isEmpty())
+        params.emplace("csrf", sent);
+    auto r = c->Post(path.toStdString(), b->headers(), params);
+    QVERIFY(r);
+    QCOMPARE(r->status, 403);
+    // Nothing happened: still signed in, and the old password still works.
+    QCOMPARE(c->Get("/account", b->headers())->status, 200);
+    QCOMPARE(signIn(*c, QStringLiteral("obrien.haul"), kPassword)->status, 303);
+}
+
+void tst_Portal::changePassword_data()
+{
+    QTest::addColumn<QString>("oldPassword");
+    QTest::addColumn<QString>("newPassword");
+    QTest::addColumn<QString>("again");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("the right old password and a good new one") << kPassword << "a brand new pass" << "a brand new pass"
+                                                                << "Your password was changed.";
+    QTest::newRow("a wrong old password") << "guessed wrong 1" << "a brand new pass" << "a brand new pass"
+                                          << "Current password: this is not the password of this account.";
+    QTest::newRow("a new password of nine characters") << kPassword << "nine char" << "nine char"
+                                                       << "The new password must be at least 10 characters long.";
+    QTest::newRow("the username as the new password") << kPassword << "OBRIEN.HAUL" << "OBRIEN.HAUL"
+                                                      << "The new password must not be the same as the username.";
+    QTest::newRow("the two new passwords differ") << kPassword << "a brand new pass" << "a brand new pasS"
+                                                  << "New password again: the two new passwords differ.";
+}
+
+void tst_Portal::changePassword()
+{
+    QFETCH(QString, oldPassword);
+    QFETCH(QString, newPassword);
+    QFETCH(QString, again);
+    QFETCH(QString, message);
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    auto b = signedIn(portal);
+    auto elsewhere = signedIn(portal);
+    QVERIFY(b && elsewhere);
+    auto c = portal.client();
+    auto r = c->Post("/password", b->headers(),
+                     httplib::Params{{"csrf", b->csrf},
+                                     {"old", oldPassword.toStdString()},
+                                     {"new", newPassword.toStdString()},
+                                     {"again", again.toStdString()}});
+    QVERIFY(r);
+    QVERIFY2(QString::fromStdString(r->body).contains(message.toHtmlEscaped()), r->body.c_str());
+    const bool changed = message == QLatin1String("Your password was changed.");
+    QCOMPARE(r->status, changed ? 200 : 400);
+    QCOMPARE(signIn(*c, QStringLiteral("obrien.haul"), kPassword)->status, changed ? 200 : 303);
+    QCOMPARE(signIn(*c, QStringLiteral("obrien.haul"), newPassword)->status, changed ? 303 : 200);
+    // The other browser signed in with the old password is signed out by a change.
+    QCOMPARE(c->Get("/account", elsewhere->headers())->status, changed ? 303 : 200);
+    QCOMPARE(c->Get("/account", b->headers())->status, 200);
+
+    // What is stored is a hash, never the password.
+    QFETCH_GLOBAL(QString, server);
+    auto db = Db::open(TestDb::connectionText(server));
+    const auto login = CustomerStore::loginByUserName(*db, QStringLiteral("obrien.haul"));
+    QVERIFY(login);
+    QVERIFY(!login->passwordHash.contains(newPassword));
+    QCOMPARE(WebPassword::verify(login->passwordHash, newPassword), changed);
+}
+
+void tst_Portal::anotherFleetsTicketIsNotFound_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("another fleet's ticket by its number") << "/tickets/OTHER";
+    QTest::newRow("a ticket number that is not there") << "/tickets/987654321";
+    QTest::newRow("a ticket number too long to be one") << "/tickets/12345678901234567890";
+    QTest::newRow("a path that climbs out") << "/tickets/../../etc/passwd";
+    QTest::newRow("another fleet's card in the download") << "/tickets.csv?card=07";
+}
+
+void tst_Portal::anotherFleetsTicketIsNotFound()
+{
+    QFETCH(QString, path);
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    auto b = signedIn(portal);
+    QVERIFY(b);
+    path.replace(QStringLiteral("OTHER"), QString::number(m_fleets.otherTicket));
+    auto c = portal.client();
+    auto r = c->Get(path.toStdString(), b->headers());
+    QVERIFY(r);
+    QVERIFY2(r->status == 404 || r->status == 400, std::to_string(r->status).c_str());
+    QVERIFY(r->body.find("SECRET-TRUCK") == std::string::npos);
+    QVERIFY(r->body.find("root:") == std::string::npos);
+
+    // The fleet's own ticket shows every line of the printed ticket.
+    auto own = c->Get("/tickets/" + std::to_string(m_fleets.ownTicket), b->headers());
+    QCOMPARE(own->status, 200);
+    for (const char *line : {"Diesel", "100.000", "$3.500", "$350.00", "TRK-A1", "Subtotal", "Tax", "TOTAL"})
+        QVERIFY2(own->body.find(line) != std::string::npos, line);
+}
+
+void tst_Portal::ticketListAndDownload()
+{
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    auto b = signedIn(portal);
+    QVERIFY(b);
+    auto c = portal.client();
+    auto all = c->Get("/tickets", b->headers());
+    QCOMPARE(all->status, 200);
+    QVERIFY(all->body.find("TRK-A1") != std::string::npos && all->body.find("TRK-A2") != std::string::npos);
+    QVERIFY(all->body.find("SECRET-TRUCK") == std::string::npos);
+
+    auto oneCard = c->Get("/tickets?card=02", b->headers());
+    QCOMPARE(oneCard->status, 200);
+    QVERIFY(oneCard->body.find("TRK-A2") != std::string::npos && oneCard->body.find("TRK-A1") == std::string::npos);
+
+    auto lastYear = c->Get("/tickets?from=2001-01-01&to=2001-12-31", b->headers());
+    QCOMPARE(lastYear->status, 200);
+    QVERIFY(lastYear->body.find("TRK-A") == std::string::npos);
+    QVERIFY(lastYear->body.find("0 tickets.") != std::string::npos);
+
+    auto csv = c->Get("/tickets.csv", b->headers());
+    QCOMPARE(csv->status, 200);
+    QCOMPARE(csv->get_header_value("Content-Type"), std::string("text/csv; charset=utf-8"));
+    QVERIFY(csv->get_header_value("Content-Disposition").find("attachment;") == 0);
+    const QStringList lines = QString::fromStdString(csv->body).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(0), QStringLiteral("Date,Ticket,Card,Truck,Driver,Gallons,Total"));
+    QVERIFY(lines.join(QLatin1Char('\n')).contains(QStringLiteral(",01,TRK-A1,D-TRK-A1,100,350")));
+    QVERIFY(!csv->body.empty() && csv->body.find("SECRET") == std::string::npos);
+
+    auto payments = c->Get("/payments", b->headers());
+    QCOMPARE(payments->status, 200);
+    QVERIFY(payments->body.find("CHK 555") != std::string::npos);
+}
+
+void tst_Portal::hostileInput_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<QList<int>>("statuses");
+    const QList<int> shown{200, 400};
+    QTest::newRow("quotes in the dates") << "/tickets?from=%27%22&to=%22%27" << QByteArray() << shown;
+    QTest::newRow("SQL text as a card") << "/tickets?card=%27%20OR%201%3D1%20--" << QByteArray() << shown;
+    QTest::newRow("a NUL in the card") << "/tickets?card=01%00" << QByteArray() << shown;
+    QTest::newRow("a climb in the card") << "/tickets.csv?card=..%2F..%2Fetc%2Fpasswd" << QByteArray() << shown;
+    QTest::newRow("broken UTF-8 in the page number") << "/tickets?page=%C3%28%FF" << QByteArray() << shown;
+    QTest::newRow("a page number past any integer") << "/tickets?page=99999999999999999999" << QByteArray() << shown;
+    QTest::newRow("a query of 100 KB") << "/tickets?from=" + QString(100 * 1024, QLatin1Char('9')) << QByteArray()
+                                       << QList<int>{414, 0};
+    QTest::newRow("SQL text as the username") << "/signin" << QByteArray("username=%27%20OR%20%271%27%3D%271&password=x")
+                                              << QList<int>{200};
+    QTest::newRow("a NUL and broken UTF-8 in the username") << "/signin" << QByteArray("username=obrien%00%C3%28&password=x")
+                                                            << QList<int>{200};
+    QTest::newRow("markup as the username") << "/signin" << QByteArray("username=%3Cscript%3Ealert(1)%3C%2Fscript%3E&password=x")
+                                            << QList<int>{200};
+    QTest::newRow("a password of 100 KB") << "/signin" << "username=obrien&password=" + QByteArray(100 * 1024, 'x')
+                                          << QList<int>{413, 0};
+}
+
+void tst_Portal::hostileInput()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, field);
+    QFETCH(QList<int>, statuses);
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    auto b = signedIn(portal);
+    QVERIFY(b);
+    auto c = portal.client();
+    httplib::Result r = field.isEmpty()
+        ? c->Get(path.toStdString(), b->headers())
+        : c->Post(path.toStdString(), b->headers(), field.toStdString(), "application/x-www-form-urlencoded");
+    const int status = r ? r->status : 0;
+    QVERIFY2(statuses.contains(status), std::to_string(status).c_str());
+    if (r) {
+        QVERIFY(r->body.find("<script>") == std::string::npos);
+        QVERIFY(r->body.find("SECRET-TRUCK") == std::string::npos);
+        QVERIFY(r->body.find("root:") == std::string::npos);
+    }
+    // The portal is still there, and the fleet still signed in.
+    QCOMPARE(c->Get("/account", b->headers())->status, 200);
+}
+
+void tst_Portal::oversizedRequests_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<int>("status");
+    QByteArray manyHeaders = "GET /signin HTTP/1.1\r\nHost: x\r\n";
+    for (int i = 0; i < 200; ++i)
+        manyHeaders += "X-Filler-" + QByteArray::number(i) + ": y\r\n";
+    QTest::newRow("two hundred headers") << manyHeaders + "\r\n" << 431;
+    QTest::newRow("a header line of 20 KB") << "GET /signin HTTP/1.1\r\nHost: x\r\nX-Big: " + QByteArray(20 * 1024, 'a') + "\r\n\r\n"
+                                            << 400;
+    QTest::newRow("a body of 1 MB")
+        << "POST /signin HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: 1048576\r\n\r\n"
+               + QByteArray(1024 * 1024, 'a')
+        << 413;
+    QTest::newRow("a body that claims a terabyte")
+        << QByteArray("POST /signin HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+                      "Content-Length: 1099511627776\r\n\r\nusername=a")
+        << 413;
+    QTest::newRow("an address of 20 KB") << "GET /" + QByteArray(20 * 1024, 'a') + " HTTP/1.1\r\nHost: x\r\n\r\n" << 414;
+}
+
+void tst_Portal::oversizedRequests()
+{
+    QFETCH_GLOBAL(QString, server);
+    if (server != QLatin1String("SQLite"))
+        QSKIP("What is tested here happens before any database is read; once is enough.");
+    QFETCH(QByteArray, request);
+    QFETCH(int, status);
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    QElapsedTimer timer;
+    timer.start();
+    const QByteArray answer = rawExchange(portal.port(), request);
+    // Either refused with the status, or (a read cut short) the connection dropped.
+    const int got = statusOf(answer);
+    QVERIFY2(got == status || got == 0, answer.left(200).constData());
+    QVERIFY(timer.elapsed() < 10000);
+    QCOMPARE(portal.client()->Get("/signin")->status, 200);
+}
+
+void tst_Portal::slowClientDoesNotHoldUpOthers()
+{
+    QFETCH_GLOBAL(QString, server);
+    if (server != QLatin1String("SQLite"))
+        QSKIP("What is tested here happens before any database is read; once is enough.");
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    // A client that sends one header byte every two seconds: every single read is in
+    // time, but the request as a whole is not.
+    QElapsedTimer timer;
+    timer.start();
+    QByteArray dropped;
+    std::thread slow([&] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(quint16(portal.port()));
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
+        const QByteArray head = "GET /signin HTTP/1.1\r\nHost: x\r\nX-Slow: aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa";
+        for (char ch : head) {
+            if (::send(fd, &ch, 1, MSG_NOSIGNAL) != 1)
+                break;
+            QThread::msleep(ch == ':' || ch == 'a' ? 2000 : 0);
+            if (timer.elapsed() > 40000)
+                break;
+        }
+        ::close(fd);
+        dropped = QByteArray::number(timer.elapsed());
+    });
+    QThread::msleep(500);
+    // Meanwhile others are served at once.
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer one;
+        one.start();
+        auto r = portal.client()->Get("/signin");
+        QVERIFY(r);
+        QCOMPARE(r->status, 200);
+        QVERIFY(one.elapsed() < 2000);
+    }
+    slow.join();
+    // The slow one was cut off near the deadline (15 s), long before it could finish.
+    const qint64 ms = dropped.toLongLong();
+    QVERIFY2(ms >= 14000 && ms < 25000, dropped.constData());
+}
+
+void tst_Portal::tlsAndItsSecureCookie()
+{
+    QFETCH_GLOBAL(QString, server);
+    if (server != QLatin1String("SQLite"))
+        QSKIP("What is tested here happens before any database is read; once is enough.");
+    QTemporaryDir dir;
+    const QString cert = dir.filePath(QStringLiteral("portal.crt"));
+    const QString key = dir.filePath(QStringLiteral("portal.key"));
+    QCOMPARE(QProcess::execute(QStringLiteral("openssl"),
+                               {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                                QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
+                                QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert}),
+             0);
+    PortalProcess portal;
+    QVERIFY(startPortal(portal, {QStringLiteral("TlsCertificate = ") + cert, QStringLiteral("TlsKey = ") + key}));
+    httplib::SSLClient c("127.0.0.1", portal.port());
+    c.set_ca_cert_path(cert.toStdString());
+    c.enable_server_certificate_verification(false);
+    auto r = c.Post("/signin", httplib::Params{{"username", "obrien.haul"}, {"password", kPassword.toStdString()}});
+    QVERIFY(r);
+    QCOMPARE(r->status, 303);
+    QVERIFY2(r->get_header_value("Set-Cookie").find("; Secure") != std::string::npos, r->get_header_value("Set-Cookie").c_str());
+    auto page = c.Get("/account", {{"Cookie", sessionCookieOf(r)}});
+    QCOMPARE(page->status, 200);
+    QVERIFY(page->body.find("$1,034.50") != std::string::npos);
+    // Plain HTTP on the TLS port gets nothing.
+    QCOMPARE(statusOf(rawExchange(portal.port(), "GET /signin HTTP/1.1\r\nHost: x\r\n\r\n", 5000)), 0);
+}
+
+void tst_Portal::plainHttpOnlyOnLoopback()
+{
+    QFETCH_GLOBAL(QString, server);
+    if (server != QLatin1String("SQLite"))
+        QSKIP("The configuration is refused before any database is opened; once is enough.");
+    PortalProcess portal;
+    QVERIFY(!portal.start(QStringLiteral("Provider=SQLite;Data Source=x.db;"), {QStringLiteral("Listen = 0.0.0.0")}));
+    QVERIFY2(portal.startError().contains("Plain HTTP is only served on a loopback address"), portal.startError().constData());
+    QCOMPARE(portal.exitCode(), 1);
+}
+
+void tst_Portal::nothingSecretIsLogged()
+{
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    auto c = portal.client();
+    QCOMPARE(signIn(*c, QStringLiteral("obrien.haul"), QStringLiteral("a wrong password"))->status, 200);
+    auto b = signedIn(portal);
+    QVERIFY(b);
+    QCOMPARE(c->Get("/tickets?card=01", b->headers())->status, 200);
+    c->Post("/password", b->headers(),
+            httplib::Params{{"csrf", b->csrf}, {"old", kPassword.toStdString()}, {"new", "the newest pass"}, {"again", "the newest pass"}});
+    QCOMPARE(c->Post("/signout", b->headers(), httplib::Params{{"csrf", b->csrf}})->status, 303);
+    QThread::msleep(300);
+    portal.stop();
+    const QByteArray log = portal.log();
+    QVERIFY2(log.contains("signed in"), log.constData()); // the log is there to be searched
+    const std::string id = b->cookie.substr(b->cookie.find('=') + 1);
+    for (const QByteArray &secret : {kPassword.toUtf8(), QByteArray("a wrong password"), QByteArray("the newest pass"),
+                                     QByteArray::fromStdString(id), QByteArray::fromStdString(b->csrf), QByteArray("$argon2")})
+        QVERIFY2(!log.contains(secret), secret.constData());
+}
+
+QTEST_GUILESS_MAIN(tst_Portal)
+#include "tst_portal.moc"
