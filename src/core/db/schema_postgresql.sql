@@ -20,7 +20,8 @@ CREATE TABLE Company (
     DiscountPricePerGallon DOUBLE PRECISION,
     DefPricePerGallon DOUBLE PRECISION,
     WarnCustomer DOUBLE PRECISION,
-    Tax DOUBLE PRECISION
+    Tax DOUBLE PRECISION,
+    PaymentTerms INTEGER DEFAULT 30
 );
 
 CREATE TABLE Customer (
@@ -39,7 +40,8 @@ CREATE TABLE Customer (
     "Limit" NUMERIC,
     WarnAt DOUBLE PRECISION,
     AcctOnHold SMALLINT,
-    DateEntered TIMESTAMP(0)
+    DateEntered TIMESTAMP(0),
+    PaymentTerms INTEGER
 );
 
 CREATE TABLE Cards (

@@ -21,7 +21,8 @@ CREATE TABLE Company (
     DiscountPricePerGallon REAL,
     DefPricePerGallon REAL,
     WarnCustomer REAL,
-    Tax REAL
+    Tax REAL,
+    PaymentTerms INTEGER DEFAULT 30
 );
 
 CREATE TABLE Customer (
@@ -40,7 +41,8 @@ CREATE TABLE Customer (
     "Limit" REAL,
     WarnAt REAL,
     AcctOnHold INTEGER,
-    DateEntered TEXT
+    DateEntered TEXT,
+    PaymentTerms INTEGER
 );
 
 CREATE TABLE Cards (

@@ -1,5 +1,7 @@
 #include "setup/CompanyStore.h"
 
+#include "accounts/Aging.h"
+
 namespace {
 
 QStringList column(Db &db, const QString &sql)
@@ -30,6 +32,7 @@ std::optional<CompanySettings> settings(Db &db, const QString &locationId)
     c.DiscountPricePerGallon = r->value("DiscountPricePerGallon").toDouble();
     c.DefPricePerGallon = r->value("DefPricePerGallon").toDouble();
     c.Tax = r->value("Tax").toDouble();
+    c.PaymentTerms = PaymentTerms::ofLocation(r->value("PaymentTerms"));
     return c;
 }
 

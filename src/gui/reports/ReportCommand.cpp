@@ -6,11 +6,14 @@
 #include "app/Startup.h"
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "reports/ArAgingReport.h"
 #include "reports/ManagementReports.h"
+#include "reports/ReportBatch.h"
 #include "reports/Report.h"
 #include "reports/ReportCsv.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportRenderer.h"
+#include "reports/Statements.h"
 
 #include <QDate>
 #include <QGuiApplication>
@@ -27,7 +30,9 @@ namespace ReportCommand {
 namespace {
 
 const QString kUsage = QStringLiteral(
-    "usage: ams --report NAME [--from YYYY-MM-DD --to YYYY-MM-DD] [--customer ID] (--pdf FILE | --csv FILE) [--config FILE]\n");
+    "usage: ams --report NAME [--from YYYY-MM-DD --to YYYY-MM-DD] [--customer ID] (--pdf FILE | --csv FILE) [--config FILE]\n"
+    "       ams --report statements --from YYYY-MM-DD --to YYYY-MM-DD [--customer ID] (--pdf FILE | --pdf-dir DIR)\n"
+    "       ams --report ar-aging [--as-of YYYY-MM-DD] (--pdf FILE | --csv FILE)\n");
 
 struct Request
 {
@@ -38,6 +43,8 @@ struct Request
     QString pdf;
     QString csv;
     QString config;
+    QString asOf;
+    QString pdfDir;
 };
 
 // What each report needs besides its name.
@@ -46,6 +53,10 @@ struct Kind
     QString name;
     bool ranged = false;
     bool customer = false;
+    // The statements: --customer may be left out, and --pdf-dir takes the place of --csv.
+    bool statements = false;
+    // The aging report: --as-of, today when left out.
+    bool asOf = false;
 };
 
 const QList<Kind> &kinds()
@@ -54,6 +65,7 @@ const QList<Kind> &kinds()
         {QStringLiteral("account-balance"), false, false},      {QStringLiteral("customer-history"), true, true},
         {QStringLiteral("detail-sales"), true, false},          {QStringLiteral("customer-cards"), false, false},
         {QStringLiteral("gift-card-transactions"), true, false}, {QStringLiteral("gift-card-listing"), false, false},
+        {QStringLiteral("statements"), true, false, true},      {QStringLiteral("ar-aging"), false, false, false, true},
     };
     return list;
 }
@@ -85,7 +97,8 @@ std::optional<QString> parse(const QStringList &args, Request &request)
         {QStringLiteral("--report"), &request.name}, {QStringLiteral("--from"), &request.from},
         {QStringLiteral("--to"), &request.to},       {QStringLiteral("--customer"), &request.customer},
         {QStringLiteral("--pdf"), &request.pdf},     {QStringLiteral("--csv"), &request.csv},
-        {QStringLiteral("--config"), &request.config},
+        {QStringLiteral("--config"), &request.config}, {QStringLiteral("--as-of"), &request.asOf},
+        {QStringLiteral("--pdf-dir"), &request.pdfDir},
     };
     QSet<QString> seen;
     for (qsizetype i = 1; i < args.size(); ++i) {
@@ -129,6 +142,36 @@ std::optional<QDate> isoDate(const QString &text)
     return date;
 }
 
+// The statements of the period into one PDF or a folder of them. When the period ends
+// today, a closing balance that differs from the balance the postings keep is said on
+// standard error (the files are written all the same).
+int writeStatements(Db &db, const Request &request, const QDate &from, const QDate &to, const QStringList &headings)
+{
+    const QList<Statement> statements =
+        Statements::gather(db, from, to, appContext().company.PaymentTerms, request.customer.isEmpty() ? QString() : request.customer);
+    QList<std::shared_ptr<Report>> reports;
+    for (const Statement &s : statements)
+        reports << Statements::report(s, headings);
+    const ReportBatch::Outcome outcome =
+        request.pdfDir.isEmpty()
+            ? ReportBatch::writeOnePdf(reports, request.pdf)
+            : ReportBatch::writePdfFolder(reports, request.pdfDir, [&](int i) { return Statements::fileNameFor(statements[i].account.customerId); });
+    if (!outcome.written())
+        return fail(outcome.error);
+    if (to == QDate::currentDate()) {
+        const QStringList differ = Statements::differingBalances(statements);
+        if (!differ.isEmpty()) {
+            err() << "ams: the closing balance of " << differ.size() << (differ.size() == 1 ? " customer" : " customers")
+                  << " differs from the current balance; run \"Rebuild Customer Balance\" (Settings menu) and write the "
+                     "statements again:\n";
+            for (const QString &line : differ)
+                err() << "  " << line << "\n";
+            err().flush();
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 QStringList names()
@@ -162,8 +205,24 @@ int run(int argc, char *argv[])
     const auto kind = std::find_if(kinds().begin(), kinds().end(), [&](const Kind &k) { return k.name == request.name; });
     if (kind == kinds().end())
         return usage(QStringLiteral("unknown report \"%1\"").arg(request.name));
-    if (request.pdf.isEmpty() == request.csv.isEmpty())
+    if (kind->statements) {
+        if (!request.csv.isEmpty())
+            return usage(QStringLiteral("statements are written as PDF: give --pdf FILE or --pdf-dir DIR"));
+        if (request.pdf.isEmpty() == request.pdfDir.isEmpty())
+            return usage(QStringLiteral("give either --pdf FILE or --pdf-dir DIR"));
+    } else if (!request.pdfDir.isEmpty()) {
+        return usage(QStringLiteral("%1 takes no --pdf-dir").arg(kind->name));
+    } else if (request.pdf.isEmpty() == request.csv.isEmpty()) {
         return usage(QStringLiteral("give either --pdf FILE or --csv FILE"));
+    }
+    std::optional<QDate> asOf;
+    if (!kind->asOf && !request.asOf.isEmpty())
+        return usage(QStringLiteral("%1 takes no --as-of").arg(kind->name));
+    if (kind->asOf) {
+        asOf = request.asOf.isEmpty() ? std::optional<QDate>(QDate::currentDate()) : isoDate(request.asOf);
+        if (!asOf)
+            return usage(QStringLiteral("--as-of %1 is not a date written YYYY-MM-DD").arg(request.asOf));
+    }
     std::optional<QDate> from, to;
     if (kind->ranged) {
         if (request.from.isEmpty() || request.to.isEmpty())
@@ -179,7 +238,7 @@ int run(int argc, char *argv[])
     }
     if (kind->customer && request.customer.isEmpty())
         return usage(QStringLiteral("%1 needs --customer ID").arg(kind->name));
-    if (!kind->customer && !request.customer.isEmpty())
+    if (!kind->customer && !kind->statements && !request.customer.isEmpty())
         return usage(QStringLiteral("%1 takes no customer").arg(kind->name));
 
     try {
@@ -187,12 +246,19 @@ int run(int argc, char *argv[])
         OpenDatabase();
         LoadCompanySettings();
         Db &db = Db::current();
-        if (kind->customer && !CustomerStore::nameOf(db, request.customer))
+        if (!request.customer.isEmpty() && !CustomerStore::nameOf(db, request.customer))
             return fail(QStringLiteral("there is no customer with the ID %1").arg(request.customer));
 
         const QStringList headings = appContext().company.headingTexts();
+        if (kind->statements) {
+            const int status = writeStatements(db, request, *from, *to, headings);
+            db.close();
+            return status;
+        }
         std::shared_ptr<Report> report;
-        if (kind->name == QLatin1String("account-balance"))
+        if (kind->name == QLatin1String("ar-aging"))
+            report = ArAgingReport::build(db, *asOf, appContext().company.PaymentTerms, headings);
+        else if (kind->name == QLatin1String("account-balance"))
             report = ManagementReports::accountBalance(db, headings);
         else if (kind->name == QLatin1String("customer-cards"))
             report = ManagementReports::customerCardListing(db, headings);
