@@ -36,6 +36,12 @@ std::optional<CompanySettings> settings(Db &db, const QString &locationId)
     return c;
 }
 
+int paymentTerms(Db &db, const QString &locationId)
+{
+    const auto r = db.firstRow(QStringLiteral("SELECT PaymentTerms FROM Company WHERE ID = ?"), {locationId});
+    return PaymentTerms::ofLocation(r ? r->value(0) : QVariant());
+}
+
 QList<QVariant> locations(Db &db)
 {
     QList<QVariant> ids;

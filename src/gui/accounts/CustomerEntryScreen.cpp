@@ -1,8 +1,10 @@
 #include "accounts/CustomerEntryScreen.h"
 
+#include "accounts/Aging.h"
 #include "accounts/CustomerLookup.h"
 #include "accounts/IssuedCardsGroup.h"
 #include "app/AmountField.h"
+#include "app/AppContext.h"
 #include "app/BusyCursor.h"
 #include "app/FieldChecks.h"
 #include "app/FieldRules.h"
@@ -14,6 +16,7 @@
 #include "setup/CompanyStore.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -48,7 +51,8 @@ CustomerEntryScreen::CustomerEntryScreen(QWidget *parent) : QWidget(parent)
         {txtAddress1, QStringLiteral("Address 1")}, {txtAddress2, QStringLiteral("Address 2")},
         {txtCity, QStringLiteral("City")},          {txtZip, QStringLiteral("Zip")},
         {txtContact, QStringLiteral("Contact")},    {txtPhone, QStringLiteral("Phone")},
-        {txtFax, QStringLiteral("Fax")},            {txtUserName, QStringLiteral("Username")},
+        {txtFax, QStringLiteral("Fax")},            {txtTerms, QStringLiteral("Terms (days)")},
+        {txtUserName, QStringLiteral("Username")},
         {txtPassword, QStringLiteral("Password")},
     };
     // The account number, the name and the number boxes keep the caret where the click
@@ -64,6 +68,7 @@ CustomerEntryScreen::CustomerEntryScreen(QWidget *parent) : QWidget(parent)
     connect(txtContact, &QLineEdit::textEdited, this, &CustomerEntryScreen::contactEdited);
     connect(txtLimit, &AmountField::plainTextChanged, this, &CustomerEntryScreen::showAvailableCredit);
     connect(txtBalance, &AmountField::plainTextChanged, this, &CustomerEntryScreen::showAvailableCredit);
+    connect(txtTerms, &QLineEdit::textChanged, this, &CustomerEntryScreen::showTerms);
     connect(btnLookup, &QToolButton::clicked, this, &CustomerEntryScreen::openLookup);
     connect(btnSave, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { save(); }); });
     connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
@@ -72,6 +77,7 @@ CustomerEntryScreen::CustomerEntryScreen(QWidget *parent) : QWidget(parent)
         loadLists();
         m_cards->LoadCards();
     });
+    showTerms();
     txtAccountNumber->setFocus();
 }
 
@@ -123,11 +129,13 @@ void CustomerEntryScreen::showCustomer(const CustomerRecord &c)
     txtLimit->setPlainText(plain(c.limit));
     txtWarn->setPlainText(plain(c.warnAt));
     chkAcctOnHold->setChecked(c.onHold);
+    txtTerms->setText(c.paymentTerms.isNull() ? QString() : QString::number(c.paymentTerms.toInt()));
 }
 
 void CustomerEntryScreen::ClearCustomerFields()
 {
-    for (QLineEdit *box : {txtName, txtAddress1, txtAddress2, txtCity, txtZip, txtContact, txtPhone, txtFax, txtUserName, txtPassword})
+    for (QLineEdit *box : {txtName, txtAddress1, txtAddress2, txtCity, txtZip, txtContact, txtPhone, txtFax, txtTerms, txtUserName,
+                           txtPassword})
         box->clear();
     for (AmountField *box : {txtBalance, txtLimit, txtWarn})
         box->setPlainText(QString());
@@ -153,6 +161,17 @@ void CustomerEntryScreen::showAvailableCredit()
     figures.limit = txtLimit->value();
     figures.balance = txtBalance->value();
     txtAvailableCredit->setPlainText(plain(figures.availableCredit()));
+}
+
+void CustomerEntryScreen::showTerms()
+{
+    std::optional<int> days;
+    if (!PaymentTerms::read(txtTerms->text(), &days))
+        lblTerms->setText(QString());
+    else if (days)
+        lblTerms->setText(PaymentTerms::text(*days));
+    else
+        lblTerms->setText(QStringLiteral("Location's terms: %1").arg(PaymentTerms::text(appContext().company.PaymentTerms)));
 }
 
 void CustomerEntryScreen::contactEdited(const QString &text)
@@ -188,6 +207,7 @@ CustomerEntry CustomerEntryScreen::entryOnScreen() const
     e.limit = txtLimit->plainText();
     e.warnAt = txtWarn->plainText();
     e.onHold = chkAcctOnHold->isChecked();
+    e.terms = txtTerms->text();
     e.userName = txtUserName->text();
     e.password = txtPassword->text();
     return e;
@@ -196,7 +216,7 @@ CustomerEntry CustomerEntryScreen::entryOnScreen() const
 QList<QLineEdit *> CustomerEntryScreen::textBoxes() const
 {
     return {txtAccountNumber, txtName, txtAddress1, txtAddress2, txtCity,     txtZip,
-            txtContact,       txtPhone, txtFax,     txtUserName, txtPassword};
+            txtContact,       txtPhone, txtFax,     txtTerms,    txtUserName, txtPassword};
 }
 
 void CustomerEntryScreen::save()
@@ -211,6 +231,15 @@ void CustomerEntryScreen::save()
         || !AmountRule::checkBeforeSave(this, {{QStringLiteral("Credit Limit"), entry.limitValue()},
                                                {QStringLiteral("Warn At"), entry.warnAtValue()}}))
         return;
+    if (!entry.termsValid()) {
+        MessageBox::ok(this,
+                       QStringLiteral("Terms (days) must be a whole number of days from 0 to %1, or empty for the location's "
+                                      "terms. Nothing was saved.")
+                           .arg(PaymentTerms::kMostDays),
+                       QStringLiteral("Invalid Input"));
+        txtTerms->setFocus();
+        return;
+    }
     // " 1234" shows no customer, so what was typed is a new one; its ID would be 1234,
     // which is taken, and the server would refuse the row with a constraint's words.
     if (CustomerStore::newIdTaken(Db::current(), entry.accountNumber)) {

@@ -11,6 +11,7 @@ class IssuedCardsGroup;
 class PickList;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -44,6 +45,8 @@ private:
     // Shows the customer's login, read with the customer row; both boxes empty without one.
     void LoadWebUser(const std::optional<WebLogin> &login);
     void showAvailableCredit();
+    // Says what the terms box means: the customer's own terms, or the location's.
+    void showTerms();
     void contactEdited(const QString &text);
     void save();
     void openLookup();
@@ -74,6 +77,8 @@ private:
     AmountField *txtAvailableCredit = nullptr;
     AmountField *txtLimit = nullptr;
     AmountField *txtWarn = nullptr;
+    QLineEdit *txtTerms = nullptr;
+    QLabel *lblTerms = nullptr;
     QCheckBox *chkAcctOnHold = nullptr;
     QLineEdit *txtUserName = nullptr;
     QLineEdit *txtPassword = nullptr;

@@ -13,6 +13,7 @@
 #include "reports/ReportOutput.h"
 #include "reports/ReportRenderer.h"
 #include "reports/Viewer.h"
+#include "setup/CompanyStore.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
@@ -22,7 +23,10 @@ void PrintArAgingReport(const QDate &asOf, bool preview)
 {
     BusyCursor busy;
     const CompanySettings &company = appContext().company;
-    std::shared_ptr<Report> report = ArAgingReport::build(Db::current(), asOf, company.PaymentTerms, company.headingTexts());
+    Db &db = Db::current();
+    // The terms as stored now: the pricing screen may have changed them since the start.
+    const int terms = CompanyStore::paymentTerms(db, appContext().config.LocationID);
+    std::shared_ptr<Report> report = ArAgingReport::build(db, asOf, terms, company.headingTexts());
     PageIndex index = paginate(*report);
     if (preview) {
         if (!Viewer::showReport(report, std::move(index)))

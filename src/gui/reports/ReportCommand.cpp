@@ -149,6 +149,11 @@ int writeStatements(Db &db, const Request &request, const QDate &from, const QDa
 {
     const QList<Statement> statements =
         Statements::gather(db, from, to, appContext().company.PaymentTerms, request.customer.isEmpty() ? QString() : request.customer);
+    if (statements.isEmpty()) {
+        err() << "ams: no customer has a ticket, a payment or a balance in the period; nothing was written\n";
+        err().flush();
+        return 0;
+    }
     QList<std::shared_ptr<Report>> reports;
     for (const Statement &s : statements)
         reports << Statements::report(s, headings);

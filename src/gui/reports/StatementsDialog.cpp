@@ -14,6 +14,7 @@
 #include "reports/ReportBatch.h"
 #include "reports/ReportOutput.h"
 #include "reports/Statements.h"
+#include "setup/CompanyStore.h"
 
 #include <QButtonGroup>
 #include <QDateEdit>
@@ -178,7 +179,8 @@ void StatementsDialog::ok()
     QList<Statement> statements;
     {
         BusyCursor busy;
-        statements = Statements::gather(Db::current(), start, end, appContext().company.PaymentTerms,
+        Db &db = Db::current();
+        statements = Statements::gather(db, start, end, CompanyStore::paymentTerms(db, appContext().config.LocationID),
                                         optOneCustomer->isChecked() ? cmbCustomer->currentId().toString() : QString());
     }
     if (statements.isEmpty()) {

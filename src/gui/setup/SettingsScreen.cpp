@@ -1,5 +1,6 @@
 #include "setup/SettingsScreen.h"
 
+#include "accounts/Aging.h"
 #include "app/AmountField.h"
 #include "app/FieldChecks.h"
 #include "app/FocusEvents.h"
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSqlRecord>
 
@@ -44,6 +46,12 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     txtDEFPerGallon = amount("txtDEFPerGallon", AmountField::priceFormat());
     txtWarnCustomer = amount("txtWarnCustomer", kPercentFormat);
     txtTax = amount("txtTax", kPercentFormat);
+    txtPaymentTerms = new QLineEdit(this);
+    txtPaymentTerms->setObjectName(QStringLiteral("txtPaymentTerms"));
+    txtPaymentTerms->setFixedWidth(110);
+    txtPaymentTerms->setMaxLength(3);
+    lblPaymentTerms = new QLabel(this);
+    lblPaymentTerms->setObjectName(QStringLiteral("lblPaymentTerms"));
     btnSave = new QPushButton(QStringLiteral("Save and Close"), this);
     btnSave->setObjectName(QStringLiteral("btnSave"));
     btnExit = new QPushButton(QStringLiteral("Exit"), this);
@@ -66,6 +74,8 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     addRow(QStringLiteral("DEF Per Gallon"), txtDEFPerGallon);
     addRow(QStringLiteral("Warn Customer At % of Limit"), txtWarnCustomer);
     addRow(QStringLiteral("Tax Percent"), txtTax);
+    fields->addWidget(lblPaymentTerms, row, 2, Qt::AlignLeft | Qt::AlignVCenter);
+    addRow(QStringLiteral("Payment Terms (days)"), txtPaymentTerms);
     fields->setColumnStretch(2, 1);
 
     layOutFormAndButtons(this, fields, {btnSave, btnExit});
@@ -76,7 +86,8 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     setTabOrder(txtDiscountPerGallon, txtDEFPerGallon);
     setTabOrder(txtDEFPerGallon, txtWarnCustomer);
     setTabOrder(txtWarnCustomer, txtTax);
-    setTabOrder(txtTax, btnSave);
+    setTabOrder(txtTax, txtPaymentTerms);
+    setTabOrder(txtPaymentTerms, btnSave);
     setTabOrder(btnSave, btnExit);
 
     connect(cmbLocation, &QComboBox::currentIndexChanged, this, [this] { ScreenGuard::run(this, [this] { locationChosen(); }); });
@@ -84,6 +95,10 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     for (AmountField *field : {txtDieselPricePerGallon, txtReeferPricePerGallon, txtDiscountPerGallon, txtDEFPerGallon,
                                txtWarnCustomer, txtTax})
         FocusEvents::onLeave(field, [this, field] { fieldLeft(field); });
+    connect(txtPaymentTerms, &QLineEdit::textChanged, this, [this](const QString &text) {
+        std::optional<int> days;
+        lblPaymentTerms->setText(PaymentTerms::read(text, &days) && days ? PaymentTerms::text(*days) : QString());
+    });
     connect(btnSave, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { save(); }); });
     connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
 
@@ -118,6 +133,7 @@ void SettingsScreen::LoadLocationSettings()
     show(txtDEFPerGallon, "DefPricePerGallon");
     show(txtWarnCustomer, "WarnCustomer");
     show(txtTax, "Tax");
+    txtPaymentTerms->setText(QString::number(PaymentTerms::ofLocation(row->value(QStringLiteral("PaymentTerms")))));
 }
 
 void SettingsScreen::fieldLeft(AmountField *field)
@@ -150,6 +166,15 @@ void SettingsScreen::save()
         }
     }
 
+    std::optional<int> terms;
+    if (!PaymentTerms::read(txtPaymentTerms->text(), &terms) || !terms) {
+        MessageBox::ok(this,
+                       QStringLiteral("Payment Terms (days) must be a whole number of days from 0 to %1.").arg(PaymentTerms::kMostDays),
+                       QStringLiteral("Invalid Entry"));
+        txtPaymentTerms->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+
     // A price no money column holds exactly would be refused on every ticket it fills.
     if (!AmountRule::checkBeforeSave(this, {{QStringLiteral("Diesel Price Per Gallon"), txtDieselPricePerGallon->value()},
                                             {QStringLiteral("Reefer Diesel Price Per Gallon"), txtReeferPricePerGallon->value()},
@@ -166,6 +191,7 @@ void SettingsScreen::save()
                               {QStringLiteral("DiscountPricePerGallon"), txtDiscountPerGallon->value()},
                               {QStringLiteral("DefPricePerGallon"), txtDEFPerGallon->value()},
                               {QStringLiteral("WarnCustomer"), txtWarnCustomer->value()},
-                              {QStringLiteral("Tax"), txtTax->value()}});
+                              {QStringLiteral("Tax"), txtTax->value()},
+                              {QStringLiteral("PaymentTerms"), *terms}});
     close();
 }

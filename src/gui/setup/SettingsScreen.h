@@ -4,10 +4,12 @@
 
 class AmountField;
 class QComboBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 
 // frmSettings, "System Settings": a location's prices per gallon, customer-warning
-// threshold and tax rate. Saving writes the Company row only; the running program
+// threshold, tax rate and the payment terms of its customers without terms of their own. Saving writes the Company row only; the running program
 // keeps the settings it loaded.
 class SettingsScreen : public QWidget
 {
@@ -29,6 +31,8 @@ private:
     AmountField *txtDEFPerGallon;
     AmountField *txtWarnCustomer;
     AmountField *txtTax;
+    QLineEdit *txtPaymentTerms;
+    QLabel *lblPaymentTerms;
     QPushButton *btnSave;
     QPushButton *btnExit;
 };
