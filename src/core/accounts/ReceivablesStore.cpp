@@ -25,7 +25,12 @@ namespace ReceivablesStore {
 QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, const QString &customerId)
 {
     const SqlDialect &d = db.dialect();
-    QVariantList values;
+    // Days past due: from the entry's due date (its day plus the customer's terms) to
+    // asOf. The values are bound in the order their places stand in the text.
+    QVariantList values{qint64(asOf.toJulianDay()), locationTerms};
+    const QString pastDue = QStringLiteral("CAST(? AS INTEGER) - Entries.Day - ")
+        + d.ifNull(QStringLiteral("Terms.PaymentTerms"), QStringLiteral("CAST(? AS INTEGER)"));
+
     // Charges and credits of every ticket and payment up to the day, each with its day.
     // A ticket with a negative total and a positive payment are credits; a negative
     // payment (a returned check) is a charge.
@@ -41,13 +46,8 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
                          "FROM Payments WHERE PaymentDate < ? AND Amount <> 0")
         + forCustomer(QStringLiteral("Customer"), customerId, values);
 
-    // Days past due: from the day's due date (its day plus the customer's terms) to asOf.
-    values << qint64(asOf.toJulianDay()) << locationTerms;
-    const QString dated = QStringLiteral("SELECT Entries.Cust,Entries.Charge,Entries.Credit,"
-                                         "CAST(? AS INTEGER) - Entries.Day - ")
-        + d.ifNull(QStringLiteral("Terms.PaymentTerms"), QStringLiteral("CAST(? AS INTEGER)"))
-        + QStringLiteral(" AS PastDue FROM (") + entries
-        + QStringLiteral(") Entries JOIN Customer Terms ON Terms.ID = Entries.Cust");
+    const QString dated = QStringLiteral("SELECT Entries.Cust,Entries.Charge,Entries.Credit,") + pastDue
+        + QStringLiteral(" AS PastDue FROM (") + entries + QStringLiteral(") Entries JOIN Customer Terms ON Terms.ID = Entries.Cust");
 
     QStringList sums;
     for (int b = 0; b < Aging::BucketCount; ++b)

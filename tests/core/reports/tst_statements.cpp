@@ -247,7 +247,7 @@ void TestStatements::agingOfEveryCustomer()
     QStringList reported;
     for (const QString &field : fields.mid(7, 7))
         reported << QString::number(field.toDouble(), 'f', 2);
-    QCOMPARE(reported, columns + QStringList{credit, balance});
+    QCOMPARE(reported, columns + QStringList({credit, balance}));
 }
 
 void TestStatements::agingReportListsTheOldestMoneyFirst()
