@@ -17,6 +17,7 @@
 
 #include <QDateEdit>
 #include <QGridLayout>
+#include <QLabel>
 #include <QPushButton>
 
 void PrintArAgingReport(const QDate &asOf, bool preview)

@@ -20,6 +20,7 @@
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QLabel>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
