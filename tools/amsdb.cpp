@@ -5,10 +5,13 @@
 //                                      [--customer-volume CUSTOMERS CARDS]
 //                                      [--cash-volume NAMES TICKETS]
 //   amsdb check   "<connection text>"
+//   amsdb upgrade "<connection text>"
 //   amsdb copy    "<from connection text>" "<to connection text>" [--replace]
 //   amsdb backup  "<SQLite connection text>" FILE
 //
-// "check" confirms that every customer's balance equals its tickets less its payments.
+// "check" prints the schema version and confirms that every customer's balance equals
+// its tickets less its payments. "upgrade" brings an older database to the schema
+// version this program needs, one step (one transaction) at a time.
 // A relative SQLite file lies beside this executable when a config.txt lies there too,
 // otherwise in the user's data folder: where the program would look for it.
 
@@ -20,6 +23,7 @@
 #include "db/DatabaseTool.h"
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "db/SchemaUpgrade.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -37,6 +41,7 @@ int usage()
                            "                                         [--customer-volume CUSTOMERS CARDS]\n"
                            "                                         [--cash-volume NAMES TICKETS]\n"
                            "       amsdb check \"<connection text>\"\n"
+                           "       amsdb upgrade \"<connection text>\"\n"
                            "       amsdb copy \"<from connection text>\" \"<to connection text>\" [--replace]\n"
                            "       amsdb backup \"<SQLite connection text>\" FILE\n";
     return 2;
@@ -70,13 +75,40 @@ void printCounts(const QList<DatabaseCopy::TableCount> &counts)
         << qSetFieldWidth(0) << " rows\n";
 }
 
-int check(Db &db) { return printBalances(CheckCustomerBalances(db)) == 0 ? 0 : 1; }
+void printVersion(int version)
+{
+    QTextStream(stdout) << "Schema version " << version << " (this program's: " << SchemaUpgrade::newestVersion() << ")\n";
+}
+
+int check(Db &db)
+{
+    printVersion(SchemaUpgrade::versionOf(db));
+    return printBalances(CheckCustomerBalances(db)) == 0 ? 0 : 1;
+}
+
+int upgrade(Db &db)
+{
+    QTextStream out(stdout);
+    const int before = SchemaUpgrade::versionOf(db);
+    out << "The database is at version " << before << "; this program's is " << SchemaUpgrade::newestVersion() << ".\n";
+    out.flush();
+    const auto applied = SchemaUpgrade::upgrade(db, [&out](const SchemaUpgrade::StepDone &step) {
+        out << "Step " << step.version << ": " << step.title << ": " << step.rows << (step.rows == 1 ? " row" : " rows")
+            << " changed\n";
+        out.flush();
+    });
+    if (applied.isEmpty())
+        out << "The database is up to date; nothing was changed.\n";
+    else
+        out << "The database is now at version " << applied.last().version << ".\n";
+    return 0;
+}
 
 int copy(Db &from, Db &to, bool replace)
 {
     const auto result = DatabaseCopy::copy(from, to, replace ? DatabaseCopy::Target::Replace : DatabaseCopy::Target::MustBeEmpty);
     QTextStream(stdout) << "Copied from " << from.dialect().name() << " to " << to.dialect().name()
-                        << ", the same number of rows on both sides:\n";
+                        << " at schema version " << result.schemaVersion << ", the same number of rows on both sides:\n";
     printCounts(result.counts);
     // The copy has checked that every balance reads as in the source; a difference listed
     // here was there before, and the rebuild command sets it right.
@@ -88,7 +120,7 @@ int backup(Db &from, const QString &file)
 {
     const auto result = DatabaseBackup::backup(from, file);
     QTextStream(stdout) << "Backed up to " << QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())
-                        << " (integrity check: " << result.integrity << "):\n";
+                        << " (integrity check: " << result.integrity << ", schema version " << result.schemaVersion << "):\n";
     printCounts(result.counts);
     printBalances(result.balances);
     return 0;
@@ -143,11 +175,13 @@ int main(int argc, char *argv[])
         }
         if (command == QLatin1String("create"))
             createFile(args[1], baseDir);
-        else if (command != QLatin1String("check"))
+        else if (command != QLatin1String("check") && command != QLatin1String("upgrade"))
             return usage();
         auto db = Db::open(args[1], baseDir);
         if (command == QLatin1String("check"))
             return check(*db);
+        if (command == QLatin1String("upgrade"))
+            return args.size() == 2 ? upgrade(*db) : usage();
         if (args.contains(QStringLiteral("--replace")))
             DatabaseTool::dropSchema(*db);
         DatabaseTool::createSchema(*db);

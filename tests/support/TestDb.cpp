@@ -122,6 +122,32 @@ std::unique_ptr<Db> fresh(const QString &server)
     return db;
 }
 
+void createVersionZero(Db &db)
+{
+    const QString name = db.dialect().name() == QLatin1String("SQLite") ? QStringLiteral("schema_v0_sqlite.sql")
+                                                                         : QStringLiteral("schema_v0_postgresql.sql");
+    QFile file(QStringLiteral(AMS_TEST_DATA_DIR "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw DbError(QStringLiteral("Cannot read %1").arg(file.fileName()));
+    QStringList lines;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n'))
+        if (!line.trimmed().startsWith(QLatin1String("--")))
+            lines << line;
+    Transaction transaction(db);
+    for (const QString &piece : lines.join(u'\n').split(u';'))
+        if (!piece.trimmed().isEmpty())
+            db.exec(piece.trimmed());
+    transaction.commit();
+}
+
+std::unique_ptr<Db> freshAtVersionZero(const QString &server)
+{
+    auto db = fresh(server);
+    DatabaseTool::dropSchema(*db);
+    createVersionZero(*db);
+    return db;
+}
+
 QString connectionText(const QString &server) { return lastText(server); }
 
 QString emptyDatabase(const QString &server)

@@ -24,6 +24,13 @@ void addServerRows();
 // re-created. Throws DbError when the server cannot be reached.
 std::unique_ptr<Db> fresh(const QString &server);
 
+// Like fresh(), but with the eleven tables as stations have always had them: made from
+// the schema's SQL text of version 0, without the SchemaVersion table.
+std::unique_ptr<Db> freshAtVersionZero(const QString &server);
+
+// Runs the version-0 schema text of the database's server on it.
+void createVersionZero(Db &db);
+
 // The connection text that fresh() used last for the server, with its password: for
 // starting another process on the same database.
 QString connectionText(const QString &server);

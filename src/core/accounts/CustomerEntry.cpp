@@ -1,6 +1,7 @@
 #include "accounts/CustomerEntry.h"
 
 #include "accounts/Aging.h"
+#include "accounts/WebPassword.h"
 #include "app/Numbers.h"
 
 double CustomerRecord::availableCredit() const { return Numbers::roundHalfEven(limit - balance, 2); }
@@ -8,6 +9,11 @@ double CustomerRecord::availableCredit() const { return Numbers::roundHalfEven(l
 bool CustomerEntry::hasRequiredFields() const
 {
     return !limit.isEmpty() && !warnAt.isEmpty() && !accountNumber.isEmpty() && !name.isEmpty();
+}
+
+QString CustomerEntry::passwordRefusal() const
+{
+    return givesLogin() ? WebPassword::refusal(password, userName) : QString();
 }
 
 double CustomerEntry::limitValue() const { return Numbers::parseLeadingNumber(limit); }

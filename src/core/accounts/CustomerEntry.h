@@ -54,6 +54,7 @@ struct CustomerEntry
     // The terms box as typed: empty for the location's terms, else a number of days.
     QString terms;
     QString userName;
+    // A new website password as typed; empty keeps the stored one.
     QString password;
 
     // Account number, name, credit limit and warning threshold all hold something. The
@@ -72,9 +73,15 @@ struct CustomerEntry
     // The ID a new row gets: the account number without leading and trailing blanks.
     QString newCustomerId() const { return accountNumber.trimmed(); }
 
-    // A login is written only when both username and password are given; otherwise the
-    // stored login, if any, stays as it is.
+    // A new login is written only when both username and a password are given. A stored
+    // login takes the username whenever one is given, and a new password only when one
+    // is typed; with the username box empty it stays as it is.
     bool givesLogin() const { return !userName.isEmpty() && !password.isEmpty(); }
+    bool keepsPassword() const { return !userName.isEmpty() && password.isEmpty(); }
+
+    // Why the new password cannot be saved ("" when it can, or when none would be
+    // written): shorter than WebPassword::MinimumLength, or the username itself.
+    QString passwordRefusal() const;
 };
 
 // The rows the customer screen writes, as data so that the rules can be read in one

@@ -1,5 +1,6 @@
 #include "accounts/CustomerStore.h"
 
+#include "accounts/WebPassword.h"
 #include "db/Db.h"
 #include "db/DbError.h"
 
@@ -13,29 +14,42 @@ QString text(const QSqlRecord &row, const char *column) { return row.value(QLati
 bool flag(const QSqlRecord &row, const char *column) { return row.value(QLatin1String(column)).toInt() != 0; }
 double number(const QSqlRecord &row, const char *column) { return row.value(QLatin1String(column)).toDouble(); }
 
-void writeLogin(Db &db, const QString &customerId, const CustomerEntry &entry)
+bool hasLogin(Db &db, const QString &customerId)
 {
-    if (db.exec(QStringLiteral("UPDATE WebUser SET UserName = ?, Password = ? WHERE CustomerID = ?"),
-                {entry.userName, entry.password, customerId})
+    return db.firstRow(QStringLiteral("SELECT CustomerID FROM WebUser WHERE CustomerID = ?"), {customerId}).has_value();
+}
+
+// `hashed` is the new password's hash, or empty to keep the stored one.
+void writeLogin(Db &db, const QString &customerId, const QString &userName, const QString &hashed)
+{
+    if (hashed.isEmpty()) {
+        db.exec(QStringLiteral("UPDATE WebUser SET UserName = ? WHERE CustomerID = ?"), {userName, customerId});
+        return;
+    }
+    if (db.exec(QStringLiteral("UPDATE WebUser SET UserName = ?, Password = ? WHERE CustomerID = ?"), {userName, hashed, customerId})
         == 0)
         db.insert(QStringLiteral("WebUser"),
                   {{QStringLiteral("CustomerID"), customerId},
-                   {QStringLiteral("UserName"), entry.userName},
-                   {QStringLiteral("Password"), entry.password}},
+                   {QStringLiteral("UserName"), userName},
+                   {QStringLiteral("Password"), hashed}},
                   QString());
 }
 
 // The login step of a customer save: checked and written inside the save's transaction,
 // as a step of its own so that a lost username leaves the customer row to commit.
-LoginSave saveLogin(Db &db, const QString &customerId, const CustomerEntry &entry)
+LoginSave saveLogin(Db &db, const QString &customerId, const CustomerEntry &entry, const QString &hashed)
 {
+    // Without a new password only a stored login changes (its username): a customer
+    // without one gets no login and no word about the username.
+    if (hashed.isEmpty() && !hasLogin(db, customerId))
+        return LoginSave::NotGiven;
     std::exception_ptr failure;
     {
         Savepoint step(db);
         try {
             if (!CustomerStore::userNameFree(db, entry.userName, customerId))
                 return LoginSave::UserNameTaken;
-            writeLogin(db, customerId, entry);
+            writeLogin(db, customerId, entry.userName, hashed);
             step.commit();
             return LoginSave::Written;
         } catch (const DbError &) {
@@ -116,7 +130,8 @@ std::optional<CustomerAccount> account(Db &db, const QString &id)
     const auto row = db.firstRow(
         sql.firstRowOnly(QStringLiteral("SELECT Customer.ID,Name,Address1,Address2,City,State,Zip,Contact,Phone,Fax,Inactive,"
                                         "CurrentBalance,%1 AS CreditLimit,WarnAt,AcctOnHold,PaymentTerms,WebUser.CustomerID AS LoginOf,"
-                                        "UserName,Password FROM Customer LEFT JOIN WebUser ON WebUser.CustomerID = Customer.ID "
+                                        "UserName,CASE WHEN Password IS NULL OR Password = '' THEN 0 ELSE 1 END AS PasswordSet "
+                                        "FROM Customer LEFT JOIN WebUser ON WebUser.CustomerID = Customer.ID "
                                         "WHERE Customer.ID = ?")
                              .arg(sql.limitColumn())),
         {id});
@@ -141,7 +156,7 @@ std::optional<CustomerAccount> account(Db &db, const QString &id)
     c.onHold = flag(*row, "AcctOnHold");
     c.paymentTerms = row->value(QStringLiteral("PaymentTerms"));
     if (!row->value(QStringLiteral("LoginOf")).isNull())
-        account.login = WebLogin{text(*row, "UserName"), text(*row, "Password")};
+        account.login = WebLogin{text(*row, "UserName"), flag(*row, "PasswordSet")};
     return account;
 }
 
@@ -154,6 +169,11 @@ double balanceOf(Db &db, const QString &customerId)
 LoginSave save(Db &db, const CustomerEntry &entry, const QDateTime &entered)
 {
     const SqlDialect &sql = db.dialect();
+    if (const QString refusal = entry.passwordRefusal(); !refusal.isEmpty())
+        throw DbError(refusal + QStringLiteral(" Nothing was saved."));
+    // Hashed before the transaction opens: a hash takes a tenth of a second by design,
+    // and other workstations should not wait on it.
+    const QString hashed = entry.givesLogin() ? WebPassword::hash(entry.password) : QString();
     Transaction transaction(db);
     ColumnValues columns = CustomerColumns::written(sql, entry);
     QString id = entry.accountNumber;
@@ -163,7 +183,8 @@ LoginSave save(Db &db, const CustomerEntry &entry, const QDateTime &entered)
         columns.append({QStringLiteral("DateEntered"), sql.dateTimeValue(entered)});
         db.insert(QStringLiteral("Customer"), columns, QString());
     }
-    const LoginSave login = entry.givesLogin() ? saveLogin(db, id, entry) : LoginSave::NotGiven;
+    const LoginSave login =
+        entry.givesLogin() || entry.keepsPassword() ? saveLogin(db, id, entry, hashed) : LoginSave::NotGiven;
     transaction.commit();
     return login;
 }

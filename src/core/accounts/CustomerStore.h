@@ -33,11 +33,12 @@ struct NameEntry
     QString id;
 };
 
-// A customer's website login: what the website checks when a fleet signs in.
+// A customer's website login as the customer screen shows it: the username, and only
+// whether a password is set (the stored hash never leaves the store).
 struct WebLogin
 {
     QString userName;
-    QString password;
+    bool passwordSet = false;
 };
 
 // A card issued on an account, as the customer screen lists and writes it.
@@ -58,8 +59,8 @@ struct CustomerAccount
 
 // What became of the login when a customer was saved.
 enum class LoginSave {
-    NotGiven,      // username or password empty: the stored login, if any, stays
-    Written,       // the login is the one given
+    NotGiven,      // no login written: username empty, or no password for a customer without a login
+    Written,       // the login has the username given, and the new password's hash when one was given
     UserNameTaken, // another customer uses the username: the customer row is saved, the login not
 };
 
@@ -93,7 +94,9 @@ double balanceOf(Db &db, const QString &customerId);
 // and `entered` as DateEntered; a stored row keeps both. The login is filed under the
 // row's ID and written only when no other customer uses the username; the losing save
 // of two workstations giving one username at the same moment learns it the same way.
-// Throws DbError when anything fails; nothing is then written.
+// A new password is stored as its WebPassword hash; an empty one keeps the stored hash.
+// Throws DbError when anything fails, or when the entry's new password is refused
+// (CustomerEntry::passwordRefusal); nothing is then written.
 LoginSave save(Db &db, const CustomerEntry &entry, const QDateTime &entered);
 
 // The ID a save of this account number writes under: the stored row's when there is

@@ -2,6 +2,7 @@
 
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "db/SchemaUpgrade.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -70,6 +71,7 @@ Result backup(Db &from, const QString &file)
         if (result.integrity != QLatin1String("ok"))
             throw DbError(QStringLiteral("The backup failed its integrity check (%1); nothing was kept.").arg(result.integrity));
         result.counts = DatabaseCopy::countRows(*copy);
+        result.schemaVersion = SchemaUpgrade::versionOf(*copy);
         result.balances = CheckCustomerBalances(*copy);
         // The backup is a file of its own, with no write-ahead log beside it.
         copy->exec(QStringLiteral("PRAGMA journal_mode=DELETE"));

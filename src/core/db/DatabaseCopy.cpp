@@ -4,6 +4,7 @@
 #include "db/Db.h"
 #include "db/DbError.h"
 #include "db/SchemaTables.h"
+#include "db/SchemaUpgrade.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -16,9 +17,36 @@
 
 namespace {
 
-QString columnSql(const SqlDialect &dialect, const QString &name)
+QString columnSql(const SqlDialect &dialect, const QString &name) { return dialect.columnName(name); }
+
+// Both sides must hold the version whose tables this program knows: an older one lacks
+// what the copy would write, a newer one holds what it would leave behind.
+void checkVersion(Db &db, const QString &side)
 {
-    return name.compare(u"Limit", Qt::CaseInsensitive) == 0 ? dialect.limitColumn() : name;
+    const int version = SchemaUpgrade::versionOf(db);
+    const int newest = SchemaUpgrade::newestVersion();
+    if (version < newest)
+        throw DbError(QStringLiteral("The %1 database is at version %2; this program copies version %3. "
+                                     "Run amsdb upgrade on it first; nothing was copied.")
+                          .arg(side)
+                          .arg(version)
+                          .arg(newest));
+    if (version > newest)
+        throw DbError(QStringLiteral("The %1 database is at version %2; this program knows versions up to %3. "
+                                     "Copy it with the newer amsdb that upgraded it; nothing was copied.")
+                          .arg(side)
+                          .arg(version)
+                          .arg(newest));
+}
+
+// The target gets the source's version row as it stands, the time it was applied too.
+void copyVersion(Db &from, Db &to)
+{
+    const auto row = from.firstRow(QStringLiteral("SELECT Version, %1 FROM SchemaVersion")
+                                       .arg(from.dialect().dateTimeText(QStringLiteral("AppliedAt"))));
+    if (!row)
+        throw DbError(QStringLiteral("The source's SchemaVersion table holds no row."));
+    to.exec(QStringLiteral("UPDATE SchemaVersion SET Version = ?, AppliedAt = ?"), {row->value(0), row->value(1)});
 }
 
 QString errorText(const QSqlError &error)
@@ -199,6 +227,7 @@ Result copy(Db &from, Db &to, Target target)
     const QList<SchemaTable> &tables = SchemaTables::all();
 
     ReadSnapshot snapshot(from);
+    checkVersion(from, QStringLiteral("source"));
     for (const SchemaTable &table : tables)
         checkColumns(from, table, QStringLiteral("source"));
 
@@ -208,6 +237,7 @@ Result copy(Db &from, Db &to, Target target)
         anyTable = anyTable || hasTable(to, table.name);
     if (!anyTable)
         DatabaseTool::createSchema(to);
+    checkVersion(to, QStringLiteral("target"));
     for (const SchemaTable &table : tables)
         checkColumns(to, table, QStringLiteral("target"));
 
@@ -240,6 +270,8 @@ Result copy(Db &from, Db &to, Target target)
                               .arg(inTarget));
         result.counts.append({table.name, inTarget});
     }
+    copyVersion(from, to);
+    result.schemaVersion = SchemaUpgrade::versionOf(to);
     result.balances = CheckCustomerBalances(to);
     compareBalances(CheckCustomerBalances(from), result.balances);
     transaction.commit();

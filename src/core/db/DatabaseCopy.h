@@ -29,6 +29,7 @@ struct Result
 {
     QList<TableCount> counts;                // rows per table, the same in source and target
     QList<CustomerBalanceCheck> balances;    // the target's balance check
+    int schemaVersion = 0;                   // the version both sides are at, carried with its time
 };
 
 // Copies from `from` into `to`. The source is read as one snapshot (other workstations
@@ -40,7 +41,10 @@ struct Result
 // source's and checks every customer's balance, tickets and payments against the
 // source's to the cent; any difference rolls everything back.
 //
-// Throws DbError: for a refused target, a source or target whose tables lack a column of
+// Both sides must be at the schema version this program knows (SchemaUpgrade); the
+// target's SchemaVersion row becomes the source's.
+//
+// Throws DbError: for a refused target, a side at another schema version, a source or target whose tables lack a column of
 // the schema or hold one the schema does not know, the same database on both sides, or
 // any server error; nothing is written then.
 Result copy(Db &from, Db &to, Target target = Target::MustBeEmpty);

@@ -5,22 +5,28 @@
 #include <QStringList>
 
 class Db;
+class SqlDialect;
 
 // Creating a database and filling it: used by the amsdb tool, the run script and the
 // tests. The program itself never creates tables.
 namespace DatabaseTool {
 
-// Runs the schema file of the connection's server: the eleven tables and their indexes.
+// Creates the newest schema version in one transaction: the eleven tables and their
+// indexes as SchemaTables defines them, and the SchemaVersion table with its row.
 void createSchema(Db &db);
+
+// The CREATE statements createSchema runs on a server, in order.
+QStringList schemaStatements(const SqlDialect &dialect);
 
 // The names of the eleven tables.
 QStringList tableNames();
 
-// The text of a server's schema file ("SQLite" or "PostgreSQL", as SqlDialect::name()).
-QString schemaText(const QString &server);
-
-// Drops the eleven tables if they exist (tests and "amsdb create --replace").
+// Drops the eleven tables and SchemaVersion if they exist (tests and "amsdb create
+// --replace").
 void dropSchema(Db &db);
+
+// The website password the demo gives a customer's login (stored as its hash).
+QString demoPassword(const QString &customerId);
 
 // A realistic demonstration: two locations, states, card types, about twenty customers
 // with cards and logins, several hundred tickets over the months before `today`,

@@ -1,113 +1,144 @@
 #include "db/SchemaTables.h"
 
-#include "db/DatabaseTool.h"
 #include "db/DbError.h"
-
-#include <QRegularExpression>
-#include <QStringList>
-
-#include <algorithm>
+#include "tickets/TicketLines.h"
 
 namespace {
 
-// Splits a column list at the commas that stand outside parentheses, so that a type
-// such as NUMERIC(12,2) stays whole.
-QStringList splitTopLevel(const QString &body)
+using Kind = SchemaColumn::Kind;
+
+SchemaColumn text(const char *name) { return {QLatin1String(name), Kind::Text}; }
+SchemaColumn whole(const char *name) { return {QLatin1String(name), Kind::Whole}; }
+SchemaColumn flag(const char *name) { return {QLatin1String(name), Kind::Flag}; }
+SchemaColumn number(const char *name) { return {QLatin1String(name), Kind::Number}; }
+SchemaColumn money(const char *name) { return {QLatin1String(name), Kind::Money}; }
+SchemaColumn dateTime(const char *name) { return {QLatin1String(name), Kind::DateTime}; }
+SchemaColumn date(const char *name) { return {QLatin1String(name), Kind::Date}; }
+
+QList<SchemaColumn> texts(std::initializer_list<const char *> names)
 {
-    QStringList parts;
-    int depth = 0;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < body.size(); ++i) {
-        if (body[i] == u'(')
-            ++depth;
-        else if (body[i] == u')')
-            --depth;
-        else if (body[i] == u',' && depth == 0) {
-            parts << body.mid(start, i - start).trimmed();
-            start = i + 1;
-        }
-    }
-    parts << body.mid(start).trimmed();
-    return parts;
+    QList<SchemaColumn> columns;
+    for (const char *name : names)
+        columns << text(name);
+    return columns;
 }
 
-SchemaColumn::Kind kindOf(const QString &type, const QString &where)
+// The purchase lines, their totals and the stamps of a saved ticket, common to charge
+// and cash tickets: the ticket line list names them. Gallons and prices per gallon are
+// numbers; extensions, merchandise and totals are money.
+QList<SchemaColumn> ticketBody()
 {
-    using Kind = SchemaColumn::Kind;
-    const QString t = type.toUpper();
-    if (t.startsWith(u"TEXT") || t.startsWith(u"VARCHAR") || t.startsWith(u"CHAR"))
-        return Kind::Text;
-    if (t.startsWith(u"INTEGER") || t.startsWith(u"SMALLINT") || t.startsWith(u"BIGINT"))
-        return Kind::Whole;
-    if (t.startsWith(u"DOUBLE PRECISION") || t.startsWith(u"REAL"))
-        return Kind::Number;
-    if (t.startsWith(u"NUMERIC") || t.startsWith(u"DECIMAL"))
-        return Kind::Money;
-    if (t.startsWith(u"TIMESTAMP"))
-        return Kind::DateTime;
-    if (t.startsWith(u"DATE"))
-        return Kind::Date;
-    throw DbError(QStringLiteral("The schema's column %1 has a type the copy cannot move: %2").arg(where, type));
+    QList<SchemaColumn> columns = texts({"Clerk", "TruckNumber", "Mileage", "License", "DriverID", "Trip", "Trailer"});
+    for (const TicketLines::FuelLine &line : TicketLines::fuelLines())
+        columns << SchemaColumn{line.gallonsColumn(), Kind::Number} << SchemaColumn{line.priceEachColumn(), Kind::Number}
+                << SchemaColumn{line.priceExtColumn(), Kind::Money};
+    for (const TicketLines::MerchandiseLine &line : TicketLines::merchandiseLines())
+        columns << SchemaColumn{line.column, Kind::Money};
+    columns << money("Subtotal") << money("Tax") << money("Total") << text("WorkStationID") << whole("Location")
+            << dateTime("DateEntered");
+    return columns;
+}
+
+QList<SchemaTable> tables()
+{
+    QList<SchemaTable> list;
+    list << SchemaTable{QStringLiteral("Company"),
+                        QList<SchemaColumn>{whole("ID")}
+                            + texts({"Name", "Address1", "Address2", "City", "State", "Zip", "Phone", "Fax", "Email", "Website"})
+                            + QList<SchemaColumn>{number("KeyPressDelay"), number("DieselPricePerGallon"),
+                                                  number("ReeferPricePerGallon"), number("DiscountPricePerGallon"),
+                                                  number("DefPricePerGallon"), number("WarnCustomer"), number("Tax"),
+                                                  // Days after a ticket its money is due, for the location's
+                                                  // customers without terms of their own (version 3).
+                                                  {QStringLiteral("PaymentTerms"), Kind::Whole, QStringLiteral("30")}},
+                        QStringLiteral("ID")};
+    // A new customer's balance reads 0, so the first posting adds to it.
+    list << SchemaTable{QStringLiteral("Customer"),
+                        texts({"ID", "Name", "Address1", "Address2", "City", "State", "Zip", "Contact", "Phone", "Fax"})
+                            + QList<SchemaColumn>{flag("Inactive"), {QStringLiteral("CurrentBalance"), Kind::Money, QStringLiteral("0")},
+                                                  money("Limit"), number("WarnAt"), flag("AcctOnHold"), dateTime("DateEntered"),
+                                                  // The customer's own payment terms in days; NULL: the location's (version 3).
+                                                  whole("PaymentTerms")},
+                        QStringLiteral("ID")};
+    // No key of its own, and the columns in this order: cards are inserted by position.
+    list << SchemaTable{QStringLiteral("Cards"),
+                        QList<SchemaColumn>{text("CustomerID"), text("CardNo"), text("CardType"), flag("InActive"), text("CardNote")}};
+    list << SchemaTable{QStringLiteral("CardType"), texts({"CardType"})};
+    list << SchemaTable{QStringLiteral("State"), texts({"State"})};
+    // Password holds an Argon2id hash string (about 100 characters), never the password.
+    list << SchemaTable{QStringLiteral("WebUser"), texts({"CustomerID", "UserName", "Password"})};
+    list << SchemaTable{QStringLiteral("Tickets"),
+                        QList<SchemaColumn>{whole("ID"), text("CustomerID"), text("CardNo")} + ticketBody(),
+                        QStringLiteral("ID"), true};
+    list << SchemaTable{QStringLiteral("CashTickets"),
+                        QList<SchemaColumn>{whole("ID"), text("Customer"), text("Address1"), text("Address2")} + ticketBody(),
+                        QStringLiteral("ID"), true};
+    list << SchemaTable{QStringLiteral("Payments"),
+                        QList<SchemaColumn>{whole("ID"), text("Customer"), date("PaymentDate"), money("Amount"), text("CheckNum"),
+                                            dateTime("EntryDate")},
+                        QStringLiteral("ID"), true};
+    list << SchemaTable{QStringLiteral("GiftCards"),
+                        QList<SchemaColumn>{text("ID"), dateTime("DateActivated"), text("ActivatedBy"), money("ActivationAmount"),
+                                            money("CardBalance"), flag("Active"), text("Notes"), text("WorkStationID"),
+                                            whole("Location")},
+                        QStringLiteral("ID")};
+    list << SchemaTable{QStringLiteral("GiftCardTransactions"),
+                        QList<SchemaColumn>{whole("ID"), text("CardID"), dateTime("TransactionDate"), text("TransactionType"),
+                                            money("Amount"), text("Clerk"), text("WorkStationID"), whole("Location")},
+                        QStringLiteral("ID"), true};
+    return list;
 }
 
 } // namespace
 
-namespace SchemaTables {
-
-QList<SchemaTable> parse(const QString &schemaText)
+const SchemaColumn *SchemaTable::column(const QString &columnName) const
 {
-    QStringList lines;
-    for (const QString &line : schemaText.split(u'\n'))
-        if (!line.trimmed().startsWith(QLatin1String("--")))
-            lines << line;
-    static const QRegularExpression create(QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(\\w+)\\s*\\((.*)\\)\\s*$"),
-                                           QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression column(QStringLiteral("^(\"?)(\\w+)\\1\\s+(.+)$"), QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression tableConstraint(QStringLiteral("^(PRIMARY|UNIQUE|CONSTRAINT|CHECK|FOREIGN)\\b"),
-                                                    QRegularExpression::CaseInsensitiveOption);
-    QList<SchemaTable> tables;
-    for (const QString &statement : lines.join(u'\n').split(u';')) {
-        const auto m = create.match(statement);
-        if (!m.hasMatch())
-            continue;
-        SchemaTable table;
-        table.name = m.captured(1);
-        for (const QString &part : splitTopLevel(m.captured(2))) {
-            if (part.isEmpty() || tableConstraint.match(part).hasMatch())
-                continue;
-            const auto c = column.match(part);
-            if (!c.hasMatch())
-                throw DbError(QStringLiteral("The schema's table %1 has a column the copy cannot read: %2").arg(table.name, part));
-            const QString name = c.captured(2);
-            const QString definition = c.captured(3).simplified();
-            table.columns.append({name, kindOf(definition, table.name + u'.' + name)});
-            const QString upper = definition.toUpper();
-            if (upper.contains(QLatin1String("PRIMARY KEY"))) {
-                table.primaryKey = name;
-                table.serverAssignsKey = upper.contains(QLatin1String("IDENTITY")) || upper.contains(QLatin1String("AUTOINCREMENT"))
-                                         || upper.contains(QLatin1String("SERIAL"));
-            }
-        }
-        tables.append(table);
-    }
-    return tables;
+    for (const SchemaColumn &c : columns)
+        if (c.name.compare(columnName, Qt::CaseInsensitive) == 0)
+            return &c;
+    return nullptr;
 }
+
+namespace SchemaTables {
 
 const QList<SchemaTable> &all()
 {
-    static const QList<SchemaTable> tables = [] {
-        const QList<SchemaTable> parsed = parse(DatabaseTool::schemaText(QStringLiteral("PostgreSQL")));
-        QList<SchemaTable> ordered;
-        for (const QString &name : DatabaseTool::tableNames()) {
-            auto found = std::find_if(parsed.begin(), parsed.end(),
-                                      [&](const SchemaTable &t) { return t.name.compare(name, Qt::CaseInsensitive) == 0; });
-            if (found == parsed.end())
-                throw DbError(QStringLiteral("The schema file defines no table %1.").arg(name));
-            ordered.append(*found);
-        }
-        return ordered;
-    }();
-    return tables;
+    static const QList<SchemaTable> list = tables();
+    return list;
+}
+
+const SchemaTable &versionTable()
+{
+    static const SchemaTable table{QStringLiteral("SchemaVersion"), {whole("Version"), dateTime("AppliedAt")}};
+    return table;
+}
+
+const QList<SchemaIndex> &indexes()
+{
+    auto columns = [](const char *names) { return QString::fromLatin1(names).split(u' '); };
+    static const QList<SchemaIndex> list = {
+        {QStringLiteral("Tickets_Location_ID"), QStringLiteral("Tickets"), columns("Location ID")},
+        {QStringLiteral("Tickets_DateEntered"), QStringLiteral("Tickets"), columns("DateEntered")},
+        {QStringLiteral("Tickets_CustomerID"), QStringLiteral("Tickets"), columns("CustomerID")},
+        {QStringLiteral("Payments_Customer_Date"), QStringLiteral("Payments"), columns("Customer PaymentDate")},
+        {QStringLiteral("GiftCardTransactions_Date"), QStringLiteral("GiftCardTransactions"), columns("TransactionDate")},
+        {QStringLiteral("Cards_Customer_CardNo"), QStringLiteral("Cards"), columns("CustomerID CardNo")},
+        {QStringLiteral("CashTickets_Customer"), QStringLiteral("CashTickets"), columns("Customer")},
+        {QStringLiteral("WebUser_CustomerID"), QStringLiteral("WebUser"), columns("CustomerID")},
+        // The website signs fleets in by username alone, so one username is one customer's.
+        {QStringLiteral("WebUser_UserName"), QStringLiteral("WebUser"), columns("UserName"), true},
+    };
+    return list;
+}
+
+const SchemaTable &table(const QString &name)
+{
+    for (const SchemaTable &t : all())
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+            return t;
+    if (versionTable().name.compare(name, Qt::CaseInsensitive) == 0)
+        return versionTable();
+    throw DbError(QStringLiteral("The program defines no table %1.").arg(name));
 }
 
 } // namespace SchemaTables

@@ -2,17 +2,23 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
-// The eleven tables with their columns and the kind of value each column holds, as the
-// schema files define them: the one list that moving rows between databases works from,
-// so a column added to the schema is moved too. The kinds are read from the PostgreSQL
-// file, whose column types tell them apart (SQLite stores dates and texts alike as TEXT).
+// The tables of the shared database, defined once: every table with its columns and the
+// kind of value each column holds, its key and its indexes. Both servers' CREATE
+// statements (through their dialects), moving rows between databases and the upgrade
+// steps all work from this one list, so a column added here is created, copied and
+// checked everywhere.
 struct SchemaColumn
 {
-    enum class Kind { Text, Whole, Number, Money, DateTime, Date };
+    // Each kind has one column type per server (SqlDialect::columnType): SQLite stores
+    // dates as ISO text and money as REAL; PostgreSQL has DATE, TIMESTAMP(0), NUMERIC.
+    enum class Kind { Text, Whole, Flag, Number, Money, DateTime, Date };
 
     QString name;
     Kind kind = Kind::Text;
+    // An SQL literal the server fills in when an insert leaves the column out, or empty.
+    QString defaultValue = {};
 };
 
 struct SchemaTable
@@ -20,19 +26,36 @@ struct SchemaTable
     QString name;
     QList<SchemaColumn> columns;
     // The primary key column, or empty.
-    QString primaryKey;
+    QString primaryKey = {};
     // Whether the server assigns the primary key of a new row.
     bool serverAssignsKey = false;
+
+    const SchemaColumn *column(const QString &name) const;
+};
+
+struct SchemaIndex
+{
+    QString name;
+    QString table;
+    QStringList columns;
+    bool unique = false;
 };
 
 namespace SchemaTables {
 
-// The tables in the order of DatabaseTool::tableNames(). Throws DbError when a schema
-// file holds a column type or a table this list cannot read.
+// The eleven tables of the station's data in the order of DatabaseTool::tableNames(),
+// as the newest schema version has them.
 const QList<SchemaTable> &all();
 
-// Reads the tables of a schema text (exposed for the test that holds both files to one
-// list).
-QList<SchemaTable> parse(const QString &schemaText);
+// The table that records which schema version a database holds (one row). A database
+// without it is at version 0, the eleven tables as they always were.
+const SchemaTable &versionTable();
+
+// The indexes of the eleven tables: what the screens' and reports' queries look up by.
+const QList<SchemaIndex> &indexes();
+
+// The table of that name (letters in any case) among all() and versionTable(); throws
+// DbError for a name the list does not hold.
+const SchemaTable &table(const QString &name);
 
 } // namespace SchemaTables

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/SchemaTables.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -88,6 +90,22 @@ public:
 
     // Appended to an INSERT so that it returns the new row's key as its one column.
     virtual QString returningKey(const QString &keyColumn) const { return QStringLiteral(" RETURNING ") + keyColumn; }
+
+    // The column type that holds a kind of value on this server.
+    virtual QString columnType(SchemaColumn::Kind kind) const = 0;
+    // The definition of a whole-number key the server assigns to each new row, rising
+    // with insert order.
+    virtual QString serverKeyDefinition() const = 0;
+    // A column name as it stands in a statement: quoted where it is a reserved word.
+    QString columnName(const QString &name) const
+    {
+        return name.compare(u"Limit", Qt::CaseInsensitive) == 0 ? limitColumn() : name;
+    }
+    // The CREATE statements of a table and of an index, from the one table list.
+    QString createTable(const SchemaTable &table) const;
+    QString createIndex(const SchemaIndex &index) const;
+    // Whether the database holds a table of that name (letters in any case).
+    virtual QString tableExistsQuery() const = 0;
 
     // Statements run once right after the connection opens.
     virtual QStringList sessionSetup() const = 0;

@@ -134,8 +134,14 @@ void CustomerEntryScreen::buildForm()
 
     m_website = new QGroupBox(QStringLiteral("Website Account"), this);
     txtUserName = textBox("txtUserName", m_website);
+    // The password box takes a new password only: what is stored is a hash, which is never
+    // shown; the note under it says whether the login has a password at all.
     txtPassword = textBox("txtPassword", m_website);
-    captionedRows(m_website, {{QStringLiteral("Username"), txtUserName}, {QStringLiteral("Password"), txtPassword}});
+    txtPassword->setEchoMode(QLineEdit::Password);
+    lblPasswordState = named(new QLabel(QStringLiteral("No password"), m_website), "lblPasswordState");
+    captionedRows(m_website, {{QStringLiteral("Username"), txtUserName},
+                              {QStringLiteral("New password"), txtPassword},
+                              {QString(), lblPasswordState}});
 
     btnSave = named(new QPushButton(QStringLiteral("Save"), this), "btnSave");
     btnExit = named(new QPushButton(QStringLiteral("Exit"), this), "btnExit");

@@ -15,6 +15,8 @@
 #include "db/Db.h"
 #include "setup/CompanyStore.h"
 
+#include "accounts/WebPassword.h"
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,7 +55,7 @@ CustomerEntryScreen::CustomerEntryScreen(QWidget *parent) : QWidget(parent)
         {txtContact, QStringLiteral("Contact")},    {txtPhone, QStringLiteral("Phone")},
         {txtFax, QStringLiteral("Fax")},            {txtTerms, QStringLiteral("Terms (days)")},
         {txtUserName, QStringLiteral("Username")},
-        {txtPassword, QStringLiteral("Password")},
+        {txtPassword, QStringLiteral("New password")},
     };
     // The account number, the name and the number boxes keep the caret where the click
     // put it; the other boxes are usually typed over whole.
@@ -142,12 +144,14 @@ void CustomerEntryScreen::ClearCustomerFields()
     cmbState->setCurrentIndex(-1);
     chkInactive->setChecked(false);
     chkAcctOnHold->setChecked(false);
+    lblPasswordState->setText(QStringLiteral("No password"));
 }
 
 void CustomerEntryScreen::LoadWebUser(const std::optional<WebLogin> &login)
 {
     txtUserName->setText(login ? login->userName : QString());
-    txtPassword->setText(login ? login->password : QString());
+    txtPassword->clear();
+    lblPasswordState->setText(login && login->passwordSet ? QStringLiteral("Password set") : QStringLiteral("No password"));
 }
 
 void CustomerEntryScreen::showAvailableCredit()
@@ -238,6 +242,11 @@ void CustomerEntryScreen::save()
                            .arg(PaymentTerms::kMostDays),
                        QStringLiteral("Invalid Input"));
         txtTerms->setFocus();
+        return;
+    }
+    if (const QString refusal = entry.passwordRefusal(); !refusal.isEmpty()) {
+        MessageBox::ok(this, refusal + QStringLiteral(" Nothing was saved."), QStringLiteral("New Password"));
+        txtPassword->setFocus();
         return;
     }
     // " 1234" shows no customer, so what was typed is a new one; its ID would be 1234,

@@ -19,8 +19,9 @@ class QToolButton;
 // The customer screen: the account number at the top decides what it shows. Every change
 // of it reads the customer with exactly that ID (its contact and finance data, its cards
 // and its website login), or empties the fields when there is none, ready for a new
-// customer under that number. Save writes the customer row and, when both username and
-// password are given, the login; the balance is never written here.
+// customer under that number. Save writes the customer row and the login: a new one when
+// both username and a new password are given, and for a stored one its username and, when
+// a new password is typed, that password's hash. The balance is never written here.
 class CustomerEntryScreen : public QWidget
 {
     Q_OBJECT
@@ -42,7 +43,8 @@ private:
     void LoadCustomer();
     void showCustomer(const CustomerRecord &customer);
     void ClearCustomerFields();
-    // Shows the customer's login, read with the customer row; both boxes empty without one.
+    // Shows the customer's login, read with the customer row: its username, an empty
+    // password box and whether a password is set; both boxes empty without one.
     void LoadWebUser(const std::optional<WebLogin> &login);
     void showAvailableCredit();
     // Says what the terms box means: the customer's own terms, or the location's.
@@ -81,7 +83,10 @@ private:
     QLabel *lblTerms = nullptr;
     QCheckBox *chkAcctOnHold = nullptr;
     QLineEdit *txtUserName = nullptr;
+    // A new password for the login; empty keeps the stored one.
     QLineEdit *txtPassword = nullptr;
+    // "Password set" or "No password": display only.
+    QLabel *lblPasswordState = nullptr;
 
     QPointer<CustomerLookup> m_lookup;
 };

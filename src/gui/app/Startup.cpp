@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "db/ConnectionText.h"
 #include "db/Db.h"
+#include "db/SchemaUpgrade.h"
 #include "setup/CompanyStore.h"
 
 #include <QCoreApplication>
@@ -46,6 +47,9 @@ void OpenDatabase(const QString &baseDir)
     if (folder.isEmpty())
         folder = databaseFolder().isEmpty() ? QCoreApplication::applicationDirPath() : databaseFolder();
     auto db = Db::open(connectionText, folder);
+    // A database of another schema version is refused before anything is read from it or
+    // written to it: the program's statements are made for its own version's tables.
+    SchemaUpgrade::requireCurrent(*db, appContext().config.ConnectionInfo);
     connection() = std::move(db);
     Db::setCurrent(connection().get());
 }

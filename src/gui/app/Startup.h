@@ -16,7 +16,8 @@ void ReadConfigFile(const QString &path = {});
 // "PWD=QZ;" unless it names a PWD of its own, within the 10-second time-out; a relative
 // SQLite file lies in baseDir, or when that is empty beside the configuration read (in
 // the user's data folder for the machine's file; ConfigFile::databaseFolder). Throws
-// DbError.
+// DbError, also when the database is at another schema version than the program's
+// (the message names both and the amsdb upgrade to run).
 void OpenDatabase(const QString &baseDir = {});
 
 // Fills CompanySettings from the Company row of this location. Without a row the

@@ -45,7 +45,7 @@ LoginSave saveCustomer(Db &db, const QString &id, const QString &userName)
     entry.limit = QStringLiteral("1000");
     entry.warnAt = QStringLiteral("0.8");
     entry.userName = userName;
-    entry.password = QStringLiteral("secret");
+    entry.password = QStringLiteral("secret-password");
     return CustomerStore::save(db, entry, QDateTime::currentDateTime());
 }
 

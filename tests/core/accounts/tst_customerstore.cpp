@@ -5,6 +5,7 @@
 #include "Workstations.h"
 
 #include "accounts/CustomerStore.h"
+#include "accounts/WebPassword.h"
 #include "db/Db.h"
 #include "db/DbError.h"
 
@@ -35,9 +36,11 @@ void addCustomer(Db &db, const QString &id, const ColumnValues &more = {})
     db.insert(QStringLiteral("Customer"), columns, QString());
 }
 
+// The password is stored as the program stores it: its hash.
 void addLogin(Db &db, const QVariant &customerId, const QString &userName, const QString &password)
 {
-    db.insert(QStringLiteral("WebUser"), {{"CustomerID", customerId}, {"UserName", userName}, {"Password", password}}, QString());
+    db.insert(QStringLiteral("WebUser"),
+              {{"CustomerID", customerId}, {"UserName", userName}, {"Password", WebPassword::hash(password)}}, QString());
 }
 
 CustomerEntry entryFor(const QString &accountNumber, const QVariantHash &typed = {})
@@ -69,12 +72,19 @@ QSqlRecord customerRow(Db &db, const QString &id)
     return *row;
 }
 
-// Every login as "CustomerID:UserName:Password", in order.
-QStringList storedLogins(Db &db)
+// Every login as "CustomerID:UserName:Password", in order. The stored hash stands as the
+// password `expected` gives that login when it verifies it, otherwise as itself.
+QStringList storedLogins(Db &db, const QStringList &expected = {})
 {
     QStringList all;
-    for (const QSqlRecord &r : db.rows(QStringLiteral("SELECT * FROM WebUser ORDER BY CustomerID, UserName")))
-        all << r.value("CustomerID").toString() + u':' + r.value("UserName").toString() + u':' + r.value("Password").toString();
+    for (const QSqlRecord &r : db.rows(QStringLiteral("SELECT * FROM WebUser ORDER BY CustomerID, UserName"))) {
+        const QString login = r.value("CustomerID").toString() + u':' + r.value("UserName").toString();
+        QString password = r.value("Password").toString();
+        for (const QString &e : expected)
+            if (e.section(u':', 0, 1) == login && WebPassword::verify(password, e.section(u':', 2)))
+                password = e.section(u':', 2);
+        all << login + u':' + password;
+    }
     return all;
 }
 
@@ -212,7 +222,7 @@ void tst_CustomerStore::blankedNumberOfAStoredCustomerChangesNothing()
     QFETCH_GLOBAL(QString, server);
     auto db = TestDb::fresh(server);
     addCustomer(*db, QStringLiteral("1001"));
-    CustomerEntry e = entryFor(QStringLiteral(" 1001"), {{"userName", "newname"}, {"password", "pw"}});
+    CustomerEntry e = entryFor(QStringLiteral(" 1001"), {{"userName", "newname"}, {"password", "pw-long-enough"}});
     QVERIFY(!CustomerStore::account(*db, e.accountNumber));
     QVERIFY_THROWS_EXCEPTION(DbError, CustomerStore::save(*db, e, QDateTime::currentDateTime()));
     QCOMPARE(customerRow(*db, QStringLiteral("1001")).value("Name").toString(), QStringLiteral("Stored 1001"));
@@ -252,27 +262,31 @@ void tst_CustomerStore::logins_data()
     QTest::addColumn<LoginSave>("outcome");
     QTest::addColumn<QStringList>("logins");
 
-    const QString acme = QStringLiteral("1001:acme:pw1");
+    const QString acme = QStringLiteral("1001:acme:acme-secret");
     QTest::newRow("a new login is filed under the customer")
-        << "1002" << "big" << "pw" << LoginSave::Written << QStringList{acme, "1002:big:pw"};
+        << "1002" << "big" << "big-secret1" << LoginSave::Written << QStringList{acme, "1002:big:big-secret1"};
     QTest::newRow("a changed login replaces the customer's one")
-        << "1001" << "acme2" << "new" << LoginSave::Written << QStringList{"1001:acme2:new"};
+        << "1001" << "acme2" << "new-secret1" << LoginSave::Written << QStringList{"1001:acme2:new-secret1"};
     QTest::newRow("re-saving with its own username keeps it and takes the new password")
-        << "1001" << "acme" << "pw2" << LoginSave::Written << QStringList{"1001:acme:pw2"};
-    QTest::newRow("another customer's username is refused") << "1002" << "acme" << "x" << LoginSave::UserNameTaken
+        << "1001" << "acme" << "acme-secret2" << LoginSave::Written << QStringList{"1001:acme:acme-secret2"};
+    QTest::newRow("another customer's username is refused") << "1002" << "acme" << "x-secret-10" << LoginSave::UserNameTaken
                                                             << QStringList{acme};
     QTest::newRow("a username without a password writes no login")
         << "1002" << "big" << "" << LoginSave::NotGiven << QStringList{acme};
+    QTest::newRow("a new username without a password keeps the stored password")
+        << "1001" << "acme3" << "" << LoginSave::Written << QStringList{"1001:acme3:acme-secret"};
+    QTest::newRow("a username of another customer without a password is refused for a stored login")
+        << "1001" << "ghost" << "" << LoginSave::UserNameTaken << QStringList{acme};
     QTest::newRow("a password without a username keeps the stored login")
-        << "1001" << "" << "zzz" << LoginSave::NotGiven << QStringList{acme};
+        << "1001" << "" << "zzz-secret-1" << LoginSave::NotGiven << QStringList{acme};
     QTest::newRow("letter case tells usernames apart")
-        << "1002" << "ACME" << "x" << LoginSave::Written << QStringList{acme, "1002:ACME:x"};
+        << "1002" << "ACME" << "x-secret-10" << LoginSave::Written << QStringList{acme, "1002:ACME:x-secret-10"};
     QTest::newRow("apostrophes in username and password are data")
-        << "1002" << "o'neill" << "it's" << LoginSave::Written << QStringList{acme, "1002:o'neill:it's"};
+        << "1002" << "o'neill" << "it's-o'neill" << LoginSave::Written << QStringList{acme, "1002:o'neill:it's-o'neill"};
     QTest::newRow("a new customer typed with blanks gets its login under the ID it is stored with")
-        << " 1003" << "new" << "pw" << LoginSave::Written << QStringList{acme, "1003:new:pw"};
+        << " 1003" << "new" << "new-secret1" << LoginSave::Written << QStringList{acme, "1003:new:new-secret1"};
     QTest::newRow("a login of no customer holds its username")
-        << "1002" << "ghost" << "x" << LoginSave::UserNameTaken << QStringList{acme};
+        << "1002" << "ghost" << "x-secret-10" << LoginSave::UserNameTaken << QStringList{acme};
 }
 
 void tst_CustomerStore::logins()
@@ -286,25 +300,28 @@ void tst_CustomerStore::logins()
     auto db = TestDb::fresh(server);
     addCustomer(*db, QStringLiteral("1001"));
     addCustomer(*db, QStringLiteral("1002"));
-    addLogin(*db, QStringLiteral("1001"), QStringLiteral("acme"), QStringLiteral("pw1"));
+    addLogin(*db, QStringLiteral("1001"), QStringLiteral("acme"), QStringLiteral("acme-secret"));
     if (userName == u"ghost")
-        addLogin(*db, QVariant(QMetaType(QMetaType::QString)), QStringLiteral("ghost"), QStringLiteral("x"));
+        addLogin(*db, QVariant(QMetaType(QMetaType::QString)), QStringLiteral("ghost"), QStringLiteral("ghost-secret"));
 
     const CustomerEntry e = entryFor(accountNumber, {{"userName", userName}, {"password", password}});
     QCOMPARE(CustomerStore::userNameFree(*db, userName, CustomerStore::savedId(*db, accountNumber)),
              outcome != LoginSave::UserNameTaken);
     QCOMPARE(CustomerStore::save(*db, e, QDateTime::currentDateTime()), outcome);
 
-    QStringList stored = storedLogins(*db);
-    stored.removeAll(QStringLiteral(":ghost:x"));
+    QStringList stored = storedLogins(*db, logins);
+    stored.removeIf([](const QString &login) { return login.startsWith(QLatin1String(":ghost:")); });
     QCOMPARE(stored, logins);
     // The customer row is saved whatever became of the login.
     QCOMPARE(customerRow(*db, accountNumber.trimmed()).value("Name").toString(), QStringLiteral("Saved ") + accountNumber.trimmed());
     const auto shown = CustomerStore::account(*db, accountNumber.trimmed());
     QVERIFY(shown);
     QCOMPARE(shown->login.has_value(), logins.join(u',').contains(accountNumber.trimmed() + u':'));
-    if (shown->login)
-        QCOMPARE(shown->login->userName + u':' + shown->login->password, logins.filter(accountNumber.trimmed() + u':').value(0).section(u':', 1));
+    // The screen learns the username and that a password is set, never the hash.
+    if (shown->login) {
+        QCOMPARE(shown->login->userName, logins.filter(accountNumber.trimmed() + u':').value(0).section(u':', 1, 1));
+        QVERIFY(shown->login->passwordSet);
+    }
 }
 
 // Workstation B checks the username while A has written it but not yet committed: B's
@@ -317,7 +334,7 @@ void tst_CustomerStore::loginLostToAnotherWorkstationStillSavesTheCustomer()
     Workstations other(QStringLiteral("accountworker"));
     {
         Transaction stillOpen(*db);
-        QCOMPARE(CustomerStore::save(*db, entryFor(QStringLiteral("A001"), {{"userName", "fleet"}, {"password", "a"}}),
+        QCOMPARE(CustomerStore::save(*db, entryFor(QStringLiteral("A001"), {{"userName", "fleet"}, {"password", "a-password"}}),
                                      QDateTime::currentDateTime()),
                  LoginSave::Written);
         QVERIFY2(other.start({connection, QStringLiteral("save"), QStringLiteral("B001"), QStringLiteral("fleet")}),
@@ -342,7 +359,7 @@ void tst_CustomerStore::loginLostToAnotherWorkstationStillSavesTheCustomer()
     }
     QVERIFY2(other.finish(30000), qPrintable(other.error()));
     QCOMPARE(other.output(0), QStringList{"taken"});
-    QCOMPARE(storedLogins(*db), QStringList{"A001:fleet:a"});
+    QCOMPARE(storedLogins(*db, {"A001:fleet:a-password"}), QStringList{"A001:fleet:a-password"});
     QCOMPARE(customerRow(*db, QStringLiteral("B001")).value("Name").toString(), QStringLiteral("Worker customer B001"));
 }
 

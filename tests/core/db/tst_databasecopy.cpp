@@ -74,7 +74,8 @@ QStringList tableRows(Db &db, const SchemaTable &table)
             }
             switch (table.columns[i].kind) {
             case SchemaColumn::Kind::Text: values << u'\'' + v.toString() + u'\''; break;
-            case SchemaColumn::Kind::Whole: values << QString::number(v.toLongLong()); break;
+            case SchemaColumn::Kind::Whole:
+            case SchemaColumn::Kind::Flag: values << QString::number(v.toLongLong()); break;
             case SchemaColumn::Kind::Number:
             case SchemaColumn::Kind::Money: values << QString::number(v.toString().toDouble(), 'g', 17); break;
             case SchemaColumn::Kind::DateTime:

@@ -3,8 +3,10 @@
 
 #include "TestDb.h"
 
+#include "db/DatabaseTool.h"
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "db/SchemaUpgrade.h"
 #include "tickets/TicketLines.h"
 
 #include <QSqlField>
@@ -17,6 +19,7 @@ class tst_Schema : public QObject
 
 private slots:
     void initTestCase_data();
+    void tablesAsTheyAlwaysWere();
     void tableColumns_data();
     void tableColumns();
     void namesIgnoreLetterCase_data();
@@ -32,6 +35,71 @@ private slots:
 };
 
 void tst_Schema::initTestCase_data() { TestDb::addServerRows(); }
+
+namespace {
+
+// What the server's catalog says of the eleven tables, one line per column, key and
+// index: names, types, defaults, nullability, keys the server assigns, index columns in
+// order and uniqueness. SchemaVersion is left out: version 0 has none.
+QStringList catalog(Db &db)
+{
+    QStringList lines;
+    auto add = [&](const QString &sql, const QVariantList &values = {}) {
+        for (const QSqlRecord &r : db.rows(sql, values)) {
+            QStringList fields;
+            for (int i = 0; i < r.count(); ++i)
+                fields << (r.isNull(i) ? QStringLiteral("NULL") : r.value(i).toString());
+            lines << fields.join(u'|');
+        }
+    };
+    if (db.dialect().name() == QLatin1String("SQLite")) {
+        for (const QString &table : DatabaseTool::tableNames()) {
+            add(QStringLiteral("SELECT ?, cid, name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)"), {table, table});
+            add(QStringLiteral("SELECT name, instr(upper(sql), 'AUTOINCREMENT') > 0 FROM sqlite_master WHERE type = 'table' AND name = ?"),
+                {table});
+            for (const QSqlRecord &index : db.rows(QStringLiteral("SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY name"), {table})) {
+                const QString name = index.value(0).toString();
+                lines << QStringLiteral("%1|index %2|unique %3|%4").arg(table, name, index.value(1).toString(), index.value(2).toString());
+                add(QStringLiteral("SELECT ?, seqno, name FROM pragma_index_info(?) ORDER BY seqno"), {name, name});
+            }
+        }
+    } else {
+        add(QStringLiteral("SELECT table_name, ordinal_position, column_name, data_type, datetime_precision, numeric_precision, "
+                           "numeric_scale, character_maximum_length, column_default, is_nullable, is_identity, identity_generation "
+                           "FROM information_schema.columns WHERE table_schema = current_schema() AND table_name <> 'schemaversion' "
+                           "ORDER BY table_name, ordinal_position"));
+        add(QStringLiteral("SELECT c.table_name, c.constraint_type, k.column_name FROM information_schema.table_constraints c "
+                           "JOIN information_schema.key_column_usage k ON k.constraint_name = c.constraint_name "
+                           "AND k.table_schema = c.table_schema WHERE c.table_schema = current_schema() "
+                           "AND c.table_name <> 'schemaversion' ORDER BY c.table_name, c.constraint_type, k.column_name"));
+        add(QStringLiteral("SELECT tablename, indexname, indexdef FROM pg_indexes WHERE schemaname = current_schema() "
+                           "AND tablename <> 'schemaversion' ORDER BY tablename, indexname"));
+    }
+    return lines;
+}
+
+} // namespace
+
+// The tables made from the one list in core are the tables stations have always had,
+// column by column: names, types, defaults, keys and indexes, as the server's catalog
+// records them after the old schema text and after the program's own statements.
+void tst_Schema::tablesAsTheyAlwaysWere()
+{
+    QFETCH_GLOBAL(QString, server);
+    QStringList old;
+    {
+        auto db = TestDb::freshAtVersionZero(server);
+        old = catalog(*db);
+    }
+    auto db = TestDb::fresh(server);
+    const QStringList made = catalog(*db);
+    QVERIFY(old.size() > 150); // every column of the eleven tables, their keys and indexes
+    for (qsizetype i = 0; i < std::min(old.size(), made.size()); ++i)
+        QCOMPARE(made[i], old[i]);
+    QCOMPARE(made.size(), old.size());
+    // And the program's database records the newest version.
+    QCOMPARE(SchemaUpgrade::versionOf(*db), SchemaUpgrade::newestVersion());
+}
 
 void tst_Schema::tableColumns_data()
 {

@@ -13,6 +13,7 @@
 #include "db/DatabaseTool.h"
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "db/SchemaUpgrade.h"
 #include "giftcards/GiftCardStore.h"
 #include "reports/ManagementReports.h"
 #include "reports/PrintedDocuments.h"
@@ -191,6 +192,15 @@ void tst_ServerAccess::stationRoleRunsEveryStatement()
         refused = true;
     }
     QVERIFY2(refused, "a station's role must not drop the program's tables");
+    // It reads the schema version at start-up, and cannot change it.
+    QCOMPARE(SchemaUpgrade::versionOf(*station), SchemaUpgrade::newestVersion());
+    refused = false;
+    try {
+        station->exec(QStringLiteral("UPDATE SchemaVersion SET Version = 0"));
+    } catch (const DbError &) {
+        refused = true;
+    }
+    QVERIFY2(refused, "a station's role must not change the schema version");
 
     // The accounts and gift cards the workstation helper works on.
     for (const QString &id : {QStringLiteral("1001"), QStringLiteral("1002"), QStringLiteral("1003"), QStringLiteral("1004")})

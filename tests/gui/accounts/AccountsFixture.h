@@ -1,5 +1,7 @@
 #pragma once
 
+#include "accounts/WebPassword.h"
+
 #include "ScreenTest.h"
 #include "TestDb.h"
 
@@ -53,10 +55,11 @@ struct AccountsFixture : ScreenTest::ScreenSession
                     {"CardNote", note}},
                    QString());
     }
+    // The password is stored as the program stores it: its hash.
     void addLogin(const QString &customerId, const QString &userName, const QString &password)
     {
-        db->insert(QStringLiteral("WebUser"), {{"CustomerID", customerId}, {"UserName", userName}, {"Password", password}},
-                   QString());
+        db->insert(QStringLiteral("WebUser"),
+                   {{"CustomerID", customerId}, {"UserName", userName}, {"Password", WebPassword::hash(password)}}, QString());
     }
 
     template <class T = QWidget> T *find(const QString &name) const { return control<T>(name); }

@@ -8,6 +8,7 @@
 #include "app/PickList.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSqlRecord>
 #include <QTableWidget>
@@ -93,6 +94,10 @@ private slots:
     void numberOfAStoredCustomerWithBlanksIsRefused();
     void websiteLogin_data();
     void websiteLogin();
+    void storedPasswordKeptOrReplaced_data();
+    void storedPasswordKeptOrReplaced();
+    void weakNewPasswordRefused_data();
+    void weakNewPasswordRefused();
     void contactApostrophes_data();
     void contactApostrophes();
     void storedContactIsShownAsStored();
@@ -189,12 +194,14 @@ void TestCustomerEntry::showsTheStoredCustomer()
     QCOMPARE(f.fields(), (QStringList{"txtName=SMITH TRUCKING", "txtAddress1=1 Main St", "txtAddress2=Suite 2", "txtCity=Joplin",
                                       "txtZip=64801", "txtContact=Bob Smith", "txtPhone=555-0100", "txtFax=555-0101",
                                       "txtBalance=250.5", "txtLimit=1000", "txtWarn=0.8", "txtUserName=fleet1234",
-                                      "txtPassword=secret", "cmbState=KS", "chkInactive=1", "chkAcctOnHold=1"}));
+                                      "txtPassword=", "cmbState=KS", "chkInactive=1", "chkAcctOnHold=1"}));
     // Without the focus the number boxes show their display formats.
     QCOMPARE(f.box(QStringLiteral("txtBalance"))->text(), QStringLiteral("$250.50"));
     QCOMPARE(f.box(QStringLiteral("txtLimit"))->text(), QStringLiteral("$1,000.00"));
     QCOMPARE(f.box(QStringLiteral("txtWarn"))->text(), QStringLiteral("80.00%"));
-    QCOMPARE(f.box(QStringLiteral("txtPassword"))->echoMode(), QLineEdit::Normal);
+    // The stored password is a hash and never shown: the box takes a new one, masked.
+    QCOMPARE(f.box(QStringLiteral("txtPassword"))->echoMode(), QLineEdit::Password);
+    QCOMPARE(f.find<QLabel>(QStringLiteral("lblPasswordState"))->text(), QStringLiteral("Password set"));
 }
 
 void TestCustomerEntry::showsMissingColumnsAsEmptyOrZero()
@@ -310,7 +317,8 @@ void TestCustomerEntry::storedCustomerKeepsWhatWasLeftEmpty()
     QCOMPARE(row.value("AcctOnHold").toInt(), 1);
     QCOMPARE(row.value("Inactive").toInt(), 1);
     QVERIFY(f.balanceIs(QStringLiteral("1234"), 250.5));
-    QCOMPARE(f.scalar(QStringLiteral("SELECT Password FROM WebUser WHERE CustomerID = '1234'")).toString(), QStringLiteral("secret"));
+    QVERIFY(WebPassword::verify(f.scalar(QStringLiteral("SELECT Password FROM WebUser WHERE CustomerID = '1234'")).toString(),
+                                QStringLiteral("secret")));
 }
 
 void TestCustomerEntry::refusedBeforeSaving_data()
@@ -372,11 +380,12 @@ void TestCustomerEntry::websiteLogin_data()
     QTest::addColumn<QStringList>("titles");
     QTest::addColumn<QString>("login");
 
-    QTest::newRow("a free username is written with the password") << "big5678" << "pw" << QStringList{} << "big5678:pw";
+    QTest::newRow("a free username is written with the password's hash")
+        << "big5678" << "big-sky-2026" << QStringList{} << "big5678:big-sky-2026";
     QTest::newRow("another customer's username is refused after the customer is saved")
-        << "fleet1234" << "pw" << QStringList{"Username Exists"} << "";
+        << "fleet1234" << "big-sky-2026" << QStringList{"Username Exists"} << "";
     QTest::newRow("a username without a password writes no login") << "big5678" << "" << QStringList{} << "";
-    QTest::newRow("an apostrophe in the username is data") << "o'neill" << "pw" << QStringList{} << "o'neill:pw";
+    QTest::newRow("an apostrophe in the username is data") << "o'neill" << "it's-o'neill" << QStringList{} << "o'neill:it's-o'neill";
 }
 
 void TestCustomerEntry::websiteLogin()
@@ -403,8 +412,11 @@ void TestCustomerEntry::websiteLogin()
     if (!shown.isEmpty())
         QCOMPARE(shown[0].text, QStringLiteral("This username already exists for a different customer."));
     QCOMPARE(f.row(QStringLiteral("5678")).value("Name").toString(), QStringLiteral("BIG SKY HAULING"));
+    // The login reads back as username:password when its stored hash verifies the typed password.
     const auto stored = f.db->firstRow(QStringLiteral("SELECT UserName, Password FROM WebUser WHERE CustomerID = '5678'"));
-    QCOMPARE(stored ? stored->value(0).toString() + u':' + stored->value(1).toString() : QString(), login);
+    const QString hash = stored ? stored->value(1).toString() : QString();
+    QVERIFY(password.isEmpty() || hash != password);
+    QCOMPARE(stored ? stored->value(0).toString() + u':' + (WebPassword::verify(hash, password) ? password : hash) : QString(), login);
     QCOMPARE(f.count(QStringLiteral("WebUser")), login.isEmpty() ? 1 : 2);
     // Saved or refused, the screen is blank for the next customer.
     QVERIFY(f.blank());
@@ -414,6 +426,108 @@ void TestCustomerEntry::websiteLogin()
     f.type(QStringLiteral("txtAccountNumber"), QStringLiteral("1234"));
     f.click(QStringLiteral("btnSave"));
     QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+// Customer 1234 has the login fleet1234 with the password "secret"; the screen never
+// shows it, and a save changes it only when a new password is typed.
+void TestCustomerEntry::storedPasswordKeptOrReplaced_data()
+{
+    QTest::addColumn<QString>("userName"); // "" leaves the loaded username
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("storedUserName");
+    QTest::addColumn<QString>("verifies"); // the password the stored hash verifies
+
+    QTest::newRow("saving with the box empty keeps the stored password") << "" << "" << "fleet1234" << "secret";
+    QTest::newRow("a new username with the box empty keeps the password") << "smith-fleet" << "" << "smith-fleet" << "secret";
+    QTest::newRow("a new password replaces the stored one") << "" << "new-secret-42" << "fleet1234" << "new-secret-42";
+    QTest::newRow("a new username and password together") << "smith-fleet" << "new-secret-42" << "smith-fleet" << "new-secret-42";
+}
+
+void TestCustomerEntry::storedPasswordKeptOrReplaced()
+{
+    QFETCH(QString, userName);
+    QFETCH(QString, password);
+    QFETCH(QString, storedUserName);
+    QFETCH(QString, verifies);
+    CustomerScreen f;
+    f.addFullCustomer();
+    f.addCustomer(QStringLiteral("5678"), QStringLiteral("BIG SKY"));
+    const QString before = f.scalar(QStringLiteral("SELECT Password FROM WebUser WHERE CustomerID = '1234'")).toString();
+    QVERIFY(f.openScreen());
+    auto *state = f.find<QLabel>(QStringLiteral("lblPasswordState"));
+    QCOMPARE(state->text(), QStringLiteral("No password"));
+    f.type(QStringLiteral("txtAccountNumber"), QStringLiteral("1234"));
+    QCOMPARE(f.text(QStringLiteral("txtPassword")), QString());
+    QCOMPARE(state->text(), QStringLiteral("Password set"));
+    // No text on the screen holds the stored hash or the password.
+    for (QLineEdit *box : f.screen->findChildren<QLineEdit *>())
+        QVERIFY2(!box->text().contains(QLatin1String("argon2")) && !box->text().contains(QLatin1String("secret")),
+                 qPrintable(box->objectName()));
+    if (!userName.isEmpty())
+        f.replace(QStringLiteral("txtUserName"), userName);
+    f.type(QStringLiteral("txtPassword"), password);
+    f.click(QStringLiteral("btnSave"));
+    QVERIFY(MessageBox::takeShown().isEmpty());
+
+    const auto stored = f.db->firstRow(QStringLiteral("SELECT UserName, Password FROM WebUser WHERE CustomerID = '1234'"));
+    QVERIFY(stored);
+    QCOMPARE(stored->value(0).toString(), storedUserName);
+    const QString hash = stored->value(1).toString();
+    QVERIFY(WebPassword::verify(hash, verifies));
+    QCOMPARE(hash == before, verifies == QLatin1String("secret"));
+    QCOMPARE(f.count(QStringLiteral("WebUser")), 1);
+    QVERIFY(f.blank());
+
+    // Another customer without a login shows none; loading the first again shows the
+    // note, never the password.
+    f.type(QStringLiteral("txtAccountNumber"), QStringLiteral("5678"));
+    QCOMPARE(state->text(), QStringLiteral("No password"));
+    f.replace(QStringLiteral("txtAccountNumber"), QStringLiteral("1234"));
+    QCOMPARE(state->text(), QStringLiteral("Password set"));
+    QCOMPARE(f.text(QStringLiteral("txtPassword")), QString());
+}
+
+void TestCustomerEntry::weakNewPasswordRefused_data()
+{
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("a new login with nine characters")
+        << "5678" << "big-sky-9" << "The new password must be at least 10 characters long. Nothing was saved.";
+    QTest::newRow("a new login whose password is its username")
+        << "5678" << "bigsky5678" << "The new password must not be the same as the username. Nothing was saved.";
+    QTest::newRow("a short new password for a stored login")
+        << "1234" << "short" << "The new password must be at least 10 characters long. Nothing was saved.";
+}
+
+// Nothing is saved, not even the customer row, and the screen keeps what was typed.
+void TestCustomerEntry::weakNewPasswordRefused()
+{
+    QFETCH(QString, account);
+    QFETCH(QString, password);
+    QFETCH(QString, message);
+    CustomerScreen f;
+    f.addFullCustomer();
+    f.addCustomer(QStringLiteral("5678"), QStringLiteral("BIG SKY"));
+    const QString before = f.scalar(QStringLiteral("SELECT Password FROM WebUser WHERE CustomerID = '1234'")).toString();
+    QVERIFY(f.openScreen());
+    f.type(QStringLiteral("txtAccountNumber"), account);
+    f.replace(QStringLiteral("txtName"), QStringLiteral("RENAMED"));
+    if (account == QLatin1String("5678"))
+        f.type(QStringLiteral("txtUserName"), QStringLiteral("bigsky5678"));
+    f.type(QStringLiteral("txtPassword"), password);
+    f.click(QStringLiteral("btnSave"));
+
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(AccountsFixture::titlesOf(shown), QStringList{QStringLiteral("New Password")});
+    QCOMPARE(shown[0].text, message);
+    QVERIFY(f.row(account).value("Name").toString() != QLatin1String("RENAMED"));
+    QCOMPARE(f.count(QStringLiteral("WebUser")), 1);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT Password FROM WebUser WHERE CustomerID = '1234'")).toString(), before);
+    QCOMPARE(f.text(QStringLiteral("txtAccountNumber")), account);
+    QCOMPARE(f.text(QStringLiteral("txtPassword")), password);
+    QCOMPARE(f.focused(), QStringLiteral("txtPassword"));
 }
 
 void TestCustomerEntry::contactApostrophes_data()
@@ -498,6 +612,9 @@ void TestCustomerEntry::selectAllOnFocus()
     f.addFullCustomer();
     QVERIFY(f.openScreen());
     f.type(QStringLiteral("txtAccountNumber"), QStringLiteral("1234"));
+    // The password box is empty once a customer loads: the clerk has typed into it.
+    if (f.text(name).isEmpty())
+        f.type(name, QStringLiteral("typed-password"));
     f.find(QStringLiteral("btnSave"))->setFocus();
     QLineEdit *box = f.box(name);
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));

@@ -7,6 +7,7 @@
 
 #include "db/DatabaseTool.h"
 #include "db/Db.h"
+#include "db/SchemaUpgrade.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,6 +36,8 @@ private slots:
     void cleanup();
     void failures_data();
     void failures();
+    void otherSchemaVersionRefused_data();
+    void otherSchemaVersionRefused();
     void wrongCommandLine();
     void secondCopyRefuses();
     void crashedCopyLeavesNoStuckLock();
@@ -169,6 +172,66 @@ void TestStartup::failures()
     QVERIFY2(err.contains(QLatin1String("Account Management Software: ")), qPrintable(err));
     QVERIFY2(err.contains(message), qPrintable(err));
     QVERIFY(!QFile::exists(lockPath()));
+}
+
+void TestStartup::otherSchemaVersionRefused_data()
+{
+    QTest::addColumn<int>("version"); // 0: the SchemaVersion table is dropped
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+
+    const int newest = SchemaUpgrade::newestVersion();
+    const QString upgrade = QStringLiteral("The database is at version 0; this program needs %1. "
+                                           "Run: amsdb upgrade \"Provider=SQLite;Data Source={db};\"")
+                                .arg(newest);
+    const QString newer = QStringLiteral("The database is at version %1; this program knows versions up to %2.").arg(newest + 1).arg(newest);
+    const QStringList report{QStringLiteral("--report"), QStringLiteral("account-balance"), QStringLiteral("--csv"),
+                             QStringLiteral("{dir}/balances.csv")};
+    QTest::newRow("the program on a database from before versions") << 0 << QStringList() << upgrade;
+    QTest::newRow("a report on a database from before versions") << 0 << report << upgrade;
+    QTest::newRow("the program on a database newer than it knows") << newest + 1 << QStringList() << newer;
+    QTest::newRow("a report on a database newer than it knows") << newest + 1 << report << newer;
+}
+
+// The program and its command-line reports refuse a database of another schema version
+// before they read or write anything, saying what to do.
+void TestStartup::otherSchemaVersionRefused()
+{
+    QFETCH(int, version);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    // The configured text with a password of its own, which the message must not show.
+    writeConfig(QStringLiteral("AMS\nConnection,\"Provider=SQLite;Data Source=%1;PWD=secret-9;\"\nWorkstation,WS1\nAdmin,1\nLocation,2\n")
+                    .arg(m_database));
+    {
+        auto db = Db::open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(m_database));
+        if (version == 0)
+            db->exec(QStringLiteral("DROP TABLE SchemaVersion"));
+        else
+            db->exec(QStringLiteral("UPDATE SchemaVersion SET Version = ?"), {version});
+    }
+    QFile before(m_database);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    before.close();
+
+    for (QString &a : arguments)
+        a.replace(QLatin1String("{dir}"), m_dir->path());
+    QProcess *p = start(arguments << QStringLiteral("--config") << m_config);
+    QVERIFY2(p->waitForFinished(20000), "the program did not end");
+    const QString err = QString::fromUtf8(p->readAllStandardError());
+    QCOMPARE(p->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p->exitCode(), 1);
+    QVERIFY2(err.contains(message.replace(QLatin1String("{db}"), m_database)), qPrintable(err));
+    QVERIFY2(!err.contains(QLatin1String("secret-9")), qPrintable(err));
+    // Nothing written: no report, no lock, and location 2 (which has no Company row) got
+    // no company screen to fill in; the database file is as it was.
+    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("balances.csv"))));
+    QVERIFY(!QFile::exists(lockPath()));
+    QVERIFY2(!err.contains(QLatin1String("Company")), qPrintable(err));
+    auto db = Db::open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(m_database));
+    QCOMPARE(SchemaUpgrade::versionOf(*db), version);
+    QCOMPARE(db->firstRow(QStringLiteral("SELECT COUNT(*) FROM Company"))->value(0).toInt(), 1);
 }
 
 void TestStartup::wrongCommandLine()

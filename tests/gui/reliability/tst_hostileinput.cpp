@@ -10,6 +10,8 @@
 #include "ScreenTest.h"
 #include "TestDb.h"
 
+#include "accounts/WebPassword.h"
+
 #include "app/AmountField.h"
 #include "app/AppContext.h"
 #include "app/FieldRules.h"
@@ -92,6 +94,9 @@ struct ScreenRow
     QStringList zeroedWhenLeft;
     // Boxes whose text is stored without the blanks around it.
     QStringList trimmedBoxes;
+    // Boxes whose text is stored as its password hash: a row written holds a hash that
+    // verifies the text exactly.
+    QStringList hashedBoxes;
     // The save shows a report instead of storing anything.
     bool showsReport = false;
 };
@@ -116,10 +121,11 @@ const QList<ScreenRow> &screens()
          .command = QStringLiteral("CustomerEntry"),
          .apartGroup = QStringLiteral("Issued Cards"),
          .prepare = {typed("txtAccountNumber", "1001"), typed("txtName", "ACME FREIGHT #"), chosen("cmbState", "MO"),
-                     typed("txtLimit", "50000"), typed("txtWarn", "0.8"), typed("txtUserName", "acme#"), typed("txtPassword", "pw#")},
+                     typed("txtLimit", "50000"), typed("txtWarn", "0.8"), typed("txtUserName", "acme#"), typed("txtPassword", "acme-secret-#")},
          .saveButton = QStringLiteral("btnSave"),
          .writes = {"Customer", "WebUser"},
-         .trimmedBoxes = {QStringLiteral("txtAccountNumber"), QStringLiteral("txtName")}},
+         .trimmedBoxes = {QStringLiteral("txtAccountNumber"), QStringLiteral("txtName")},
+         .hashedBoxes = {QStringLiteral("txtPassword")}},
         {.name = "Customer Entry/Edit, its issued cards",
          .command = QStringLiteral("CustomerEntry"),
          .onlyGroup = QStringLiteral("Issued Cards"),
@@ -901,11 +907,15 @@ struct Walk : ScreenSession
             ++figures.refused;
             return;
         }
+        const bool hashed = row.hashedBoxes.contains(fed.field);
         bool found = false;
         for (const QList<QSqlRecord> &rows : written)
             for (const QSqlRecord &r : rows)
                 for (int i = 0; i < r.count() && !found; ++i)
-                    found = !r.isNull(i) && r.value(i).metaType().id() == QMetaType::QString && r.value(i).toString() == stored;
+                    found = !r.isNull(i) && r.value(i).metaType().id() == QMetaType::QString
+                            && (hashed ? r.value(i).toString().startsWith(QLatin1String("$argon2id$"))
+                                             && WebPassword::verify(r.value(i).toString(), stored)
+                                       : r.value(i).toString() == stored);
         if (found)
             ++figures.storedExact;
         else

@@ -20,8 +20,7 @@ CREATE TABLE Company (
     DiscountPricePerGallon DOUBLE PRECISION,
     DefPricePerGallon DOUBLE PRECISION,
     WarnCustomer DOUBLE PRECISION,
-    Tax DOUBLE PRECISION,
-    PaymentTerms INTEGER DEFAULT 30
+    Tax DOUBLE PRECISION
 );
 
 CREATE TABLE Customer (
@@ -40,8 +39,7 @@ CREATE TABLE Customer (
     "Limit" NUMERIC,
     WarnAt DOUBLE PRECISION,
     AcctOnHold SMALLINT,
-    DateEntered TIMESTAMP(0),
-    PaymentTerms INTEGER
+    DateEntered TIMESTAMP(0)
 );
 
 CREATE TABLE Cards (

@@ -21,8 +21,7 @@ CREATE TABLE Company (
     DiscountPricePerGallon REAL,
     DefPricePerGallon REAL,
     WarnCustomer REAL,
-    Tax REAL,
-    PaymentTerms INTEGER DEFAULT 30
+    Tax REAL
 );
 
 CREATE TABLE Customer (
@@ -41,8 +40,7 @@ CREATE TABLE Customer (
     "Limit" REAL,
     WarnAt REAL,
     AcctOnHold INTEGER,
-    DateEntered TEXT,
-    PaymentTerms INTEGER
+    DateEntered TEXT
 );
 
 CREATE TABLE Cards (
