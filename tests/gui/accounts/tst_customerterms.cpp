@@ -4,6 +4,7 @@
 
 #include "AccountsFixture.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSqlRecord>
@@ -101,6 +102,7 @@ void TestCustomerTerms::locationTermsAreSavedOnThePricingScreen()
                                              {"Tax", 0.07}},
                  QString());
     QVERIFY(f.openScreen());
+    ScreenTest::choose(f.find<QComboBox>(QStringLiteral("cmbLocation")), QStringLiteral("1"));
     // A location row made without terms has the default, 30 days.
     QCOMPARE(f.text(QStringLiteral("txtPaymentTerms")), QStringLiteral("30"));
     QCOMPARE(f.find<QLabel>(QStringLiteral("lblPaymentTerms"))->text(), QStringLiteral("Net 30"));
