@@ -217,7 +217,9 @@ void tst_SchemaUpgrade::killedInTheMiddleOfAStep()
     QFETCH(int, step);
     auto db = TestDb::freshAtVersionZero(server);
     const QHash<QString, QString> clear = demoAtVersionZero(*db);
-    const QStringList before = rowsOf(*db, true);
+    // Killed after the password step has committed, the passwords are rightly hashed.
+    const bool passwordsInClear = step <= 2;
+    const QStringList before = rowsOf(*db, passwordsInClear);
 
     const Run killed = upgrade(TestDb::connectionText(server), QString::number(step));
     QCOMPARE(killed.status, QProcess::CrashExit);
@@ -225,7 +227,7 @@ void tst_SchemaUpgrade::killedInTheMiddleOfAStep()
     db.reset();
     db = Db::open(TestDb::connectionText(server));
     QCOMPARE(SchemaUpgrade::versionOf(*db), step - 1);
-    QCOMPARE(rowsOf(*db, true), before);
+    QCOMPARE(rowsOf(*db, passwordsInClear), before);
     if (step == 1)
         QVERIFY(!db->firstRow(db->dialect().tableExistsQuery(), {QStringLiteral("SchemaVersion")}));
 
