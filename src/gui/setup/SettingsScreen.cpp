@@ -3,6 +3,7 @@
 #include "accounts/Aging.h"
 #include "app/AmountField.h"
 #include "app/FieldChecks.h"
+#include "app/FieldRules.h"
 #include "app/FocusEvents.h"
 #include "app/FormLayout.h"
 #include "app/MessageBox.h"
@@ -49,7 +50,6 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     txtPaymentTerms = new QLineEdit(this);
     txtPaymentTerms->setObjectName(QStringLiteral("txtPaymentTerms"));
     txtPaymentTerms->setFixedWidth(110);
-    txtPaymentTerms->setMaxLength(3);
     lblPaymentTerms = new QLabel(this);
     lblPaymentTerms->setObjectName(QStringLiteral("lblPaymentTerms"));
     btnSave = new QPushButton(QStringLiteral("Save and Close"), this);
@@ -95,6 +95,8 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     for (AmountField *field : {txtDieselPricePerGallon, txtReeferPricePerGallon, txtDiscountPerGallon, txtDEFPerGallon,
                                txtWarnCustomer, txtTax})
         FocusEvents::onLeave(field, [this, field] { fieldLeft(field); });
+    // Typed like any text box; what it holds is checked when the screen is saved.
+    TextRule::apply(txtPaymentTerms, FieldRules::Width::Other, QStringLiteral("Payment Terms (days)"));
     connect(txtPaymentTerms, &QLineEdit::textChanged, this, [this](const QString &text) {
         std::optional<int> days;
         lblPaymentTerms->setText(PaymentTerms::read(text, &days) && days ? PaymentTerms::text(*days) : QString());
