@@ -1,5 +1,6 @@
 #include "accounts/CustomerEntry.h"
 
+#include "accounts/Aging.h"
 #include "accounts/WebPassword.h"
 #include "app/Numbers.h"
 
@@ -19,6 +20,20 @@ double CustomerEntry::limitValue() const { return Numbers::parseLeadingNumber(li
 
 double CustomerEntry::warnAtValue() const { return Numbers::parseLeadingNumber(warnAt); }
 
+bool CustomerEntry::termsValid() const
+{
+    std::optional<int> days;
+    return PaymentTerms::read(terms, &days);
+}
+
+QVariant CustomerEntry::termsValue() const
+{
+    std::optional<int> days;
+    if (!PaymentTerms::read(terms, &days) || !days)
+        return QVariant(QMetaType::fromType<int>());
+    return *days;
+}
+
 namespace CustomerColumns {
 
 ColumnValues written(const SqlDialect &sql, const CustomerEntry &entry)
@@ -37,6 +52,7 @@ ColumnValues written(const SqlDialect &sql, const CustomerEntry &entry)
     columns.append({QStringLiteral("Limit"), entry.limitValue()});
     columns.append({QStringLiteral("WarnAt"), entry.warnAtValue()});
     columns.append({QStringLiteral("AcctOnHold"), sql.flag(entry.onHold)});
+    columns.append({QStringLiteral("PaymentTerms"), entry.termsValue()});
     return columns;
 }
 

@@ -24,6 +24,8 @@ struct CustomerRecord
     double limit = 0;
     double warnAt = 0; // a fraction of the limit
     bool onHold = false;
+    // Payment terms in days; NULL when the customer has none of its own (the location's).
+    QVariant paymentTerms;
 
     // What the customer may still charge: the limit less the balance, to the cent.
     double availableCredit() const;
@@ -49,6 +51,8 @@ struct CustomerEntry
     QString limit;
     QString warnAt;
     bool onHold = false;
+    // The terms box as typed: empty for the location's terms, else a number of days.
+    QString terms;
     QString userName;
     // A new website password as typed; empty keeps the stored one.
     QString password;
@@ -60,6 +64,11 @@ struct CustomerEntry
     // The numbers the limit and warning texts read, which is what is stored.
     double limitValue() const;
     double warnAtValue() const;
+
+    // Whether the terms box holds what terms may be (PaymentTerms::read), and the value
+    // stored for it: the days, or NULL for the location's terms.
+    bool termsValid() const;
+    QVariant termsValue() const;
 
     // The ID a new row gets: the account number without leading and trailing blanks.
     QString newCustomerId() const { return accountNumber.trimmed(); }
@@ -82,6 +91,7 @@ namespace CustomerColumns {
 // Every column a save of the entry writes into the Customer row. Empty address and
 // contact boxes write nothing, so a new row leaves them unset and a stored row keeps its
 // values; the state only when one is chosen; the flags as 1 or 0; the name trimmed.
+// The terms always: an empty box stores NULL, the location's terms.
 // CurrentBalance is never among them: balances move only by postings. ID and
 // DateEntered are added for a new row only.
 ColumnValues written(const SqlDialect &sql, const CustomerEntry &entry);

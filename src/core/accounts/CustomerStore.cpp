@@ -129,7 +129,7 @@ std::optional<CustomerAccount> account(Db &db, const QString &id)
     const SqlDialect &sql = db.dialect();
     const auto row = db.firstRow(
         sql.firstRowOnly(QStringLiteral("SELECT Customer.ID,Name,Address1,Address2,City,State,Zip,Contact,Phone,Fax,Inactive,"
-                                        "CurrentBalance,%1 AS CreditLimit,WarnAt,AcctOnHold,WebUser.CustomerID AS LoginOf,"
+                                        "CurrentBalance,%1 AS CreditLimit,WarnAt,AcctOnHold,PaymentTerms,WebUser.CustomerID AS LoginOf,"
                                         "UserName,CASE WHEN Password IS NULL OR Password = '' THEN 0 ELSE 1 END AS PasswordSet "
                                         "FROM Customer LEFT JOIN WebUser ON WebUser.CustomerID = Customer.ID "
                                         "WHERE Customer.ID = ?")
@@ -154,6 +154,7 @@ std::optional<CustomerAccount> account(Db &db, const QString &id)
     c.limit = number(*row, "CreditLimit");
     c.warnAt = number(*row, "WarnAt");
     c.onHold = flag(*row, "AcctOnHold");
+    c.paymentTerms = row->value(QStringLiteral("PaymentTerms"));
     if (!row->value(QStringLiteral("LoginOf")).isNull())
         account.login = WebLogin{text(*row, "UserName"), flag(*row, "PasswordSet")};
     return account;

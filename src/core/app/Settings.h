@@ -32,6 +32,8 @@ struct CompanySettings
     double DiscountPricePerGallon = 0;
     double DefPricePerGallon = 0;
     double Tax = 0;
+    // Days after a ticket that its money is due, for customers without terms of their own.
+    int PaymentTerms = 30;
 
     // The three heading texts of every printed document and report: the name, the
     // street line, and "City, ST  Zip".

@@ -47,13 +47,18 @@ QList<SchemaTable> tables()
                             + texts({"Name", "Address1", "Address2", "City", "State", "Zip", "Phone", "Fax", "Email", "Website"})
                             + QList<SchemaColumn>{number("KeyPressDelay"), number("DieselPricePerGallon"),
                                                   number("ReeferPricePerGallon"), number("DiscountPricePerGallon"),
-                                                  number("DefPricePerGallon"), number("WarnCustomer"), number("Tax")},
+                                                  number("DefPricePerGallon"), number("WarnCustomer"), number("Tax"),
+                                                  // Days after a ticket its money is due, for the location's
+                                                  // customers without terms of their own (version 3).
+                                                  {QStringLiteral("PaymentTerms"), Kind::Whole, QStringLiteral("30")}},
                         QStringLiteral("ID")};
     // A new customer's balance reads 0, so the first posting adds to it.
     list << SchemaTable{QStringLiteral("Customer"),
                         texts({"ID", "Name", "Address1", "Address2", "City", "State", "Zip", "Contact", "Phone", "Fax"})
                             + QList<SchemaColumn>{flag("Inactive"), {QStringLiteral("CurrentBalance"), Kind::Money, QStringLiteral("0")},
-                                                  money("Limit"), number("WarnAt"), flag("AcctOnHold"), dateTime("DateEntered")},
+                                                  money("Limit"), number("WarnAt"), flag("AcctOnHold"), dateTime("DateEntered"),
+                                                  // The customer's own payment terms in days; NULL: the location's (version 3).
+                                                  whole("PaymentTerms")},
                         QStringLiteral("ID")};
     // No key of its own, and the columns in this order: cards are inserted by position.
     list << SchemaTable{QStringLiteral("Cards"),

@@ -73,6 +73,30 @@ qint64 addDailySummaryIndexes(Db &db)
     return 0;
 }
 
+// Adds a column to a table as the table list defines it (type and default); a column
+// with a default gets it in every row already there, on both servers.
+void addColumn(Db &db, const QString &table, const QString &column)
+{
+    const SqlDialect &sql = db.dialect();
+    const SchemaColumn *definition = SchemaTables::table(table).column(column);
+    if (!definition)
+        throw DbError(QStringLiteral("The table list has no column %1.%2").arg(table, column));
+    QString statement = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, sql.columnName(column), sql.columnType(definition->kind));
+    if (!definition->defaultValue.isEmpty())
+        statement += QStringLiteral(" DEFAULT ") + definition->defaultValue;
+    db.exec(statement);
+}
+
+// Version 4: payment terms. Each customer may have terms of its own in days (NULL: its
+// location's), and each location a default, 30 days ("Net 30") in every row there is.
+qint64 addPaymentTerms(Db &db)
+{
+    addColumn(db, QStringLiteral("Company"), QStringLiteral("PaymentTerms"));
+    dieHereInTests(4);
+    addColumn(db, QStringLiteral("Customer"), QStringLiteral("PaymentTerms"));
+    return 0;
+}
+
 // The connection text as the user typed it, without its password: fit to be shown.
 QString withoutPassword(const QString &connectionText)
 {
@@ -106,6 +130,7 @@ const QList<Step> &steps()
         {1, QStringLiteral("The database records its schema version"), addVersionTable},
         {2, QStringLiteral("Website passwords are stored as Argon2id hashes"), hashWebPasswords},
         {3, QStringLiteral("Indexes for the daily sales summary"), addDailySummaryIndexes},
+        {4, QStringLiteral("Payment terms: days per customer, and a default per location (Net 30)"), addPaymentTerms},
     };
     return list;
 }

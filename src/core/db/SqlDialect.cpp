@@ -16,6 +16,11 @@ public:
     QString castToText(const QString &expr) const override { return QStringLiteral("CAST(%1 AS TEXT)").arg(expr); }
     QString money(const QString &expr) const override { return QStringLiteral("ROUND(%1, 6)").arg(expr); }
     QString dayOf(const QString &expr) const override { return QStringLiteral("date(%1)").arg(expr); }
+    // julianday() counts from noon: the day's midnight is n - 0.5.
+    QString dayNumber(const QString &expr) const override
+    {
+        return QStringLiteral("CAST(julianday(date(%1)) + 0.5 AS INTEGER)").arg(expr);
+    }
     // SQLite takes an offset only after a limit; -1 is none.
     QString skipRows(const QString &select, bool limited) const override
     {
@@ -97,6 +102,11 @@ public:
     QString castToText(const QString &expr) const override { return QStringLiteral("CAST(%1 AS VARCHAR)").arg(expr); }
     QString money(const QString &expr) const override { return expr; }
     QString lockingRead(const QString &select) const override { return select + QStringLiteral(" FOR UPDATE"); }
+    // Subtracting two dates gives days; 2000-01-01 is Julian day 2451545.
+    QString dayNumber(const QString &expr) const override
+    {
+        return QStringLiteral("(CAST(%1 AS DATE) - DATE '2000-01-01' + 2451545)").arg(expr);
+    }
 
     QString beginReadSnapshot() const override
     {

@@ -62,6 +62,10 @@ public:
 
     // The day of a date-and-time column, read back as a date (or its ISO text).
     virtual QString dayOf(const QString &expr) const { return QStringLiteral("CAST(%1 AS DATE)").arg(expr); }
+    // The day of a date or date-and-time column as a whole number that rises by one a
+    // day: the Julian day number, the one QDate::toJulianDay gives, so that the number of
+    // days between a stored day and a day the program names is a subtraction.
+    virtual QString dayNumber(const QString &expr) const = 0;
 
     // Statement that opens a transaction which will write.
     virtual QString beginTransaction() const { return QStringLiteral("BEGIN"); }

@@ -1,5 +1,7 @@
 #include "setup/CompanyStore.h"
 
+#include "accounts/Aging.h"
+
 namespace {
 
 QStringList column(Db &db, const QString &sql)
@@ -30,7 +32,14 @@ std::optional<CompanySettings> settings(Db &db, const QString &locationId)
     c.DiscountPricePerGallon = r->value("DiscountPricePerGallon").toDouble();
     c.DefPricePerGallon = r->value("DefPricePerGallon").toDouble();
     c.Tax = r->value("Tax").toDouble();
+    c.PaymentTerms = PaymentTerms::ofLocation(r->value("PaymentTerms"));
     return c;
+}
+
+int paymentTerms(Db &db, const QString &locationId)
+{
+    const auto r = db.firstRow(QStringLiteral("SELECT PaymentTerms FROM Company WHERE ID = ?"), {locationId});
+    return PaymentTerms::ofLocation(r ? r->value(0) : QVariant());
 }
 
 QList<QVariant> locations(Db &db)

@@ -17,6 +17,10 @@ namespace CompanyStore {
 // the location has no row. The location is compared as the configured text.
 std::optional<CompanySettings> settings(Db &db, const QString &locationId);
 
+// The payment terms of the location's customers without terms of their own, as stored
+// now (the settings loaded at start may be older); 30 days when the location has no row.
+int paymentTerms(Db &db, const QString &locationId);
+
 // The IDs of every location's row, in order.
 QList<QVariant> locations(Db &db);
 

@@ -109,6 +109,10 @@ void CustomerEntryScreen::buildForm()
     txtLimit = numberBox("txtLimit", AmountField::moneyFormat(), finance);
     txtWarn = numberBox("txtWarn", QStringLiteral("#,##0.00%;(#,##0.00)%"), finance);
     chkAcctOnHold = named(new QCheckBox(QStringLiteral("Acct On Hold"), finance), "chkAcctOnHold");
+    txtTerms = textBox("txtTerms", finance);
+    txtTerms->setFixedWidth(120);
+    txtTerms->setToolTip(QStringLiteral("Days after each ticket that it is due; empty for the location's terms"));
+    lblTerms = named(new QLabel(finance), "lblTerms");
     {
         auto *grid = new QGridLayout(finance);
         grid->addWidget(fieldLabel(QStringLiteral("Current Balance"), finance), 0, 0);
@@ -119,7 +123,10 @@ void CustomerEntryScreen::buildForm()
         grid->addWidget(txtLimit, 1, 1);
         grid->addWidget(fieldLabel(QStringLiteral("Warn At"), finance), 2, 0);
         grid->addWidget(txtWarn, 2, 1);
-        grid->addWidget(chkAcctOnHold, 3, 1, 1, 3);
+        grid->addWidget(fieldLabel(QStringLiteral("Terms (days)"), finance), 3, 0);
+        grid->addWidget(txtTerms, 3, 1);
+        grid->addWidget(lblTerms, 3, 2, 1, 2);
+        grid->addWidget(chkAcctOnHold, 4, 1, 1, 3);
         grid->setColumnStretch(4, 1);
     }
 
@@ -159,7 +166,7 @@ void CustomerEntryScreen::setTabOrder()
     QList<QWidget *> order = {txtAccountNumber, btnLookup,   txtName,  txtAddress1, txtAddress2,
                               txtCity,          cmbState,    txtZip,   txtContact,  txtPhone,
                               txtFax,           chkInactive, btnSave,  btnExit,     txtBalance,
-                              txtAvailableCredit, txtLimit,  txtWarn,  chkAcctOnHold};
+                              txtAvailableCredit, txtLimit,  txtWarn,  txtTerms, chkAcctOnHold};
     order << m_cards->tabOrder();
     order << txtUserName << txtPassword;
     for (int i = 1; i < order.size(); ++i)

@@ -1,8 +1,10 @@
 #include "accounts/CustomerEntryScreen.h"
 
+#include "accounts/Aging.h"
 #include "accounts/CustomerLookup.h"
 #include "accounts/IssuedCardsGroup.h"
 #include "app/AmountField.h"
+#include "app/AppContext.h"
 #include "app/BusyCursor.h"
 #include "app/FieldChecks.h"
 #include "app/FieldRules.h"
@@ -52,7 +54,8 @@ CustomerEntryScreen::CustomerEntryScreen(QWidget *parent) : QWidget(parent)
         {txtAddress1, QStringLiteral("Address 1")}, {txtAddress2, QStringLiteral("Address 2")},
         {txtCity, QStringLiteral("City")},          {txtZip, QStringLiteral("Zip")},
         {txtContact, QStringLiteral("Contact")},    {txtPhone, QStringLiteral("Phone")},
-        {txtFax, QStringLiteral("Fax")},            {txtUserName, QStringLiteral("Username")},
+        {txtFax, QStringLiteral("Fax")},            {txtTerms, QStringLiteral("Terms (days)")},
+        {txtUserName, QStringLiteral("Username")},
         {txtPassword, QStringLiteral("New password")},
     };
     // The account number, the name and the number boxes keep the caret where the click
@@ -68,6 +71,7 @@ CustomerEntryScreen::CustomerEntryScreen(QWidget *parent) : QWidget(parent)
     connect(txtContact, &QLineEdit::textEdited, this, &CustomerEntryScreen::contactEdited);
     connect(txtLimit, &AmountField::plainTextChanged, this, &CustomerEntryScreen::showAvailableCredit);
     connect(txtBalance, &AmountField::plainTextChanged, this, &CustomerEntryScreen::showAvailableCredit);
+    connect(txtTerms, &QLineEdit::textChanged, this, &CustomerEntryScreen::showTerms);
     connect(btnLookup, &QToolButton::clicked, this, &CustomerEntryScreen::openLookup);
     connect(btnSave, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { save(); }); });
     connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
@@ -76,6 +80,7 @@ CustomerEntryScreen::CustomerEntryScreen(QWidget *parent) : QWidget(parent)
         loadLists();
         m_cards->LoadCards();
     });
+    showTerms();
     txtAccountNumber->setFocus();
 }
 
@@ -127,11 +132,13 @@ void CustomerEntryScreen::showCustomer(const CustomerRecord &c)
     txtLimit->setPlainText(plain(c.limit));
     txtWarn->setPlainText(plain(c.warnAt));
     chkAcctOnHold->setChecked(c.onHold);
+    txtTerms->setText(c.paymentTerms.isNull() ? QString() : QString::number(c.paymentTerms.toInt()));
 }
 
 void CustomerEntryScreen::ClearCustomerFields()
 {
-    for (QLineEdit *box : {txtName, txtAddress1, txtAddress2, txtCity, txtZip, txtContact, txtPhone, txtFax, txtUserName, txtPassword})
+    for (QLineEdit *box : {txtName, txtAddress1, txtAddress2, txtCity, txtZip, txtContact, txtPhone, txtFax, txtTerms, txtUserName,
+                           txtPassword})
         box->clear();
     for (AmountField *box : {txtBalance, txtLimit, txtWarn})
         box->setPlainText(QString());
@@ -159,6 +166,17 @@ void CustomerEntryScreen::showAvailableCredit()
     figures.limit = txtLimit->value();
     figures.balance = txtBalance->value();
     txtAvailableCredit->setPlainText(plain(figures.availableCredit()));
+}
+
+void CustomerEntryScreen::showTerms()
+{
+    std::optional<int> days;
+    if (!PaymentTerms::read(txtTerms->text(), &days))
+        lblTerms->setText(QString());
+    else if (days)
+        lblTerms->setText(PaymentTerms::text(*days));
+    else
+        lblTerms->setText(QStringLiteral("Location's terms: %1").arg(PaymentTerms::text(appContext().company.PaymentTerms)));
 }
 
 void CustomerEntryScreen::contactEdited(const QString &text)
@@ -194,6 +212,7 @@ CustomerEntry CustomerEntryScreen::entryOnScreen() const
     e.limit = txtLimit->plainText();
     e.warnAt = txtWarn->plainText();
     e.onHold = chkAcctOnHold->isChecked();
+    e.terms = txtTerms->text();
     e.userName = txtUserName->text();
     e.password = txtPassword->text();
     return e;
@@ -202,7 +221,7 @@ CustomerEntry CustomerEntryScreen::entryOnScreen() const
 QList<QLineEdit *> CustomerEntryScreen::textBoxes() const
 {
     return {txtAccountNumber, txtName, txtAddress1, txtAddress2, txtCity,     txtZip,
-            txtContact,       txtPhone, txtFax,     txtUserName, txtPassword};
+            txtContact,       txtPhone, txtFax,     txtTerms,    txtUserName, txtPassword};
 }
 
 void CustomerEntryScreen::save()
@@ -217,6 +236,15 @@ void CustomerEntryScreen::save()
         || !AmountRule::checkBeforeSave(this, {{QStringLiteral("Credit Limit"), entry.limitValue()},
                                                {QStringLiteral("Warn At"), entry.warnAtValue()}}))
         return;
+    if (!entry.termsValid()) {
+        MessageBox::ok(this,
+                       QStringLiteral("Terms (days) must be a whole number of days from 0 to %1, or empty for the location's "
+                                      "terms. Nothing was saved.")
+                           .arg(PaymentTerms::kMostDays),
+                       QStringLiteral("Invalid Input"));
+        txtTerms->setFocus();
+        return;
+    }
     if (const QString refusal = entry.passwordRefusal(); !refusal.isEmpty()) {
         MessageBox::ok(this, refusal + QStringLiteral(" Nothing was saved."), QStringLiteral("New Password"));
         txtPassword->setFocus();

@@ -47,6 +47,8 @@ private:
     // password box and whether a password is set; both boxes empty without one.
     void LoadWebUser(const std::optional<WebLogin> &login);
     void showAvailableCredit();
+    // Says what the terms box means: the customer's own terms, or the location's.
+    void showTerms();
     void contactEdited(const QString &text);
     void save();
     void openLookup();
@@ -77,6 +79,8 @@ private:
     AmountField *txtAvailableCredit = nullptr;
     AmountField *txtLimit = nullptr;
     AmountField *txtWarn = nullptr;
+    QLineEdit *txtTerms = nullptr;
+    QLabel *lblTerms = nullptr;
     QCheckBox *chkAcctOnHold = nullptr;
     QLineEdit *txtUserName = nullptr;
     // A new password for the login; empty keeps the stored one.

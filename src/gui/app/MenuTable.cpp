@@ -8,9 +8,11 @@
 #include "giftcards/GiftCardInquiryScreen.h"
 #include "giftcards/GiftCardPurchaseScreen.h"
 #include "giftcards/GiftCardRedemptionScreen.h"
+#include "reports/ArAgingDialog.h"
 #include "reports/CustomerHistoryDialog.h"
 #include "reports/DateRangeDialog.h"
 #include "reports/ManagementRoutines.h"
+#include "reports/StatementsDialog.h"
 #include "setup/AboutScreen.h"
 #include "setup/CompanyInfoScreen.h"
 #include "setup/SettingsScreen.h"
@@ -99,10 +101,12 @@ QList<MenuEntry> buildTable()
                 screen<CustomerHistoryDialog>()),
         opening(item("Customers", "DetailSalesReport", QStringLiteral("Detail Sales Report"), 'D', admin),
                 &DateRangeDialog::detailSales),
-        opening(item("Customers", "DailySalesSummary", QStringLiteral("Daily Sales Summary"), 'S', admin),
+        opening(item("Customers", "DailySalesSummary", QStringLiteral("Daily Sales Summary"), 'y', admin),
                 &DateRangeDialog::dailySalesSummary),
         running(item("Customers", "CustomerListing", QStringLiteral("Customer / Card Listing"), 'L', admin),
                 [](MainWindow &) { PrintCustomerCardListing(true); }),
+        opening(item("Customers", "Statements", QStringLiteral("Statements..."), 'S', admin), screen<StatementsDialog>()),
+        opening(item("Customers", "ArAgingReport", QStringLiteral("A/R Aging Report"), 'R', admin), screen<ArAgingDialog>()),
 
         menu("Settings", QStringLiteral("Settings"), 'S', admin),
         opening(item("Settings", "Pricing", QStringLiteral("Pricing"), 'P', admin), screen<SettingsScreen>()),

@@ -7,12 +7,15 @@
 #include "db/Db.h"
 #include "db/DbError.h"
 #include "reports/DailySalesSummary.h"
+#include "reports/ArAgingReport.h"
 #include "reports/ManagementReports.h"
+#include "reports/ReportBatch.h"
 #include "reports/Report.h"
 #include "reports/ReportCsv.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportRenderer.h"
 #include "reports/ReportXlsx.h"
+#include "reports/Statements.h"
 
 #include <QDate>
 #include <QGuiApplication>
@@ -32,7 +35,9 @@ namespace {
 
 const QString kUsage = QStringLiteral(
     "usage: ams --report NAME [--from YYYY-MM-DD --to YYYY-MM-DD] [--customer ID] [--location N] "
-    "(--pdf FILE | --csv FILE | --xlsx FILE) [--config FILE]\n");
+    "(--pdf FILE | --csv FILE | --xlsx FILE) [--config FILE]\n"
+    "       ams --report statements --from YYYY-MM-DD --to YYYY-MM-DD [--customer ID] (--pdf FILE | --pdf-dir DIR)\n"
+    "       ams --report ar-aging [--as-of YYYY-MM-DD] (--pdf FILE | --csv FILE | --xlsx FILE)\n");
 
 struct Request
 {
@@ -45,6 +50,8 @@ struct Request
     QString csv;
     QString xlsx;
     QString config;
+    QString asOf;
+    QString pdfDir;
 };
 
 // What each report needs besides its name.
@@ -54,6 +61,10 @@ struct Kind
     bool ranged = false;
     bool customer = false;
     bool location = false;
+    // The statements: --customer may be left out, and --pdf-dir takes the place of --csv.
+    bool statements = false;
+    // The aging report: --as-of, today when left out.
+    bool asOf = false;
 };
 
 const QList<Kind> &kinds()
@@ -63,6 +74,8 @@ const QList<Kind> &kinds()
         {QStringLiteral("detail-sales"), true, false},          {QStringLiteral("daily-summary"), true, false, true},
         {QStringLiteral("customer-cards"), false, false},
         {QStringLiteral("gift-card-transactions"), true, false}, {QStringLiteral("gift-card-listing"), false, false},
+        {QStringLiteral("statements"), true, false, false, true},
+        {QStringLiteral("ar-aging"), false, false, false, false, true},
     };
     return list;
 }
@@ -96,7 +109,8 @@ std::optional<QString> parse(const QStringList &args, Request &request)
         {QStringLiteral("--location"), &request.location},
         {QStringLiteral("--pdf"), &request.pdf},     {QStringLiteral("--csv"), &request.csv},
         {QStringLiteral("--xlsx"), &request.xlsx},
-        {QStringLiteral("--config"), &request.config},
+        {QStringLiteral("--config"), &request.config}, {QStringLiteral("--as-of"), &request.asOf},
+        {QStringLiteral("--pdf-dir"), &request.pdfDir},
     };
     QSet<QString> seen;
     for (qsizetype i = 1; i < args.size(); ++i) {
@@ -172,6 +186,41 @@ std::optional<QDate> isoDate(const QString &text)
     return date;
 }
 
+// The statements of the period into one PDF or a folder of them. When the period ends
+// today, a closing balance that differs from the balance the postings keep is said on
+// standard error (the files are written all the same).
+int writeStatements(Db &db, const Request &request, const QDate &from, const QDate &to, const QStringList &headings)
+{
+    const QList<Statement> statements =
+        Statements::gather(db, from, to, appContext().company.PaymentTerms, request.customer.isEmpty() ? QString() : request.customer);
+    if (statements.isEmpty()) {
+        err() << "ams: no customer has a ticket, a payment or a balance in the period; nothing was written\n";
+        err().flush();
+        return 0;
+    }
+    QList<std::shared_ptr<Report>> reports;
+    for (const Statement &s : statements)
+        reports << Statements::report(s, headings);
+    const ReportBatch::Outcome outcome =
+        request.pdfDir.isEmpty()
+            ? ReportBatch::writeOnePdf(reports, request.pdf)
+            : ReportBatch::writePdfFolder(reports, request.pdfDir, [&](int i) { return Statements::fileNameFor(statements[i].account.customerId); });
+    if (!outcome.written())
+        return fail(outcome.error);
+    if (to == QDate::currentDate()) {
+        const QStringList differ = Statements::differingBalances(statements);
+        if (!differ.isEmpty()) {
+            err() << "ams: the closing balance of " << differ.size() << (differ.size() == 1 ? " customer" : " customers")
+                  << " differs from the current balance; run \"Rebuild Customer Balance\" (Settings menu) and write the "
+                     "statements again:\n";
+            for (const QString &line : differ)
+                err() << "  " << line << "\n";
+            err().flush();
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 QStringList names()
@@ -205,8 +254,24 @@ int run(int argc, char *argv[])
     const auto kind = std::find_if(kinds().begin(), kinds().end(), [&](const Kind &k) { return k.name == request.name; });
     if (kind == kinds().end())
         return usage(QStringLiteral("unknown report \"%1\"").arg(request.name));
-    if (int(!request.pdf.isEmpty()) + int(!request.csv.isEmpty()) + int(!request.xlsx.isEmpty()) != 1)
+    if (kind->statements) {
+        if (!request.csv.isEmpty() || !request.xlsx.isEmpty())
+            return usage(QStringLiteral("statements are written as PDF: give --pdf FILE or --pdf-dir DIR"));
+        if (request.pdf.isEmpty() == request.pdfDir.isEmpty())
+            return usage(QStringLiteral("give either --pdf FILE or --pdf-dir DIR"));
+    } else if (!request.pdfDir.isEmpty()) {
+        return usage(QStringLiteral("%1 takes no --pdf-dir").arg(kind->name));
+    } else if (int(!request.pdf.isEmpty()) + int(!request.csv.isEmpty()) + int(!request.xlsx.isEmpty()) != 1) {
         return usage(QStringLiteral("give one of --pdf FILE, --csv FILE or --xlsx FILE"));
+    }
+    std::optional<QDate> asOf;
+    if (!kind->asOf && !request.asOf.isEmpty())
+        return usage(QStringLiteral("%1 takes no --as-of").arg(kind->name));
+    if (kind->asOf) {
+        asOf = request.asOf.isEmpty() ? std::optional<QDate>(QDate::currentDate()) : isoDate(request.asOf);
+        if (!asOf)
+            return usage(QStringLiteral("--as-of %1 is not a date written YYYY-MM-DD").arg(request.asOf));
+    }
     std::optional<QDate> from, to;
     if (kind->ranged) {
         if (request.from.isEmpty() || request.to.isEmpty())
@@ -222,7 +287,7 @@ int run(int argc, char *argv[])
     }
     if (kind->customer && request.customer.isEmpty())
         return usage(QStringLiteral("%1 needs --customer ID").arg(kind->name));
-    if (!kind->customer && !request.customer.isEmpty())
+    if (!kind->customer && !kind->statements && !request.customer.isEmpty())
         return usage(QStringLiteral("%1 takes no customer").arg(kind->name));
     std::optional<int> location;
     if (!request.location.isEmpty()) {
@@ -239,12 +304,19 @@ int run(int argc, char *argv[])
         OpenDatabase();
         LoadCompanySettings();
         Db &db = Db::current();
-        if (kind->customer && !CustomerStore::nameOf(db, request.customer))
+        if (!request.customer.isEmpty() && !CustomerStore::nameOf(db, request.customer))
             return fail(QStringLiteral("there is no customer with the ID %1").arg(request.customer));
 
         const QStringList headings = appContext().company.headingTexts();
+        if (kind->statements) {
+            const int status = writeStatements(db, request, *from, *to, headings);
+            db.close();
+            return status;
+        }
         std::shared_ptr<Report> report;
-        if (kind->name == QLatin1String("account-balance"))
+        if (kind->name == QLatin1String("ar-aging"))
+            report = ArAgingReport::build(db, *asOf, appContext().company.PaymentTerms, headings);
+        else if (kind->name == QLatin1String("account-balance"))
             report = ManagementReports::accountBalance(db, headings);
         else if (kind->name == QLatin1String("customer-cards"))
             report = ManagementReports::customerCardListing(db, headings);

@@ -1,10 +1,12 @@
 #include "setup/SettingsScreen.h"
 
+#include "accounts/Aging.h"
 #include "app/AmountField.h"
 #include "app/AppContext.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "app/FieldChecks.h"
+#include "app/FieldRules.h"
 #include "app/FocusEvents.h"
 #include "app/FormLayout.h"
 #include "app/MessageBox.h"
@@ -18,6 +20,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSqlRecord>
 
@@ -47,6 +50,11 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     txtDEFPerGallon = amount("txtDEFPerGallon", AmountField::priceFormat());
     txtWarnCustomer = amount("txtWarnCustomer", kPercentFormat);
     txtTax = amount("txtTax", kPercentFormat);
+    txtPaymentTerms = new QLineEdit(this);
+    txtPaymentTerms->setObjectName(QStringLiteral("txtPaymentTerms"));
+    txtPaymentTerms->setFixedWidth(110);
+    lblPaymentTerms = new QLabel(this);
+    lblPaymentTerms->setObjectName(QStringLiteral("lblPaymentTerms"));
     btnSave = new QPushButton(QStringLiteral("Save and Close"), this);
     btnSave->setObjectName(QStringLiteral("btnSave"));
     btnExit = new QPushButton(QStringLiteral("Exit"), this);
@@ -74,6 +82,8 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     taxHint->setObjectName(QStringLiteral("lblTaxHint"));
     taxHint->setEnabled(false);
     fields->addWidget(taxHint, row - 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
+    fields->addWidget(lblPaymentTerms, row, 2, Qt::AlignLeft | Qt::AlignVCenter);
+    addRow(QStringLiteral("Payment Terms (days)"), txtPaymentTerms);
     fields->setColumnStretch(3, 1);
 
     layOutFormAndButtons(this, fields, {btnSave, btnExit});
@@ -84,7 +94,8 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     setTabOrder(txtDiscountPerGallon, txtDEFPerGallon);
     setTabOrder(txtDEFPerGallon, txtWarnCustomer);
     setTabOrder(txtWarnCustomer, txtTax);
-    setTabOrder(txtTax, btnSave);
+    setTabOrder(txtTax, txtPaymentTerms);
+    setTabOrder(txtPaymentTerms, btnSave);
     setTabOrder(btnSave, btnExit);
 
     connect(cmbLocation, &QComboBox::currentIndexChanged, this, [this] { ScreenGuard::run(this, [this] { locationChosen(); }); });
@@ -92,6 +103,12 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     for (AmountField *field : {txtDieselPricePerGallon, txtReeferPricePerGallon, txtDiscountPerGallon, txtDEFPerGallon,
                                txtWarnCustomer, txtTax})
         FocusEvents::onLeave(field, [this, field] { fieldLeft(field); });
+    // Typed like any text box; what it holds is checked when the screen is saved.
+    TextRule::apply(txtPaymentTerms, FieldRules::Width::Other, QStringLiteral("Payment Terms (days)"));
+    connect(txtPaymentTerms, &QLineEdit::textChanged, this, [this](const QString &text) {
+        std::optional<int> days;
+        lblPaymentTerms->setText(PaymentTerms::read(text, &days) && days ? PaymentTerms::text(*days) : QString());
+    });
     connect(btnSave, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { save(); }); });
     connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
 
@@ -126,6 +143,7 @@ void SettingsScreen::LoadLocationSettings()
     show(txtDEFPerGallon, "DefPricePerGallon");
     show(txtWarnCustomer, "WarnCustomer");
     show(txtTax, "Tax");
+    txtPaymentTerms->setText(QString::number(PaymentTerms::ofLocation(row->value(QStringLiteral("PaymentTerms")))));
 }
 
 // What each field is called on the screen, for the messages that name it.
@@ -175,6 +193,16 @@ void SettingsScreen::save()
         if (!fieldLeft(field))
             return;
     }
+
+    std::optional<int> terms;
+    if (!PaymentTerms::read(txtPaymentTerms->text(), &terms) || !terms) {
+        MessageBox::ok(this,
+                       QStringLiteral("Payment Terms (days) must be a whole number of days from 0 to %1.").arg(PaymentTerms::kMostDays),
+                       QStringLiteral("Invalid Entry"));
+        txtPaymentTerms->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+
     // A price no money column holds exactly would be refused on every ticket it fills.
     if (!AmountRule::checkBeforeSave(this, {{captionOf(txtDieselPricePerGallon), txtDieselPricePerGallon->value()},
                                             {captionOf(txtReeferPricePerGallon), txtReeferPricePerGallon->value()},
@@ -202,7 +230,8 @@ void SettingsScreen::save()
                               {QStringLiteral("DiscountPricePerGallon"), txtDiscountPerGallon->value()},
                               {QStringLiteral("DefPricePerGallon"), txtDEFPerGallon->value()},
                               {QStringLiteral("WarnCustomer"), txtWarnCustomer->value()},
-                              {QStringLiteral("Tax"), txtTax->value()}});
+                              {QStringLiteral("Tax"), txtTax->value()},
+                              {QStringLiteral("PaymentTerms"), *terms}});
     close();
     // This workstation's own prices take effect at once: the next ticket typed here is
     // priced and taxed with them. Other workstations read theirs when they start.

@@ -4,11 +4,14 @@
 
 class AmountField;
 class QComboBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 
 // frmSettings, "System Settings": a location's prices per gallon, customer-warning
-// threshold and tax rate. Saving writes the Company row; when it is this workstation's
-// location the running program takes the new prices at once.
+// threshold, tax rate and the payment terms of its customers without terms of their own.
+// Saving writes the Company row; when it is this workstation's location the running
+// program takes the new prices at once.
 class SettingsScreen : public QWidget
 {
     Q_OBJECT
@@ -31,6 +34,8 @@ private:
     AmountField *txtDEFPerGallon;
     AmountField *txtWarnCustomer;
     AmountField *txtTax;
+    QLineEdit *txtPaymentTerms;
+    QLabel *lblPaymentTerms;
     QPushButton *btnSave;
     QPushButton *btnExit;
 };

@@ -142,7 +142,7 @@ void TestCustomerEntry::tabOrder()
     const QStringList expected = {"txtAccountNumber", "btnLookup",     "txtName",       "txtAddress1",   "txtAddress2",
                                   "txtCity",          "cmbState",      "txtZip",        "txtContact",    "txtPhone",
                                   "txtFax",           "chkInactive",   "btnSave",       "btnExit",       "txtLimit",
-                                  "txtWarn",          "chkAcctOnHold", "vsfgCards",     "txtCardNo",     "cmbCardType",
+                                  "txtWarn",          "txtTerms",      "chkAcctOnHold", "vsfgCards",     "txtCardNo",     "cmbCardType",
                                   "chkCardInActive",  "txtCardNote",   "btnSaveCard",   "btnRemoveCard", "txtUserName",
                                   "txtPassword"};
     QCOMPARE(ScreenTest::tabChain(f.box(QStringLiteral("txtAccountNumber")), int(expected.size())), expected);

@@ -135,7 +135,9 @@ void TestMainWindow::menus_data()
                         {"CustomerHistoryReport", "Customer History Report"},
                         {"DetailSalesReport", "Detail Sales Report"},
                         {"DailySalesSummary", "Daily Sales Summary"},
-                        {"CustomerListing", "Customer / Card Listing"}};
+                        {"CustomerListing", "Customer / Card Listing"},
+                        {"Statements", "Statements..."},
+                        {"ArAgingReport", "A/R Aging Report"}};
     QTest::newRow("Settings holds Pricing and the rebuild")
         << "Settings" << QList<Entry>{{"Pricing", "Pricing"}, {"RebuildCustomerBalance", "Rebuild Customer Balance"}};
     QTest::newRow("Help holds About") << "Help" << QList<Entry>{{"About", "About"}};
@@ -198,7 +200,8 @@ void TestMainWindow::workstationRights()
                                          "Help",           "About"};
     const QStringList adminCommands = {"CompanyInfo",          "Customers",          "CustomerEntry",
                                        "ReceivePayment",       "AcctBalanceReport",  "CustomerHistoryReport",
-                                       "DetailSalesReport",    "DailySalesSummary",  "CustomerListing",    "Settings",
+                                       "DetailSalesReport",    "DailySalesSummary",  "CustomerListing",    "Statements",
+                                       "ArAgingReport",        "Settings",
                                        "Pricing",              "RebuildCustomerBalance", "GiftCardEdit",
                                        "GiftCardTransactionReport", "GiftCardListing"};
     QCOMPARE(counterCommands.size() + adminCommands.size(), MainWindow::commandNames().size());

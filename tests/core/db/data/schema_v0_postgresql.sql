@@ -193,11 +193,6 @@ CREATE INDEX Cards_Customer_CardNo ON Cards (CustomerID, CardNo);
 
 CREATE INDEX CashTickets_Customer ON CashTickets (Customer);
 
--- The daily sales summary reads the cash tickets and payments of a range of days.
-CREATE INDEX CashTickets_DateEntered ON CashTickets (DateEntered);
-
-CREATE INDEX Payments_PaymentDate ON Payments (PaymentDate);
-
 CREATE INDEX WebUser_CustomerID ON WebUser (CustomerID);
 
 -- The website signs fleets in by username alone, so one username is one customer's.

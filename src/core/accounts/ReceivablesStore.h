@@ -1,0 +1,82 @@
+#pragma once
+
+#include "accounts/Aging.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <array>
+
+class Db;
+
+// A customer with what it owed at the end of one day, for statements and the aging report.
+struct AgedAccount
+{
+    QString customerId;
+    QString name;
+    QString address1;
+    QString address2;
+    QString city;
+    QString state;
+    QString zip;
+    QString phone;
+    QString contact;
+    bool inactive = false;
+    bool onHold = false;
+    double limit = 0;
+    // The stored balance the postings keep; NULL when none was ever set.
+    QVariant currentBalance;
+    // The terms its tickets are due by, and whether they are its own (else the location's).
+    int terms = PaymentTerms::kDefaultDays;
+    bool ownTerms = false;
+    // The charges of each column (their whole amounts) and the credits, before they meet.
+    std::array<Aging::Cents, Aging::BucketCount> charged{};
+    Aging::Cents credits = 0;
+    // The two applied to each other (Aging::apply).
+    Aging::AgedBalance aged;
+};
+
+// One line of a statement: a charge ticket or a payment.
+struct AccountEntry
+{
+    enum class Kind { Ticket, Payment };
+
+    QString customerId;
+    Kind kind = Kind::Ticket;
+    // A ticket's date and time; a payment's day (at midnight).
+    QDateTime when;
+    // The ticket or payment number.
+    qint64 number = 0;
+    QString cardNo;
+    QString truckNumber;
+    // Gas, diesel and off-road diesel gallons of a ticket.
+    double gallons = 0;
+    // A ticket's total or a payment's amount, in cents, as stored.
+    Aging::Cents amount = 0;
+    QString checkNum;
+};
+
+// What customers owe, read for statements and the aging report. A day is whole: a ticket
+// counts on its day from 00:00:00 to 23:59:59, a payment on its day whatever time of day
+// it was stored with. Each routine is one statement however many customers it reads.
+namespace ReceivablesStore {
+
+// Every customer (or the one with this ID) with what it owed at the end of `asOf`: every
+// ticket up to that day's last second and every payment dated up to that day, aged by
+// each customer's terms (its own, or locationTerms). In customer ID order. Tickets and
+// payments filed under no customer are left out. Throws DbError.
+QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, const QString &customerId = {});
+
+// The balance of every customer (or the one) before the day `day`: its tickets less its
+// payments dated before that day's midnight, in cents. Customers without any are absent.
+QHash<QString, Aging::Cents> balancesBefore(Db &db, const QDate &day, const QString &customerId = {});
+
+// The tickets and payments of the days start..end, of every customer (or the one), by
+// customer, then by day, each day's tickets before its payments, tickets in time order.
+QList<AccountEntry> entries(Db &db, const QDate &start, const QDate &end, const QString &customerId = {});
+
+} // namespace ReceivablesStore
