@@ -248,11 +248,13 @@ void tst_SchemaUpgrade::missingSummaryIndexesMade()
 {
     QFETCH_GLOBAL(QString, server);
     auto db = TestDb::freshAtVersionZero(server);
-    db->exec(QStringLiteral("DROP INDEX CashTickets_DateEntered"));
     const QString hasIndex = server == QLatin1String("SQLite")
                                  ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND name = ?")
                                  : QStringLiteral("SELECT indexname FROM pg_indexes WHERE indexname = lower(?)");
-    QVERIFY(!db->firstRow(hasIndex, {QStringLiteral("CashTickets_DateEntered")}));
+    for (const char *index : {"CashTickets_DateEntered", "Payments_PaymentDate"})
+        QVERIFY2(!db->firstRow(hasIndex, {QLatin1String(index)}), index);
+    // A station may have made one of them already: the step makes only what is missing.
+    db->exec(QStringLiteral("CREATE INDEX CashTickets_DateEntered ON CashTickets (DateEntered)"));
     SchemaUpgrade::upgrade(*db);
     QCOMPARE(SchemaUpgrade::versionOf(*db), SchemaUpgrade::newestVersion());
     for (const char *index : {"CashTickets_DateEntered", "Payments_PaymentDate"})
