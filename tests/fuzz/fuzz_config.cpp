@@ -1,9 +1,13 @@
 // The config.txt reader: any text is read without failing, gives at most the items asked
-// for, and a file written from nine plain items reads back as those items.
+// for, refuses nine items only for a value that does not fit, and a file written from nine
+// plain items reads back as those items.
 
 #include "FuzzInput.h"
 
 #include "app/ConfigFile.h"
+#include "app/FieldRules.h"
+
+#include <climits>
 
 using FuzzInput::broken;
 
@@ -21,8 +25,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             || c.LocationID != items[8])
             broken("the four values are not items 3, 5, 7 and 9", text);
     } catch (const ConfigError &error) {
-        if (items.size() == 9)
-            broken("a text of nine items was refused", text, error.text());
+        // Nine items are refused only for a value that is no text to keep: a control
+        // character, half a character, or more than its column holds.
+        if (items.size() == 9) {
+            const bool unfit = FieldRules::textProblem(items[2], INT_MAX) != FieldRules::TextProblem::None
+                               || FieldRules::textProblem(items[4], FieldRules::Width::Workstation) != FieldRules::TextProblem::None
+                               || FieldRules::textProblem(items[6], INT_MAX) != FieldRules::TextProblem::None
+                               || FieldRules::textProblem(items[8], 11) != FieldRules::TextProblem::None;
+            if (!unfit)
+                broken("a text of nine fit items was refused", text, error.text());
+            if (!error.text().contains(QStringLiteral(" value (item ")))
+                broken("a value's refusal does not name the item", text, error.text());
+        }
         if (error.text().isEmpty())
             broken("a refusal without a message", text);
     }
