@@ -50,8 +50,8 @@ struct Options
 // focused control.
 void key(int code, const QString &text = QString())
 {
-    QWidget *target = QApplication::activePopupWidget() ? QApplication::activePopupWidget()->focusWidget()
-                                                        : QApplication::focusWidget();
+    QWidget *target =
+        QApplication::activePopupWidget() ? QApplication::activePopupWidget()->focusWidget() : QApplication::focusWidget();
     QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
     QApplication::sendEvent(target, &press);
     QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
@@ -114,7 +114,10 @@ public:
         std::sort(sorted.begin(), sorted.end());
         return sorted.isEmpty() ? 0 : sorted[sorted.size() / 2];
     }
-    double mean() const { return std::accumulate(m_times.cbegin(), m_times.cend(), 0.0) / std::max<qsizetype>(m_times.size(), 1); }
+    double mean() const
+    {
+        return std::accumulate(m_times.cbegin(), m_times.cend(), 0.0) / std::max<qsizetype>(m_times.size(), 1);
+    }
 
 private:
     Db &m_db;
@@ -134,7 +137,7 @@ struct KeyTimes
     double meanMs = 0;
     double p99Ms = 0;
     double worstMs = 0;
-    double firstMs = 0; // the very first key: the list is opened for the first time
+    double firstMs = 0;       // the very first key: the list is opened for the first time
     double openingMeanMs = 0; // the first key of each name, which opens the list
     double openingWorstMs = 0;
     int listed = 0;
@@ -243,12 +246,12 @@ void run(const QString &server, const std::function<std::unique_ptr<Db>()> &fres
 
     std::printf("%-10s save path, median (mean) of %d: %.3f ms (%.3f) empty, %.3f ms (%.3f) with %d tickets over %d "
                 "names: x%.2f\n",
-                qPrintable(server), o.saves, onEmpty.median(), onEmpty.mean(), onFull.median(), onFull.mean(), o.tickets,
-                o.names, onFull.median() / onEmpty.median());
+                qPrintable(server), o.saves, onEmpty.median(), onEmpty.mean(), onFull.median(), onFull.mean(), o.tickets, o.names,
+                onFull.median() / onEmpty.median());
     std::printf("%-10s keystroke in the customer box with %d names: %.3f ms mean, %.3f ms at the 99th percentile, "
                 "%.3f ms worst; a key that opens the list %.3f ms mean, %.3f ms worst; the very first key %.3f ms\n",
-                qPrintable(server), keys.listed, keys.meanMs, keys.p99Ms, keys.worstMs, keys.openingMeanMs,
-                keys.openingWorstMs, keys.firstMs);
+                qPrintable(server), keys.listed, keys.meanMs, keys.p99Ms, keys.worstMs, keys.openingMeanMs, keys.openingWorstMs,
+                keys.firstMs);
     std::printf("%-10s (filling the volume took %.1f s; opening the screen on it %.1f ms)\n", qPrintable(server), fillS, openMs);
 }
 
@@ -267,15 +270,17 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     try {
         int n = 0;
-        run(QStringLiteral("SQLite"),
-            [&] { return BenchSupport::freshSqlite(dir, QStringLiteral("bench%1.sqlite").arg(++n)); }, o);
+        run(
+            QStringLiteral("SQLite"), [&] { return BenchSupport::freshSqlite(dir, QStringLiteral("bench%1.sqlite").arg(++n)); },
+            o);
 
         const QString admin = BenchSupport::postgresAdmin();
         if (admin.isEmpty())
             return 0;
         const QStringList names = {QStringLiteral("ams_bench_cash_1"), QStringLiteral("ams_bench_cash_2")};
         int made = 0;
-        run(QStringLiteral("PostgreSQL"), [&] { return BenchSupport::freshPostgres(admin, names.at(made++)); }, o);
+        run(
+            QStringLiteral("PostgreSQL"), [&] { return BenchSupport::freshPostgres(admin, names.at(made++)); }, o);
         for (const QString &name : names)
             BenchSupport::dropPostgres(admin, name);
     } catch (const DbError &e) {

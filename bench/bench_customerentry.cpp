@@ -101,8 +101,8 @@ void run(const QString &server, Db &db, int customers, int cards, int samples)
     all.insert(all.end(), erased.begin(), erased.end());
     std::printf("%-11s %d customers, %d cards (filled in %.1f s), %zu keystrokes\n", qPrintable(server), customers, cards,
                 fillSeconds, all.size());
-    std::printf("            per keystroke: mean %.3f ms, median %.3f ms, 99th percentile %.3f ms, slowest %.3f ms\n",
-                mean(all), percentile(all, 0.5), percentile(all, 0.99), percentile(all, 1.0));
+    std::printf("            per keystroke: mean %.3f ms, median %.3f ms, 99th percentile %.3f ms, slowest %.3f ms\n", mean(all),
+                percentile(all, 0.5), percentile(all, 0.99), percentile(all, 1.0));
     std::printf("            customer found: mean %.3f ms; no such customer: mean %.3f ms; Backspace: mean %.3f ms\n",
                 mean(found), mean(missed), mean(erased));
     MessageBox::stopRecording();

@@ -40,7 +40,8 @@ const QStringList headings = {QStringLiteral("Benchmark Fuel Co."), QStringLiter
 QString numbers(const Db &db, qint64 n)
 {
     if (db.dialect().name() == QLatin1String("SQLite"))
-        return QStringLiteral("(WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < %1) SELECT i FROM s) n").arg(n);
+        return QStringLiteral("(WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < %1) SELECT i FROM s) n")
+            .arg(n);
     return QStringLiteral("generate_series(1, %1) AS n(i)").arg(n);
 }
 
@@ -58,13 +59,14 @@ QString stampOf(const Db &db, qint64 n)
 void fillTickets(Db &db, const QString &table, const QString &who, qint64 n)
 {
     const QString sql =
-        QStringLiteral("INSERT INTO %1 (%2,Clerk,GasGallons,GasPriceEach,GasPriceExt,DieselGallons,DieselPriceEach,DieselPriceExt,"
-                       "ReeferGallons,ReeferPriceEach,ReeferPriceExt,DiscountGallons,DiscountPriceEach,DiscountPriceExt,DEFGallons,"
-                       "DEFPriceEach,DEFPriceExt,OilPriceExt,AddativePriceExt,AntifreezePriceExt,WasherPriceExt,GroceryPriceExt,"
-                       "DeliPriceExt,TobaccoPriceExt,Subtotal,Tax,Total,WorkStationID,Location,DateEntered) "
-                       "SELECT %3,'ANN',i % 7,3.259,(i % 7) * 3.26,i % 101,3.999,(i % 101) * 4,i % 13,3.5,(i % 13) * 3.5,"
-                       "i % 101 + i % 13,-0.05,-(i % 101 + i % 13) * 0.05,i % 3,2.999,(i % 3) * 3,i % 5,0,0,i % 2,i % 11,0,0,"
-                       "(i % 101) * 4,(i % 5 + i % 2 + i % 11) * 0.08,(i % 101) * 4 + 1,'WS' || (i / %4 % 3 + 1),i % %4 + 1,%5 FROM %6")
+        QStringLiteral(
+            "INSERT INTO %1 (%2,Clerk,GasGallons,GasPriceEach,GasPriceExt,DieselGallons,DieselPriceEach,DieselPriceExt,"
+            "ReeferGallons,ReeferPriceEach,ReeferPriceExt,DiscountGallons,DiscountPriceEach,DiscountPriceExt,DEFGallons,"
+            "DEFPriceEach,DEFPriceExt,OilPriceExt,AddativePriceExt,AntifreezePriceExt,WasherPriceExt,GroceryPriceExt,"
+            "DeliPriceExt,TobaccoPriceExt,Subtotal,Tax,Total,WorkStationID,Location,DateEntered) "
+            "SELECT %3,'ANN',i % 7,3.259,(i % 7) * 3.26,i % 101,3.999,(i % 101) * 4,i % 13,3.5,(i % 13) * 3.5,"
+            "i % 101 + i % 13,-0.05,-(i % 101 + i % 13) * 0.05,i % 3,2.999,(i % 3) * 3,i % 5,0,0,i % 2,i % 11,0,0,"
+            "(i % 101) * 4,(i % 5 + i % 2 + i % 11) * 0.08,(i % 101) * 4 + 1,'WS' || (i / %4 % 3 + 1),i % %4 + 1,%5 FROM %6")
             .arg(table, who == QLatin1String("Customer") ? QStringLiteral("Customer") : QStringLiteral("CustomerID"),
                  who == QLatin1String("Customer") ? QStringLiteral("'Walk-in'") : QStringLiteral("'C001'"))
             .arg(kLocations)
@@ -78,19 +80,22 @@ void fill(Db &db, qint64 tickets)
     fillTickets(db, QStringLiteral("Tickets"), QStringLiteral("CustomerID"), tickets);
     fillTickets(db, QStringLiteral("CashTickets"), QStringLiteral("Customer"), tickets / 5);
     const qint64 gifts = tickets / 20;
-    db.exec(QStringLiteral("INSERT INTO GiftCardTransactions (CardID,TransactionDate,TransactionType,Amount,Clerk,WorkStationID,Location) "
-                           "SELECT 'G' || ((i - 1) / 3),%1,CASE WHEN i % 3 = 2 THEN 'Gift Card Redemption' ELSE 'Gift Card Purchase' END,"
-                           "25,'ANN','WS' || (i / %2 % 3 + 1),i % %2 + 1 FROM %3")
+    db.exec(QStringLiteral(
+                "INSERT INTO GiftCardTransactions (CardID,TransactionDate,TransactionType,Amount,Clerk,WorkStationID,Location) "
+                "SELECT 'G' || ((i - 1) / 3),%1,CASE WHEN i % 3 = 2 THEN 'Gift Card Redemption' ELSE 'Gift Card Purchase' END,"
+                "25,'ANN','WS' || (i / %2 % 3 + 1),i % %2 + 1 FROM %3")
                 .arg(stampOf(db, gifts))
                 .arg(kLocations)
                 .arg(numbers(db, gifts)));
     // The first purchase of each card activated it.
-    db.exec(QStringLiteral("INSERT INTO GiftCards (ID,DateActivated,ActivatedBy,ActivationAmount,CardBalance,Active,WorkStationID,Location) "
-                           "SELECT CardID,TransactionDate,'ANN',Amount,Amount,1,WorkStationID,Location FROM GiftCardTransactions "
-                           "WHERE ID % 3 = 1"));
+    db.exec(QStringLiteral(
+        "INSERT INTO GiftCards (ID,DateActivated,ActivatedBy,ActivationAmount,CardBalance,Active,WorkStationID,Location) "
+        "SELECT CardID,TransactionDate,'ANN',Amount,Amount,1,WorkStationID,Location FROM GiftCardTransactions "
+        "WHERE ID % 3 = 1"));
     const qint64 payments = tickets / 50;
-    const QString day = db.dialect().name() == QLatin1String("SQLite") ? QStringLiteral("date(%1)").arg(stampOf(db, payments))
-                                                                       : QStringLiteral("CAST(%1 AS DATE)").arg(stampOf(db, payments));
+    const QString day = db.dialect().name() == QLatin1String("SQLite")
+                            ? QStringLiteral("date(%1)").arg(stampOf(db, payments))
+                            : QStringLiteral("CAST(%1 AS DATE)").arg(stampOf(db, payments));
     db.exec(QStringLiteral("INSERT INTO Payments (Customer,PaymentDate,Amount,CheckNum) SELECT 'C001',%1,100,'1001' FROM %2")
                 .arg(day, numbers(db, payments)));
     transaction.commit();

@@ -142,7 +142,8 @@ void bareSales(Db &db, const QString &path)
     const double w = report.bodyWidth();
     const QFont title = reportFont(12, true), big = reportFont(13, true), small = reportFont(9), head = reportFont(7.5, true),
                 body = reportFont(7.5), day = reportFont(8.5, true);
-    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter, left = Qt::AlignLeft | Qt::AlignVCenter, centre = Qt::AlignCenter;
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter, left = Qt::AlignLeft | Qt::AlignVCenter,
+                        centre = Qt::AlignCenter;
     auto box = [k](double x, double y, double width, double height) { return QRectF(x * k, y * k, width * k, height * k); };
 
     QList<ReportColumn> columns;
@@ -160,7 +161,8 @@ void bareSales(Db &db, const QString &path)
     auto finishPage = [&] {
         p.setFont(body);
         p.drawText(box(0, bodyHeight - footerHeight + 5, w / 2, 12), left, printed);
-        p.drawText(box(w / 2, bodyHeight - footerHeight + 5, w / 2, 12), right, QStringLiteral("Page %1 of %2").arg(page).arg(9999));
+        p.drawText(box(w / 2, bodyHeight - footerHeight + 5, w / 2, 12), right,
+                   QStringLiteral("Page %1 of %2").arg(page).arg(9999));
     };
     auto room = [&](double height) {
         if (y + height <= bodyHeight - footerHeight)
@@ -191,47 +193,54 @@ void bareSales(Db &db, const QString &path)
         p.drawText(box(0, y + 3, 200, 12), left, QStringLiteral("Day total: %1 tickets").arg(dayCount));
         for (int i = 0; i < columns.size(); ++i)
             if (columns[i].summed)
-                p.drawText(box(columns[i].x, y + 3, columns[i].width, 12), right, Numbers::format(daySums[i], columns[i].pattern));
+                p.drawText(box(columns[i].x, y + 3, columns[i].width, 12), right,
+                           Numbers::format(daySums[i], columns[i].pattern));
         y += 18;
     };
-    db.forEachRow(QStringLiteral("SELECT Customer.ID AS CustomerID,Name,Tickets.ID AS TicketID,CardNo,GasGallons,DieselGallons,"
-                                 "ReeferGallons,DiscountGallons,COALESCE(DEFGallons,0) AS DEFGallons,OilPriceExt,AddativePriceExt,"
-                                 "AntifreezePriceExt,WasherPriceExt,GroceryPriceExt,DeliPriceExt,TobaccoPriceExt,Tax,Total,"
-                                 "Tickets.DateEntered,Tickets.Location FROM Tickets LEFT JOIN Customer ON Tickets.CustomerID = Customer.ID "
-                                 "WHERE Tickets.DateEntered >= ? AND Tickets.DateEntered <= ? ORDER BY Tickets.DateEntered,Tickets.ID"),
-                  {db.dialect().dayStart(firstDay), db.dialect().dayEnd(today)}, [&](const QSqlRecord &r) {
-                      const QDateTime at = ReportText::readDateTime(r.value(18));
-                      const QString key = at.date().toString(Qt::ISODate);
-                      if (key != currentDay) {
-                          if (!currentDay.isEmpty())
-                              closeDay();
-                          currentDay = key;
-                          daySums.fill(0.0);
-                          dayCount = 0;
-                          room(16 + 12);
-                          p.setFont(day);
-                          p.drawText(box(0, y + 3, 300, 13), left, at.toString(QStringLiteral("dddd, MMMM d, yyyy")));
-                          y += 16;
-                      }
-                      room(12);
-                      double merchandise = 0;
-                      for (int m = 9; m <= 15; ++m)
-                          merchandise += r.value(m).toDouble();
-                      const double numbers[] = {r.value(4).toDouble(), r.value(5).toDouble(), r.value(6).toDouble(), r.value(7).toDouble(),
-                                                r.value(8).toDouble(), merchandise, r.value(16).toDouble(), r.value(17).toDouble()};
-                      const QString texts[] = {at.toString(QStringLiteral("h:mm AP")), r.value(2).toString(), r.value(0).toString(),
-                                               r.value(3).toString(), r.value(1).toString(), r.value(19).toString()};
-                      p.setFont(body);
-                      for (int i = 0; i < columns.size(); ++i) {
-                          const ReportColumn &c = columns[i];
-                          const QString text = i < 6 ? texts[i] : Numbers::format(numbers[i - 6], c.pattern);
-                          if (i >= 6)
-                              daySums[i] += numbers[i - 6];
-                          p.drawText(box(c.x, y, c.width, 12), int(c.alignment()), text);
-                      }
-                      ++dayCount;
-                      y += 12;
-                  });
+    db.forEachRow(
+        QStringLiteral("SELECT Customer.ID AS CustomerID,Name,Tickets.ID AS TicketID,CardNo,GasGallons,DieselGallons,"
+                       "ReeferGallons,DiscountGallons,COALESCE(DEFGallons,0) AS DEFGallons,OilPriceExt,AddativePriceExt,"
+                       "AntifreezePriceExt,WasherPriceExt,GroceryPriceExt,DeliPriceExt,TobaccoPriceExt,Tax,Total,"
+                       "Tickets.DateEntered,Tickets.Location FROM Tickets LEFT JOIN Customer ON Tickets.CustomerID = Customer.ID "
+                       "WHERE Tickets.DateEntered >= ? AND Tickets.DateEntered <= ? ORDER BY Tickets.DateEntered,Tickets.ID"),
+        {db.dialect().dayStart(firstDay), db.dialect().dayEnd(today)}, [&](const QSqlRecord &r) {
+            const QDateTime at = ReportText::readDateTime(r.value(18));
+            const QString key = at.date().toString(Qt::ISODate);
+            if (key != currentDay) {
+                if (!currentDay.isEmpty())
+                    closeDay();
+                currentDay = key;
+                daySums.fill(0.0);
+                dayCount = 0;
+                room(16 + 12);
+                p.setFont(day);
+                p.drawText(box(0, y + 3, 300, 13), left, at.toString(QStringLiteral("dddd, MMMM d, yyyy")));
+                y += 16;
+            }
+            room(12);
+            double merchandise = 0;
+            for (int m = 9; m <= 15; ++m)
+                merchandise += r.value(m).toDouble();
+            const double numbers[] = {r.value(4).toDouble(),  r.value(5).toDouble(), r.value(6).toDouble(),
+                                      r.value(7).toDouble(),  r.value(8).toDouble(), merchandise,
+                                      r.value(16).toDouble(), r.value(17).toDouble()};
+            const QString texts[] = {at.toString(QStringLiteral("h:mm AP")),
+                                     r.value(2).toString(),
+                                     r.value(0).toString(),
+                                     r.value(3).toString(),
+                                     r.value(1).toString(),
+                                     r.value(19).toString()};
+            p.setFont(body);
+            for (int i = 0; i < columns.size(); ++i) {
+                const ReportColumn &c = columns[i];
+                const QString text = i < 6 ? texts[i] : Numbers::format(numbers[i - 6], c.pattern);
+                if (i >= 6)
+                    daySums[i] += numbers[i - 6];
+                p.drawText(box(c.x, y, c.width, 12), int(c.alignment()), text);
+            }
+            ++dayCount;
+            y += 12;
+        });
     if (!currentDay.isEmpty())
         closeDay();
     finishPage();
@@ -247,7 +256,8 @@ int runCase(const QString &mode, const QString &file)
     QTextStream out(stdout);
     if (mode == QLatin1String("sales")) {
         const Figures f = salesCase(pdf);
-        out << f.first << ' ' << f.last << ' ' << f.back << ' ' << f.pdf << ' ' << f.pdfCpu << ' ' << f.pages << ' ' << BenchSupport::peakKiB() << '\n';
+        out << f.first << ' ' << f.last << ' ' << f.back << ' ' << f.pdf << ' ' << f.pdfCpu << ' ' << f.pages << ' '
+            << BenchSupport::peakKiB() << '\n';
         return f.pdf < 0 ? 1 : 0;
     }
     if (mode == QLatin1String("bare")) {
@@ -260,14 +270,26 @@ int runCase(const QString &mode, const QString &file)
     }
     if (mode == QLatin1String("scan")) {
         const QVariantList range = {db->dialect().dayStart(firstDay), db->dialect().dayEnd(today)};
-        for (const QString columns : {QStringLiteral("Customer.ID AS CustomerID,Name,Address1,City,State,Zip,Phone,Tickets.ID AS TicketID,CardNo,"
-                                       "Clerk,TruckNumber,Mileage,DriverID,License,Trip,Trailer,GasGallons,GasPriceEach,GasPriceExt,DieselGallons,DieselPriceEach,DieselPriceExt,ReeferGallons,ReeferPriceEach,ReeferPriceExt,DiscountGallons,DiscountPriceEach,DiscountPriceExt,DEFGallons,DEFPriceEach,DEFPriceExt,OilPriceExt,AddativePriceExt,AntifreezePriceExt,WasherPriceExt,GroceryPriceExt,DeliPriceExt,TobaccoPriceExt,Subtotal,Tax,Total,WorkstationID,Tickets.DateEntered,Tickets.Location"),
-                                      QStringLiteral("GasGallons,DieselGallons,ReeferGallons,DiscountGallons,DEFGallons,OilPriceExt,AddativePriceExt,AntifreezePriceExt,WasherPriceExt,GroceryPriceExt,DeliPriceExt,TobaccoPriceExt,Tax,Total,Tickets.DateEntered"),
-                                      QStringLiteral("Tickets.DateEntered")}) {
+        for (const QString columns :
+             {QStringLiteral("Customer.ID AS CustomerID,Name,Address1,City,State,Zip,Phone,Tickets.ID AS TicketID,CardNo,"
+                             "Clerk,TruckNumber,Mileage,DriverID,License,Trip,Trailer,GasGallons,GasPriceEach,GasPriceExt,"
+                             "DieselGallons,DieselPriceEach,DieselPriceExt,ReeferGallons,ReeferPriceEach,ReeferPriceExt,"
+                             "DiscountGallons,DiscountPriceEach,DiscountPriceExt,DEFGallons,DEFPriceEach,DEFPriceExt,OilPriceExt,"
+                             "AddativePriceExt,AntifreezePriceExt,WasherPriceExt,GroceryPriceExt,DeliPriceExt,TobaccoPriceExt,"
+                             "Subtotal,Tax,Total,WorkstationID,Tickets.DateEntered,Tickets.Location"),
+              QStringLiteral(
+                  "GasGallons,DieselGallons,ReeferGallons,DiscountGallons,DEFGallons,OilPriceExt,AddativePriceExt,"
+                  "AntifreezePriceExt,WasherPriceExt,GroceryPriceExt,DeliPriceExt,TobaccoPriceExt,Tax,Total,Tickets.DateEntered"),
+              QStringLiteral("Tickets.DateEntered")}) {
             QElapsedTimer timer;
             timer.start();
             int n = 0;
-            db->forEachRow(QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM Tickets LEFT JOIN Customer ON Tickets.CustomerID = Customer.ID WHERE Tickets.DateEntered >= ? AND Tickets.DateEntered <= ? ORDER BY Tickets.DateEntered,Tickets.ID"), range, [&](const QSqlRecord &) { ++n; });
+            db->forEachRow(
+                QStringLiteral("SELECT ") + columns
+                    + QStringLiteral(
+                        " FROM Tickets LEFT JOIN Customer ON Tickets.CustomerID = Customer.ID WHERE Tickets.DateEntered >= ? AND "
+                        "Tickets.DateEntered <= ? ORDER BY Tickets.DateEntered,Tickets.ID"),
+                range, [&](const QSqlRecord &) { ++n; });
             out << n << ' ' << timer.elapsed() << "ms\n";
         }
         return 0;
@@ -353,7 +375,11 @@ int main(int argc, char **argv)
             out << customers << " failed\n";
             continue;
         }
-        out << QStringLiteral("%1 %2 %3 %4\n").arg(customers, 9).arg(r[1].toInt(), 6).arg(r[0].toLongLong(), 10).arg(r[2].toLong() / 1024.0, 9, 'f', 1);
+        out << QStringLiteral("%1 %2 %3 %4\n")
+                   .arg(customers, 9)
+                   .arg(r[1].toInt(), 6)
+                   .arg(r[0].toLongLong(), 10)
+                   .arg(r[2].toLong() / 1024.0, 9, 'f', 1);
         out.flush();
     }
     return 0;

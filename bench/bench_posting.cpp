@@ -32,17 +32,43 @@ const QString kCustomer = QStringLiteral("B001");
 // discount and one merchandise line, as the ticket screen writes it.
 ColumnValues ticketColumns(const SqlDialect &sql, const QDateTime &at)
 {
-    return {{"CustomerID", kCustomer}, {"CardNo", "01"}, {"Clerk", "BENCH"}, {"TruckNumber", "114"}, {"Mileage", "412345"},
-            {"License", "D1234567"}, {"DriverID", "42"}, {"Trip", "5001"}, {"Trailer", "T77"},
-            {"GasGallons", 0}, {"GasPriceEach", 0}, {"GasPriceExt", 0},
-            {"DieselGallons", 120.5}, {"DieselPriceEach", 3.899}, {"DieselPriceExt", 469.83},
-            {"ReeferGallons", 30}, {"ReeferPriceEach", 3.459}, {"ReeferPriceExt", 103.77},
-            {"DiscountGallons", 150.5}, {"DiscountPriceEach", -0.05}, {"DiscountPriceExt", -7.53},
-            {"DEFGallons", 0}, {"DEFPriceEach", 3.999}, {"DEFPriceExt", 0},
-            {"OilPriceExt", 12.99}, {"AddativePriceExt", 0}, {"AntifreezePriceExt", 0}, {"WasherPriceExt", 0},
-            {"GroceryPriceExt", 0}, {"DeliPriceExt", 0}, {"TobaccoPriceExt", 0},
-            {"Subtotal", 579.06}, {"Tax", 1.07}, {"Total", 580.13},
-            {"WorkStationID", "BENCH"}, {"Location", 1}, {"DateEntered", sql.dateTimeValue(at)}};
+    return {{"CustomerID", kCustomer},
+            {"CardNo", "01"},
+            {"Clerk", "BENCH"},
+            {"TruckNumber", "114"},
+            {"Mileage", "412345"},
+            {"License", "D1234567"},
+            {"DriverID", "42"},
+            {"Trip", "5001"},
+            {"Trailer", "T77"},
+            {"GasGallons", 0},
+            {"GasPriceEach", 0},
+            {"GasPriceExt", 0},
+            {"DieselGallons", 120.5},
+            {"DieselPriceEach", 3.899},
+            {"DieselPriceExt", 469.83},
+            {"ReeferGallons", 30},
+            {"ReeferPriceEach", 3.459},
+            {"ReeferPriceExt", 103.77},
+            {"DiscountGallons", 150.5},
+            {"DiscountPriceEach", -0.05},
+            {"DiscountPriceExt", -7.53},
+            {"DEFGallons", 0},
+            {"DEFPriceEach", 3.999},
+            {"DEFPriceExt", 0},
+            {"OilPriceExt", 12.99},
+            {"AddativePriceExt", 0},
+            {"AntifreezePriceExt", 0},
+            {"WasherPriceExt", 0},
+            {"GroceryPriceExt", 0},
+            {"DeliPriceExt", 0},
+            {"TobaccoPriceExt", 0},
+            {"Subtotal", 579.06},
+            {"Tax", 1.07},
+            {"Total", 580.13},
+            {"WorkStationID", "BENCH"},
+            {"Location", 1},
+            {"DateEntered", sql.dateTimeValue(at)}};
 }
 
 const double kTotal = 580.13;
@@ -62,11 +88,12 @@ QString literalInsert(const SqlDialect &sql, const QDateTime &at)
 QString literalPosting(const QString &begin)
 {
     const QString id = QStringLiteral("'%1'").arg(kCustomer);
-    return begin + QStringLiteral(";\n") +
-           QStringLiteral("UPDATE Customer SET CurrentBalance = CurrentBalance + %1 WHERE ID = %2;\n").arg(Numbers::plainText(kTotal), id) +
-           QStringLiteral("UPDATE Customer SET AcctOnHold = 1 WHERE (ID = %1) AND (CurrentBalance >= \"Limit\");\n").arg(id) +
-           QStringLiteral("UPDATE Customer SET AcctOnHold = 0 WHERE (ID = %1) AND (CurrentBalance < \"Limit\");\n").arg(id) +
-           QStringLiteral("COMMIT;\n");
+    return begin + QStringLiteral(";\n")
+           + QStringLiteral("UPDATE Customer SET CurrentBalance = CurrentBalance + %1 WHERE ID = %2;\n")
+                 .arg(Numbers::plainText(kTotal), id)
+           + QStringLiteral("UPDATE Customer SET AcctOnHold = 1 WHERE (ID = %1) AND (CurrentBalance >= \"Limit\");\n").arg(id)
+           + QStringLiteral("UPDATE Customer SET AcctOnHold = 0 WHERE (ID = %1) AND (CurrentBalance < \"Limit\");\n").arg(id)
+           + QStringLiteral("COMMIT;\n");
 }
 
 void resetCustomer(Db &db)
@@ -74,8 +101,13 @@ void resetCustomer(Db &db)
     db.exec(QStringLiteral("DELETE FROM Tickets"));
     db.exec(QStringLiteral("DELETE FROM Customer"));
     db.insert(QStringLiteral("Customer"),
-              {{"ID", kCustomer}, {"Name", "Bench Freight"}, {"Inactive", 0}, {"CurrentBalance", 0}, {"Limit", 1e12},
-               {"WarnAt", 0.8}, {"AcctOnHold", 0}},
+              {{"ID", kCustomer},
+               {"Name", "Bench Freight"},
+               {"Inactive", 0},
+               {"CurrentBalance", 0},
+               {"Limit", 1e12},
+               {"WarnAt", 0.8},
+               {"AcctOnHold", 0}},
               QString());
 }
 
@@ -83,9 +115,11 @@ void resetCustomer(Db &db)
 void verify(Db &db, int count, const char *who)
 {
     const int tickets = db.firstRow(QStringLiteral("SELECT COUNT(*) FROM Tickets"))->value(0).toInt();
-    const double balance = db.firstRow(QStringLiteral("SELECT CurrentBalance FROM Customer WHERE ID = ?"), {kCustomer})->value(0).toDouble();
+    const double balance =
+        db.firstRow(QStringLiteral("SELECT CurrentBalance FROM Customer WHERE ID = ?"), {kCustomer})->value(0).toDouble();
     if (tickets != count || qRound64(balance * 100) != qRound64(kTotal * 100) * count)
-        throw DbError(QStringLiteral("%1 stored %2 tickets and a balance of %3").arg(QLatin1String(who)).arg(tickets).arg(balance));
+        throw DbError(
+            QStringLiteral("%1 stored %2 tickets and a balance of %3").arg(QLatin1String(who)).arg(tickets).arg(balance));
 }
 
 double programRun(Db &db, int count)
@@ -197,8 +231,8 @@ int main(int argc, char *argv[])
     }
 
     std::printf("\nOne ticket row inserted and its total posted, %d times\n\n", count);
-    std::printf("%-11s %12s %10s   %-14s %12s %10s %7s\n", "server", "program ms", "ms each", "reference", "reference ms", "ms each",
-                "ratio");
+    std::printf("%-11s %12s %10s   %-14s %12s %10s %7s\n", "server", "program ms", "ms each", "reference", "reference ms",
+                "ms each", "ratio");
     for (const Result &r : results)
         std::printf("%-11s %12.0f %10.3f   %-14s %12.0f %10.3f %6.2fx\n", qPrintable(r.server), r.program, r.program / count,
                     qPrintable(r.tool), r.reference, r.reference / count, r.program / r.reference);

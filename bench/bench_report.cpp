@@ -43,8 +43,8 @@ const QList<Column> columns = {
     {230, 80, Qt::AlignLeft | Qt::AlignVCenter},  {310, 70, Qt::AlignRight | Qt::AlignVCenter},
     {380, 70, Qt::AlignRight | Qt::AlignVCenter}, {450, 90, Qt::AlignRight | Qt::AlignVCenter},
 };
-const QStringList names = {QStringLiteral("Ticket"), QStringLiteral("Customer"), QStringLiteral("Truck"),
-                           QStringLiteral("Gallons"), QStringLiteral("Price"), QStringLiteral("Total")};
+const QStringList names = {QStringLiteral("Ticket"),  QStringLiteral("Customer"), QStringLiteral("Truck"),
+                           QStringLiteral("Gallons"), QStringLiteral("Price"),    QStringLiteral("Total")};
 constexpr double rowHeight = 12;
 constexpr double headerHeight = 40;
 constexpr double footerHeight = 20;
@@ -52,12 +52,18 @@ constexpr double footerHeight = 20;
 QString textOf(int row, int column)
 {
     switch (column) {
-    case 0: return QString::number(row);
-    case 1: return QStringLiteral("Customer %1 Freight Lines").arg(row % 977);
-    case 2: return QStringLiteral("T-%1").arg(row % 311);
-    case 3: return QString::number((row % 400) * 0.5, 'f', 3);
-    case 4: return QStringLiteral("3.899");
-    default: return QString::number((row % 400) * 0.5 * 3.899, 'f', 2);
+    case 0:
+        return QString::number(row);
+    case 1:
+        return QStringLiteral("Customer %1 Freight Lines").arg(row % 977);
+    case 2:
+        return QStringLiteral("T-%1").arg(row % 311);
+    case 3:
+        return QString::number((row % 400) * 0.5, 'f', 3);
+    case 4:
+        return QStringLiteral("3.899");
+    default:
+        return QString::number((row % 400) * 0.5 * 3.899, 'f', 2);
     }
 }
 
@@ -80,13 +86,15 @@ std::shared_ptr<Report> listing()
     auto report = std::make_shared<Report>(QStringLiteral("benchListing"));
     const double w = report->bodyWidth();
     report->pageHeader.height = headerHeight;
-    report->pageHeader.text(QRectF(0, 0, w, 20), ReportText::heading(0), Qt::AlignHCenter | Qt::AlignVCenter, reportFont(12, true));
+    report->pageHeader.text(QRectF(0, 0, w, 20), ReportText::heading(0), Qt::AlignHCenter | Qt::AlignVCenter,
+                            reportFont(12, true));
     for (int c = 0; c < columns.size(); ++c)
-        report->pageHeader.label(QRectF(columns[c].x, 24, columns[c].width, 14), names[c], columns[c].alignment, reportFont(8, true));
+        report->pageHeader.label(QRectF(columns[c].x, 24, columns[c].width, 14), names[c], columns[c].alignment,
+                                 reportFont(8, true));
     report->detail.height = rowHeight;
     for (int c = 0; c < columns.size(); ++c)
-        report->detail.text(QRectF(columns[c].x, 0, columns[c].width, rowHeight), ReportText::field(names[c]), columns[c].alignment,
-                            reportFont(8));
+        report->detail.text(QRectF(columns[c].x, 0, columns[c].width, rowHeight), ReportText::field(names[c]),
+                            columns[c].alignment, reportFont(8));
     report->pageFooter.height = footerHeight;
     report->pageFooter.text(QRectF(0, 4, w, 16), ReportText::pageNumber(), Qt::AlignHCenter | Qt::AlignVCenter, reportFont(8));
     report->setHeadingTexts({QStringLiteral("Benchmark Fuel Co."), QString(), QString()});
@@ -110,7 +118,8 @@ void bare(int rows, const QString &path)
     double y = bodyHeight;
     auto finishPage = [&] {
         p.setFont(body);
-        p.drawText(box(0, bodyHeight - footerHeight + 4, w, 16), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Page %1").arg(page));
+        p.drawText(box(0, bodyHeight - footerHeight + 4, w, 16), Qt::AlignHCenter | Qt::AlignVCenter,
+                   QStringLiteral("Page %1").arg(page));
     };
     for (int row = 1; row <= rows; ++row) {
         if (y + rowHeight > bodyHeight - footerHeight) {
@@ -147,7 +156,8 @@ int runCase(const QString &mode, int rows)
         DatabaseTool::createSchema(*db);
         Transaction transaction(*db);
         for (int row = 1; row <= rows; ++row)
-            db->insert(QStringLiteral("Tickets"), {{QStringLiteral("Clerk"), textOf(row, 1)}, {QStringLiteral("TruckNumber"), textOf(row, 2)},
+            db->insert(QStringLiteral("Tickets"), {{QStringLiteral("Clerk"), textOf(row, 1)},
+                                                   {QStringLiteral("TruckNumber"), textOf(row, 2)},
                                                    {QStringLiteral("DieselGallons"), textOf(row, 3)},
                                                    {QStringLiteral("DieselPriceEach"), textOf(row, 4)},
                                                    {QStringLiteral("Total"), textOf(row, 5)}});
@@ -162,9 +172,10 @@ int runCase(const QString &mode, int rows)
     } else {
         auto report = listing();
         if (db) {
-            report->setRows(RowSource::fromQuery(*db, QStringLiteral("SELECT ID AS Ticket,Clerk AS Customer,TruckNumber AS Truck,"
-                                                                     "DieselGallons AS Gallons,DieselPriceEach AS Price,Total "
-                                                                     "FROM Tickets ORDER BY ID"),
+            report->setRows(RowSource::fromQuery(*db,
+                                                 QStringLiteral("SELECT ID AS Ticket,Clerk AS Customer,TruckNumber AS Truck,"
+                                                                "DieselGallons AS Gallons,DieselPriceEach AS Price,Total "
+                                                                "FROM Tickets ORDER BY ID"),
                                                  {}));
         } else {
             report->setRows(RowSource([rows](const RowSource::Visitor &visit) {

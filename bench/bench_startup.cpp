@@ -41,10 +41,12 @@ void bareMenu(QMainWindow &window)
         {"File", {"Setup", "Exit"}},
         {"", {"Ticket Entry"}},
         {"", {"Cash Ticket Entry"}},
-        {"Gift Cards", {"Gift Card Purchase", "Gift Card Redemption", "Balance Inquiry", "Gift Card Edit",
-                        "Gift Card Transaction Report", "Gift Card Listing"}},
-        {"Customers", {"Customer Entry/Edit", "Receive Payment", "Account Balance Report", "Customer History Report",
-                       "Detail Sales Report", "Customer / Card Listing"}},
+        {"Gift Cards",
+         {"Gift Card Purchase", "Gift Card Redemption", "Balance Inquiry", "Gift Card Edit", "Gift Card Transaction Report",
+          "Gift Card Listing"}},
+        {"Customers",
+         {"Customer Entry/Edit", "Receive Payment", "Account Balance Report", "Customer History Report", "Detail Sales Report",
+          "Customer / Card Listing"}},
         {"Settings", {"Pricing", "Rebuild Customer Balance"}},
         {"Help", {"About"}}};
     for (const auto &[title, items] : menus) {

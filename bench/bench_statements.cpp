@@ -48,7 +48,8 @@ void runOn(const char *server, Db &db, int customers, int tickets)
         db.exec(QStringLiteral("ANALYZE"));
     std::printf("%s: filled %d customers, %d tickets in %.1f s\n", server, customers, tickets, fill.elapsed() / 1000.0);
 
-    const QStringList headings = {QStringLiteral("Bench Fuel"), QStringLiteral("1 Main St"), QStringLiteral("Springfield, MO  65801")};
+    const QStringList headings = {QStringLiteral("Bench Fuel"), QStringLiteral("1 Main St"),
+                                  QStringLiteral("Springfield, MO  65801")};
     QElapsedTimer aging;
     aging.start();
     auto report = ArAgingReport::build(db, today, 30, headings);

@@ -39,11 +39,15 @@ void key(QWidget *w, int code, const QString &text = QString())
 void setUp(Db &db)
 {
     db.insert(QStringLiteral("Customer"),
-              {{"ID", "B001"}, {"Name", "Bench Freight"}, {"Inactive", 0}, {"CurrentBalance", 0}, {"Limit", 1e12},
-               {"WarnAt", 0.8}, {"AcctOnHold", 0}},
+              {{"ID", "B001"},
+               {"Name", "Bench Freight"},
+               {"Inactive", 0},
+               {"CurrentBalance", 0},
+               {"Limit", 1e12},
+               {"WarnAt", 0.8},
+               {"AcctOnHold", 0}},
               QString());
-    db.insert(QStringLiteral("Cards"), {{"CustomerID", "B001"}, {"CardNo", "01"}, {"CardType", "1"}, {"InActive", 0}},
-              QString());
+    db.insert(QStringLiteral("Cards"), {{"CustomerID", "B001"}, {"CardNo", "01"}, {"CardType", "1"}, {"InActive", 0}}, QString());
     AppContext &context = appContext();
     context.config.WorkstationID = QStringLiteral("BENCH");
     context.config.LocationID = QStringLiteral("1");

@@ -1,6 +1,3 @@
 #include "app/Application.h"
 
-int main(int argc, char *argv[])
-{
-    return Application::run(argc, argv);
-}
+int main(int argc, char *argv[]) { return Application::run(argc, argv); }

@@ -33,7 +33,6 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-
 namespace {
 
 int usage()
@@ -68,12 +67,12 @@ void printCounts(const QList<DatabaseCopy::TableCount> &counts)
     QTextStream out(stdout);
     qint64 all = 0;
     for (const auto &c : counts) {
-        out << "  " << qSetFieldWidth(22) << Qt::left << c.table << qSetFieldWidth(9) << Qt::right << c.rows
-            << qSetFieldWidth(0) << " rows\n";
+        out << "  " << qSetFieldWidth(22) << Qt::left << c.table << qSetFieldWidth(9) << Qt::right << c.rows << qSetFieldWidth(0)
+            << " rows\n";
         all += c.rows;
     }
-    out << "  " << qSetFieldWidth(22) << Qt::left << "all tables" << qSetFieldWidth(9) << Qt::right << all
-        << qSetFieldWidth(0) << " rows\n";
+    out << "  " << qSetFieldWidth(22) << Qt::left << "all tables" << qSetFieldWidth(9) << Qt::right << all << qSetFieldWidth(0)
+        << " rows\n";
 }
 
 void printVersion(int version)

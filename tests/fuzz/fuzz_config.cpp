@@ -28,10 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         // Nine items are refused only for a value that is no text to keep: a control
         // character, half a character, or more than its column holds.
         if (items.size() == 9) {
-            const bool unfit = FieldRules::textProblem(items[2], INT_MAX) != FieldRules::TextProblem::None
-                               || FieldRules::textProblem(items[4], FieldRules::Width::Workstation) != FieldRules::TextProblem::None
-                               || FieldRules::textProblem(items[6], INT_MAX) != FieldRules::TextProblem::None
-                               || FieldRules::textProblem(items[8], 11) != FieldRules::TextProblem::None;
+            const bool unfit =
+                FieldRules::textProblem(items[2], INT_MAX) != FieldRules::TextProblem::None
+                || FieldRules::textProblem(items[4], FieldRules::Width::Workstation) != FieldRules::TextProblem::None
+                || FieldRules::textProblem(items[6], INT_MAX) != FieldRules::TextProblem::None
+                || FieldRules::textProblem(items[8], 11) != FieldRules::TextProblem::None;
             if (!unfit)
                 broken("a text of nine fit items was refused", text, error.text());
             if (!error.text().contains(QStringLiteral(" value (item ")))

@@ -67,7 +67,11 @@ public:
         return m_log;
     }
     QByteArray startError() { return log(); }
-    int exitCode() { m_process.waitForFinished(10000); return m_process.exitCode(); }
+    int exitCode()
+    {
+        m_process.waitForFinished(10000);
+        return m_process.exitCode();
+    }
 
     std::unique_ptr<httplib::Client> client() const
     {

@@ -35,7 +35,12 @@ void addCustomer(Db &db, const QString &id, const QString &name, double balance,
                  const QString &password)
 {
     db.insert(QStringLiteral("Customer"),
-              {{"ID", id}, {"Name", name}, {"Inactive", 0}, {"CurrentBalance", balance}, {"Limit", limit}, {"WarnAt", 0.8},
+              {{"ID", id},
+               {"Name", name},
+               {"Inactive", 0},
+               {"CurrentBalance", balance},
+               {"Limit", limit},
+               {"WarnAt", 0.8},
                {"AcctOnHold", 0}},
               QString());
     db.insert(QStringLiteral("WebUser"), {{"CustomerID", id}, {"UserName", userName}, {"Password", WebPassword::hash(password)}},
@@ -71,8 +76,10 @@ Fleets addFleets(Db &db)
 {
     Fleets f;
     const QDateTime now = QDateTime::currentDateTime();
-    addCustomer(db, QStringLiteral("A100"), QStringLiteral("O'Brien Haulage"), 1234.5, 5000, QStringLiteral("obrien.haul"), kPassword);
-    addCustomer(db, QStringLiteral("B200"), QStringLiteral("Rival Freight"), 99.99, 1000, QStringLiteral("rival"), kOtherPassword);
+    addCustomer(db, QStringLiteral("A100"), QStringLiteral("O'Brien Haulage"), 1234.5, 5000, QStringLiteral("obrien.haul"),
+                kPassword);
+    addCustomer(db, QStringLiteral("B200"), QStringLiteral("Rival Freight"), 99.99, 1000, QStringLiteral("rival"),
+                kOtherPassword);
     CustomerStore::saveCard(db, QStringLiteral("A100"), {QStringLiteral("01"), QStringLiteral("1"), false, QString()});
     CustomerStore::saveCard(db, QStringLiteral("A100"), {QStringLiteral("02"), QStringLiteral("2"), true, QString()});
     CustomerStore::saveCard(db, QStringLiteral("B200"), {QStringLiteral("07"), QStringLiteral("1"), false, QString()});
@@ -238,10 +245,10 @@ void tst_Portal::signInShowsOnlyTheFleetsOwnFigures()
     const QString body = QString::fromStdString(page->body);
     QVERIFY(body.contains(QStringLiteral("O&#39;Brien Haulage")));
     // 1,234.50 owed before the payment of 200 was posted.
-    QVERIFY(body.contains(QStringLiteral("$1,034.50")));  // balance
-    QVERIFY(body.contains(QStringLiteral("$5,000.00")));  // limit
-    QVERIFY(body.contains(QStringLiteral("$3,965.50")));  // available credit
-    QVERIFY(body.contains(QStringLiteral("$200.00 on ")));  // the last payment
+    QVERIFY(body.contains(QStringLiteral("$1,034.50")));   // balance
+    QVERIFY(body.contains(QStringLiteral("$5,000.00")));   // limit
+    QVERIFY(body.contains(QStringLiteral("$3,965.50")));   // available credit
+    QVERIFY(body.contains(QStringLiteral("$200.00 on "))); // the last payment
     QVERIFY(!body.contains(QStringLiteral("Rival")));
     QVERIFY(!body.contains(QStringLiteral("<script")));
     // The account pages stay out of caches and frames, and run no script.
@@ -306,7 +313,8 @@ void tst_Portal::lockAfterTooManyFailures()
         QVERIFY(r);
         QCOMPARE(r->status, 200);
     }
-    auto last = signIn(*c, manyNames ? QStringLiteral("guess-last") : QStringLiteral("obrien.haul"), QStringLiteral("wrong again"));
+    auto last =
+        signIn(*c, manyNames ? QStringLiteral("guess-last") : QStringLiteral("obrien.haul"), QStringLiteral("wrong again"));
     QVERIFY(last);
     QCOMPARE(last->status, 200);
 
@@ -386,10 +394,14 @@ void tst_Portal::formsWithoutTheTokenAreRefused_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("token");
-    QTest::newRow("sign-out without a token") << "/signout" << "";
-    QTest::newRow("sign-out with another session's token") << "/signout" << "other";
-    QTest::newRow("password change without a token") << "/password" << "";
-    QTest::newRow("password change with a token one digit off") << "/password" << "off";
+    QTest::newRow("sign-out without a token") << "/signout"
+                                              << "";
+    QTest::newRow("sign-out with another session's token") << "/signout"
+                                                           << "other";
+    QTest::newRow("password change without a token") << "/password"
+                                                     << "";
+    QTest::newRow("password change with a token one digit off") << "/password"
+                                                                << "off";
 }
 
 void tst_Portal::formsWithoutTheTokenAreRefused()
@@ -424,15 +436,21 @@ void tst_Portal::changePassword_data()
     QTest::addColumn<QString>("newPassword");
     QTest::addColumn<QString>("again");
     QTest::addColumn<QString>("message");
-    QTest::newRow("the right old password and a good new one") << kPassword << "a brand new pass" << "a brand new pass"
-                                                                << "Your password was changed.";
-    QTest::newRow("a wrong old password") << "guessed wrong 1" << "a brand new pass" << "a brand new pass"
+    QTest::newRow("the right old password and a good new one") << kPassword << "a brand new pass"
+                                                               << "a brand new pass"
+                                                               << "Your password was changed.";
+    QTest::newRow("a wrong old password") << "guessed wrong 1"
+                                          << "a brand new pass"
+                                          << "a brand new pass"
                                           << "Current password: this is not the password of this account.";
-    QTest::newRow("a new password of nine characters") << kPassword << "nine char" << "nine char"
+    QTest::newRow("a new password of nine characters") << kPassword << "nine char"
+                                                       << "nine char"
                                                        << "The new password must be at least 10 characters long.";
-    QTest::newRow("the username as the new password") << kPassword << "OBRIEN.HAUL" << "OBRIEN.HAUL"
+    QTest::newRow("the username as the new password") << kPassword << "OBRIEN.HAUL"
+                                                      << "OBRIEN.HAUL"
                                                       << "The new password must not be the same as the username.";
-    QTest::newRow("the two new passwords differ") << kPassword << "a brand new pass" << "a brand new pasS"
+    QTest::newRow("the two new passwords differ") << kPassword << "a brand new pass"
+                                                  << "a brand new pasS"
                                                   << "New password again: the two new passwords differ.";
 }
 
@@ -554,14 +572,14 @@ void tst_Portal::hostileInput_data()
     QTest::newRow("a page number past any integer") << "/tickets?page=99999999999999999999" << QByteArray() << shown;
     QTest::newRow("a query of 100 KB") << "/tickets?from=" + QString(100 * 1024, QLatin1Char('9')) << QByteArray()
                                        << QList<int>{414, 0};
-    QTest::newRow("SQL text as the username") << "/signin" << QByteArray("username=%27%20OR%20%271%27%3D%271&password=x")
-                                              << QList<int>{200};
-    QTest::newRow("a NUL and broken UTF-8 in the username") << "/signin" << QByteArray("username=obrien%00%C3%28&password=x")
-                                                            << QList<int>{200};
+    QTest::newRow("SQL text as the username")
+        << "/signin" << QByteArray("username=%27%20OR%20%271%27%3D%271&password=x") << QList<int>{200};
+    QTest::newRow("a NUL and broken UTF-8 in the username")
+        << "/signin" << QByteArray("username=obrien%00%C3%28&password=x") << QList<int>{200};
     QTest::newRow("markup as the username") << "/signin" << QByteArray("username=%3Cscript%3Ealert(1)%3C%2Fscript%3E&password=x")
                                             << QList<int>{200};
-    QTest::newRow("a password of 100 KB") << "/signin" << "username=obrien&password=" + QByteArray(100 * 1024, 'x')
-                                          << QList<int>{413, 0};
+    QTest::newRow("a password of 100 KB") << "/signin"
+                                          << "username=obrien&password=" + QByteArray(100 * 1024, 'x') << QList<int>{413, 0};
 }
 
 void tst_Portal::hostileInput()
@@ -575,8 +593,8 @@ void tst_Portal::hostileInput()
     QVERIFY(b);
     auto c = portal.client();
     httplib::Result r = field.isEmpty()
-        ? c->Get(path.toStdString(), b->headers())
-        : c->Post(path.toStdString(), b->headers(), field.toStdString(), "application/x-www-form-urlencoded");
+                            ? c->Get(path.toStdString(), b->headers())
+                            : c->Post(path.toStdString(), b->headers(), field.toStdString(), "application/x-www-form-urlencoded");
     const int status = r ? r->status : 0;
     QVERIFY2(statuses.contains(status), std::to_string(status).c_str());
     if (r) {
@@ -596,12 +614,13 @@ void tst_Portal::oversizedRequests_data()
     for (int i = 0; i < 200; ++i)
         manyHeaders += "X-Filler-" + QByteArray::number(i) + ": y\r\n";
     QTest::newRow("two hundred headers") << manyHeaders + "\r\n" << 431;
-    QTest::newRow("a header line of 20 KB") << "GET /signin HTTP/1.1\r\nHost: x\r\nX-Big: " + QByteArray(20 * 1024, 'a') + "\r\n\r\n"
+    QTest::newRow("a header line of 20 KB") << "GET /signin HTTP/1.1\r\nHost: x\r\nX-Big: " + QByteArray(20 * 1024, 'a')
+                                                   + "\r\n\r\n"
                                             << 400;
-    QTest::newRow("a body of 1 MB")
-        << "POST /signin HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: 1048576\r\n\r\n"
-               + QByteArray(1024 * 1024, 'a')
-        << 413;
+    QTest::newRow("a body of 1 MB") << "POST /signin HTTP/1.1\r\nHost: x\r\nContent-Type: "
+                                       "application/x-www-form-urlencoded\r\nContent-Length: 1048576\r\n\r\n"
+                                           + QByteArray(1024 * 1024, 'a')
+                                    << 413;
     QTest::newRow("a body that claims a terabyte")
         << QByteArray("POST /signin HTTP/1.1\r\nHost: x\r\nContent-Type: application/x-www-form-urlencoded\r\n"
                       "Content-Length: 1099511627776\r\n\r\nusername=a")
@@ -682,11 +701,12 @@ void tst_Portal::tlsAndItsSecureCookie()
     QTemporaryDir dir;
     const QString cert = dir.filePath(QStringLiteral("portal.crt"));
     const QString key = dir.filePath(QStringLiteral("portal.key"));
-    QCOMPARE(QProcess::execute(QStringLiteral("openssl"),
-                               {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-                                QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
-                                QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert}),
-             0);
+    QCOMPARE(
+        QProcess::execute(QStringLiteral("openssl"),
+                          {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                           QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("1"), QStringLiteral("-subj"),
+                           QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert}),
+        0);
     PortalProcess portal;
     QVERIFY(startPortal(portal, {QStringLiteral("TlsCertificate = ") + cert, QStringLiteral("TlsKey = ") + key}));
     httplib::SSLClient c("127.0.0.1", portal.port());
@@ -724,7 +744,8 @@ void tst_Portal::nothingSecretIsLogged()
     QVERIFY(b);
     QCOMPARE(c->Get("/tickets?card=01", b->headers())->status, 200);
     c->Post("/password", b->headers(),
-            httplib::Params{{"csrf", b->csrf}, {"old", kPassword.toStdString()}, {"new", "the newest pass"}, {"again", "the newest pass"}});
+            httplib::Params{
+                {"csrf", b->csrf}, {"old", kPassword.toStdString()}, {"new", "the newest pass"}, {"again", "the newest pass"}});
     QCOMPARE(c->Post("/signout", b->headers(), httplib::Params{{"csrf", b->csrf}})->status, 303);
     QThread::msleep(300);
     portal.stop();

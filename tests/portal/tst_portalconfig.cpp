@@ -20,24 +20,38 @@ void tst_PortalConfig::read_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("error");
     const QString sqlite = QStringLiteral("Connection = Provider=SQLite;Data Source=demo.db;\n");
-    QTest::newRow("plain HTTP on the loopback address") << sqlite + "Listen = 127.0.0.1\nPort = 8080\n" << "";
-    QTest::newRow("plain HTTP on the IPv6 loopback address") << sqlite + "Listen = ::1\n" << "";
+    QTest::newRow("plain HTTP on the loopback address") << sqlite + "Listen = 127.0.0.1\nPort = 8080\n"
+                                                        << "";
+    QTest::newRow("plain HTTP on the IPv6 loopback address") << sqlite + "Listen = ::1\n"
+                                                             << "";
     QTest::newRow("names in any letter case, comments and blank lines")
-        << "# the portal\n\n  connection = Provider=SQLite;Data Source=x.db;\nSESSIONMINUTES = 5\n" << "";
-    QTest::newRow("TLS on every address") << sqlite + "Listen = 0.0.0.0\nTlsCertificate = a.crt\nTlsKey = a.key\n" << "";
+        << "# the portal\n\n  connection = Provider=SQLite;Data Source=x.db;\nSESSIONMINUTES = 5\n"
+        << "";
+    QTest::newRow("TLS on every address") << sqlite + "Listen = 0.0.0.0\nTlsCertificate = a.crt\nTlsKey = a.key\n"
+                                          << "";
     QTest::newRow("plain HTTP on every address")
         << sqlite + "Listen = 0.0.0.0\n"
         << "Plain HTTP is only served on a loopback address (127.0.0.1); set TlsCertificate and TlsKey to listen on 0.0.0.0.";
-    QTest::newRow("plain HTTP on a network address") << sqlite + "Listen = 192.168.1.5\n" << "Plain HTTP is only served";
-    QTest::newRow("a certificate without its key") << sqlite + "TlsCertificate = a.crt\n" << "TlsCertificate and TlsKey go together";
-    QTest::newRow("a host name to listen on") << sqlite + "Listen = localhost\n" << "Listen must be an IP address, not localhost.";
-    QTest::newRow("no connection") << "Listen = 127.0.0.1\n" << "Connection is not set.";
-    QTest::newRow("a port past the last") << sqlite + "Port = 70000\n" << "line 2: 70000 is not a usable value for Port.";
-    QTest::newRow("a session of no minutes") << sqlite + "SessionMinutes = 0\n" << "line 2: 0 is not a usable value for SessionMinutes.";
-    QTest::newRow("a session of letters") << sqlite + "SessionMinutes = half an hour\n" << "is not a usable value for SessionMinutes.";
-    QTest::newRow("a misspelt setting") << sqlite + "SessionMinute = 5\n" << "line 2: unknown setting SessionMinute.";
-    QTest::newRow("a line without a value") << sqlite + "Listen\n" << "line 2: expected Name = value.";
-    QTest::newRow("a proxy flag other than 0 or 1") << sqlite + "BehindProxy = yes\n" << "yes is not a usable value for BehindProxy.";
+    QTest::newRow("plain HTTP on a network address") << sqlite + "Listen = 192.168.1.5\n"
+                                                     << "Plain HTTP is only served";
+    QTest::newRow("a certificate without its key") << sqlite + "TlsCertificate = a.crt\n"
+                                                   << "TlsCertificate and TlsKey go together";
+    QTest::newRow("a host name to listen on") << sqlite + "Listen = localhost\n"
+                                              << "Listen must be an IP address, not localhost.";
+    QTest::newRow("no connection") << "Listen = 127.0.0.1\n"
+                                   << "Connection is not set.";
+    QTest::newRow("a port past the last") << sqlite + "Port = 70000\n"
+                                          << "line 2: 70000 is not a usable value for Port.";
+    QTest::newRow("a session of no minutes") << sqlite + "SessionMinutes = 0\n"
+                                             << "line 2: 0 is not a usable value for SessionMinutes.";
+    QTest::newRow("a session of letters") << sqlite + "SessionMinutes = half an hour\n"
+                                          << "is not a usable value for SessionMinutes.";
+    QTest::newRow("a misspelt setting") << sqlite + "SessionMinute = 5\n"
+                                        << "line 2: unknown setting SessionMinute.";
+    QTest::newRow("a line without a value") << sqlite + "Listen\n"
+                                            << "line 2: expected Name = value.";
+    QTest::newRow("a proxy flag other than 0 or 1") << sqlite + "BehindProxy = yes\n"
+                                                    << "yes is not a usable value for BehindProxy.";
 }
 
 void tst_PortalConfig::read()

@@ -27,7 +27,8 @@ namespace ScreenTest {
 
 // The child of `parent` with this objectName and type. A missing control stops the test
 // run with its name and the screen's: every check after it would only dereference null.
-template <class T = QWidget> T *control(const QObject *parent, const QString &name)
+template <class T = QWidget>
+T *control(const QObject *parent, const QString &name)
 {
     T *c = parent ? parent->findChild<T *>(name) : nullptr;
     if (!c)
@@ -118,7 +119,11 @@ struct OpenedScreen
 
     void close() { window.reset(); }
 
-    template <class T = QWidget> T *control(const QString &name) const { return ScreenTest::control<T>(screen, name); }
+    template <class T = QWidget>
+    T *control(const QString &name) const
+    {
+        return ScreenTest::control<T>(screen, name);
+    }
 };
 
 // A screen test's surroundings besides the screen: a fresh database of one server as the

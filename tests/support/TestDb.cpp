@@ -41,10 +41,11 @@ QString &lastText(const QString &server)
 QString createPostgresDatabase(const QString &suffix)
 {
     const QString base = postgresBase() + QStringLiteral("PWD=QZ;");
-    const QString name = QStringLiteral("ams_t_%1_%2%3")
-                             .arg(QCoreApplication::applicationName().toLower().remove(QRegularExpression(QStringLiteral("[^a-z0-9_]"))))
-                             .arg(QCoreApplication::applicationPid())
-                             .arg(suffix);
+    const QString name =
+        QStringLiteral("ams_t_%1_%2%3")
+            .arg(QCoreApplication::applicationName().toLower().remove(QRegularExpression(QStringLiteral("[^a-z0-9_]"))))
+            .arg(QCoreApplication::applicationPid())
+            .arg(suffix);
     {
         auto admin = Db::open(base);
         admin->exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
@@ -133,7 +134,7 @@ std::unique_ptr<Db> fresh(const QString &server)
 void createVersionZero(Db &db)
 {
     const QString name = db.dialect().name() == QLatin1String("SQLite") ? QStringLiteral("schema_v0_sqlite.sql")
-                                                                         : QStringLiteral("schema_v0_postgresql.sql");
+                                                                        : QStringLiteral("schema_v0_postgresql.sql");
     QFile file(QStringLiteral(AMS_TEST_DATA_DIR "/") + name);
     if (!file.open(QIODevice::ReadOnly))
         throw DbError(QStringLiteral("Cannot read %1").arg(file.fileName()));
@@ -162,7 +163,8 @@ QString emptyDatabase(const QString &server)
 {
     static int counter = 0;
     if (server == QLatin1String("SQLite"))
-        return QStringLiteral("Provider=SQLite;Data Source=%1;").arg(tempDir().filePath(QStringLiteral("empty%1.db").arg(++counter)));
+        return QStringLiteral("Provider=SQLite;Data Source=%1;")
+            .arg(tempDir().filePath(QStringLiteral("empty%1.db").arg(++counter)));
     if (postgresBase().isEmpty())
         throw DbError(notConfigured());
     return createPostgresDatabase(QStringLiteral("_b"));
@@ -176,7 +178,9 @@ QStringList wrongBalances(Db &db)
              "(SELECT SUM(Amount) FROM Payments WHERE Payments.Customer = Customer.ID) AS Paid FROM Customer"))) {
         const qint64 expected = qRound64(r.value("Charged").toDouble() * 100) - qRound64(r.value("Paid").toDouble() * 100);
         if (qRound64(r.value("CurrentBalance").toDouble() * 100) != expected)
-            wrong << QStringLiteral("%1: %2 instead of %3").arg(r.value("ID").toString(), r.value("CurrentBalance").toString()).arg(expected / 100.0);
+            wrong << QStringLiteral("%1: %2 instead of %3")
+                         .arg(r.value("ID").toString(), r.value("CurrentBalance").toString())
+                         .arg(expected / 100.0);
     }
     return wrong;
 }
@@ -184,7 +188,8 @@ QStringList wrongBalances(Db &db)
 QStringList wrongGiftCardBalances(Db &db)
 {
     QHash<QString, qint64> left;
-    for (const QSqlRecord &r : db.rows(QStringLiteral("SELECT CardID, TransactionType, Amount FROM GiftCardTransactions ORDER BY ID"))) {
+    for (const QSqlRecord &r :
+         db.rows(QStringLiteral("SELECT CardID, TransactionType, Amount FROM GiftCardTransactions ORDER BY ID"))) {
         const QString type = r.value("TransactionType").toString();
         const qint64 cents = qRound64(r.value("Amount").toDouble() * 100);
         qint64 &balance = left[r.value("CardID").toString()];
@@ -200,7 +205,8 @@ QStringList wrongGiftCardBalances(Db &db)
         const QString id = r.value("ID").toString();
         const qint64 stored = qRound64(r.value("CardBalance").toDouble() * 100);
         if (stored != left.value(id) || stored < 0)
-            wrong << QStringLiteral("%1: %2 instead of %3").arg(id, r.value("CardBalance").toString()).arg(left.value(id) / 100.0);
+            wrong
+                << QStringLiteral("%1: %2 instead of %3").arg(id, r.value("CardBalance").toString()).arg(left.value(id) / 100.0);
     }
     return wrong;
 }
@@ -215,8 +221,9 @@ void refuse(Db &db, const QString &table, const QString &event, const QString &w
     }
     db.exec(QStringLiteral("CREATE OR REPLACE FUNCTION refused_by_the_test() RETURNS trigger LANGUAGE plpgsql AS "
                            "$$ BEGIN RAISE EXCEPTION 'refused by the test'; END $$"));
-    db.exec(QStringLiteral("CREATE TRIGGER Refuse_%1 BEFORE %2 ON %1 FOR EACH ROW WHEN (%3) EXECUTE FUNCTION refused_by_the_test()")
-                .arg(table, event, when));
+    db.exec(
+        QStringLiteral("CREATE TRIGGER Refuse_%1 BEFORE %2 ON %1 FOR EACH ROW WHEN (%3) EXECUTE FUNCTION refused_by_the_test()")
+            .arg(table, event, when));
 }
 
 void stopRefusing(Db &db, const QString &table)

@@ -10,7 +10,8 @@ void postToCustomerBalance(Db &db, const QString &customerId, double amount)
     Transaction transaction(db);
     // One statement adds on the server, so two workstations posting at once never
     // overwrite each other's amount.
-    db.exec(QStringLiteral("UPDATE Customer SET CurrentBalance = %1 WHERE ID = ?").arg(sql.money(QStringLiteral("CurrentBalance + ?"))),
+    db.exec(QStringLiteral("UPDATE Customer SET CurrentBalance = %1 WHERE ID = ?")
+                .arg(sql.money(QStringLiteral("CurrentBalance + ?"))),
             {amount, customerId});
     db.exec(QStringLiteral("UPDATE Customer SET AcctOnHold = 1 WHERE (ID = ?) AND (CurrentBalance >= %1)").arg(sql.limitColumn()),
             {customerId});

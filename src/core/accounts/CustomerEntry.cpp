@@ -11,10 +11,7 @@ bool CustomerEntry::hasRequiredFields() const
     return !limit.isEmpty() && !warnAt.isEmpty() && !accountNumber.isEmpty() && !name.isEmpty();
 }
 
-QString CustomerEntry::passwordRefusal() const
-{
-    return givesLogin() ? WebPassword::refusal(password, userName) : QString();
-}
+QString CustomerEntry::passwordRefusal() const { return givesLogin() ? WebPassword::refusal(password, userName) : QString(); }
 
 double CustomerEntry::limitValue() const { return Numbers::parseLeadingNumber(limit); }
 
@@ -41,9 +38,8 @@ ColumnValues written(const SqlDialect &sql, const CustomerEntry &entry)
     ColumnValues columns = {{QStringLiteral("Name"), entry.name.trimmed()}};
     // An empty box is "not typed", never "erase": the stored text stays.
     const std::pair<const char *, const QString *> texts[] = {
-        {"Address1", &entry.address1}, {"Address2", &entry.address2}, {"City", &entry.city},
-        {"State", &entry.state},       {"Zip", &entry.zip},           {"Contact", &entry.contact},
-        {"Phone", &entry.phone},       {"Fax", &entry.fax},
+        {"Address1", &entry.address1}, {"Address2", &entry.address2}, {"City", &entry.city},   {"State", &entry.state},
+        {"Zip", &entry.zip},           {"Contact", &entry.contact},   {"Phone", &entry.phone}, {"Fax", &entry.fax},
     };
     for (const auto &[column, text] : texts)
         if (!text->isEmpty())

@@ -26,7 +26,8 @@ void writeLogin(Db &db, const QString &customerId, const QString &userName, cons
         db.exec(QStringLiteral("UPDATE WebUser SET UserName = ? WHERE CustomerID = ?"), {userName, customerId});
         return;
     }
-    if (db.exec(QStringLiteral("UPDATE WebUser SET UserName = ?, Password = ? WHERE CustomerID = ?"), {userName, hashed, customerId})
+    if (db.exec(QStringLiteral("UPDATE WebUser SET UserName = ?, Password = ? WHERE CustomerID = ?"),
+                {userName, hashed, customerId})
         == 0)
         db.insert(QStringLiteral("WebUser"),
                   {{QStringLiteral("CustomerID"), customerId},
@@ -70,12 +71,13 @@ namespace CustomerStore {
 
 std::optional<CustomerCard> card(Db &db, const QString &customerId, const QString &cardNo)
 {
-    const QString sql = QStringLiteral(
-        "SELECT Customer.ID,Customer.Name,Customer.Inactive AS CustomerInActive,Customer.CurrentBalance,"
-        "Customer.%1 AS CreditLimit,Customer.WarnAt,Customer.AcctOnHold,Cards.CardNo,Cards.CardType,"
-        "Cards.InActive AS CardInActive,Cards.CardNote FROM Customer LEFT JOIN Cards ON Customer.ID = Cards.CustomerID "
-        "WHERE Customer.ID = ? AND Cards.CardNo = ?")
-                            .arg(db.dialect().limitColumn());
+    const QString sql =
+        QStringLiteral(
+            "SELECT Customer.ID,Customer.Name,Customer.Inactive AS CustomerInActive,Customer.CurrentBalance,"
+            "Customer.%1 AS CreditLimit,Customer.WarnAt,Customer.AcctOnHold,Cards.CardNo,Cards.CardType,"
+            "Cards.InActive AS CardInActive,Cards.CardNote FROM Customer LEFT JOIN Cards ON Customer.ID = Cards.CustomerID "
+            "WHERE Customer.ID = ? AND Cards.CardNo = ?")
+            .arg(db.dialect().limitColumn());
     const auto row = db.firstRow(sql, {customerId, cardNo});
     if (!row)
         return std::nullopt;
@@ -111,8 +113,9 @@ QList<NameEntry> cardsByName(Db &db)
 QList<NameEntry> customersByName(Db &db)
 {
     QList<NameEntry> entries;
-    db.forEachRow(QStringLiteral("SELECT ID,Name FROM Customer ORDER BY Name"), {},
-                  [&entries](const QSqlRecord &row) { entries.append({text(row, "Name"), text(row, "ID")}); });
+    db.forEachRow(QStringLiteral("SELECT ID,Name FROM Customer ORDER BY Name"), {}, [&entries](const QSqlRecord &row) {
+        entries.append({text(row, "Name"), text(row, "ID")});
+    });
     return entries;
 }
 
@@ -128,12 +131,13 @@ std::optional<CustomerAccount> account(Db &db, const QString &id)
 {
     const SqlDialect &sql = db.dialect();
     const auto row = db.firstRow(
-        sql.firstRowOnly(QStringLiteral("SELECT Customer.ID,Name,Address1,Address2,City,State,Zip,Contact,Phone,Fax,Inactive,"
-                                        "CurrentBalance,%1 AS CreditLimit,WarnAt,AcctOnHold,PaymentTerms,WebUser.CustomerID AS LoginOf,"
-                                        "UserName,CASE WHEN Password IS NULL OR Password = '' THEN 0 ELSE 1 END AS PasswordSet "
-                                        "FROM Customer LEFT JOIN WebUser ON WebUser.CustomerID = Customer.ID "
-                                        "WHERE Customer.ID = ?")
-                             .arg(sql.limitColumn())),
+        sql.firstRowOnly(
+            QStringLiteral("SELECT Customer.ID,Name,Address1,Address2,City,State,Zip,Contact,Phone,Fax,Inactive,"
+                           "CurrentBalance,%1 AS CreditLimit,WarnAt,AcctOnHold,PaymentTerms,WebUser.CustomerID AS LoginOf,"
+                           "UserName,CASE WHEN Password IS NULL OR Password = '' THEN 0 ELSE 1 END AS PasswordSet "
+                           "FROM Customer LEFT JOIN WebUser ON WebUser.CustomerID = Customer.ID "
+                           "WHERE Customer.ID = ?")
+                .arg(sql.limitColumn())),
         {id});
     if (!row)
         return std::nullopt;
@@ -183,8 +187,7 @@ LoginSave save(Db &db, const CustomerEntry &entry, const QDateTime &entered)
         columns.append({QStringLiteral("DateEntered"), sql.dateTimeValue(entered)});
         db.insert(QStringLiteral("Customer"), columns, QString());
     }
-    const LoginSave login =
-        entry.givesLogin() || entry.keepsPassword() ? saveLogin(db, id, entry, hashed) : LoginSave::NotGiven;
+    const LoginSave login = entry.givesLogin() || entry.keepsPassword() ? saveLogin(db, id, entry, hashed) : LoginSave::NotGiven;
     transaction.commit();
     return login;
 }
@@ -203,8 +206,9 @@ bool newIdTaken(Db &db, const QString &accountNumber)
 
 bool userNameFree(Db &db, const QString &userName, const QString &customerId)
 {
-    return !db.firstRow(QStringLiteral("SELECT UserName FROM WebUser WHERE UserName = ? AND (CustomerID <> ? OR CustomerID IS NULL)"),
-                        {userName, customerId})
+    return !db.firstRow(
+                  QStringLiteral("SELECT UserName FROM WebUser WHERE UserName = ? AND (CustomerID <> ? OR CustomerID IS NULL)"),
+                  {userName, customerId})
                 .has_value();
 }
 
@@ -265,7 +269,7 @@ bool replacePassword(Db &db, const QString &customerId, const QString &expected,
 {
     return db.exec(QStringLiteral("UPDATE WebUser SET Password = ? WHERE CustomerID = ? AND Password = ?"),
                    {stored, customerId, expected})
-        > 0;
+           > 0;
 }
 
 } // namespace CustomerStore

@@ -29,25 +29,26 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
     // asOf. The values are bound in the order their places stand in the text.
     QVariantList values{qint64(asOf.toJulianDay()), locationTerms};
     const QString pastDue = QStringLiteral("CAST(? AS INTEGER) - Entries.Day - ")
-        + d.ifNull(QStringLiteral("Terms.PaymentTerms"), QStringLiteral("CAST(? AS INTEGER)"));
+                            + d.ifNull(QStringLiteral("Terms.PaymentTerms"), QStringLiteral("CAST(? AS INTEGER)"));
 
     // Charges and credits of every ticket and payment up to the day, each with its day.
     // A ticket with a negative total and a positive payment are credits; a negative
     // payment (a returned check) is a charge.
     values << d.dayEnd(asOf);
     QString entries = QStringLiteral("SELECT CustomerID AS Cust,") + d.dayNumber(QStringLiteral("DateEntered"))
-        + QStringLiteral(" AS Day,CASE WHEN Total > 0 THEN Total ELSE 0 END AS Charge,"
-                         "CASE WHEN Total < 0 THEN -Total ELSE 0 END AS Credit FROM Tickets "
-                         "WHERE DateEntered <= ? AND Total <> 0")
-        + forCustomer(QStringLiteral("CustomerID"), customerId, values);
+                      + QStringLiteral(" AS Day,CASE WHEN Total > 0 THEN Total ELSE 0 END AS Charge,"
+                                       "CASE WHEN Total < 0 THEN -Total ELSE 0 END AS Credit FROM Tickets "
+                                       "WHERE DateEntered <= ? AND Total <> 0")
+                      + forCustomer(QStringLiteral("CustomerID"), customerId, values);
     values << d.dateValue(asOf.addDays(1));
     entries += QStringLiteral(" UNION ALL SELECT Customer,") + d.dayNumber(QStringLiteral("PaymentDate"))
-        + QStringLiteral(",CASE WHEN Amount < 0 THEN -Amount ELSE 0 END,CASE WHEN Amount > 0 THEN Amount ELSE 0 END "
-                         "FROM Payments WHERE PaymentDate < ? AND Amount <> 0")
-        + forCustomer(QStringLiteral("Customer"), customerId, values);
+               + QStringLiteral(",CASE WHEN Amount < 0 THEN -Amount ELSE 0 END,CASE WHEN Amount > 0 THEN Amount ELSE 0 END "
+                                "FROM Payments WHERE PaymentDate < ? AND Amount <> 0")
+               + forCustomer(QStringLiteral("Customer"), customerId, values);
 
     const QString dated = QStringLiteral("SELECT Entries.Cust,Entries.Charge,Entries.Credit,") + pastDue
-        + QStringLiteral(" AS PastDue FROM (") + entries + QStringLiteral(") Entries JOIN Customer Terms ON Terms.ID = Entries.Cust");
+                          + QStringLiteral(" AS PastDue FROM (") + entries
+                          + QStringLiteral(") Entries JOIN Customer Terms ON Terms.ID = Entries.Cust");
 
     QStringList sums;
     for (int b = 0; b < Aging::BucketCount; ++b)
@@ -57,10 +58,12 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
                     + QStringLiteral(" AS Charged%1").arg(b);
     sums << d.money(QStringLiteral("SUM(Dated.Credit)")) + QStringLiteral(" AS Credits");
 
-    QString sql = QStringLiteral("SELECT Customer.ID,Customer.Name,Customer.Address1,Customer.Address2,Customer.City,"
-                                 "Customer.State,Customer.Zip,Customer.Phone,Customer.Contact,Customer.Inactive,"
-                                 "Customer.AcctOnHold,Customer.CurrentBalance,Customer.")
-        + d.limitColumn() + QStringLiteral(" AS CreditLimit,Customer.PaymentTerms,Owed.* FROM Customer LEFT JOIN (SELECT Dated.Cust AS OwedBy,")
+    QString sql =
+        QStringLiteral("SELECT Customer.ID,Customer.Name,Customer.Address1,Customer.Address2,Customer.City,"
+                       "Customer.State,Customer.Zip,Customer.Phone,Customer.Contact,Customer.Inactive,"
+                       "Customer.AcctOnHold,Customer.CurrentBalance,Customer.")
+        + d.limitColumn()
+        + QStringLiteral(" AS CreditLimit,Customer.PaymentTerms,Owed.* FROM Customer LEFT JOIN (SELECT Dated.Cust AS OwedBy,")
         + sums.join(u',') + QStringLiteral(" FROM (") + dated
         + QStringLiteral(") Dated GROUP BY Dated.Cust) Owed ON Owed.OwedBy = Customer.ID");
     if (!customerId.isNull()) {
@@ -101,12 +104,13 @@ QHash<QString, Aging::Cents> balancesBefore(Db &db, const QDate &day, const QStr
 {
     const SqlDialect &d = db.dialect();
     QVariantList values{d.dayStart(day)};
-    QString sql = QStringLiteral("SELECT Earlier.Cust,") + d.money(QStringLiteral("SUM(Earlier.Amount)"))
+    QString sql =
+        QStringLiteral("SELECT Earlier.Cust,") + d.money(QStringLiteral("SUM(Earlier.Amount)"))
         + QStringLiteral(" AS Balance FROM (SELECT CustomerID AS Cust,Total AS Amount FROM Tickets WHERE DateEntered < ?")
         + forCustomer(QStringLiteral("CustomerID"), customerId, values);
     values << d.dateValue(day);
     sql += QStringLiteral(" UNION ALL SELECT Customer,-Amount FROM Payments WHERE PaymentDate < ?")
-        + forCustomer(QStringLiteral("Customer"), customerId, values) + QStringLiteral(") Earlier GROUP BY Earlier.Cust");
+           + forCustomer(QStringLiteral("Customer"), customerId, values) + QStringLiteral(") Earlier GROUP BY Earlier.Cust");
     QHash<QString, Aging::Cents> balances;
     db.forEachRow(sql, values, [&](const QSqlRecord &row) {
         balances.insert(row.value(0).toString(), Aging::toCents(row.value(1).toDouble()));
@@ -123,17 +127,17 @@ QList<AccountEntry> entries(Db &db, const QDate &start, const QDate &end, const 
                                         d.ifNull(QStringLiteral("ReeferGallons"), QStringLiteral("0"))}
                                 .join(u'+');
     QString sql = QStringLiteral("SELECT CustomerID AS Cust,0 AS Kind,") + d.dayNumber(QStringLiteral("DateEntered"))
-        + QStringLiteral(" AS Day,") + d.dateTimeText(QStringLiteral("DateEntered")) + QStringLiteral(" AS At,ID AS Number,CardNo,TruckNumber,")
-        + gallons
-        + QStringLiteral(" AS Gallons,Total AS Amount,CAST(NULL AS TEXT) AS CheckNum FROM Tickets "
-                         "WHERE DateEntered >= ? AND DateEntered <= ?")
-        + forCustomer(QStringLiteral("CustomerID"), customerId, values);
+                  + QStringLiteral(" AS Day,") + d.dateTimeText(QStringLiteral("DateEntered"))
+                  + QStringLiteral(" AS At,ID AS Number,CardNo,TruckNumber,") + gallons
+                  + QStringLiteral(" AS Gallons,Total AS Amount,CAST(NULL AS TEXT) AS CheckNum FROM Tickets "
+                                   "WHERE DateEntered >= ? AND DateEntered <= ?")
+                  + forCustomer(QStringLiteral("CustomerID"), customerId, values);
     values << d.dateValue(start) << d.dateValue(end.addDays(1));
     sql += QStringLiteral(" UNION ALL SELECT Customer,1,") + d.dayNumber(QStringLiteral("PaymentDate")) + u','
-        + d.dateText(QStringLiteral("PaymentDate"))
-        + QStringLiteral(",ID,CAST(NULL AS TEXT),CAST(NULL AS TEXT),0,Amount,CheckNum FROM Payments "
-                         "WHERE PaymentDate >= ? AND PaymentDate < ?")
-        + forCustomer(QStringLiteral("Customer"), customerId, values) + QStringLiteral(" ORDER BY 1,3,2,4,5");
+           + d.dateText(QStringLiteral("PaymentDate"))
+           + QStringLiteral(",ID,CAST(NULL AS TEXT),CAST(NULL AS TEXT),0,Amount,CheckNum FROM Payments "
+                            "WHERE PaymentDate >= ? AND PaymentDate < ?")
+           + forCustomer(QStringLiteral("Customer"), customerId, values) + QStringLiteral(" ORDER BY 1,3,2,4,5");
 
     QList<AccountEntry> list;
     db.forEachRow(sql, values, [&](const QSqlRecord &row) {

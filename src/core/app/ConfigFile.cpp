@@ -138,7 +138,8 @@ Configuration read(const QString &path)
     // Read no further than the limit, even from a file that grows meanwhile.
     const QByteArray bytes = file.read(kLargestFile + 1);
     if (bytes.size() > kLargestFile)
-        throw ConfigError(QStringLiteral("Cannot read %1: a configuration file holds at most %2 bytes (64 KiB).").arg(shown).arg(kLargestFile));
+        throw ConfigError(
+            QStringLiteral("Cannot read %1: a configuration file holds at most %2 bytes (64 KiB).").arg(shown).arg(kLargestFile));
     const QString text = QString::fromUtf8(bytes);
     return parse(text, QDir::toNativeSeparators(path));
 }

@@ -124,10 +124,10 @@ double fromPlain(const QString &plain) { return readDecimal(plain); }
 
 struct Section
 {
-    QString prefix;      // literal text before the first placeholder
-    QString integer;     // integer placeholders with literals between them
-    QString fraction;    // fraction placeholders after the point ('0' and '#')
-    QString suffix;      // literal text after the last placeholder
+    QString prefix;   // literal text before the first placeholder
+    QString integer;  // integer placeholders with literals between them
+    QString fraction; // fraction placeholders after the point ('0' and '#')
+    QString suffix;   // literal text after the last placeholder
     bool hasPoint = false;
     bool grouping = false;
     int percent = 0;

@@ -77,8 +77,8 @@ bool write(const QString &path, const Fill &fill, QString *error)
         return fail(QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(finalInfo.absolutePath())));
 
     // Beside the target, so that the rename stays on one file system and is one step.
-    QByteArray temporary = QFile::encodeName(finalInfo.absolutePath() + QStringLiteral("/.") + finalInfo.fileName()
-                                             + QStringLiteral(".XXXXXX"));
+    QByteArray temporary =
+        QFile::encodeName(finalInfo.absolutePath() + QStringLiteral("/.") + finalInfo.fileName() + QStringLiteral(".XXXXXX"));
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return fail(reason(errno));
@@ -128,7 +128,8 @@ bool write(const QString &path, const Fill &fill, QString *error)
         if (::fstat(fd, &written) != 0)
             return fail(reason(errno));
         if (written.st_size != device.written())
-            return fail(QStringLiteral("only %1 of %2 bytes reached the disk").arg(qint64(written.st_size)).arg(device.written()));
+            return fail(
+                QStringLiteral("only %1 of %2 bytes reached the disk").arg(qint64(written.st_size)).arg(device.written()));
         cleanup.open = false;
         if (::close(fd) != 0)
             return fail(reason(errno));

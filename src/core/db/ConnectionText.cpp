@@ -51,7 +51,8 @@ QString ConnectionText::withoutPasswords(const QString &message, const QString &
         if (password.size() >= 4)
             result.replace(password, hidden);
     }
-    static const QRegularExpression inMessage(QStringLiteral("(PWD\\s*=)(?!\\*{8})[^;\\s]*"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression inMessage(QStringLiteral("(PWD\\s*=)(?!\\*{8})[^;\\s]*"),
+                                              QRegularExpression::CaseInsensitiveOption);
     result.replace(inMessage, QStringLiteral("\\1") + hidden);
     return result;
 }
@@ -100,11 +101,12 @@ ConnectionText parsed(const QString &text, const QString &baseDir)
             bool ok = false;
             c.port = kv.value(QStringLiteral("PORT")).toInt(&ok);
             if (!ok)
-                throw DbError(QStringLiteral("The connection text's Port is not a number: %1").arg(kv.value(QStringLiteral("PORT"))));
+                throw DbError(
+                    QStringLiteral("The connection text's Port is not a number: %1").arg(kv.value(QStringLiteral("PORT"))));
         }
         c.sslMode = kv.value(QStringLiteral("SSLMODE"));
         c.sslRootCert = kv.value(QStringLiteral("SSLROOTCERT"));
-        static const QStringList modes = {QStringLiteral("disable"), QStringLiteral("allow"), QStringLiteral("prefer"),
+        static const QStringList modes = {QStringLiteral("disable"), QStringLiteral("allow"),     QStringLiteral("prefer"),
                                           QStringLiteral("require"), QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
         if (!c.sslMode.isEmpty() && !modes.contains(c.sslMode))
             throw DbError(QStringLiteral("The connection text's sslmode is not one of %1: %2").arg(modes.join(u", "), c.sslMode));

@@ -13,10 +13,10 @@ namespace DatabaseBackup {
 
 struct Result
 {
-    QString integrity;                       // "ok": the backup passed SQLite's integrity check
-    QList<DatabaseCopy::TableCount> counts;  // rows per table in the backup
-    QList<CustomerBalanceCheck> balances;    // the backup's balance check
-    int schemaVersion = 0;                   // the backup's schema version (the database's)
+    QString integrity;                      // "ok": the backup passed SQLite's integrity check
+    QList<DatabaseCopy::TableCount> counts; // rows per table in the backup
+    QList<CustomerBalanceCheck> balances;   // the backup's balance check
+    int schemaVersion = 0;                  // the backup's schema version (the database's)
 };
 
 // Writes a consistent copy of the SQLite database `from` to `file`: the database as it

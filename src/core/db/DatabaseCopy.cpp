@@ -45,8 +45,8 @@ void checkVersion(Db &db, const QString &side)
 // The target gets the source's version row as it stands, the time it was applied too.
 void copyVersion(Db &from, Db &to)
 {
-    const auto row = from.firstRow(QStringLiteral("SELECT Version, %1 FROM SchemaVersion")
-                                       .arg(from.dialect().dateTimeText(QStringLiteral("AppliedAt"))));
+    const auto row = from.firstRow(
+        QStringLiteral("SELECT Version, %1 FROM SchemaVersion").arg(from.dialect().dateTimeText(QStringLiteral("AppliedAt"))));
     if (!row)
         throw DbError(QStringLiteral("The source's SchemaVersion table holds no row."));
     to.exec(QStringLiteral("UPDATE SchemaVersion SET Version = ?, AppliedAt = ?"), {row->value(0), row->value(1)});
@@ -264,8 +264,9 @@ void compareValues(Db &from, Db &to, const SchemaTable &table)
         for (qsizetype i = 0; i < table.columns.size(); ++i) {
             const QString copiedValue = i < copied.size() ? copied[i] : QStringLiteral("nothing");
             if (i < original.size() && copiedValue != original[i])
-                throw DbError(QStringLiteral("%1 row %2 %3: the column %4 reads %5 in the copy instead of %6; nothing was copied.")
-                                  .arg(table.name, table.primaryKey, it.key(), table.columns[i].name, copiedValue, original[i]));
+                throw DbError(
+                    QStringLiteral("%1 row %2 %3: the column %4 reads %5 in the copy instead of %6; nothing was copied.")
+                        .arg(table.name, table.primaryKey, it.key(), table.columns[i].name, copiedValue, original[i]));
         }
         throw DbError(QStringLiteral("%1 row %2 %3 does not read the same in the copy; nothing was copied.")
                           .arg(table.name, table.primaryKey, it.key()));
@@ -315,7 +316,8 @@ qint64 copyTable(Db &from, Db &to, const SchemaTable &table)
         if (!out.exec()) {
             const QString row = keyIndex >= 0 ? QStringLiteral(" %1 %2").arg(table.primaryKey, in.value(int(keyIndex)).toString())
                                               : QStringLiteral(" number %1").arg(written + 1);
-            throw DbError(QStringLiteral("%1 row%2 could not be copied: %3").arg(table.name, row, errorText(out.lastError())), insert);
+            throw DbError(QStringLiteral("%1 row%2 could not be copied: %3").arg(table.name, row, errorText(out.lastError())),
+                          insert);
         }
         ++written;
     }
@@ -407,11 +409,12 @@ Result copy(Db &from, Db &to, Target target)
                 to.exec(statement);
         const qint64 inTarget = rowCount(to, table.name);
         if (written != inSource || inTarget != inSource)
-            throw DbError(QStringLiteral("%1: the source holds %2 rows, %3 were copied and the target holds %4; nothing was copied.")
-                              .arg(table.name)
-                              .arg(inSource)
-                              .arg(written)
-                              .arg(inTarget));
+            throw DbError(
+                QStringLiteral("%1: the source holds %2 rows, %3 were copied and the target holds %4; nothing was copied.")
+                    .arg(table.name)
+                    .arg(inSource)
+                    .arg(written)
+                    .arg(inTarget));
         compareValues(from, to, table);
         result.counts.append({table.name, inTarget});
     }

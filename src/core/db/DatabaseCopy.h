@@ -27,9 +27,9 @@ struct TableCount
 
 struct Result
 {
-    QList<TableCount> counts;                // rows per table, the same in source and target
-    QList<CustomerBalanceCheck> balances;    // the target's balance check
-    int schemaVersion = 0;                   // the version both sides are at, carried with its time
+    QList<TableCount> counts;             // rows per table, the same in source and target
+    QList<CustomerBalanceCheck> balances; // the target's balance check
+    int schemaVersion = 0;                // the version both sides are at, carried with its time
 };
 
 // Copies from `from` into `to`. The source is read as one snapshot (other workstations

@@ -50,13 +50,16 @@ struct Location
 };
 
 const Location kLocations[] = {
-    {1, "Crossroads Fuel Stop", "4100 Interstate Dr", "Amarillo", "TX", "79118", "8065550142", 3.899, 3.459, -0.05, 3.999, 0.0825},
-    {2, "Crossroads Fuel Stop East", "18 Truck Plaza Rd", "Joplin", "MO", "64804", "4175550177", 3.859, 3.419, -0.04, 3.949, 0.0785},
+    {1, "Crossroads Fuel Stop", "4100 Interstate Dr", "Amarillo", "TX", "79118", "8065550142", 3.899, 3.459, -0.05, 3.999,
+     0.0825},
+    {2, "Crossroads Fuel Stop East", "18 Truck Plaza Rd", "Joplin", "MO", "64804", "4175550177", 3.859, 3.419, -0.04, 3.949,
+     0.0785},
 };
 
-const char *const kStates[] = {"AL", "AK", "AZ", "AR", "CA", "CO", "CT", "DC", "DE", "FL", "GA", "HI", "ID", "IL", "IN", "IA", "KS",
-                               "KY", "LA", "ME", "MD", "MA", "MI", "MN", "MS", "MO", "MT", "NE", "NV", "NH", "NJ", "NM", "NY", "NC",
-                               "ND", "OH", "OK", "OR", "PA", "RI", "SC", "SD", "TN", "TX", "UT", "VT", "VA", "WA", "WV", "WI", "WY"};
+const char *const kStates[] = {"AL", "AK", "AZ", "AR", "CA", "CO", "CT", "DC", "DE", "FL", "GA", "HI", "ID",
+                               "IL", "IN", "IA", "KS", "KY", "LA", "ME", "MD", "MA", "MI", "MN", "MS", "MO",
+                               "MT", "NE", "NV", "NH", "NJ", "NM", "NY", "NC", "ND", "OH", "OK", "OR", "PA",
+                               "RI", "SC", "SD", "TN", "TX", "UT", "VT", "VA", "WA", "WV", "WI", "WY"};
 
 // Profile of a demo customer: how its limit is set against what it owes.
 enum class Standing { Good, Near, OnHold, Inactive };
@@ -171,11 +174,24 @@ void fillDemo(Db &db, const QDate &today)
     Transaction transaction(db);
     for (const Location &l : kLocations) {
         db.insert(QStringLiteral("Company"),
-                  {{"ID", l.id}, {"Name", l.name}, {"Address1", l.address1}, {"Address2", ""}, {"City", l.city},
-                   {"State", l.state}, {"Zip", l.zip}, {"Phone", l.phone}, {"Fax", ""}, {"Email", "office@example.com"},
-                   {"Website", "www.example.com"}, {"KeyPressDelay", 1.0}, {"DieselPricePerGallon", l.diesel},
-                   {"ReeferPricePerGallon", l.reefer}, {"DiscountPricePerGallon", l.discount},
-                   {"DefPricePerGallon", l.def}, {"WarnCustomer", 0.8}, {"Tax", l.tax}},
+                  {{"ID", l.id},
+                   {"Name", l.name},
+                   {"Address1", l.address1},
+                   {"Address2", ""},
+                   {"City", l.city},
+                   {"State", l.state},
+                   {"Zip", l.zip},
+                   {"Phone", l.phone},
+                   {"Fax", ""},
+                   {"Email", "office@example.com"},
+                   {"Website", "www.example.com"},
+                   {"KeyPressDelay", 1.0},
+                   {"DieselPricePerGallon", l.diesel},
+                   {"ReeferPricePerGallon", l.reefer},
+                   {"DiscountPricePerGallon", l.discount},
+                   {"DefPricePerGallon", l.def},
+                   {"WarnCustomer", 0.8},
+                   {"Tax", l.tax}},
                   QString());
     }
     for (const char *state : kStates)
@@ -189,24 +205,38 @@ void fillDemo(Db &db, const QDate &today)
     for (const DemoCustomer &c : kCustomers) {
         const QString id = QString::fromLatin1(c.id);
         db.insert(QStringLiteral("Customer"),
-                  {{"ID", id}, {"Name", c.name}, {"Address1", QStringLiteral("%1 Commerce St").arg(100 + 37 * customerIndex)},
-                   {"Address2", ""}, {"City", c.city}, {"State", c.state}, {"Zip", QString::number(64000 + 411 * customerIndex)},
-                   {"Contact", c.contact}, {"Phone", QString::number(4175550100LL + customerIndex)}, {"Fax", ""},
-                   {"Inactive", w.flag(c.standing == Standing::Inactive)}, {"CurrentBalance", 0}, {"Limit", 0},
-                   {"WarnAt", 0.8}, {"AcctOnHold", w.flag(false)},
+                  {{"ID", id},
+                   {"Name", c.name},
+                   {"Address1", QStringLiteral("%1 Commerce St").arg(100 + 37 * customerIndex)},
+                   {"Address2", ""},
+                   {"City", c.city},
+                   {"State", c.state},
+                   {"Zip", QString::number(64000 + 411 * customerIndex)},
+                   {"Contact", c.contact},
+                   {"Phone", QString::number(4175550100LL + customerIndex)},
+                   {"Fax", ""},
+                   {"Inactive", w.flag(c.standing == Standing::Inactive)},
+                   {"CurrentBalance", 0},
+                   {"Limit", 0},
+                   {"WarnAt", 0.8},
+                   {"AcctOnHold", w.flag(false)},
                    {"DateEntered", w.when(QDateTime(start.addDays(-30 - customerIndex), QTime(9, 0)))}},
                   QString());
         for (int k = 1; k <= c.cards; ++k) {
             // Card types rotate so every kind of merchandise rule shows up.
             const QString type = QString::number(1 + (customerIndex + k) % 4);
             db.insert(QStringLiteral("Cards"),
-                      {{"CustomerID", id}, {"CardNo", QStringLiteral("%1").arg(k, 2, 10, QLatin1Char('0'))},
-                       {"CardType", type}, {"InActive", w.flag(k == 3)}, {"CardNote", k == 3 ? "Lost card - do not accept" : ""}},
+                      {{"CustomerID", id},
+                       {"CardNo", QStringLiteral("%1").arg(k, 2, 10, QLatin1Char('0'))},
+                       {"CardType", type},
+                       {"InActive", w.flag(k == 3)},
+                       {"CardNote", k == 3 ? "Lost card - do not accept" : ""}},
                       QString());
         }
         if (c.webLogin)
             db.insert(QStringLiteral("WebUser"),
-                      {{"CustomerID", id}, {"UserName", QString::fromLatin1(c.name).section(u' ', 0, 0).toLower() + id},
+                      {{"CustomerID", id},
+                       {"UserName", QString::fromLatin1(c.name).section(u' ', 0, 0).toLower() + id},
                        {"Password", demoHash(id)}},
                       QString());
         owed.insert(id, 0);
@@ -266,9 +296,11 @@ void fillDemo(Db &db, const QDate &today)
             if (amount <= 0)
                 continue;
             const QDate paid = start.addDays(30 * month + pick(5));
-            db.insert(QStringLiteral("Payments"),
-                      {{"Customer", id}, {"PaymentDate", w.day(paid)}, {"Amount", amount},
-                       {"CheckNum", QString::number(2000 + pick(8000))}, {"EntryDate", w.when(QDateTime(paid, QTime(15, 30)))}});
+            db.insert(QStringLiteral("Payments"), {{"Customer", id},
+                                                   {"PaymentDate", w.day(paid)},
+                                                   {"Amount", amount},
+                                                   {"CheckNum", QString::number(2000 + pick(8000))},
+                                                   {"EntryDate", w.when(QDateTime(paid, QTime(15, 30)))}});
             owed[id] -= amount;
         }
     }
@@ -281,9 +313,15 @@ void fillDemo(Db &db, const QDate &today)
         double limit = 0;
         switch (c.standing) {
         case Standing::Good:
-        case Standing::Inactive: limit = std::max(5000.0, std::ceil(balance * 2.5 / 500) * 500); break;
-        case Standing::Near: limit = std::ceil(balance / 0.85 / 100) * 100; break;
-        case Standing::OnHold: limit = std::max(500.0, std::floor(balance * 0.95 / 100) * 100); break;
+        case Standing::Inactive:
+            limit = std::max(5000.0, std::ceil(balance * 2.5 / 500) * 500);
+            break;
+        case Standing::Near:
+            limit = std::ceil(balance / 0.85 / 100) * 100;
+            break;
+        case Standing::OnHold:
+            limit = std::max(500.0, std::floor(balance * 0.95 / 100) * 100);
+            break;
         }
         db.exec(QStringLiteral("UPDATE Customer SET CurrentBalance = ?, %1 = ?, AcctOnHold = ? WHERE ID = ?")
                     .arg(db.dialect().limitColumn()),
@@ -307,7 +345,8 @@ void fillDemo(Db &db, const QDate &today)
         details.truckNumber = QString::number(pick(99));
         ColumnValues columns = {{"Customer", customer}, {"Address1", "General Delivery"}, {"Address2", ""}};
         columns += lines.columns(details);
-        columns += {{"WorkStationID", l.id == 1 ? "COUNTER1" : "EAST1"}, {"Location", l.id},
+        columns += {{"WorkStationID", l.id == 1 ? "COUNTER1" : "EAST1"},
+                    {"Location", l.id},
                     {"DateEntered", w.when(QDateTime(start.addDays(t * 2), QTime(7 + pick(12), pick(60))))}};
         db.insert(QStringLiteral("CashTickets"), columns);
     }
@@ -320,9 +359,13 @@ void fillDemo(Db &db, const QDate &today)
         const double first = 25.0 * (1 + g % 4);
         double balance = first;
         auto transaction = [&](const QDateTime &at, const char *type, double amount, const QString &clerk) {
-            db.insert(QStringLiteral("GiftCardTransactions"),
-                      {{"CardID", card}, {"TransactionDate", w.when(at)}, {"TransactionType", type}, {"Amount", amount},
-                       {"Clerk", clerk}, {"WorkStationID", l.id == 1 ? "COUNTER1" : "EAST1"}, {"Location", l.id}});
+            db.insert(QStringLiteral("GiftCardTransactions"), {{"CardID", card},
+                                                               {"TransactionDate", w.when(at)},
+                                                               {"TransactionType", type},
+                                                               {"Amount", amount},
+                                                               {"Clerk", clerk},
+                                                               {"WorkStationID", l.id == 1 ? "COUNTER1" : "EAST1"},
+                                                               {"Location", l.id}});
         };
         transaction(sold, "Gift Card Purchase", first, kClerks[g % 5]);
         if (g % 3 == 0) {
@@ -337,9 +380,15 @@ void fillDemo(Db &db, const QDate &today)
         if (g % 5 == 1)
             transaction(sold.addDays(40), "Gift Card Inquiry", 0, "NA");
         db.insert(QStringLiteral("GiftCards"),
-                  {{"ID", card}, {"DateActivated", w.when(sold)}, {"ActivatedBy", kClerks[g % 5]},
-                   {"ActivationAmount", first}, {"CardBalance", balance}, {"Active", w.flag(true)},
-                   {"Notes", g == 4 ? "Birthday gift" : ""}, {"WorkStationID", l.id == 1 ? "COUNTER1" : "EAST1"}, {"Location", l.id}},
+                  {{"ID", card},
+                   {"DateActivated", w.when(sold)},
+                   {"ActivatedBy", kClerks[g % 5]},
+                   {"ActivationAmount", first},
+                   {"CardBalance", balance},
+                   {"Active", w.flag(true)},
+                   {"Notes", g == 4 ? "Birthday gift" : ""},
+                   {"WorkStationID", l.id == 1 ? "COUNTER1" : "EAST1"},
+                   {"Location", l.id}},
                   QString());
     }
     transaction.commit();
@@ -351,11 +400,14 @@ void fillVolume(Db &db, int customers, int tickets, const QDate &today)
     QRandomGenerator rng(42);
     Transaction transaction(db);
     QSqlQuery customer(db.database());
-    customer.prepare(QStringLiteral("INSERT INTO Customer (ID, Name, City, State, Inactive, CurrentBalance, %1, WarnAt, AcctOnHold, DateEntered) "
-                                    "VALUES (?, ?, 'Springfield', 'MO', 0, 0, 1000000, 0.8, 0, ?)")
-                         .arg(db.dialect().limitColumn()));
+    customer.prepare(
+        QStringLiteral(
+            "INSERT INTO Customer (ID, Name, City, State, Inactive, CurrentBalance, %1, WarnAt, AcctOnHold, DateEntered) "
+            "VALUES (?, ?, 'Springfield', 'MO', 0, 0, 1000000, 0.8, 0, ?)")
+            .arg(db.dialect().limitColumn()));
     QSqlQuery card(db.database());
-    card.prepare(QStringLiteral("INSERT INTO Cards (CustomerID, CardNo, CardType, InActive, CardNote) VALUES (?, '01', '1', 0, '')"));
+    card.prepare(
+        QStringLiteral("INSERT INTO Cards (CustomerID, CardNo, CardType, InActive, CardNote) VALUES (?, '01', '1', 0, '')"));
     for (int i = 0; i < customers; ++i) {
         const QString id = QStringLiteral("V%1").arg(i, 3, 36, QLatin1Char('0')).toUpper();
         customer.addBindValue(id);
@@ -387,8 +439,9 @@ void fillVolume(Db &db, int customers, int tickets, const QDate &today)
             throw DbError(ticket.lastError().databaseText(), ticket.lastQuery());
     }
     db.exec(QStringLiteral("UPDATE Customer SET CurrentBalance = %1 WHERE ID LIKE 'V%'")
-                .arg(db.dialect().money(db.dialect().ifNull(QStringLiteral("(SELECT SUM(Total) FROM Tickets WHERE Tickets.CustomerID = Customer.ID)"),
-                                                             QStringLiteral("0")))));
+                .arg(db.dialect().money(
+                    db.dialect().ifNull(QStringLiteral("(SELECT SUM(Total) FROM Tickets WHERE Tickets.CustomerID = Customer.ID)"),
+                                        QStringLiteral("0")))));
     transaction.commit();
 }
 
@@ -445,15 +498,14 @@ void fillCashVolume(Db &db, int names, int tickets, const QDate &today)
     Writer w(db);
     QRandomGenerator rng(4242);
     // Names that do not arrive in order, so that a list kept up to date has to place them.
-    const char *const first[] = {"Acme", "Baker", "Prairie", "Lone Star", "Red River", "Canyon", "Panhandle",
-                                 "O'Malley", "Mesa", "Sooner", "High Plains", "Dale's"};
+    const char *const first[] = {"Acme",      "Baker",    "Prairie", "Lone Star", "Red River",   "Canyon",
+                                 "Panhandle", "O'Malley", "Mesa",    "Sooner",    "High Plains", "Dale's"};
     const char *const kind[] = {"Towing", "Hauling", "Farms", "Freight", "Express", "Ranch", "Transport", "Co-op"};
     QStringList customers;
     customers.reserve(names);
     for (int i = 0; i < names; ++i)
-        customers << QStringLiteral("%1 %2 %3")
-                         .arg(QLatin1String(first[rng.bounded(12)]), QLatin1String(kind[rng.bounded(8)]))
-                         .arg(i);
+        customers
+            << QStringLiteral("%1 %2 %3").arg(QLatin1String(first[rng.bounded(12)]), QLatin1String(kind[rng.bounded(8)])).arg(i);
     Transaction transaction(db);
     QSqlQuery ticket(db.database());
     ticket.prepare(QStringLiteral("INSERT INTO CashTickets (Customer, Address1, Address2, Clerk, TruckNumber, Mileage, "

@@ -77,10 +77,7 @@ QString sqliteFileProblem(const QString &file)
 
 } // namespace
 
-Db::Db(QSqlDatabase db, std::unique_ptr<SqlDialect> dialect)
-    : m_db(std::move(db)), m_dialect(std::move(dialect))
-{
-}
+Db::Db(QSqlDatabase db, std::unique_ptr<SqlDialect> dialect) : m_db(std::move(db)), m_dialect(std::move(dialect)) {}
 
 Db::~Db()
 {
@@ -290,7 +287,8 @@ int Db::update(const QString &table, const ColumnValues &columns, const QVariant
         values << value;
     }
     values << key;
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?").arg(checkedName(table), sets.join(u", "), checkedName(keyColumn));
+    const QString sql =
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?").arg(checkedName(table), sets.join(u", "), checkedName(keyColumn));
     return exec(sql, values);
 }
 

@@ -9,9 +9,10 @@ class DbError : public std::runtime_error
 {
 public:
     DbError(const QString &serverText, const QString &statement = {})
-        : std::runtime_error(serverText.toStdString()), m_serverText(serverText), m_statement(statement)
-    {
-    }
+        : std::runtime_error(serverText.toStdString()),
+          m_serverText(serverText),
+          m_statement(statement)
+    {}
 
     const QString &serverText() const { return m_serverText; }
     const QString &statement() const { return m_statement; }

@@ -37,7 +37,8 @@ void PartialFile::name(const QString &what)
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadWrite) || ::fsync(file.handle()) != 0)
-        throw DbError(QStringLiteral("Cannot write the %1 %2 to disk: %3").arg(what, QDir::toNativeSeparators(m_target), file.errorString()));
+        throw DbError(QStringLiteral("Cannot write the %1 %2 to disk: %3")
+                          .arg(what, QDir::toNativeSeparators(m_target), file.errorString()));
     file.close();
     // QFile::rename never replaces a file that is there.
     if (!QFile::rename(m_path, m_target))

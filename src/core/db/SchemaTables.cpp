@@ -45,9 +45,13 @@ QList<SchemaTable> tables()
     list << SchemaTable{QStringLiteral("Company"),
                         QList<SchemaColumn>{whole("ID")}
                             + texts({"Name", "Address1", "Address2", "City", "State", "Zip", "Phone", "Fax", "Email", "Website"})
-                            + QList<SchemaColumn>{number("KeyPressDelay"), number("DieselPricePerGallon"),
-                                                  number("ReeferPricePerGallon"), number("DiscountPricePerGallon"),
-                                                  number("DefPricePerGallon"), number("WarnCustomer"), number("Tax"),
+                            + QList<SchemaColumn>{number("KeyPressDelay"),
+                                                  number("DieselPricePerGallon"),
+                                                  number("ReeferPricePerGallon"),
+                                                  number("DiscountPricePerGallon"),
+                                                  number("DefPricePerGallon"),
+                                                  number("WarnCustomer"),
+                                                  number("Tax"),
                                                   // Days after a ticket its money is due, for the location's
                                                   // customers without terms of their own (version 3).
                                                   {QStringLiteral("PaymentTerms"), Kind::Whole, QStringLiteral("30")}},
@@ -55,21 +59,25 @@ QList<SchemaTable> tables()
     // A new customer's balance reads 0, so the first posting adds to it.
     list << SchemaTable{QStringLiteral("Customer"),
                         texts({"ID", "Name", "Address1", "Address2", "City", "State", "Zip", "Contact", "Phone", "Fax"})
-                            + QList<SchemaColumn>{flag("Inactive"), {QStringLiteral("CurrentBalance"), Kind::Money, QStringLiteral("0")},
-                                                  money("Limit"), number("WarnAt"), flag("AcctOnHold"), dateTime("DateEntered"),
+                            + QList<SchemaColumn>{flag("Inactive"),
+                                                  {QStringLiteral("CurrentBalance"), Kind::Money, QStringLiteral("0")},
+                                                  money("Limit"),
+                                                  number("WarnAt"),
+                                                  flag("AcctOnHold"),
+                                                  dateTime("DateEntered"),
                                                   // The customer's own payment terms in days; NULL: the location's (version 3).
                                                   whole("PaymentTerms")},
                         QStringLiteral("ID")};
     // No key of its own, and the columns in this order: cards are inserted by position.
-    list << SchemaTable{QStringLiteral("Cards"),
-                        QList<SchemaColumn>{text("CustomerID"), text("CardNo"), text("CardType"), flag("InActive"), text("CardNote")}};
+    list << SchemaTable{QStringLiteral("Cards"), QList<SchemaColumn>{text("CustomerID"), text("CardNo"), text("CardType"),
+                                                                     flag("InActive"), text("CardNote")}};
     list << SchemaTable{QStringLiteral("CardType"), texts({"CardType"})};
     list << SchemaTable{QStringLiteral("State"), texts({"State"})};
     // Password holds an Argon2id hash string (about 100 characters), never the password.
     list << SchemaTable{QStringLiteral("WebUser"), texts({"CustomerID", "UserName", "Password"})};
     list << SchemaTable{QStringLiteral("Tickets"),
-                        QList<SchemaColumn>{whole("ID"), text("CustomerID"), text("CardNo")} + ticketBody(),
-                        QStringLiteral("ID"), true};
+                        QList<SchemaColumn>{whole("ID"), text("CustomerID"), text("CardNo")} + ticketBody(), QStringLiteral("ID"),
+                        true};
     list << SchemaTable{QStringLiteral("CashTickets"),
                         QList<SchemaColumn>{whole("ID"), text("Customer"), text("Address1"), text("Address2")} + ticketBody(),
                         QStringLiteral("ID"), true};

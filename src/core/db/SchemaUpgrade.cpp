@@ -81,7 +81,8 @@ void addColumn(Db &db, const QString &table, const QString &column)
     const SchemaColumn *definition = SchemaTables::table(table).column(column);
     if (!definition)
         throw DbError(QStringLiteral("The table list has no column %1.%2").arg(table, column));
-    QString statement = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, sql.columnName(column), sql.columnType(definition->kind));
+    QString statement =
+        QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, sql.columnName(column), sql.columnType(definition->kind));
     if (!definition->defaultValue.isEmpty())
         statement += QStringLiteral(" DEFAULT ") + definition->defaultValue;
     db.exec(statement);
@@ -100,7 +101,8 @@ qint64 addPaymentTerms(Db &db)
 // The connection text as the user typed it, without its password: fit to be shown.
 QString withoutPassword(const QString &connectionText)
 {
-    static const QRegularExpression password(QStringLiteral("(^|;)\\s*PWD\\s*=[^;]*;?"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression password(QStringLiteral("(^|;)\\s*PWD\\s*=[^;]*;?"),
+                                             QRegularExpression::CaseInsensitiveOption);
     QString shown = connectionText;
     shown.replace(password, QStringLiteral("\\1"));
     return shown;

@@ -90,7 +90,9 @@ std::shared_ptr<Report> build(Db &db, const QDate &asOf, int locationTerms, cons
     page.setOrientation(QPageLayout::Landscape);
     report->setPageLayout(page);
     report->setHeadingTexts(headings);
-    report->setText(rangeText, QStringLiteral("As of %1, by days past the due date of each ticket").arg(asOf.toString(QStringLiteral("M/d/yyyy"))));
+    report->setText(
+        rangeText,
+        QStringLiteral("As of %1, by days past the due date of each ticket").arg(asOf.toString(QStringLiteral("M/d/yyyy"))));
     report->setText(printedText, QStringLiteral("Printed ") + QDateTime::currentDateTime().toString(dateTimeFormat));
 
     const double w = report->bodyWidth();
@@ -105,52 +107,62 @@ std::shared_ptr<Report> build(Db &db, const QDate &asOf, int locationTerms, cons
             << Column::flag(QStringLiteral("On Hold"), QStringLiteral("AcctOnHold"), 356, 28).shortened(QStringLiteral("Hold"));
     const double first = 386, width = 55;
     for (int b = 0; b < Aging::BucketCount; ++b)
-        columns << Column::number(Aging::buckets()[b].caption, bucketField(b), amountPattern, first + width * b, b == Aging::Over90 ? 52 : 53)
+        columns << Column::number(Aging::buckets()[b].caption, bucketField(b), amountPattern, first + width * b,
+                                  b == Aging::Over90 ? 52 : 53)
                        .total();
     columns << Column::number(QStringLiteral("Credit"), QStringLiteral("Credit"), amountPattern).total()
-            << Column::number(QStringLiteral("Balance"), QStringLiteral("Balance"), balancePattern, first + width * 5, w - first - width * 5)
+            << Column::number(QStringLiteral("Balance"), QStringLiteral("Balance"), balancePattern, first + width * 5,
+                              w - first - width * 5)
                    .total();
 
     addCaptions(*report, addHeading(*report, QStringLiteral("A/R Aging Report")));
     addDetailLine(*report);
     addPageFooter(*report);
     sumColumns(*report);
-    report->summedValues.append({QStringLiteral("CreditCustomers"), [](const QSqlRecord &row) {
-                                     return row.value(QStringLiteral("HasCredit")).toDouble();
-                                 }});
+    report->summedValues.append({QStringLiteral("CreditCustomers"),
+                                 [](const QSqlRecord &row) { return row.value(QStringLiteral("HasCredit")).toDouble(); }});
 
     Band &f = report->reportFooter;
     f.height = 66;
     f.line(QPointF(0, 2), QPointF(w, 2), 1);
-    addSums(*report, f, 5, [](const BandContext &c) {
-        const int n = c.totals ? c.totals->count() : 0;
-        return n == 0 ? QStringLiteral("No customer has a balance on this day.")
-                      : QStringLiteral("Totals: %1 %2").arg(n).arg(n == 1 ? QStringLiteral("customer") : QStringLiteral("customers"));
-    },
-            true);
+    addSums(
+        *report, f, 5,
+        [](const BandContext &c) {
+            const int n = c.totals ? c.totals->count() : 0;
+            return n == 0 ? QStringLiteral("No customer has a balance on this day.")
+                          : QStringLiteral("Totals: %1 %2")
+                                .arg(n)
+                                .arg(n == 1 ? QStringLiteral("customer") : QStringLiteral("customers"));
+        },
+        true);
     // Each column's share of all that is owed (credits aside).
     f.label(QRectF(0, 19, first - 4, 12), QStringLiteral("Share of all owed"), left, boldFont());
     for (int b = 0; b < Aging::BucketCount; ++b) {
         const QString field = bucketField(b);
-        f.text(QRectF(first + width * b, 19, b == Aging::Over90 ? 52 : 53, 12), [field](const BandContext &c) {
+        f.text(
+            QRectF(first + width * b, 19, b == Aging::Over90 ? 52 : 53, 12),
+            [field](const BandContext &c) {
+                if (!c.totals)
+                    return QString();
+                const double owed = owedOf(*c.totals);
+                return owed > 0 ? Numbers::format(c.totals->sum(field) / owed, QStringLiteral("0.0%")) : QString();
+            },
+            right, detailFont());
+    }
+    f.text(
+        QRectF(0, 35, w, 12),
+        [](const BandContext &c) {
             if (!c.totals)
                 return QString();
-            const double owed = owedOf(*c.totals);
-            return owed > 0 ? Numbers::format(c.totals->sum(field) / owed, QStringLiteral("0.0%")) : QString();
+            const int n = qRound(c.totals->sum(QStringLiteral("CreditCustomers")));
+            return QStringLiteral("Owed %1, less credit balances of %2 (%3 %4), leaves %5 receivable.")
+                .arg(Numbers::format(owedOf(*c.totals), amountPattern),
+                     Numbers::format(c.totals->sum(QStringLiteral("Credit")), amountPattern))
+                .arg(n)
+                .arg(n == 1 ? QStringLiteral("customer") : QStringLiteral("customers"))
+                .arg(Numbers::format(c.totals->sum(QStringLiteral("Balance")), balancePattern));
         },
-               right, detailFont());
-    }
-    f.text(QRectF(0, 35, w, 12), [](const BandContext &c) {
-        if (!c.totals)
-            return QString();
-        const int n = qRound(c.totals->sum(QStringLiteral("CreditCustomers")));
-        return QStringLiteral("Owed %1, less credit balances of %2 (%3 %4), leaves %5 receivable.")
-            .arg(Numbers::format(owedOf(*c.totals), amountPattern), Numbers::format(c.totals->sum(QStringLiteral("Credit")), amountPattern))
-            .arg(n)
-            .arg(n == 1 ? QStringLiteral("customer") : QStringLiteral("customers"))
-            .arg(Numbers::format(c.totals->sum(QStringLiteral("Balance")), balancePattern));
-    },
-           left, detailFont());
+        left, detailFont());
 
     report->setRows(RowSource::fromRecords(std::move(rows)));
     return report;

@@ -85,25 +85,29 @@ const QList<Figure> &figures()
         for (const TicketLines::MerchandiseLine &line : TicketLines::merchandiseLines())
             f.append({line.column, line.printedCaption, QStringLiteral("Merchandise"), line.printedCaption, Measure::Money});
         f.append({QStringLiteral("Tax"), QStringLiteral("Tax"), QString(), QStringLiteral("Tax"), Measure::Money});
-        f.append({kChargeTotal, QStringLiteral("Charge Total"), QStringLiteral("Total"), QStringLiteral("Charge"), Measure::Money});
+        f.append(
+            {kChargeTotal, QStringLiteral("Charge Total"), QStringLiteral("Total"), QStringLiteral("Charge"), Measure::Money});
         f.append({kCashTotal, QStringLiteral("Cash Total"), QStringLiteral("Total"), QStringLiteral("Cash"), Measure::Money});
-        f.append({kChargeTickets, QStringLiteral("Charge Tickets"), QStringLiteral("Tickets"), QStringLiteral("Charge"), Measure::Count});
-        f.append({kCashTickets, QStringLiteral("Cash Tickets"), QStringLiteral("Tickets"), QStringLiteral("Cash"), Measure::Count});
-        f.append({kCardsSold, QStringLiteral("Gift Cards Sold"), QStringLiteral("Gift Cards Sold"), QStringLiteral("Amount"), Measure::Money});
-        f.append({kCardsSoldCount, QStringLiteral("Gift Cards Sold Count"), QStringLiteral("Gift Cards Sold"), QStringLiteral("Count"),
+        f.append({kChargeTickets, QStringLiteral("Charge Tickets"), QStringLiteral("Tickets"), QStringLiteral("Charge"),
                   Measure::Count});
+        f.append(
+            {kCashTickets, QStringLiteral("Cash Tickets"), QStringLiteral("Tickets"), QStringLiteral("Cash"), Measure::Count});
+        f.append({kCardsSold, QStringLiteral("Gift Cards Sold"), QStringLiteral("Gift Cards Sold"), QStringLiteral("Amount"),
+                  Measure::Money});
+        f.append({kCardsSoldCount, QStringLiteral("Gift Cards Sold Count"), QStringLiteral("Gift Cards Sold"),
+                  QStringLiteral("Count"), Measure::Count});
         f.append({kReloads, QStringLiteral("Gift Card Reloads"), QStringLiteral("Gift Card Reloads"), QStringLiteral("Amount"),
                   Measure::Money});
-        f.append({kReloadCount, QStringLiteral("Gift Card Reload Count"), QStringLiteral("Gift Card Reloads"), QStringLiteral("Count"),
-                  Measure::Count});
-        f.append({kRedeemed, QStringLiteral("Gift Card Redemptions"), QStringLiteral("Gift Card Redemptions"), QStringLiteral("Amount"),
-                  Measure::Money});
+        f.append({kReloadCount, QStringLiteral("Gift Card Reload Count"), QStringLiteral("Gift Card Reloads"),
+                  QStringLiteral("Count"), Measure::Count});
+        f.append({kRedeemed, QStringLiteral("Gift Card Redemptions"), QStringLiteral("Gift Card Redemptions"),
+                  QStringLiteral("Amount"), Measure::Money});
         f.append({kRedeemedCount, QStringLiteral("Gift Card Redemption Count"), QStringLiteral("Gift Card Redemptions"),
                   QStringLiteral("Count"), Measure::Count});
         f.append({kPayments, QStringLiteral("Payments Received"), QStringLiteral("Payments Received"), QStringLiteral("Amount"),
                   Measure::Money});
-        f.append({kPaymentCount, QStringLiteral("Payments Received Count"), QStringLiteral("Payments Received"), QStringLiteral("Count"),
-                  Measure::Count});
+        f.append({kPaymentCount, QStringLiteral("Payments Received Count"), QStringLiteral("Payments Received"),
+                  QStringLiteral("Count"), Measure::Count});
         return f;
     }();
     return list;
@@ -145,8 +149,9 @@ public:
         const QDate date = ReportText::readDateTime(day).date();
         const bool noLocation = location.isNull();
         const bool noWorkstation = workstation.isNull();
-        const RowKey key{date.toJulianDay(), int(kind), noLocation ? 1 : 0, noLocation ? 0 : location.toInt(), noWorkstation ? 1 : 0,
-                         noWorkstation ? QString() : workstation.toString()};
+        const RowKey key{date.toJulianDay(),    int(kind),
+                         noLocation ? 1 : 0,    noLocation ? 0 : location.toInt(),
+                         noWorkstation ? 1 : 0, noWorkstation ? QString() : workstation.toString()};
         auto found = m_rows.find(key);
         if (found == m_rows.end()) {
             SummaryRow row;
@@ -187,18 +192,20 @@ private:
 QString ticketQuery(const SqlDialect &d, const QString &table, const QString &total, const QString &count, bool oneLocation)
 {
     const QString day = d.dayOf(QStringLiteral("DateEntered"));
-    QStringList columns{day + QStringLiteral(" AS Day"), QStringLiteral("Location"), QStringLiteral("WorkStationID AS WorkstationID")};
+    QStringList columns{day + QStringLiteral(" AS Day"), QStringLiteral("Location"),
+                        QStringLiteral("WorkStationID AS WorkstationID")};
     for (const TicketLines::FuelLine &line : TicketLines::fuelLines()) {
         columns << QStringLiteral("SUM(%1) AS %1").arg(line.gallonsColumn())
                 << d.money(QStringLiteral("SUM(%1)").arg(line.priceExtColumn())) + QStringLiteral(" AS ") + line.priceExtColumn();
     }
     for (const TicketLines::MerchandiseLine &line : TicketLines::merchandiseLines())
         columns << d.money(QStringLiteral("SUM(%1)").arg(line.column)) + QStringLiteral(" AS ") + line.column;
-    columns << d.money(QStringLiteral("SUM(Tax)")) + QStringLiteral(" AS Tax") << d.money(QStringLiteral("SUM(Total)")) + QStringLiteral(" AS ") + total
-            << QStringLiteral("COUNT(*) AS ") + count;
+    columns << d.money(QStringLiteral("SUM(Tax)")) + QStringLiteral(" AS Tax")
+            << d.money(QStringLiteral("SUM(Total)")) + QStringLiteral(" AS ") + total << QStringLiteral("COUNT(*) AS ") + count;
     return QStringLiteral("SELECT ") + columns.join(u',') + QStringLiteral(" FROM ") + table
-        + QStringLiteral(" WHERE DateEntered >= ? AND DateEntered <= ?") + (oneLocation ? QStringLiteral(" AND Location = ?") : QString())
-        + QStringLiteral(" GROUP BY ") + day + QStringLiteral(",Location,WorkStationID");
+           + QStringLiteral(" WHERE DateEntered >= ? AND DateEntered <= ?")
+           + (oneLocation ? QStringLiteral(" AND Location = ?") : QString()) + QStringLiteral(" GROUP BY ") + day
+           + QStringLiteral(",Location,WorkStationID");
 }
 
 void readTickets(Db &db, Rows &rows, const QVariantList &range, std::optional<int> location)
@@ -209,7 +216,8 @@ void readTickets(Db &db, Rows &rows, const QVariantList &range, std::optional<in
         values << *location;
     QStringList lineFields;
     for (const QString &column : TicketLines::amountColumns()) {
-        if (!column.endsWith(QLatin1String("PriceEach")) && column != QLatin1String("Subtotal") && column != QLatin1String("Total"))
+        if (!column.endsWith(QLatin1String("PriceEach")) && column != QLatin1String("Subtotal")
+            && column != QLatin1String("Total"))
             lineFields << column;
     }
     struct Table
@@ -222,9 +230,10 @@ void readTickets(Db &db, Rows &rows, const QVariantList &range, std::optional<in
                                Table{QStringLiteral("CashTickets"), kCashTotal, kCashTickets}}) {
         const QStringList fields = lineFields + QStringList{table.total, table.count};
         rows.newQuery();
-        db.forEachRow(ticketQuery(d, table.name, table.total, table.count, location.has_value()), values, [&](const QSqlRecord &r) {
-            rows.add(rows.at(r.value(kDay), StationRow, r.value(kLocation), r.value(kWorkstation)), r, fields);
-        });
+        db.forEachRow(ticketQuery(d, table.name, table.total, table.count, location.has_value()), values,
+                      [&](const QSqlRecord &r) {
+                          rows.add(rows.at(r.value(kDay), StationRow, r.value(kLocation), r.value(kWorkstation)), r, fields);
+                      });
     }
 }
 
@@ -245,12 +254,13 @@ void readGiftCards(Db &db, Rows &rows, const QVariantList &range, std::optional<
     };
     const QString sql =
         QStringLiteral("SELECT ") + day + QStringLiteral(" AS Day,T.Location AS Location,T.WorkStationID AS WorkstationID,")
-        + QStringList{sumWhen(sold, kCardsSold), countWhen(sold, kCardsSoldCount), sumWhen(reload, kReloads), countWhen(reload, kReloadCount),
-                      sumWhen(redeemed, kRedeemed), countWhen(redeemed, kRedeemedCount)}
+        + QStringList{sumWhen(sold, kCardsSold),       countWhen(sold, kCardsSoldCount), sumWhen(reload, kReloads),
+                      countWhen(reload, kReloadCount), sumWhen(redeemed, kRedeemed),     countWhen(redeemed, kRedeemedCount)}
               .join(u',')
-        + QStringLiteral(" FROM GiftCardTransactions T LEFT JOIN GiftCards G ON G.ID = T.CardID AND G.DateActivated = T.TransactionDate "
-                         "AND G.ActivationAmount = T.Amount "
-                         "WHERE T.TransactionDate >= ? AND T.TransactionDate <= ? AND T.TransactionType IN (?, ?)")
+        + QStringLiteral(
+            " FROM GiftCardTransactions T LEFT JOIN GiftCards G ON G.ID = T.CardID AND G.DateActivated = T.TransactionDate "
+            "AND G.ActivationAmount = T.Amount "
+            "WHERE T.TransactionDate >= ? AND T.TransactionDate <= ? AND T.TransactionType IN (?, ?)")
         + (location ? QStringLiteral(" AND T.Location = ?") : QString()) + QStringLiteral(" GROUP BY ") + day
         + QStringLiteral(",T.Location,T.WorkStationID");
     const QString purchase = GiftCardStore::purchaseType();
@@ -272,8 +282,11 @@ void readPayments(Db &db, Rows &rows, const QDate &start, const QDate &end)
 {
     const SqlDialect &d = db.dialect();
     const QString day = d.dayOf(QStringLiteral("PaymentDate"));
-    const QString sql = QStringLiteral("SELECT ") + day + QStringLiteral(" AS Day,") + d.money(QStringLiteral("SUM(Amount)"))
-        + QStringLiteral(" AS Payments,COUNT(*) AS PaymentCount FROM Payments WHERE PaymentDate >= ? AND PaymentDate < ? GROUP BY ") + day;
+    const QString sql =
+        QStringLiteral("SELECT ") + day + QStringLiteral(" AS Day,") + d.money(QStringLiteral("SUM(Amount)"))
+        + QStringLiteral(
+            " AS Payments,COUNT(*) AS PaymentCount FROM Payments WHERE PaymentDate >= ? AND PaymentDate < ? GROUP BY ")
+        + day;
     rows.newQuery();
     db.forEachRow(sql, {d.dateValue(start), d.dateValue(end.addDays(1))}, [&](const QSqlRecord &r) {
         rows.add(rows.at(r.value(kDay), PaymentsRow, QVariant(), QVariant()), r, {kPayments, kPaymentCount});
@@ -490,7 +503,8 @@ Grid gridFor(const Report &report, const QList<QSqlRecord> &rows)
     for (const Figure &figure : all)
         ++sharing[figure.top];
     for (const Figure &figure : all)
-        captions = std::max({captions, textWidth(figure.bottom, kCaptionSize), textWidth(figure.top, kCaptionSize) / sharing[figure.top]});
+        captions = std::max(
+            {captions, textWidth(figure.bottom, kCaptionSize), textWidth(figure.top, kCaptionSize) / sharing[figure.top]});
     auto widestValue = [&](double size) {
         double widest = 0;
         for (qsizetype i = 0; i < all.size(); ++i) {
@@ -556,10 +570,12 @@ void addFigures(const Report &report, Band &band, const Grid &grid, double y, co
 {
     const QFont font = grid.font(totals);
     for (int line = 0; line < grid.lines; ++line) {
-        band.text(QRectF(0, y + line * kLineHeight, grid.labelWidth - 4, kLineHeight), [label, line, grid](const BandContext &c) {
-            return wrapped(label(c), grid.labelWidth - 4, grid.lines, grid.figureSize).value(line);
-        },
-                  left, font);
+        band.text(
+            QRectF(0, y + line * kLineHeight, grid.labelWidth - 4, kLineHeight),
+            [label, line, grid](const BandContext &c) {
+                return wrapped(label(c), grid.labelWidth - 4, grid.lines, grid.figureSize).value(line);
+            },
+            left, font);
     }
     for (qsizetype i = 0; i < report.columns.size(); ++i) {
         const ReportColumn &column = report.columns[i];
@@ -570,7 +586,8 @@ void addFigures(const Report &report, Band &band, const Grid &grid, double y, co
         if (totals)
             band.text(box, ReportText::sum(column.field, column.pattern), right, font);
         else
-            band.text(box, [column](const BandContext &c) { return column.pageText(c.row); }, right, font);
+            band.text(
+                box, [column](const BandContext &c) { return column.pageText(c.row); }, right, font);
     }
 }
 
@@ -594,16 +611,20 @@ std::shared_ptr<Report> dailySalesSummary(Db &db, const QDate &start, const QDat
     page.setOrientation(QPageLayout::Landscape);
     report->setPageLayout(page);
     report->setHeadingTexts(headings);
-    report->setText(rangeText, rangeOf(start, end) + (location ? QStringLiteral(", location %1").arg(*location) : QStringLiteral(", all locations")));
+    report->setText(rangeText,
+                    rangeOf(start, end)
+                        + (location ? QStringLiteral(", location %1").arg(*location) : QStringLiteral(", all locations")));
     report->setText(printedText, QStringLiteral("Printed ") + QDateTime::currentDateTime().toString(dateTimeFormat));
 
     const Grid grid = gridFor(*report, summary);
-    report->columns << ReportColumn::date(QStringLiteral("Day"), kDay) << ReportColumn::integer(QStringLiteral("Location"), kLocation)
+    report->columns << ReportColumn::date(QStringLiteral("Day"), kDay)
+                    << ReportColumn::integer(QStringLiteral("Location"), kLocation)
                     << ReportColumn::text(QStringLiteral("Workstation"), kWorkstation);
     const QList<Figure> &all = figures();
     for (qsizetype i = 0; i < all.size(); ++i) {
         const Figure &figure = all[i];
-        report->columns << ReportColumn::number(figure.caption, figure.field, patternOf(figure.measure), grid.xOf(int(i)), grid.cellWidth)
+        report->columns << ReportColumn::number(figure.caption, figure.field, patternOf(figure.measure), grid.xOf(int(i)),
+                                                grid.cellWidth)
                                .shortened(figure.bottom)
                                .total();
     }
@@ -614,32 +635,37 @@ std::shared_ptr<Report> dailySalesSummary(Db &db, const QDate &start, const QDat
     const double figuresHeight = grid.lines * kLineHeight;
 
     report->detail.height = figuresHeight + 3;
-    addFigures(*report, report->detail, grid, 0, [](const BandContext &c) { return workstationLabel(c.row); }, false);
+    addFigures(
+        *report, report->detail, grid, 0, [](const BandContext &c) { return workstationLabel(c.row); }, false);
 
     ReportGroup day;
     day.key = [](const QSqlRecord &row) { return QString::number(row.value(kDay).toDate().toJulianDay()); };
     day.header.height = 18;
-    day.header.text(QRectF(0, 4, report->bodyWidth(), 13), [](const BandContext &c) {
-        return c.row.value(kDay).toDate().toString(QStringLiteral("dddd, MMMM d, yyyy"));
-    },
-                    left, reportFont(9, true));
+    day.header.text(
+        QRectF(0, 4, report->bodyWidth(), 13),
+        [](const BandContext &c) { return c.row.value(kDay).toDate().toString(QStringLiteral("dddd, MMMM d, yyyy")); }, left,
+        reportFont(9, true));
     day.footer.height = figuresHeight + 10;
     day.footer.line(QPointF(0, 2), QPointF(report->bodyWidth(), 2), 0.75);
-    addFigures(*report, day.footer, grid, 4, [](const BandContext &c) { return dayTotalLabel(c.row); }, true);
+    addFigures(
+        *report, day.footer, grid, 4, [](const BandContext &c) { return dayTotalLabel(c.row); }, true);
     report->groups.append(day);
 
     // The payments of a day form a "location" of their own whose one row is its total.
     ReportGroup place;
     place.key = [](const QSqlRecord &row) {
-        return row.value(kDay).toDate().toString(Qt::ISODate) + u'/' + row.value(kRowKind).toString() + u'/' + row.value(kLocation).toString();
+        return row.value(kDay).toDate().toString(Qt::ISODate) + u'/' + row.value(kRowKind).toString() + u'/'
+               + row.value(kLocation).toString();
     };
     place.header.height = 14;
-    place.header.text(QRectF(0, 2, report->bodyWidth(), 12), [](const BandContext &c) { return locationLabel(c.row); }, left,
-                      reportFont(8, true));
+    place.header.text(
+        QRectF(0, 2, report->bodyWidth(), 12), [](const BandContext &c) { return locationLabel(c.row); }, left,
+        reportFont(8, true));
     place.footer.height = figuresHeight + 8;
     place.footer.line(QPointF(grid.labelWidth, 1), QPointF(report->bodyWidth(), 1), 0.4);
     Band stationTotals;
-    addFigures(*report, stationTotals, grid, 3, [](const BandContext &c) { return locationTotalLabel(c.row); }, true);
+    addFigures(
+        *report, stationTotals, grid, 3, [](const BandContext &c) { return locationTotalLabel(c.row); }, true);
     for (ReportItem item : std::as_const(stationTotals.items)) {
         TextOf text = item.text;
         item.text = [text](const BandContext &c) { return c.row.value(kRowKind).toInt() == PaymentsRow ? QString() : text(c); };
@@ -651,14 +677,17 @@ std::shared_ptr<Report> dailySalesSummary(Db &db, const QDate &start, const QDat
     f.height = figuresHeight + 30;
     f.line(QPointF(0, 2), QPointF(report->bodyWidth(), 2), 1);
     f.line(QPointF(0, 4), QPointF(report->bodyWidth(), 4), 1);
-    addFigures(*report, f, grid, 7, [](const BandContext &c) {
-        return c.totals && c.totals->count() == 0 ? QStringLiteral("No sales in this range.") : kRangeTotalLabel;
-    },
-               true);
+    addFigures(
+        *report, f, grid, 7,
+        [](const BandContext &c) {
+            return c.totals && c.totals->count() == 0 ? QStringLiteral("No sales in this range.") : kRangeTotalLabel;
+        },
+        true);
     const double noteTop = 9 + figuresHeight;
     f.label(QRectF(0, noteTop, report->bodyWidth(), 12),
-            location ? QStringLiteral("Payments on account are kept without a location and are left out of one location's summary.")
-                     : QString(),
+            location
+                ? QStringLiteral("Payments on account are kept without a location and are left out of one location's summary.")
+                : QString(),
             left, detailFont());
 
     report->setRows(RowSource::fromRecords(std::move(summary)));

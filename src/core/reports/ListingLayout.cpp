@@ -61,8 +61,9 @@ void addDetailLine(Report &report, double height)
         if (!column.onPage())
             continue;
         // The band keeps its own copy of the column, with its own field lookup.
-        b.text(QRectF(column.x, 0, column.width, height), [column](const BandContext &c) { return column.pageText(c.row); },
-               column.alignment(), detailFont());
+        b.text(
+            QRectF(column.x, 0, column.width, height), [column](const BandContext &c) { return column.pageText(c.row); },
+            column.alignment(), detailFont());
     }
 }
 

@@ -23,7 +23,8 @@ using namespace ReportStyle;
 QString customerColumns(const SqlDialect &dialect, const QString &idColumn = QStringLiteral("Customer.ID"))
 {
     QStringList columns{idColumn + QStringLiteral(" AS CustomerID")};
-    for (const char *column : {"Name", "Address1", "City", "State", "Zip", "Phone", "Fax", "Contact", "Inactive", "CurrentBalance"})
+    for (const char *column :
+         {"Name", "Address1", "City", "State", "Zip", "Phone", "Fax", "Contact", "Inactive", "CurrentBalance"})
         columns << QStringLiteral("Customer.") + QLatin1String(column);
     columns << QStringLiteral("Customer.") + dialect.limitColumn() << QStringLiteral("Customer.WarnAt")
             << QStringLiteral("Customer.AcctOnHold");
@@ -89,7 +90,8 @@ QList<Column> customerReportColumns(bool onPage)
     Column cityState = Column::text(QStringLiteral("City"), QStringLiteral("CityLine"), at(195), width(110)).onPageOnly();
     cityState.compute = [](const QSqlRecord &row) { return QVariant(cityLine(row)); };
     return {
-        Column::text(QStringLiteral("Customer ID"), QStringLiteral("CustomerID"), at(0), width(45)).shortened(QStringLiteral("ID")),
+        Column::text(QStringLiteral("Customer ID"), QStringLiteral("CustomerID"), at(0), width(45))
+            .shortened(QStringLiteral("ID")),
         Column::text(QStringLiteral("Name"), QStringLiteral("Name"), at(45), width(150)),
         Column::text(QStringLiteral("Address"), QStringLiteral("Address1")),
         Column::text(QStringLiteral("City"), QStringLiteral("City")),
@@ -110,7 +112,8 @@ QList<Column> customerReportColumns(bool onPage)
 
 SummedValue onHoldCount()
 {
-    return {QStringLiteral("OnHold"), [](const QSqlRecord &row) { return flagSet(row.value(QStringLiteral("AcctOnHold"))) ? 1.0 : 0.0; }};
+    return {QStringLiteral("OnHold"),
+            [](const QSqlRecord &row) { return flagSet(row.value(QStringLiteral("AcctOnHold"))) ? 1.0 : 0.0; }};
 }
 
 } // namespace
@@ -127,35 +130,40 @@ std::shared_ptr<Report> accountBalance(Db &db, const QStringList &headings)
     report->summedValues.append(onHoldCount());
 
     ReportGroup hold;
-    hold.key = [](const QSqlRecord &row) { return flagSet(row.value(QStringLiteral("AcctOnHold"))) ? QStringLiteral("1") : QStringLiteral("0"); };
+    hold.key = [](const QSqlRecord &row) {
+        return flagSet(row.value(QStringLiteral("AcctOnHold"))) ? QStringLiteral("1") : QStringLiteral("0");
+    };
     hold.header.height = 18;
     hold.header.text(QRectF(0, 4, 300, 14), rowText([](const QSqlRecord &row) {
                          return flagSet(row.value(QStringLiteral("AcctOnHold"))) ? QStringLiteral("Accounts On Hold")
-                                                                                  : QStringLiteral("Accounts Not On Hold");
+                                                                                 : QStringLiteral("Accounts Not On Hold");
                      }),
                      left, reportFont(9, true));
     hold.footer.height = 18;
     addSums(*report, hold.footer, 2, [](const BandContext &c) {
         const int n = c.totals ? c.totals->count() : 0;
         return flagSet(c.row.value(QStringLiteral("AcctOnHold"))) ? plural(n, "account on hold", "accounts on hold")
-                                                                   : plural(n, "account not on hold", "accounts not on hold");
+                                                                  : plural(n, "account not on hold", "accounts not on hold");
     });
     report->groups.append(hold);
 
     Band &end = report->reportFooter;
     end.height = 34;
     end.line(QPointF(0, 2), QPointF(report->bodyWidth(), 2), 0.75);
-    addSums(*report, end, 4, totalText(QStringLiteral("All accounts: %1"), [](const ReportTotals &t) { return QString::number(t.count()); }),
+    addSums(*report, end, 4,
+            totalText(QStringLiteral("All accounts: %1"), [](const ReportTotals &t) { return QString::number(t.count()); }),
             true);
-    end.text(QRectF(0, 18, 300, 12), totalText(QStringLiteral("Accounts on hold: %1"), [](const ReportTotals &t) {
-                 return QString::number(qRound(t.sum(QStringLiteral("OnHold"))));
-             }),
+    end.text(QRectF(0, 18, 300, 12),
+             totalText(QStringLiteral("Accounts on hold: %1"),
+                       [](const ReportTotals &t) { return QString::number(qRound(t.sum(QStringLiteral("OnHold")))); }),
              left, boldFont());
 
-    const QString order = QStringLiteral(" FROM Customer ORDER BY ") + holdFirst(d) + QStringLiteral(",Customer.Name,Customer.ID");
-    report->setRows(RowSource::fromQuery(db, QStringLiteral("SELECT ") + customerColumns(d) + QStringLiteral(",DateEntered") + order, {}));
-    report->setLayoutRows(RowSource::fromQuery(
-        db, QStringLiteral("SELECT AcctOnHold,CurrentBalance,") + d.limitColumn() + order, {}));
+    const QString order =
+        QStringLiteral(" FROM Customer ORDER BY ") + holdFirst(d) + QStringLiteral(",Customer.Name,Customer.ID");
+    report->setRows(
+        RowSource::fromQuery(db, QStringLiteral("SELECT ") + customerColumns(d) + QStringLiteral(",DateEntered") + order, {}));
+    report->setLayoutRows(
+        RowSource::fromQuery(db, QStringLiteral("SELECT AcctOnHold,CurrentBalance,") + d.limitColumn() + order, {}));
     return report;
 }
 
@@ -171,8 +179,9 @@ std::shared_ptr<Report> customerCardListing(Db &db, const QStringList &headings)
     addCaptions(*report, addHeading(*report, QStringLiteral("Customer / Card Listing")), false);
     addDetailLine(*report, 11);
     report->detail.text(QRectF(70, 0, 200, 11), rowText([](const QSqlRecord &row) {
-                            return row.value(QStringLiteral("CardNo")).isNull() && !withoutCustomer(row) ? QStringLiteral("No cards issued")
-                                                                                                          : QString();
+                            return row.value(QStringLiteral("CardNo")).isNull() && !withoutCustomer(row)
+                                       ? QStringLiteral("No cards issued")
+                                       : QString();
                         }),
                         left, reportFont(7.5));
     // A card whose customer is gone names the account it was issued to.
@@ -184,15 +193,17 @@ std::shared_ptr<Report> customerCardListing(Db &db, const QStringList &headings)
     // A customer's balance stands on the row of each of its cards: added up over the rows
     // it would count twice.
     report->grandTotals = false;
+    report->summedValues.append({QStringLiteral("Cards"),
+                                 [](const QSqlRecord &row) { return row.value(QStringLiteral("CardNo")).isNull() ? 0.0 : 1.0; }});
     report->summedValues.append(
-        {QStringLiteral("Cards"), [](const QSqlRecord &row) { return row.value(QStringLiteral("CardNo")).isNull() ? 0.0 : 1.0; }});
-    report->summedValues.append({QStringLiteral("CardsWithoutCustomer"), [](const QSqlRecord &row) { return withoutCustomer(row) ? 1.0 : 0.0; }});
+        {QStringLiteral("CardsWithoutCustomer"), [](const QSqlRecord &row) { return withoutCustomer(row) ? 1.0 : 0.0; }});
 
     // Each customer heads its own cards; the cards whose customer is gone come last, under
     // a heading of their own.
     ReportGroup customer;
     customer.key = [](const QSqlRecord &row) {
-        return withoutCustomer(row) ? QStringLiteral("-") : QStringLiteral("C") + row.value(QStringLiteral("CustomerID")).toString();
+        return withoutCustomer(row) ? QStringLiteral("-")
+                                    : QStringLiteral("C") + row.value(QStringLiteral("CustomerID")).toString();
     };
     // A heading text of a customer, none above the cards without one.
     auto ofCustomer = [](TextOf text) {
@@ -221,7 +232,8 @@ std::shared_ptr<Report> customerCardListing(Db &db, const QStringList &headings)
     // A balance never set stays empty, as in the other reports.
     h.text(QRectF(280, 16, 130, 12), ofCustomer(rowText([](const QSqlRecord &row) {
                const QVariant balance = row.value(QStringLiteral("CurrentBalance"));
-               return balance.isNull() ? QStringLiteral("Balance") : QStringLiteral("Balance ") + Numbers::format(balance.toDouble(), amountPattern);
+               return balance.isNull() ? QStringLiteral("Balance")
+                                       : QStringLiteral("Balance ") + Numbers::format(balance.toDouble(), amountPattern);
            })),
            left, detailFont());
     h.text(QRectF(410, 16, w - 410, 12), rowText([](const QSqlRecord &row) {
@@ -233,18 +245,19 @@ std::shared_ptr<Report> customerCardListing(Db &db, const QStringList &headings)
                return marks.join(QStringLiteral(", "));
            }),
            left, boldFont());
-    h.text(QRectF(0, 28, 66, 12), rowText([](const QSqlRecord &row) {
-               return withoutCustomer(row) ? QStringLiteral("Customer ID") : QString();
-           }),
-           left, reportFont(7, true));
+    h.text(QRectF(0, 28, 66, 12),
+           rowText([](const QSqlRecord &row) { return withoutCustomer(row) ? QStringLiteral("Customer ID") : QString(); }), left,
+           reportFont(7, true));
     for (const Column &column : std::as_const(report->columns)) {
         if (!column.onPage())
             continue;
         // The card captions only above cards.
-        h.text(QRectF(column.x, 28, column.width, 12), [column](const BandContext &c) {
-            return c.row.value(QStringLiteral("CardNo")).isNull() ? QString() : column.pageCaption();
-        },
-               column.alignment(), reportFont(7, true));
+        h.text(
+            QRectF(column.x, 28, column.width, 12),
+            [column](const BandContext &c) {
+                return c.row.value(QStringLiteral("CardNo")).isNull() ? QString() : column.pageCaption();
+            },
+            column.alignment(), reportFont(7, true));
     }
     customer.footer.height = 4;
     report->groups.append(customer);
@@ -253,28 +266,33 @@ std::shared_ptr<Report> customerCardListing(Db &db, const QStringList &headings)
     end.height = 20;
     end.line(QPointF(0, 2), QPointF(w, 2), 0.75);
     // The cards counted are the cards listed, those without a customer included.
-    end.text(QRectF(0, 5, w, 12), [](const BandContext &c) {
-        if (!c.totals)
-            return QString();
-        const int orphans = qRound(c.totals->sum(QStringLiteral("CardsWithoutCustomer")));
-        QString text = plural(c.totals->groupCount() - (orphans > 0 ? 1 : 0), "customer", "customers") + QStringLiteral(", ")
-            + plural(qRound(c.totals->sum(QStringLiteral("Cards"))), "card", "cards");
-        if (orphans > 0)
-            text += QStringLiteral(" (%1 without a customer)").arg(orphans);
-        return text;
-    },
-             left, boldFont());
+    end.text(
+        QRectF(0, 5, w, 12),
+        [](const BandContext &c) {
+            if (!c.totals)
+                return QString();
+            const int orphans = qRound(c.totals->sum(QStringLiteral("CardsWithoutCustomer")));
+            QString text = plural(c.totals->groupCount() - (orphans > 0 ? 1 : 0), "customer", "customers") + QStringLiteral(", ")
+                           + plural(qRound(c.totals->sum(QStringLiteral("Cards"))), "card", "cards");
+            if (orphans > 0)
+                text += QStringLiteral(" (%1 without a customer)").arg(orphans);
+            return text;
+        },
+        left, boldFont());
 
     // One row per card beneath its customer, a customer without cards once: the cards of
     // each customer in card number order, the customers in the account listing's order,
     // then the cards whose customer row is gone, by the account they name.
-    const QString cardColumns = QStringLiteral(",Customer.DateEntered,Cards.CardNo,Cards.CardType,Cards.InActive AS CardInActive,");
-    const QString sql = QStringLiteral("SELECT * FROM (SELECT ") + customerColumns(d) + cardColumns
+    const QString cardColumns =
+        QStringLiteral(",Customer.DateEntered,Cards.CardNo,Cards.CardType,Cards.InActive AS CardInActive,");
+    const QString sql =
+        QStringLiteral("SELECT * FROM (SELECT ") + customerColumns(d) + cardColumns
         + QStringLiteral("0 AS NoCustomer FROM Customer LEFT JOIN Cards ON Cards.CustomerID = Customer.ID "
                          "UNION ALL SELECT ")
         + customerColumns(d, QStringLiteral("Cards.CustomerID")) + cardColumns
-        + QStringLiteral("1 AS NoCustomer FROM Cards LEFT JOIN Customer ON Cards.CustomerID = Customer.ID WHERE Customer.ID IS NULL"
-                         ") AS Listing ORDER BY NoCustomer,")
+        + QStringLiteral(
+            "1 AS NoCustomer FROM Cards LEFT JOIN Customer ON Cards.CustomerID = Customer.ID WHERE Customer.ID IS NULL"
+            ") AS Listing ORDER BY NoCustomer,")
         + d.ifNull(QStringLiteral("AcctOnHold"), QStringLiteral("0")) + QStringLiteral(" DESC,Name,CustomerID,CardNo,CardType");
     report->setRows(RowSource::fromQuery(db, sql, {}));
     return report;
@@ -318,7 +336,8 @@ std::shared_ptr<Report> customerHistory(Db &db, const QString &customerId, const
     };
     if (customer) {
         const QSqlRecord &c = *customer;
-        line(c.value(QStringLiteral("ID")).toString() + QStringLiteral("  ") + c.value(QStringLiteral("Name")).toString(), reportFont(9, true));
+        line(c.value(QStringLiteral("ID")).toString() + QStringLiteral("  ") + c.value(QStringLiteral("Name")).toString(),
+             reportFont(9, true));
         QString address = c.value(QStringLiteral("Address1")).toString();
         const QString city = cityLine(c);
         if (!city.isEmpty())
@@ -350,7 +369,8 @@ std::shared_ptr<Report> customerHistory(Db &db, const QString &customerId, const
     // is a negative charge, a returned check a payment the other way.
     auto part = [](const char *name, bool charges, bool counted) {
         return SummedValue{QLatin1String(name), [charges, counted](const QSqlRecord &row) {
-                               const bool charge = row.value(QStringLiteral("TranType")).toString() == QLatin1String("Charge Ticket");
+                               const bool charge =
+                                   row.value(QStringLiteral("TranType")).toString() == QLatin1String("Charge Ticket");
                                if (charge != charges)
                                    return 0.0;
                                return counted ? 1.0 : row.value(QStringLiteral("TranAmount")).toDouble();
@@ -366,19 +386,26 @@ std::shared_ptr<Report> customerHistory(Db &db, const QString &customerId, const
         f.text(QRectF(105, at, 250, 12), caption, left, bold ? boldFont() : detailFont());
         f.text(QRectF(430, at, 110, 12), ReportText::sum(sum, amountPattern), right, bold ? boldFont() : detailFont());
     };
-    totalLine(5, totalText(QStringLiteral("Charges: %1"), [](const ReportTotals &t) {
-                  return plural(qRound(t.sum(QStringLiteral("ChargeCount"))), "ticket", "tickets");
-              }),
+    totalLine(5,
+              totalText(QStringLiteral("Charges: %1"),
+                        [](const ReportTotals &t) {
+                            return plural(qRound(t.sum(QStringLiteral("ChargeCount"))), "ticket", "tickets");
+                        }),
               QStringLiteral("Charges"), false);
-    totalLine(17, totalText(QStringLiteral("Payments: %1"), [](const ReportTotals &t) {
-                  return plural(qRound(t.sum(QStringLiteral("PaymentCount"))), "payment", "payments");
-              }),
+    totalLine(17,
+              totalText(QStringLiteral("Payments: %1"),
+                        [](const ReportTotals &t) {
+                            return plural(qRound(t.sum(QStringLiteral("PaymentCount"))), "payment", "payments");
+                        }),
               QStringLiteral("Payments"), false);
-    totalLine(31, [](const BandContext &) { return QStringLiteral("Net for the range"); }, QStringLiteral("TranAmount"), true);
-    f.text(QRectF(0, 5, 100, 12), [](const BandContext &c) {
-        return c.totals && c.totals->count() == 0 ? QStringLiteral("No entries in this range.") : QString();
-    },
-           left, detailFont());
+    totalLine(
+        31, [](const BandContext &) { return QStringLiteral("Net for the range"); }, QStringLiteral("TranAmount"), true);
+    f.text(
+        QRectF(0, 5, 100, 12),
+        [](const BandContext &c) {
+            return c.totals && c.totals->count() == 0 ? QStringLiteral("No entries in this range.") : QString();
+        },
+        left, detailFont());
 
     // Tickets count with their totals, payments with their amounts negated; zero amounts
     // stay out. A ticket's day runs to 23:59:59; a payment counts on its day whatever time
@@ -393,11 +420,13 @@ std::shared_ptr<Report> customerHistory(Db &db, const QString &customerId, const
                          "UNION ALL SELECT ")
         + customerColumns(d) + QStringLiteral(",Payments.ID AS TranID,")
         + d.concat({QStringLiteral("'Payment: '"), d.ifNull(QStringLiteral("Payments.CheckNum"), QStringLiteral("''"))})
-        + QStringLiteral(" AS TranType,Payments.PaymentDate AS TranDate,Payments.Amount * -1 AS TranAmount,'N/A' AS TranLocation "
-                         "FROM Customer LEFT JOIN Payments ON Customer.ID = Payments.Customer "
-                         "WHERE Payments.Amount <> 0 AND Customer.ID = ? AND Payments.PaymentDate >= ? AND Payments.PaymentDate < ? "
-                         "ORDER BY AcctOnHold DESC,Name,TranDate DESC,TranType,TranID DESC");
-    const QVariantList values = {customerId, d.dayStart(start), d.dayEnd(end), customerId, d.dateValue(start), d.dateValue(end.addDays(1))};
+        + QStringLiteral(
+            " AS TranType,Payments.PaymentDate AS TranDate,Payments.Amount * -1 AS TranAmount,'N/A' AS TranLocation "
+            "FROM Customer LEFT JOIN Payments ON Customer.ID = Payments.Customer "
+            "WHERE Payments.Amount <> 0 AND Customer.ID = ? AND Payments.PaymentDate >= ? AND Payments.PaymentDate < ? "
+            "ORDER BY AcctOnHold DESC,Name,TranDate DESC,TranType,TranID DESC");
+    const QVariantList values = {customerId, d.dayStart(start),  d.dayEnd(end),
+                                 customerId, d.dateValue(start), d.dateValue(end.addDays(1))};
     report->setRows(RowSource::fromQuery(db, sql, values));
     return report;
 }
@@ -408,22 +437,23 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
     auto report = newListing(QStringLiteral("crptDetailTicketListing"), true, headings, rangeOf(start, end));
 
     QList<Column> &columns = report->columns;
-    columns << Column::dateTime(QStringLiteral("Date Entered"), QStringLiteral("DateEntered"), 0, 40)
-                   .shortened(QStringLiteral("Time"))
-                   .shownAs(QStringLiteral("h:mm AP"))
-            << Column::integer(QStringLiteral("Ticket No."), QStringLiteral("TicketID"), 40, 35).shortened(QStringLiteral("Ticket"))
-            << Column::text(QStringLiteral("Customer ID"), QStringLiteral("CustomerID"), 82, 38).shortened(QStringLiteral("Acct"))
-            << Column::text(QStringLiteral("Card No"), QStringLiteral("CardNo"), 120, 25).shortened(QStringLiteral("Card"))
-            << Column::text(QStringLiteral("Name"), QStringLiteral("Name"), 145, 120)
-            << Column::integer(QStringLiteral("Location"), QStringLiteral("Location"), 265, 25).shortened(QStringLiteral("Loc."))
-            << Column::text(QStringLiteral("Workstation"), QStringLiteral("WorkstationID"))
-            << Column::text(QStringLiteral("Clerk"), QStringLiteral("Clerk"))
-            << Column::text(QStringLiteral("Truck No."), QStringLiteral("TruckNumber"))
-            << Column::text(QStringLiteral("Mileage"), QStringLiteral("Mileage"))
-            << Column::text(QStringLiteral("Driver ID"), QStringLiteral("DriverID"))
-            << Column::text(QStringLiteral("License"), QStringLiteral("License"))
-            << Column::text(QStringLiteral("Trip"), QStringLiteral("Trip"))
-            << Column::text(QStringLiteral("Trailer"), QStringLiteral("Trailer"));
+    columns
+        << Column::dateTime(QStringLiteral("Date Entered"), QStringLiteral("DateEntered"), 0, 40)
+               .shortened(QStringLiteral("Time"))
+               .shownAs(QStringLiteral("h:mm AP"))
+        << Column::integer(QStringLiteral("Ticket No."), QStringLiteral("TicketID"), 40, 35).shortened(QStringLiteral("Ticket"))
+        << Column::text(QStringLiteral("Customer ID"), QStringLiteral("CustomerID"), 82, 38).shortened(QStringLiteral("Acct"))
+        << Column::text(QStringLiteral("Card No"), QStringLiteral("CardNo"), 120, 25).shortened(QStringLiteral("Card"))
+        << Column::text(QStringLiteral("Name"), QStringLiteral("Name"), 145, 120)
+        << Column::integer(QStringLiteral("Location"), QStringLiteral("Location"), 265, 25).shortened(QStringLiteral("Loc."))
+        << Column::text(QStringLiteral("Workstation"), QStringLiteral("WorkstationID"))
+        << Column::text(QStringLiteral("Clerk"), QStringLiteral("Clerk"))
+        << Column::text(QStringLiteral("Truck No."), QStringLiteral("TruckNumber"))
+        << Column::text(QStringLiteral("Mileage"), QStringLiteral("Mileage"))
+        << Column::text(QStringLiteral("Driver ID"), QStringLiteral("DriverID"))
+        << Column::text(QStringLiteral("License"), QStringLiteral("License"))
+        << Column::text(QStringLiteral("Trip"), QStringLiteral("Trip"))
+        << Column::text(QStringLiteral("Trailer"), QStringLiteral("Trailer"));
     double x = 292;
     for (const TicketLines::FuelLine &line : TicketLines::fuelLines()) {
         columns << Column::number(line.caption + QStringLiteral(" Gallons"), line.gallonsColumn(), gallonsPattern, x, 48)
@@ -436,10 +466,13 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
     for (const TicketLines::MerchandiseLine &line : TicketLines::merchandiseLines())
         columns << Column::number(line.printedCaption, line.column, amountPattern);
     // The merchandise lines together, summed by the server like the other columns.
-    Column merchandise = Column::number(QStringLiteral("Merchandise"), QStringLiteral("Merchandise"), amountPattern, x, 58).onPageOnly().total();
+    Column merchandise =
+        Column::number(QStringLiteral("Merchandise"), QStringLiteral("Merchandise"), amountPattern, x, 58).onPageOnly().total();
     columns << merchandise << Column::number(QStringLiteral("Subtotal"), QStringLiteral("Subtotal"), amountPattern)
             << Column::number(QStringLiteral("Tax"), QStringLiteral("Tax"), amountPattern, x + 60, 50).total()
-            << Column::number(QStringLiteral("Total"), QStringLiteral("Total"), amountPattern, x + 110, report->bodyWidth() - x - 110).total();
+            << Column::number(QStringLiteral("Total"), QStringLiteral("Total"), amountPattern, x + 110,
+                              report->bodyWidth() - x - 110)
+                   .total();
 
     const QString ticketRange = QStringLiteral("WHERE Tickets.DateEntered >= ? AND Tickets.DateEntered <= ? "
                                                "ORDER BY Tickets.DateEntered,Tickets.ID");
@@ -454,22 +487,23 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
     };
     day.header.height = 16;
     day.header.text(QRectF(0, 3, 300, 13), rowText([](const QSqlRecord &row) {
-                        return ReportText::readDateTime(row.value(QStringLiteral("DateEntered"))).toString(QStringLiteral("dddd, MMMM d, yyyy"));
+                        return ReportText::readDateTime(row.value(QStringLiteral("DateEntered")))
+                            .toString(QStringLiteral("dddd, MMMM d, yyyy"));
                     }),
                     left, reportFont(8.5, true));
     day.footer.height = 18;
     day.footer.line(QPointF(292, 1), QPointF(report->bodyWidth(), 1), 0.5);
     addSums(*report, day.footer, 3, totalText(QStringLiteral("Day total: %1"), [](const ReportTotals &t) {
-                return plural(t.count(), "ticket", "tickets");
-            }));
+        return plural(t.count(), "ticket", "tickets");
+    }));
     report->groups.append(day);
 
     Band &f = report->reportFooter;
     f.height = 22;
     f.line(QPointF(0, 2), QPointF(report->bodyWidth(), 2), 1);
-    addSums(*report, f, 6, totalText(QStringLiteral("Grand total: %1"), [](const ReportTotals &t) {
-                return plural(t.count(), "ticket", "tickets");
-            }),
+    addSums(*report, f, 6,
+            totalText(QStringLiteral("Grand total: %1"),
+                      [](const ReportTotals &t) { return plural(t.count(), "ticket", "tickets"); }),
             true);
 
     QStringList lines;
@@ -478,8 +512,9 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
     const QString merchandiseSum = lines.join(u'+') + QStringLiteral(" AS Merchandise");
     // The ticket's own account number, so that a ticket whose customer row is gone still
     // says whose it was.
-    const QString sql = QStringLiteral("SELECT Tickets.CustomerID AS CustomerID,Name,Address1,City,State,Zip,Phone,Tickets.ID AS TicketID,CardNo,"
-                                       "Clerk,TruckNumber,Mileage,DriverID,License,Trip,Trailer,")
+    const QString sql =
+        QStringLiteral("SELECT Tickets.CustomerID AS CustomerID,Name,Address1,City,State,Zip,Phone,Tickets.ID AS TicketID,CardNo,"
+                       "Clerk,TruckNumber,Mileage,DriverID,License,Trip,Trailer,")
         + PrintedDocuments::amountColumns(d) + u',' + merchandiseSum
         + QStringLiteral(",WorkstationID,Tickets.DateEntered,Tickets.Location FROM Tickets "
                          "LEFT JOIN Customer ON Tickets.CustomerID = Customer.ID ")
@@ -492,13 +527,14 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
     QStringList summed;
     for (const Column &column : std::as_const(report->columns)) {
         if (column.summed && column.field != QLatin1String("Merchandise"))
-            summed << (column.field.startsWith(QLatin1String("DEF")) ? d.ifNull(column.field, QStringLiteral("0")) + QStringLiteral(" AS ") + column.field
-                                                                    : column.field);
+            summed << (column.field.startsWith(QLatin1String("DEF"))
+                           ? d.ifNull(column.field, QStringLiteral("0")) + QStringLiteral(" AS ") + column.field
+                           : column.field);
     }
     report->setLayoutRows(RowSource::fromQuery(db,
                                                QStringLiteral("SELECT ") + summed.join(u',') + u',' + merchandiseSum + u','
-                                                   + d.dayOf(QStringLiteral("Tickets.DateEntered")) + QStringLiteral(" AS DateEntered FROM Tickets ")
-                                                   + ticketRange,
+                                                   + d.dayOf(QStringLiteral("Tickets.DateEntered"))
+                                                   + QStringLiteral(" AS DateEntered FROM Tickets ") + ticketRange,
                                                range));
     return report;
 }
@@ -530,7 +566,7 @@ std::shared_ptr<Report> giftCardTransactions(Db &db, const QDate &start, const Q
     type.footer.line(QPointF(430, 1), QPointF(report->bodyWidth(), 1), 0.5);
     addSums(*report, type.footer, 3, [](const BandContext &c) {
         return c.row.value(QStringLiteral("TransactionType")).toString() + QStringLiteral(": ")
-            + plural(c.totals ? c.totals->count() : 0, "transaction", "transactions");
+               + plural(c.totals ? c.totals->count() : 0, "transaction", "transactions");
     });
     report->groups.append(type);
 
@@ -539,9 +575,8 @@ std::shared_ptr<Report> giftCardTransactions(Db &db, const QDate &start, const Q
     Band &f = report->reportFooter;
     f.height = 20;
     f.line(QPointF(0, 2), QPointF(report->bodyWidth(), 2), 0.75);
-    f.text(QRectF(0, 5, 300, 12), totalText(QStringLiteral("All transactions: %1"), [](const ReportTotals &t) {
-               return QString::number(t.count());
-           }),
+    f.text(QRectF(0, 5, 300, 12),
+           totalText(QStringLiteral("All transactions: %1"), [](const ReportTotals &t) { return QString::number(t.count()); }),
            left, boldFont());
 
     const QString sql = QStringLiteral("SELECT ID,CardID,TransactionDate,TransactionType,Amount,Clerk,WorkstationID,Location "
@@ -563,7 +598,9 @@ std::shared_ptr<Report> giftCardListing(Db &db, const QStringList &headings)
         Column::number(QStringLiteral("Activation Amount"), QStringLiteral("ActivationAmount"), amountPattern, 192, 63)
             .shortened(QStringLiteral("First Amount"))
             .total(),
-        Column::number(QStringLiteral("Card Balance"), QStringLiteral("CardBalance"), amountPattern, 255, 65).shortened(QStringLiteral("Balance")).total(),
+        Column::number(QStringLiteral("Card Balance"), QStringLiteral("CardBalance"), amountPattern, 255, 65)
+            .shortened(QStringLiteral("Balance"))
+            .total(),
         Column::flag(QStringLiteral("Active"), QStringLiteral("Active"), 322, 32),
         Column::integer(QStringLiteral("Location"), QStringLiteral("Location"), 354, 28).shortened(QStringLiteral("Loc.")),
         Column::text(QStringLiteral("Workstation"), QStringLiteral("WorkstationID"), 388, 60),
@@ -573,27 +610,31 @@ std::shared_ptr<Report> giftCardListing(Db &db, const QStringList &headings)
     addDetailLine(*report);
     addPageFooter(*report);
     sumColumns(*report);
-    report->summedValues.append(
-        {QStringLiteral("ActiveCards"), [](const QSqlRecord &row) { return flagSet(row.value(QStringLiteral("Active"))) ? 1.0 : 0.0; }});
+    report->summedValues.append({QStringLiteral("ActiveCards"),
+                                 [](const QSqlRecord &row) { return flagSet(row.value(QStringLiteral("Active"))) ? 1.0 : 0.0; }});
 
     Band &f = report->reportFooter;
     const double w = report->bodyWidth();
     f.height = 40;
     f.line(QPointF(0, 2), QPointF(w, 2), 0.75);
-    addSums(*report, f, 5, [](const BandContext &c) {
-        if (!c.totals)
-            return QString();
-        return plural(c.totals->count(), "card", "cards") + QStringLiteral(" (%1 active)").arg(qRound(c.totals->sum(QStringLiteral("ActiveCards"))));
-    },
-            true);
+    addSums(
+        *report, f, 5,
+        [](const BandContext &c) {
+            if (!c.totals)
+                return QString();
+            return plural(c.totals->count(), "card", "cards")
+                   + QStringLiteral(" (%1 active)").arg(qRound(c.totals->sum(QStringLiteral("ActiveCards"))));
+        },
+        true);
     // What the station owes the holders of its cards.
     f.label(QRectF(0, 22, 250, 14), QStringLiteral("Outstanding balance (owed to card holders)"), left, reportFont(9, true));
     f.text(QRectF(255, 22, 65, 14), ReportText::sum(QStringLiteral("CardBalance"), amountPattern), right, reportFont(9, true));
 
-    report->setRows(RowSource::fromQuery(db,
-                                         QStringLiteral("SELECT ID,DateActivated,ActivatedBy,ActivationAmount,CardBalance,Active,Notes,"
-                                                        "WorkstationID,Location FROM GiftCards ORDER BY ID"),
-                                         {}));
+    report->setRows(
+        RowSource::fromQuery(db,
+                             QStringLiteral("SELECT ID,DateActivated,ActivatedBy,ActivationAmount,CardBalance,Active,Notes,"
+                                            "WorkstationID,Location FROM GiftCards ORDER BY ID"),
+                             {}));
     return report;
 }
 

@@ -49,8 +49,9 @@ QString amountColumns(const SqlDialect &dialect)
 
 std::shared_ptr<Report> chargeTicket(Db &db, int id, bool printDate, const QStringList &headings)
 {
-    const QString sql = QStringLiteral("SELECT Customer.ID AS CustomerID,Name,Address1,City,State,Zip,Phone,"
-                                       "Tickets.ID AS TicketID,CardNo,Clerk,TruckNumber,Mileage,DriverID,License,Trip,Trailer,")
+    const QString sql =
+        QStringLiteral("SELECT Customer.ID AS CustomerID,Name,Address1,City,State,Zip,Phone,"
+                       "Tickets.ID AS TicketID,CardNo,Clerk,TruckNumber,Mileage,DriverID,License,Trip,Trailer,")
         + ticketAmountColumns(db.dialect())
         + QStringLiteral("Tickets.DateEntered FROM Tickets LEFT JOIN Customer ON Tickets.CustomerID = Customer.ID "
                          "WHERE Tickets.ID = ?");
@@ -63,7 +64,8 @@ std::shared_ptr<Report> cashTicket(Db &db, int id, bool printDate, const QString
 {
     const QString sql = QStringLiteral("SELECT Customer,Address1,Address2,ID AS TicketID,Clerk,TruckNumber,Mileage,DriverID,"
                                        "License,Trip,Trailer,")
-        + ticketAmountColumns(db.dialect()) + QStringLiteral("DateEntered FROM CashTickets WHERE CashTickets.ID = ?");
+                        + ticketAmountColumns(db.dialect())
+                        + QStringLiteral("DateEntered FROM CashTickets WHERE CashTickets.ID = ?");
     auto report = TicketLayouts::cashTicket();
     report->setSuppressed(QStringLiteral("DateEntered"), !printDate);
     return filled(std::move(report), readRows(db, sql, id, {QStringLiteral("DateEntered")}), headings);

@@ -9,8 +9,7 @@ namespace {
 
 // Thrown through the database layer's row loop to end a run early; never leaves RowSource.
 struct StopRows
-{
-};
+{};
 
 } // namespace
 
@@ -103,7 +102,8 @@ QVariant FieldRef::value(const QSqlRecord &row) const
 }
 
 ReportTotals::ReportTotals(const QStringList &fields, const QList<SummedValue> &values)
-    : m_values(values), m_sums(fields.size() + values.size(), 0.0)
+    : m_values(values),
+      m_sums(fields.size() + values.size(), 0.0)
 {
     for (const QString &field : fields)
         m_fields.append(FieldRef(field));
@@ -260,7 +260,8 @@ ReportItem &Band::text(const QRectF &rect, TextOf text, Qt::Alignment alignment,
 
 ReportItem &Band::label(const QRectF &rect, const QString &caption, Qt::Alignment alignment, const QFont &font)
 {
-    return text(rect, [caption](const BandContext &) { return caption; }, alignment, font);
+    return text(
+        rect, [caption](const BandContext &) { return caption; }, alignment, font);
 }
 
 ReportItem &Band::line(const QPointF &from, const QPointF &to, double width)
@@ -286,8 +287,7 @@ ReportItem &Band::frame(const QRectF &rect, double width)
 Report::Report(const QString &layoutName)
     : m_layoutName(layoutName),
       m_pageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(36, 36, 36, 36), QPageLayout::Point)
-{
-}
+{}
 
 double Report::bodyWidth() const { return m_pageLayout.paintRect(QPageLayout::Point).width(); }
 
@@ -401,15 +401,15 @@ TextOf pageNumber()
 TextOf pageOfPages()
 {
     return [](const BandContext &c) {
-        return c.pageCount > 0 ? QStringLiteral("Page %1 of %2").arg(c.page).arg(c.pageCount) : QStringLiteral("Page %1").arg(c.page);
+        return c.pageCount > 0 ? QStringLiteral("Page %1 of %2").arg(c.page).arg(c.pageCount)
+                               : QStringLiteral("Page %1").arg(c.page);
     };
 }
 
 TextOf sum(const QString &field, const QString &pattern)
 {
-    return [field, pattern](const BandContext &c) {
-        return c.totals ? Numbers::format(c.totals->sum(field), pattern) : QString();
-    };
+    return
+        [field, pattern](const BandContext &c) { return c.totals ? Numbers::format(c.totals->sum(field), pattern) : QString(); };
 }
 
 TextOf count()

@@ -50,8 +50,7 @@ public:
     // row one place, so that each run sees the same order). The listed date-and-time
     // columns are read with ReportText::readDateTime so that layouts see QDateTime on
     // every server. db must outlive the report (the program's connection does).
-    static RowSource fromQuery(Db &db, const QString &sql, const QVariantList &values,
-                               const QStringList &dateTimeColumns = {});
+    static RowSource fromQuery(Db &db, const QString &sql, const QVariantList &values, const QStringList &dateTimeColumns = {});
 
     // Hands every row to visit until it returns false. Query failures throw DbError.
     void run(const Visitor &visit) const { runFrom(0, visit); }
@@ -366,4 +365,3 @@ TextOf groupCount();
 QDateTime readDateTime(const QVariant &value);
 
 } // namespace ReportText
-

@@ -7,7 +7,6 @@
 
 #include <QIODevice>
 
-
 namespace ReportCsv {
 
 namespace {

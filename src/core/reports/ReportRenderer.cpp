@@ -20,7 +20,10 @@ public:
     // index, when given, is filled with where every page begins; pageCount is what
     // footers are told.
     Renderer(const Report &report, PageSink &sink, PageIndex *index = nullptr, int pageCount = 0)
-        : m_report(report), m_sink(sink), m_index(index), m_pageCount(pageCount),
+        : m_report(report),
+          m_sink(sink),
+          m_index(index),
+          m_pageCount(pageCount),
           m_bodyHeight(report.pageLayout().paintRect(QPageLayout::Point).height()),
           m_grand(report.summedFields, report.summedValues)
     {
@@ -214,8 +217,7 @@ private:
     QRectF toDevice(const QRectF &r, double top) const
     {
         const double k = m_canvas.scale;
-        return QRectF(m_canvas.origin.x() + r.x() * k, m_canvas.origin.y() + (top + r.y()) * k, r.width() * k,
-                      r.height() * k);
+        return QRectF(m_canvas.origin.x() + r.x() * k, m_canvas.origin.y() + (top + r.y()) * k, r.width() * k, r.height() * k);
     }
 
     void drawItem(const ReportItem &item, double top, const BandContext &context)

@@ -154,7 +154,7 @@ private:
             // The totals of the summed columns, and of every money column: a
             // spreadsheet adds up what the page shows line by line.
             sheet.totalled = m_report.grandTotals && column.kind == ReportColumn::Kind::Number
-                && (column.summed || column.pattern == ReportStyle::amountPattern);
+                             && (column.summed || column.pattern == ReportStyle::amountPattern);
             if (sheet.totalled)
                 sheet.totalFormat = newFormat(format, true);
             // Dates take their format's width.
@@ -197,7 +197,8 @@ private:
     void writeRow(const QSqlRecord &row)
     {
         if (m_rows >= maxRows)
-            throw Stop{QStringLiteral("the report has more rows than a worksheet holds (%1); choose a shorter range").arg(maxRows)};
+            throw Stop{
+                QStringLiteral("the report has more rows than a worksheet holds (%1); choose a shorter range").arg(maxRows)};
         ++m_rows;
         const lxw_row_t r = lxw_row_t(m_rows);
         using Kind = ReportColumn::Kind;

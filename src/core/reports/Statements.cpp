@@ -18,7 +18,10 @@ using namespace ReportStyle;
 // A running balance below 0 is money the station owes the customer: a credit.
 const QString balancePattern = QStringLiteral("$#,##0.00;$#,##0.00 CR");
 
-QString money(Aging::Cents cents, const QString &pattern = amountPattern) { return Numbers::format(Aging::fromCents(cents), pattern); }
+QString money(Aging::Cents cents, const QString &pattern = amountPattern)
+{
+    return Numbers::format(Aging::fromCents(cents), pattern);
+}
 
 QString day(const QDate &date) { return date.toString(QStringLiteral("M/d/yyyy")); }
 
@@ -34,7 +37,8 @@ const QMetaType textType = QMetaType::fromType<QString>();
 const QMetaType numberType = QMetaType::fromType<double>();
 
 QSqlRecord line(const QDateTime &when, const QString &type, const QVariant &number, const QString &reference, const QString &card,
-                const QString &truck, const QVariant &gallons, const QVariant &charge, const QVariant &payment, Aging::Cents balance)
+                const QString &truck, const QVariant &gallons, const QVariant &charge, const QVariant &payment,
+                Aging::Cents balance)
 {
     QSqlRecord r;
     add(r, "Date", when, QMetaType::fromType<QDateTime>());
@@ -56,17 +60,17 @@ QList<QSqlRecord> lines(const Statement &s)
 {
     QList<QSqlRecord> rows;
     Aging::Cents balance = s.opening;
-    rows << line(QDateTime(s.start, QTime(0, 0)), QStringLiteral("Balance forward"), QVariant(), QStringLiteral("Balance forward"),
-                 QString(), QString(), QVariant(), QVariant(), QVariant(), balance);
+    rows << line(QDateTime(s.start, QTime(0, 0)), QStringLiteral("Balance forward"), QVariant(),
+                 QStringLiteral("Balance forward"), QString(), QString(), QVariant(), QVariant(), QVariant(), balance);
     for (const AccountEntry &e : s.entries) {
         if (e.kind == AccountEntry::Kind::Ticket) {
             balance += e.amount;
-            rows << line(e.when, QStringLiteral("Ticket"), e.number, QStringLiteral("Ticket %1").arg(e.number), e.cardNo, e.truckNumber,
-                         e.gallons, Aging::fromCents(e.amount), QVariant(), balance);
+            rows << line(e.when, QStringLiteral("Ticket"), e.number, QStringLiteral("Ticket %1").arg(e.number), e.cardNo,
+                         e.truckNumber, e.gallons, Aging::fromCents(e.amount), QVariant(), balance);
         } else {
             balance -= e.amount;
-            const QString reference = e.checkNum.trimmed().isEmpty() ? QStringLiteral("Payment")
-                                                                     : QStringLiteral("Payment: ") + e.checkNum;
+            const QString reference =
+                e.checkNum.trimmed().isEmpty() ? QStringLiteral("Payment") : QStringLiteral("Payment: ") + e.checkNum;
             rows << line(e.when, QStringLiteral("Payment"), e.number, reference, QString(), QString(), QVariant(), QVariant(),
                          Aging::fromCents(e.amount), balance);
         }
@@ -112,7 +116,8 @@ double labelledBox(Band &b, double x, double y, double width, const QList<QPair<
     double at = y + 3;
     for (const auto &[label, text] : rows) {
         b.label(QRectF(x + 6, at, width * 0.45, rowHeight), label, left, reportFont(8.5));
-        b.text(QRectF(x + width * 0.45, at, width * 0.55 - 6, rowHeight), ReportText::reportText(text), right, reportFont(8.5, true));
+        b.text(QRectF(x + width * 0.45, at, width * 0.55 - 6, rowHeight), ReportText::reportText(text), right,
+               reportFont(8.5, true));
         at += rowHeight;
     }
     return rows.size() * rowHeight + 6;
@@ -149,8 +154,9 @@ void addHeader(Report &report)
 
     // Every later page says whose statement it continues.
     Band &p = report.pageHeader;
-    p.text(QRectF(0, 0, w, 12), [](const BandContext &c) { return c.page > 1 ? c.report.text(Text::continued) : QString(); }, left,
-           reportFont(8));
+    p.text(
+        QRectF(0, 0, w, 12), [](const BandContext &c) { return c.page > 1 ? c.report.text(Text::continued) : QString(); }, left,
+        reportFont(8));
     ListingLayout::addCaptions(report, 14);
 }
 
@@ -181,8 +187,8 @@ void addFooter(Report &report)
     const double cell = w / (Aging::BucketCount + 1);
     for (int b = 0; b <= Aging::BucketCount; ++b) {
         const QString caption = b == Aging::BucketCount ? QStringLiteral("Amount Due")
-            : b == Aging::Current                      ? QStringLiteral("Current")
-                                                       : Aging::buckets()[b].caption + QStringLiteral(" Days");
+                                : b == Aging::Current   ? QStringLiteral("Current")
+                                                        : Aging::buckets()[b].caption + QStringLiteral(" Days");
         const QString text = b == Aging::BucketCount ? Text::dueAmount : Text::bucket.arg(b);
         const bool due = b == Aging::BucketCount;
         f.frame(QRectF(cell * b, y, cell, 15), due ? 1.25 : 0.75);
@@ -196,7 +202,8 @@ void addFooter(Report &report)
 
     // The part that comes back with the check.
     f.line(QPointF(0, y), QPointF(w, y), 0.5);
-    f.label(QRectF(0, y + 1, w, 10), QStringLiteral("Please detach and return this part with your payment"), centre, reportFont(6.5));
+    f.label(QRectF(0, y + 1, w, 10), QStringLiteral("Please detach and return this part with your payment"), centre,
+            reportFont(6.5));
     y += 14;
     f.label(QRectF(0, y, 200, 11), QStringLiteral("Remit to:"), left, reportFont(7.5));
     f.text(QRectF(12, y + 12, w - 240, 14), ReportText::heading(0), left, reportFont(10, true));
@@ -232,10 +239,7 @@ Aging::Cents Statement::payments() const
     return sum;
 }
 
-bool Statement::differsFromCurrentBalance() const
-{
-    return Aging::toCents(account.currentBalance.toDouble()) != closing();
-}
+bool Statement::differsFromCurrentBalance() const { return Aging::toCents(account.currentBalance.toDouble()) != closing(); }
 
 namespace Statements {
 
@@ -306,7 +310,8 @@ std::shared_ptr<Report> report(const Statement &s, const QStringList &headings)
                                              : QStringLiteral("Amount Due by %1").arg(day(s.dueDate())));
     report->setText(Text::dueAmount, credit ? money(s.closing(), balancePattern) : money(s.amountDue()));
     report->setText(Text::period, QStringLiteral("Activity from %1 through %2").arg(day(s.start), day(s.end)));
-    report->setText(Text::continued, QStringLiteral("Statement of %1 for %2 %3 (continued)").arg(day(s.statementDate()), a.customerId, a.name));
+    report->setText(Text::continued,
+                    QStringLiteral("Statement of %1 for %2 %3 (continued)").arg(day(s.statementDate()), a.customerId, a.name));
     report->setText(Text::opening, money(s.opening, balancePattern));
     report->setText(Text::charges, money(s.charges()));
     report->setText(Text::payments, money(s.payments()));
@@ -314,9 +319,10 @@ std::shared_ptr<Report> report(const Statement &s, const QStringList &headings)
     for (int b = 0; b < Aging::BucketCount; ++b)
         report->setText(Text::bucket.arg(b), money(a.aged.open[b]));
     if (credit)
-        report->setText(Text::creditNote, QStringLiteral("Your account has a credit balance of %1. Nothing is due.")
-                                               .arg(money(a.aged.credit)));
-    report->setText(ListingLayout::printedText, QStringLiteral("Account %1, statement of %2").arg(a.customerId, day(s.statementDate())));
+        report->setText(Text::creditNote,
+                        QStringLiteral("Your account has a credit balance of %1. Nothing is due.").arg(money(a.aged.credit)));
+    report->setText(ListingLayout::printedText,
+                    QStringLiteral("Account %1, statement of %2").arg(a.customerId, day(s.statementDate())));
 
     report->setRows(RowSource::fromRecords(lines(s)));
     return report;

@@ -13,7 +13,8 @@ std::shared_ptr<Report> ticketList(Db &db, const TicketStore::CustomerTicketFilt
 
     // Gallons sold as the ticket pages count them: every fuel row but the discount row,
     // which repeats the diesel and reefer gallons.
-    ReportColumn gallons = ReportColumn::number(QStringLiteral("Gallons"), QStringLiteral("Gallons"), ReportStyle::gallonsPattern);
+    ReportColumn gallons =
+        ReportColumn::number(QStringLiteral("Gallons"), QStringLiteral("Gallons"), ReportStyle::gallonsPattern);
     gallons.compute = [](const QSqlRecord &row) {
         TicketRecord ticket;
         ticket.amounts = TicketColumns::readAmounts(row);

@@ -26,9 +26,7 @@ TextOf cityLine()
 // other text as it was typed.
 TextOf phone(const QString &column)
 {
-    return [column](const BandContext &c) {
-        return Numbers::formatText(c.row.value(column).toString(), phonePattern);
-    };
+    return [column](const BandContext &c) { return Numbers::formatText(c.row.value(column).toString(), phonePattern); };
 }
 
 // The company heading, centred across the page; returns the height it takes.
@@ -75,8 +73,8 @@ std::shared_ptr<Report> ticket(bool charge)
         b.text(QRectF(190, y, 80, 16), field(QStringLiteral("CardNo")), left, reportFont(11, true));
     }
     b.label(QRectF(300, y, 80, 16), QStringLiteral("Date / Time"), right, reportFont(9)).name = QStringLiteral("DateEntered");
-    b.text(QRectF(385, y, w - 385, 16), dateTime(QStringLiteral("DateEntered"), dateTimeFormat), right, reportFont(11, true)).name =
-        QStringLiteral("DateEntered");
+    b.text(QRectF(385, y, w - 385, 16), dateTime(QStringLiteral("DateEntered"), dateTimeFormat), right, reportFont(11, true))
+        .name = QStringLiteral("DateEntered");
     y += 24;
 
     // The customer on the left, the vehicle and trip on the right.
@@ -98,9 +96,12 @@ std::shared_ptr<Report> ticket(bool charge)
     b.frame(QRectF(split, y, w - split, boxHeight));
     addCaption(b, split, y, w - split, QStringLiteral("VEHICLE AND TRIP"));
     const QList<QPair<QString, QString>> trip = {
-        {QStringLiteral("Truck No."), QStringLiteral("TruckNumber")}, {QStringLiteral("Mileage"), QStringLiteral("Mileage")},
-        {QStringLiteral("Driver ID"), QStringLiteral("DriverID")},    {QStringLiteral("License"), QStringLiteral("License")},
-        {QStringLiteral("Trip"), QStringLiteral("Trip")},             {QStringLiteral("Trailer"), QStringLiteral("Trailer")},
+        {QStringLiteral("Truck No."), QStringLiteral("TruckNumber")},
+        {QStringLiteral("Mileage"), QStringLiteral("Mileage")},
+        {QStringLiteral("Driver ID"), QStringLiteral("DriverID")},
+        {QStringLiteral("License"), QStringLiteral("License")},
+        {QStringLiteral("Trip"), QStringLiteral("Trip")},
+        {QStringLiteral("Trailer"), QStringLiteral("Trailer")},
     };
     for (int i = 0; i < trip.size(); ++i)
         addPair(b, split + 8, y + 16 + i * 13, 62, w - split - 78, trip[i].first, field(trip[i].second), 9.5);

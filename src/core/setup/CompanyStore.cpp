@@ -45,8 +45,7 @@ int paymentTerms(Db &db, const QString &locationId)
 QList<QVariant> locations(Db &db)
 {
     QList<QVariant> ids;
-    db.forEachRow(QStringLiteral("SELECT ID FROM Company ORDER BY ID"), {},
-                  [&ids](const QSqlRecord &r) { ids << r.value(0); });
+    db.forEachRow(QStringLiteral("SELECT ID FROM Company ORDER BY ID"), {}, [&ids](const QSqlRecord &r) { ids << r.value(0); });
     return ids;
 }
 

@@ -51,8 +51,7 @@ Outcome control(const EditState &before, char16_t code)
 
 } // namespace
 
-std::optional<Outcome> press(const EditState &before, QStringView keyText, const FindEntry &find,
-                             const EntryText &entryText)
+std::optional<Outcome> press(const EditState &before, QStringView keyText, const FindEntry &find, const EntryText &entryText)
 {
     if (keyText.isEmpty() || before.caret < 0 || before.selectionLength < 0
         || before.caret + before.selectionLength > before.text.size())

@@ -60,8 +60,7 @@ using EntryText = std::function<QString(qsizetype entry)>;
 // 32) or the printable character(s) it types. Nothing when the state is not one a box
 // can hold (caret or selection outside the text) or the key has no text: the caller
 // then lets the box handle the key itself.
-std::optional<Outcome> press(const EditState &before, QStringView keyText, const FindEntry &find,
-                             const EntryText &entryText);
+std::optional<Outcome> press(const EditState &before, QStringView keyText, const FindEntry &find, const EntryText &entryText);
 
 // The same over a plain list of entries.
 std::optional<Outcome> press(const EditState &before, QStringView keyText, const QStringList &entries);

@@ -48,8 +48,8 @@ std::optional<QString> unstorableAmount(const Amounts &a)
 ColumnValues write(const TicketDetails &d, const Amounts &a)
 {
     ColumnValues columns = {
-        {QStringLiteral("Clerk"), d.clerk},     {QStringLiteral("TruckNumber"), d.truckNumber},
-        {QStringLiteral("Mileage"), d.mileage}, {QStringLiteral("License"), d.license},
+        {QStringLiteral("Clerk"), d.clerk},       {QStringLiteral("TruckNumber"), d.truckNumber},
+        {QStringLiteral("Mileage"), d.mileage},   {QStringLiteral("License"), d.license},
         {QStringLiteral("DriverID"), d.driverId}, {QStringLiteral("Trip"), d.trip},
         {QStringLiteral("Trailer"), d.trailer},
     };

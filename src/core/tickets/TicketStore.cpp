@@ -67,10 +67,7 @@ std::optional<Filing> filing(Db &db, int id)
     return Filing{row->value(0).toString(), row->value(1).toDouble()};
 }
 
-std::optional<TicketRecord> load(Db &db, int id)
-{
-    return one(db, QStringLiteral("SELECT * FROM Tickets WHERE ID = ?"), {id});
-}
+std::optional<TicketRecord> load(Db &db, int id) { return one(db, QStringLiteral("SELECT * FROM Tickets WHERE ID = ?"), {id}); }
 
 std::optional<TicketRecord> newest(Db &db, int location)
 {
@@ -79,14 +76,12 @@ std::optional<TicketRecord> newest(Db &db, int location)
 
 std::optional<TicketRecord> previous(Db &db, int location, int id)
 {
-    return one(db, QStringLiteral("SELECT * FROM Tickets WHERE Location = ? AND ID < ? ORDER BY ID DESC"),
-               {location, id});
+    return one(db, QStringLiteral("SELECT * FROM Tickets WHERE Location = ? AND ID < ? ORDER BY ID DESC"), {location, id});
 }
 
 std::optional<TicketRecord> next(Db &db, int location, int id)
 {
-    return one(db, QStringLiteral("SELECT * FROM Tickets WHERE Location = ? AND ID > ? ORDER BY ID ASC"),
-               {location, id});
+    return one(db, QStringLiteral("SELECT * FROM Tickets WHERE Location = ? AND ID > ? ORDER BY ID ASC"), {location, id});
 }
 
 QString ticketsOfQuery(const SqlDialect &dialect, const CustomerTicketFilter &filter, QVariantList *values)
@@ -152,7 +147,8 @@ int insert(Db &db, const CashTicketRecord &t, const TicketStamp &stamp)
 QStringList customerNames(Db &db)
 {
     // The index on Customer hands the names over in order, once each.
-    return firstColumn(db, QStringLiteral("SELECT DISTINCT Customer FROM CashTickets WHERE Customer IS NOT NULL ORDER BY Customer"), {});
+    return firstColumn(
+        db, QStringLiteral("SELECT DISTINCT Customer FROM CashTickets WHERE Customer IS NOT NULL ORDER BY Customer"), {});
 }
 
 QStringList customerNamesAfter(Db &db, int afterId)
@@ -181,8 +177,7 @@ int highestId(Db &db)
 std::optional<CashTicketRecord> newestFor(Db &db, const QString &customer)
 {
     const auto row = db.firstRow(
-        db.dialect().firstRowOnly(QStringLiteral("SELECT * FROM CashTickets WHERE Customer = ? ORDER BY ID DESC")),
-        {customer});
+        db.dialect().firstRowOnly(QStringLiteral("SELECT * FROM CashTickets WHERE Customer = ? ORDER BY ID DESC")), {customer});
     if (!row)
         return std::nullopt;
     CashTicketRecord t;

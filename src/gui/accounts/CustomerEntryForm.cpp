@@ -20,7 +20,8 @@
 
 namespace {
 
-template <class Box> Box *named(Box *box, const char *name)
+template <class Box>
+Box *named(Box *box, const char *name)
 {
     box->setObjectName(QLatin1String(name));
     return box;
@@ -163,10 +164,9 @@ void CustomerEntryScreen::buildForm()
 
 void CustomerEntryScreen::setTabOrder()
 {
-    QList<QWidget *> order = {txtAccountNumber, btnLookup,   txtName,  txtAddress1, txtAddress2,
-                              txtCity,          cmbState,    txtZip,   txtContact,  txtPhone,
-                              txtFax,           chkInactive, btnSave,  btnExit,     txtBalance,
-                              txtAvailableCredit, txtLimit,  txtWarn,  txtTerms, chkAcctOnHold};
+    QList<QWidget *> order = {txtAccountNumber, btnLookup,          txtName,  txtAddress1, txtAddress2, txtCity,      cmbState,
+                              txtZip,           txtContact,         txtPhone, txtFax,      chkInactive, btnSave,      btnExit,
+                              txtBalance,       txtAvailableCredit, txtLimit, txtWarn,     txtTerms,    chkAcctOnHold};
     order << m_cards->tabOrder();
     order << txtUserName << txtPassword;
     for (int i = 1; i < order.size(); ++i)

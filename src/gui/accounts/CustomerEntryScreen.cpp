@@ -51,10 +51,14 @@ CustomerEntryScreen::CustomerEntryScreen(QWidget *parent) : QWidget(parent)
     TextRule::apply(txtAccountNumber, Width::Other, QStringLiteral("Acct Number"));
     TextRule::apply(txtName, Width::CustomerName, QStringLiteral("Name"));
     const QList<QPair<QLineEdit *, QString>> others = {
-        {txtAddress1, QStringLiteral("Address 1")}, {txtAddress2, QStringLiteral("Address 2")},
-        {txtCity, QStringLiteral("City")},          {txtZip, QStringLiteral("Zip")},
-        {txtContact, QStringLiteral("Contact")},    {txtPhone, QStringLiteral("Phone")},
-        {txtFax, QStringLiteral("Fax")},            {txtTerms, QStringLiteral("Terms (days)")},
+        {txtAddress1, QStringLiteral("Address 1")},
+        {txtAddress2, QStringLiteral("Address 2")},
+        {txtCity, QStringLiteral("City")},
+        {txtZip, QStringLiteral("Zip")},
+        {txtContact, QStringLiteral("Contact")},
+        {txtPhone, QStringLiteral("Phone")},
+        {txtFax, QStringLiteral("Fax")},
+        {txtTerms, QStringLiteral("Terms (days)")},
         {txtUserName, QStringLiteral("Username")},
         {txtPassword, QStringLiteral("New password")},
     };
@@ -126,7 +130,8 @@ void CustomerEntryScreen::showCustomer(const CustomerRecord &c)
     txtFax->setText(c.fax);
     // A state that is not in the list leaves none chosen; the stored one is kept unless
     // the clerk chooses another.
-    cmbState->setCurrentIndex(c.state.isEmpty() ? -1 : cmbState->findText(c.state, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+    cmbState->setCurrentIndex(c.state.isEmpty() ? -1
+                                                : cmbState->findText(c.state, Qt::MatchFixedString | Qt::MatchCaseSensitive));
     chkInactive->setChecked(c.inactive);
     txtBalance->setPlainText(plain(c.balance));
     txtLimit->setPlainText(plain(c.limit));
@@ -137,8 +142,8 @@ void CustomerEntryScreen::showCustomer(const CustomerRecord &c)
 
 void CustomerEntryScreen::ClearCustomerFields()
 {
-    for (QLineEdit *box : {txtName, txtAddress1, txtAddress2, txtCity, txtZip, txtContact, txtPhone, txtFax, txtTerms, txtUserName,
-                           txtPassword})
+    for (QLineEdit *box :
+         {txtName, txtAddress1, txtAddress2, txtCity, txtZip, txtContact, txtPhone, txtFax, txtTerms, txtUserName, txtPassword})
         box->clear();
     for (AmountField *box : {txtBalance, txtLimit, txtWarn})
         box->setPlainText(QString());
@@ -220,8 +225,8 @@ CustomerEntry CustomerEntryScreen::entryOnScreen() const
 
 QList<QLineEdit *> CustomerEntryScreen::textBoxes() const
 {
-    return {txtAccountNumber, txtName, txtAddress1, txtAddress2, txtCity,     txtZip,
-            txtContact,       txtPhone, txtFax,     txtTerms,    txtUserName, txtPassword};
+    return {txtAccountNumber, txtName,  txtAddress1, txtAddress2, txtCity,     txtZip,
+            txtContact,       txtPhone, txtFax,      txtTerms,    txtUserName, txtPassword};
 }
 
 void CustomerEntryScreen::save()
@@ -233,8 +238,8 @@ void CustomerEntryScreen::save()
         return;
     }
     if (!TextRule::checkBeforeSave(this, textBoxes())
-        || !AmountRule::checkBeforeSave(this, {{QStringLiteral("Credit Limit"), entry.limitValue()},
-                                               {QStringLiteral("Warn At"), entry.warnAtValue()}}))
+        || !AmountRule::checkBeforeSave(
+            this, {{QStringLiteral("Credit Limit"), entry.limitValue()}, {QStringLiteral("Warn At"), entry.warnAtValue()}}))
         return;
     if (!entry.termsValid()) {
         MessageBox::ok(this,

@@ -65,7 +65,8 @@ QTableWidgetItem *cell(const QString &text, Qt::Alignment alignment)
 } // namespace
 
 IssuedCardsGroup::IssuedCardsGroup(std::function<QString()> accountNumber, QWidget *parent)
-    : QGroupBox(QStringLiteral("Issued Cards"), parent), m_accountNumber(std::move(accountNumber))
+    : QGroupBox(QStringLiteral("Issued Cards"), parent),
+      m_accountNumber(std::move(accountNumber))
 {
     vsfgCards = new QTableWidget(this);
     vsfgCards->setObjectName(QStringLiteral("vsfgCards"));
@@ -89,7 +90,8 @@ IssuedCardsGroup::IssuedCardsGroup(std::function<QString()> accountNumber, QWidg
     lblCardTypeMeaning = new QLabel(this);
     lblCardTypeMeaning->setObjectName(QStringLiteral("lblCardTypeMeaning"));
     cmbCardType->setToolTip(QStringLiteral("1: %1\n2: %2\n3: %3\nAny other type leaves the lines as the previous card did.")
-                                .arg(TicketLines::cardTypeMeaning(QStringLiteral("1")), TicketLines::cardTypeMeaning(QStringLiteral("2")),
+                                .arg(TicketLines::cardTypeMeaning(QStringLiteral("1")),
+                                     TicketLines::cardTypeMeaning(QStringLiteral("2")),
                                      TicketLines::cardTypeMeaning(QStringLiteral("3"))));
     connect(cmbCardType, &QComboBox::currentTextChanged, this,
             [this](const QString &type) { lblCardTypeMeaning->setText(TicketLines::cardTypeMeaning(type)); });
@@ -159,7 +161,8 @@ void IssuedCardsGroup::LoadCards()
     }
     m_cards = CustomerStore::cardsOf(Db::current(), accountNumber);
     vsfgCards->setColumnCount(ColumnCount);
-    const QStringList headings = {QStringLiteral("No."), QStringLiteral("Type"), QStringLiteral("InActive"), QStringLiteral("Notes")};
+    const QStringList headings = {QStringLiteral("No."), QStringLiteral("Type"), QStringLiteral("InActive"),
+                                  QStringLiteral("Notes")};
     for (int c = 0; c < ColumnCount; ++c)
         vsfgCards->setHorizontalHeaderItem(c, cell(headings[c], c == Notes ? Qt::AlignLeft : Qt::AlignHCenter));
     vsfgCards->setRowCount(int(m_cards.size()));

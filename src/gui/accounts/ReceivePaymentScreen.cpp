@@ -42,7 +42,8 @@ ReceivePaymentScreen::ReceivePaymentScreen(QWidget *parent) : QWidget(parent)
 
     // A pick in the list, by mouse, keys or the type-ahead search, starts a new payment
     // for that customer, even when it is the customer already chosen.
-    connect(cmbCustomer, &PickList::currentIndexChanged, this, [this] { ScreenGuard::run(this, [this] { ShowCurrentBalance(); }); });
+    connect(cmbCustomer, &PickList::currentIndexChanged, this,
+            [this] { ScreenGuard::run(this, [this] { ShowCurrentBalance(); }); });
     connect(cmbCustomer, &PickList::activated, this, [this] { ScreenGuard::run(this, [this] { ShowCurrentBalance(); }); });
     FocusEvents::onLeave(txtPaymentAmount, [this] { amountLeft(); });
     connect(btnSave, &QPushButton::clicked, this, [this] { ScreenGuard::run(this, [this] { save(); }); });
@@ -77,17 +78,20 @@ void ReceivePaymentScreen::buildForm()
 
     auto *fields = new QGridLayout;
     const QList<QPair<QString, QWidget *>> rows = {
-        {QStringLiteral("Customer"), cmbCustomer},          {QStringLiteral("Date"), dtDate},
-        {QStringLiteral("Ck #/Memo"), txtCheckNumber},      {QStringLiteral("Payment Amount"), txtPaymentAmount},
-        {QStringLiteral("Current Balance"), txtCurrentBalance}, {QStringLiteral("New Balance"), txtNewBalance},
+        {QStringLiteral("Customer"), cmbCustomer},
+        {QStringLiteral("Date"), dtDate},
+        {QStringLiteral("Ck #/Memo"), txtCheckNumber},
+        {QStringLiteral("Payment Amount"), txtPaymentAmount},
+        {QStringLiteral("Current Balance"), txtCurrentBalance},
+        {QStringLiteral("New Balance"), txtNewBalance},
     };
     for (int r = 0; r < rows.size(); ++r) {
         fields->addWidget(fieldLabel(rows[r].first, this), r, 0);
         fields->addWidget(rows[r].second, r, 1, Qt::AlignLeft);
     }
-    for (QWidget *narrow : {static_cast<QWidget *>(dtDate), static_cast<QWidget *>(txtCheckNumber),
-                            static_cast<QWidget *>(txtPaymentAmount), static_cast<QWidget *>(txtCurrentBalance),
-                            static_cast<QWidget *>(txtNewBalance)})
+    for (QWidget *narrow :
+         {static_cast<QWidget *>(dtDate), static_cast<QWidget *>(txtCheckNumber), static_cast<QWidget *>(txtPaymentAmount),
+          static_cast<QWidget *>(txtCurrentBalance), static_cast<QWidget *>(txtNewBalance)})
         narrow->setFixedWidth(140);
     layOutFormAndButtons(this, fields, {btnSave, btnExit});
 
@@ -158,11 +162,10 @@ void ReceivePaymentScreen::save()
         return;
     }
     // The balance as the posting left it on the server, other workstations' work included.
-    const QString line = QStringLiteral("Payment of %1 saved for %2 %3: balance %4")
-                             .arg(Numbers::format(amount, AmountField::moneyFormat()), payment.customerId,
-                                  cmbCustomer->currentText(),
-                                  Numbers::format(CustomerStore::balanceOf(Db::current(), payment.customerId),
-                                                  AmountField::moneyFormat()));
+    const QString line =
+        QStringLiteral("Payment of %1 saved for %2 %3: balance %4")
+            .arg(Numbers::format(amount, AmountField::moneyFormat()), payment.customerId, cmbCustomer->currentText(),
+                 Numbers::format(CustomerStore::balanceOf(Db::current(), payment.customerId), AmountField::moneyFormat()));
     ClearPaymentFields();
     cmbCustomer->setCurrentIndex(-1);
     MainWindow::showStatusLine(line);

@@ -40,8 +40,7 @@ class PasteGuard : public QObject
 {
 public:
     PasteGuard(QLineEdit *box, int width, const QString &caption) : QObject(box), m_box(box), m_width(width), m_caption(caption)
-    {
-    }
+    {}
 
     // Puts the text in place of the selection (or at the caret), or refuses it whole.
     void insert(const QString &text)
@@ -57,7 +56,8 @@ public:
         const FieldRules::TextProblem problem = FieldRules::textProblem(result, m_width);
         if (problem != FieldRules::TextProblem::None) {
             const QPointer<QLineEdit> box = m_box;
-            MessageBox::ok(m_box->window(), FieldRules::textRefusal(problem, m_caption, m_width) + QStringLiteral(" Nothing was pasted."),
+            MessageBox::ok(m_box->window(),
+                           FieldRules::textRefusal(problem, m_caption, m_width) + QStringLiteral(" Nothing was pasted."),
                            QStringLiteral("Text Not Pasted"));
             if (box)
                 box->setFocus(Qt::OtherFocusReason);

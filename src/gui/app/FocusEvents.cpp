@@ -43,6 +43,9 @@ private:
 
 } // namespace
 
-void onLeave(QWidget *field, std::function<void()> handler) { field->installEventFilter(new LeaveFilter(field, std::move(handler))); }
+void onLeave(QWidget *field, std::function<void()> handler)
+{
+    field->installEventFilter(new LeaveFilter(field, std::move(handler)));
+}
 
 } // namespace FocusEvents

@@ -13,7 +13,9 @@
 #include <QPushButton>
 
 LookupDialog::LookupDialog(QWidget *screen, Setup setup, QWidget *parent)
-    : QDialog(parent), m_screen(screen), m_setup(std::move(setup))
+    : QDialog(parent),
+      m_screen(screen),
+      m_setup(std::move(setup))
 {
     setObjectName(m_setup.objectName);
     setWindowTitle(m_setup.title);

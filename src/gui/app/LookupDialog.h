@@ -37,7 +37,8 @@ public:
     LookupDialog(QWidget *screen, Setup setup, QWidget *parent = nullptr);
 
     // Opens the dialog for the screen and disables the screen.
-    template <class Dialog, class Screen> static Dialog *openFor(Screen *screen)
+    template <class Dialog, class Screen>
+    static Dialog *openFor(Screen *screen)
     {
         QWidget *owner = screen->window() == screen ? nullptr : screen->window();
         auto *dialog = new Dialog(screen, owner);

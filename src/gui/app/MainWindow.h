@@ -27,7 +27,8 @@ public:
     using CommandHandler = std::function<void(MainWindow &window)>;
 
     static void registerScreen(const QString &command, ScreenFactory factory);
-    template <class Screen> static void registerScreen(const QString &command)
+    template <class Screen>
+    static void registerScreen(const QString &command)
     {
         registerScreen(command, [](QWidget *parent) -> QWidget * { return new Screen(parent); });
     }

@@ -21,7 +21,8 @@
 
 namespace {
 
-template <class Screen> std::function<QWidget *(QWidget *)> screen()
+template <class Screen>
+std::function<QWidget *(QWidget *)> screen()
 {
     return [](QWidget *parent) -> QWidget * { return new Screen(parent); };
 }
@@ -80,8 +81,9 @@ QList<MenuEntry> buildTable()
         menu("GiftCards", QStringLiteral("Gift Cards"), 'G'),
         opening(item("GiftCards", "GiftCardPurchase", QStringLiteral("Gift Card Purchase"), 'P', false, QKeySequence(Qt::Key_F5)),
                 screen<GiftCardPurchaseScreen>()),
-        opening(item("GiftCards", "GiftCardRedemption", QStringLiteral("Gift Card Redemption"), 'R', false, QKeySequence(Qt::Key_F6)),
-                screen<GiftCardRedemptionScreen>()),
+        opening(
+            item("GiftCards", "GiftCardRedemption", QStringLiteral("Gift Card Redemption"), 'R', false, QKeySequence(Qt::Key_F6)),
+            screen<GiftCardRedemptionScreen>()),
         opening(item("GiftCards", "BalanceInquiry", QStringLiteral("Balance Inquiry"), 'B', false, QKeySequence(Qt::Key_F7)),
                 screen<GiftCardInquiryScreen>()),
         opening(item("GiftCards", "GiftCardEdit", QStringLiteral("Gift Card Edit"), 'E', admin), screen<GiftCardEditScreen>()),

@@ -21,11 +21,16 @@ Recorder &recorder()
 QMessageBox::Icon toQt(MessageBox::Icon icon)
 {
     switch (icon) {
-    case MessageBox::Icon::None: return QMessageBox::NoIcon;
-    case MessageBox::Icon::Information: return QMessageBox::Information;
-    case MessageBox::Icon::Exclamation: return QMessageBox::Warning;
-    case MessageBox::Icon::Critical: return QMessageBox::Critical;
-    case MessageBox::Icon::Question: return QMessageBox::Question;
+    case MessageBox::Icon::None:
+        return QMessageBox::NoIcon;
+    case MessageBox::Icon::Information:
+        return QMessageBox::Information;
+    case MessageBox::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageBox::Icon::Critical:
+        return QMessageBox::Critical;
+    case MessageBox::Icon::Question:
+        return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }
@@ -47,8 +52,8 @@ MessageBox::Answer MessageBox::show(QWidget *parent, const QString &text, const 
         QTextStream(stderr) << title << ": " << text << Qt::endl;
         return first;
     }
-    QMessageBox box(toQt(icon), title, text,
-                    buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
+    QMessageBox box(toQt(icon), title, text, buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
+                    parent);
     if (!details.isEmpty())
         box.setDetailedText(details);
     const int answer = box.exec();

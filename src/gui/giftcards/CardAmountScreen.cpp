@@ -27,7 +27,9 @@
 using namespace GiftCardFields;
 
 CardAmountScreen::CardAmountScreen(const Form &form, QWidget *parent)
-    : QWidget(parent), m_amountCaption(form.amountCaption), m_saveName(form.saveName),
+    : QWidget(parent),
+      m_amountCaption(form.amountCaption),
+      m_saveName(form.saveName),
       m_cardMustBeOnFile(form.cardMustBeOnFile)
 {
     setObjectName(QLatin1String(form.screenName));
@@ -216,7 +218,8 @@ void CardAmountScreen::save()
     if (txtNotes)
         texts << txtNotes;
     if (!TextRule::checkBeforeSave(this, texts)
-        || !AmountRule::checkBeforeSave(this, {{m_amountCaption, amount}, {QStringLiteral("New Balance"), txtNewBalance->value()}}))
+        || !AmountRule::checkBeforeSave(this,
+                                        {{m_amountCaption, amount}, {QStringLiteral("New Balance"), txtNewBalance->value()}}))
         return;
 
     std::optional<GiftCardStore::Saved> saved;

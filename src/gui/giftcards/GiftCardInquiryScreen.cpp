@@ -65,7 +65,8 @@ void GiftCardInquiryScreen::InquireGiftCard()
     const double balance = GiftCardStore::inquire(db, cardId, stampNow());
     txtBalance->setPlainText(balanceText(balance));
     // A card never sold shows $0.00 like an empty one; the status line tells them apart.
-    MainWindow::showStatusLine(GiftCardStore::card(db, cardId)
-                                   ? QStringLiteral("Card %1: balance %2").arg(cardId, Numbers::format(balance, AmountField::moneyFormat()))
-                                   : QStringLiteral("Card %1 is not on file").arg(cardId));
+    MainWindow::showStatusLine(
+        GiftCardStore::card(db, cardId)
+            ? QStringLiteral("Card %1: balance %2").arg(cardId, Numbers::format(balance, AmountField::moneyFormat()))
+            : QStringLiteral("Card %1 is not on file").arg(cardId));
 }

@@ -8,8 +8,7 @@ GiftCardPurchaseScreen::GiftCardPurchaseScreen(QWidget *parent)
     : CardAmountScreen({"frmGiftCardPurchase", QStringLiteral("Gift Card Purchase"), QStringLiteral("Purchase Info"),
                         QStringLiteral("Purchase Amount"), true},
                        parent)
-{
-}
+{}
 
 // What was typed stays when it is refused, so the clerk can mend it.
 std::optional<QString> GiftCardPurchaseScreen::amountProblem() const

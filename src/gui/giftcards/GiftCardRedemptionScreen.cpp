@@ -14,8 +14,7 @@ GiftCardRedemptionScreen::GiftCardRedemptionScreen(QWidget *parent)
     : CardAmountScreen({"frmGiftCardRedemption", QStringLiteral("Gift Card Redemption"), QStringLiteral("Redemption Info"),
                         QStringLiteral("Redemption Amount"), false, QStringLiteral("redemption"), true},
                        parent)
-{
-}
+{}
 
 std::optional<QString> GiftCardRedemptionScreen::amountProblem() const
 {

@@ -15,7 +15,8 @@
 #include <QPushButton>
 
 DateRangeDialog::DateRangeDialog(const QString &name, const QString &caption, RunReport run, QWidget *parent)
-    : QWidget(parent), m_run([run = std::move(run)](const QDate &start, const QDate &end, std::optional<int>) { run(start, end); })
+    : QWidget(parent),
+      m_run([run = std::move(run)](const QDate &start, const QDate &end, std::optional<int>) { run(start, end); })
 {
     setObjectName(name);
     setWindowTitle(caption);
@@ -23,7 +24,8 @@ DateRangeDialog::DateRangeDialog(const QString &name, const QString &caption, Ru
 }
 
 DateRangeDialog::DateRangeDialog(const QString &name, const QString &caption, RunLocationReport run, QWidget *parent)
-    : QWidget(parent), m_run(std::move(run))
+    : QWidget(parent),
+      m_run(std::move(run))
 {
     setObjectName(name);
     setWindowTitle(caption);
@@ -75,24 +77,26 @@ void DateRangeDialog::build(bool withLocation)
 
 QWidget *DateRangeDialog::detailSales(QWidget *parent)
 {
-    return new DateRangeDialog(QStringLiteral("frmDetailTicketListing"), QStringLiteral("Detail Sales Report"),
-                               [](const QDate &start, const QDate &end) { PrintDetailSalesReport(start, end, true); }, parent);
+    return new DateRangeDialog(
+        QStringLiteral("frmDetailTicketListing"), QStringLiteral("Detail Sales Report"),
+        [](const QDate &start, const QDate &end) { PrintDetailSalesReport(start, end, true); }, parent);
 }
 
 QWidget *DateRangeDialog::giftCardTransactions(QWidget *parent)
 {
-    return new DateRangeDialog(QStringLiteral("frmDetailGiftCardListing"), QStringLiteral("Gift Card Transaction Report"),
-                               [](const QDate &start, const QDate &end) { PrintGiftCardTransactionReport(start, end, true); },
-                               parent);
+    return new DateRangeDialog(
+        QStringLiteral("frmDetailGiftCardListing"), QStringLiteral("Gift Card Transaction Report"),
+        [](const QDate &start, const QDate &end) { PrintGiftCardTransactionReport(start, end, true); }, parent);
 }
 
 QWidget *DateRangeDialog::dailySalesSummary(QWidget *parent)
 {
-    return new DateRangeDialog(QStringLiteral("frmDailySalesSummary"), QStringLiteral("Daily Sales Summary"),
-                               [](const QDate &start, const QDate &end, std::optional<int> location) {
-                                   PrintDailySalesSummary(start, end, location, true);
-                               },
-                               parent);
+    return new DateRangeDialog(
+        QStringLiteral("frmDailySalesSummary"), QStringLiteral("Daily Sales Summary"),
+        [](const QDate &start, const QDate &end, std::optional<int> location) {
+            PrintDailySalesSummary(start, end, location, true);
+        },
+        parent);
 }
 
 QDateEdit *DateRangeDialog::datePicker(const QString &name, QWidget *parent) { return DatePicker::make(name, parent); }

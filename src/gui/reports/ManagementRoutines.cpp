@@ -40,9 +40,10 @@ void PrintCustomerCardListing(bool preview) { run(&ManagementReports::customerCa
 
 void PrintCustomerHistory(const QString &customerId, const QDate &startDate, const QDate &endDate, bool preview)
 {
-    run([&](Db &db, const QStringList &headings) {
-        return ManagementReports::customerHistory(db, customerId, startDate, endDate, headings);
-    },
+    run(
+        [&](Db &db, const QStringList &headings) {
+            return ManagementReports::customerHistory(db, customerId, startDate, endDate, headings);
+        },
         preview);
 }
 
@@ -54,17 +55,17 @@ void PrintDetailSalesReport(const QDate &startDate, const QDate &endDate, bool p
 
 void PrintGiftCardTransactionReport(const QDate &startDate, const QDate &endDate, bool preview)
 {
-    run([&](Db &db, const QStringList &headings) {
-        return ManagementReports::giftCardTransactions(db, startDate, endDate, headings);
-    },
+    run([&](Db &db,
+            const QStringList &headings) { return ManagementReports::giftCardTransactions(db, startDate, endDate, headings); },
         preview);
 }
 
 void PrintDailySalesSummary(const QDate &startDate, const QDate &endDate, std::optional<int> location, bool preview)
 {
-    run([&](Db &db, const QStringList &headings) {
-        return ManagementReports::dailySalesSummary(db, startDate, endDate, location, headings);
-    },
+    run(
+        [&](Db &db, const QStringList &headings) {
+            return ManagementReports::dailySalesSummary(db, startDate, endDate, location, headings);
+        },
         preview);
 }
 

@@ -5,7 +5,8 @@
 #include <QProgressDialog>
 
 OutputProgress::OutputProgress(QWidget *parent, const QString &caption, Unit unit, qint64 total, bool shown)
-    : m_unit(unit), m_total(qMax<qint64>(total, 1))
+    : m_unit(unit),
+      m_total(qMax<qint64>(total, 1))
 {
     if (!shown)
         return;

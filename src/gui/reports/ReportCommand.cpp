@@ -70,10 +70,13 @@ struct Kind
 const QList<Kind> &kinds()
 {
     static const QList<Kind> list = {
-        {QStringLiteral("account-balance"), false, false},      {QStringLiteral("customer-history"), true, true},
-        {QStringLiteral("detail-sales"), true, false},          {QStringLiteral("daily-summary"), true, false, true},
+        {QStringLiteral("account-balance"), false, false},
+        {QStringLiteral("customer-history"), true, true},
+        {QStringLiteral("detail-sales"), true, false},
+        {QStringLiteral("daily-summary"), true, false, true},
         {QStringLiteral("customer-cards"), false, false},
-        {QStringLiteral("gift-card-transactions"), true, false}, {QStringLiteral("gift-card-listing"), false, false},
+        {QStringLiteral("gift-card-transactions"), true, false},
+        {QStringLiteral("gift-card-listing"), false, false},
         {QStringLiteral("statements"), true, false, false, true},
         {QStringLiteral("ar-aging"), false, false, false, false, true},
     };
@@ -104,12 +107,16 @@ int usage(const QString &problem)
 std::optional<QString> parse(const QStringList &args, Request &request)
 {
     const QHash<QString, QString *> options = {
-        {QStringLiteral("--report"), &request.name}, {QStringLiteral("--from"), &request.from},
-        {QStringLiteral("--to"), &request.to},       {QStringLiteral("--customer"), &request.customer},
+        {QStringLiteral("--report"), &request.name},
+        {QStringLiteral("--from"), &request.from},
+        {QStringLiteral("--to"), &request.to},
+        {QStringLiteral("--customer"), &request.customer},
         {QStringLiteral("--location"), &request.location},
-        {QStringLiteral("--pdf"), &request.pdf},     {QStringLiteral("--csv"), &request.csv},
+        {QStringLiteral("--pdf"), &request.pdf},
+        {QStringLiteral("--csv"), &request.csv},
         {QStringLiteral("--xlsx"), &request.xlsx},
-        {QStringLiteral("--config"), &request.config}, {QStringLiteral("--as-of"), &request.asOf},
+        {QStringLiteral("--config"), &request.config},
+        {QStringLiteral("--as-of"), &request.asOf},
         {QStringLiteral("--pdf-dir"), &request.pdfDir},
     };
     QSet<QString> seen;
@@ -191,8 +198,8 @@ std::optional<QDate> isoDate(const QString &text)
 // standard error (the files are written all the same).
 int writeStatements(Db &db, const Request &request, const QDate &from, const QDate &to, const QStringList &headings)
 {
-    const QList<Statement> statements =
-        Statements::gather(db, from, to, appContext().company.PaymentTerms, request.customer.isEmpty() ? QString() : request.customer);
+    const QList<Statement> statements = Statements::gather(db, from, to, appContext().company.PaymentTerms,
+                                                           request.customer.isEmpty() ? QString() : request.customer);
     if (statements.isEmpty()) {
         err() << "ams: no customer has a ticket, a payment or a balance in the period; nothing was written\n";
         err().flush();
@@ -201,10 +208,11 @@ int writeStatements(Db &db, const Request &request, const QDate &from, const QDa
     QList<std::shared_ptr<Report>> reports;
     for (const Statement &s : statements)
         reports << Statements::report(s, headings);
-    const ReportBatch::Outcome outcome =
-        request.pdfDir.isEmpty()
-            ? ReportBatch::writeOnePdf(reports, request.pdf)
-            : ReportBatch::writePdfFolder(reports, request.pdfDir, [&](int i) { return Statements::fileNameFor(statements[i].account.customerId); });
+    const ReportBatch::Outcome outcome = request.pdfDir.isEmpty()
+                                             ? ReportBatch::writeOnePdf(reports, request.pdf)
+                                             : ReportBatch::writePdfFolder(reports, request.pdfDir, [&](int i) {
+                                                   return Statements::fileNameFor(statements[i].account.customerId);
+                                               });
     if (!outcome.written())
         return fail(outcome.error);
     if (to == QDate::currentDate()) {

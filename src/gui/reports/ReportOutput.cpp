@@ -37,9 +37,9 @@ class ProgressSink final : public PageSink
 {
 public:
     ProgressSink(QPagedPaintDevice &device, QPainter &painter, const ReportProgress &progress)
-        : m_pages(device, painter), m_progress(progress)
-    {
-    }
+        : m_pages(device, painter),
+          m_progress(progress)
+    {}
     PageCanvas beginPage(int page) override { return m_pages.beginPage(page); }
     bool endPage(int page) override
     {
@@ -160,7 +160,8 @@ bool print(const Report &report, int copies)
             return false;
         case PrintTarget::PdfFiles:
             for (int copy = 0; copy < copies; ++copy) {
-                const QString path = QDir(s.directory).filePath(QStringLiteral("%1-%2.pdf").arg(report.layoutName()).arg(++s.written));
+                const QString path =
+                    QDir(s.directory).filePath(QStringLiteral("%1-%2.pdf").arg(report.layoutName()).arg(++s.written));
                 if (!writePdf(report, path))
                     return false;
             }

@@ -14,8 +14,8 @@ namespace {
 
 // Builds the document on the program's connection and prints `copies` copies or shows
 // it; false, with the reason in the log, on any failure.
-bool run(const char *what, int id, const std::function<std::shared_ptr<Report>(Db &, const QStringList &)> &build,
-         bool preview, int copies)
+bool run(const char *what, int id, const std::function<std::shared_ptr<Report>(Db &, const QStringList &)> &build, bool preview,
+         int copies)
 {
     try {
         if (!Db::hasCurrent()) {
@@ -41,20 +41,23 @@ bool run(const char *what, int id, const std::function<std::shared_ptr<Report>(D
 
 bool PrintChargeTicket(int id, bool preview, bool printDate)
 {
-    return run("charge ticket", id, [&](Db &db, const QStringList &h) { return PrintedDocuments::chargeTicket(db, id, printDate, h); },
-               preview, kChargeTicketCopies);
+    return run(
+        "charge ticket", id, [&](Db &db, const QStringList &h) { return PrintedDocuments::chargeTicket(db, id, printDate, h); },
+        preview, kChargeTicketCopies);
 }
 
 bool PrintCashTicket(int id, bool preview, bool printDate)
 {
-    return run("cash ticket", id, [&](Db &db, const QStringList &h) { return PrintedDocuments::cashTicket(db, id, printDate, h); },
-               preview, 3);
+    return run(
+        "cash ticket", id, [&](Db &db, const QStringList &h) { return PrintedDocuments::cashTicket(db, id, printDate, h); },
+        preview, 3);
 }
 
 bool PrintGiftCardReceipt(int id)
 {
-    return run("gift card receipt", id, [&](Db &db, const QStringList &h) { return PrintedDocuments::giftCardReceipt(db, id, h); },
-               false, 1);
+    return run(
+        "gift card receipt", id, [&](Db &db, const QStringList &h) { return PrintedDocuments::giftCardReceipt(db, id, h); },
+        false, 1);
 }
 
 namespace Printers {

@@ -36,7 +36,8 @@ const QString kTitle = QStringLiteral("Statements");
 
 QString statementsText(int n) { return n == 1 ? QStringLiteral("1 statement") : QStringLiteral("%1 statements").arg(n); }
 
-template <class W> W *named(W *widget, const char *name)
+template <class W>
+W *named(W *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -62,7 +63,8 @@ StatementsDialog::StatementsDialog(QWidget *parent) : QWidget(parent)
     dtEnd->setDate(period.second);
 
     auto *customers = new QGroupBox(QStringLiteral("Customers"), this);
-    optAllCustomers = named(new QRadioButton(QStringLiteral("All customers with activity or a balance"), customers), "optAllCustomers");
+    optAllCustomers =
+        named(new QRadioButton(QStringLiteral("All customers with activity or a balance"), customers), "optAllCustomers");
     optOneCustomer = named(new QRadioButton(QStringLiteral("One customer"), customers), "optOneCustomer");
     cmbCustomer = named(new PickList(customers), "cmbCustomer");
     cmbCustomer->setMinimumContentsLength(32);
@@ -151,11 +153,12 @@ void StatementsDialog::updateFields()
 
 void StatementsDialog::browse()
 {
-    const QString chosen = optPdfFolder->isChecked()
-        ? QFileDialog::getExistingDirectory(this, QStringLiteral("Folder for the Statements"), txtPath->text())
-        : QFileDialog::getSaveFileName(this, QStringLiteral("Save the Statements"),
-                                       txtPath->text().isEmpty() ? QStringLiteral("statements.pdf") : txtPath->text(),
-                                       QStringLiteral("PDF files (*.pdf)"));
+    const QString chosen =
+        optPdfFolder->isChecked()
+            ? QFileDialog::getExistingDirectory(this, QStringLiteral("Folder for the Statements"), txtPath->text())
+            : QFileDialog::getSaveFileName(this, QStringLiteral("Save the Statements"),
+                                           txtPath->text().isEmpty() ? QStringLiteral("statements.pdf") : txtPath->text(),
+                                           QStringLiteral("PDF files (*.pdf)"));
     if (!chosen.isEmpty())
         txtPath->setText(chosen);
 }
@@ -185,19 +188,21 @@ void StatementsDialog::ok()
                                         optOneCustomer->isChecked() ? cmbCustomer->currentId().toString() : QString());
     }
     if (statements.isEmpty()) {
-        MessageBox::ok(this, QStringLiteral("No customer has a ticket, a payment or a balance in this period. Nothing was written."),
+        MessageBox::ok(this,
+                       QStringLiteral("No customer has a ticket, a payment or a balance in this period. Nothing was written."),
                        kTitle);
         return;
     }
     if (end == QDate::currentDate()) {
         const QStringList differ = Statements::differingBalances(statements);
         if (!differ.isEmpty()
-            && !MessageBox::askYesNo(this,
-                                     QStringLiteral("The closing balance of these customers differs from their current balance:\n\n%1\n\n"
-                                                    "Run \"Rebuild Customer Balance\" on the Settings menu to set the balances right, "
-                                                    "then run the statements again. Write the statements anyway?")
-                                         .arg(differ.join(u'\n')),
-                                     QStringLiteral("Balances Differ"), MessageBox::Icon::Exclamation))
+            && !MessageBox::askYesNo(
+                this,
+                QStringLiteral("The closing balance of these customers differs from their current balance:\n\n%1\n\n"
+                               "Run \"Rebuild Customer Balance\" on the Settings menu to set the balances right, "
+                               "then run the statements again. Write the statements anyway?")
+                    .arg(differ.join(u'\n')),
+                QStringLiteral("Balances Differ"), MessageBox::Icon::Exclamation))
             return;
     }
 
@@ -234,8 +239,8 @@ void StatementsDialog::ok()
             ++outcome.reportsWritten;
         }
     } else if (optPdfFolder->isChecked()) {
-        outcome = ReportBatch::writePdfFolder(reports, path, [&](int i) { return Statements::fileNameFor(statements[i].account.customerId); },
-                                              step);
+        outcome = ReportBatch::writePdfFolder(
+            reports, path, [&](int i) { return Statements::fileNameFor(statements[i].account.customerId); }, step);
     } else {
         outcome = ReportBatch::writeOnePdf(reports, path, step);
     }
@@ -252,12 +257,11 @@ void StatementsDialog::ok()
         return;
     case ReportBatch::Outcome::Result::Cancelled:
         MessageBox::ok(this,
-                       optPdfFile->isChecked()
-                           ? QStringLiteral("Cancelled. No file was written.")
-                           : QStringLiteral("Cancelled after %1 of %2; the rest were not %3.")
-                                 .arg(statementsText(outcome.reportsWritten))
-                                 .arg(total)
-                                 .arg(done),
+                       optPdfFile->isChecked() ? QStringLiteral("Cancelled. No file was written.")
+                                               : QStringLiteral("Cancelled after %1 of %2; the rest were not %3.")
+                                                     .arg(statementsText(outcome.reportsWritten))
+                                                     .arg(total)
+                                                     .arg(done),
                        kTitle);
         return;
     case ReportBatch::Outcome::Result::Failed:

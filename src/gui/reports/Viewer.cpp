@@ -198,8 +198,10 @@ Viewer::Viewer()
     m_pageOf->setObjectName(QStringLiteral("lblPageCount"));
     m_pageOf->setContentsMargins(4, 0, 4, 0);
     tools->addWidget(m_pageOf);
-    m_next = action(QStringLiteral("actNextPage"), QStringLiteral(">"), QStringLiteral("Next page"), [this] { setPage(m_page + 1); });
-    m_last = action(QStringLiteral("actLastPage"), QStringLiteral(">|"), QStringLiteral("Last page"), [this] { setPage(m_pageCount); });
+    m_next =
+        action(QStringLiteral("actNextPage"), QStringLiteral(">"), QStringLiteral("Next page"), [this] { setPage(m_page + 1); });
+    m_last = action(QStringLiteral("actLastPage"), QStringLiteral(">|"), QStringLiteral("Last page"),
+                    [this] { setPage(m_pageCount); });
     tools->addSeparator();
     m_zoom = new QComboBox(tools);
     m_zoom->setObjectName(QStringLiteral("cmbZoom"));
@@ -213,9 +215,9 @@ Viewer::Viewer()
            [this] { exportPdf(); });
     m_exportCsv = action(QStringLiteral("actExportCsv"), QStringLiteral("Export CSV..."),
                          QStringLiteral("Save the report's rows as a CSV file for a spreadsheet"), [this] { exportCsv(); });
-    m_exportXlsx = action(QStringLiteral("actExportXlsx"), QStringLiteral("Export Excel..."),
-                          QStringLiteral("Save the report's rows as an Excel workbook, account numbers and all"),
-                          [this] { exportXlsx(); });
+    m_exportXlsx =
+        action(QStringLiteral("actExportXlsx"), QStringLiteral("Export Excel..."),
+               QStringLiteral("Save the report's rows as an Excel workbook, account numbers and all"), [this] { exportXlsx(); });
     // The viewer closes as other windows do: Escape, Ctrl+F4 or its Close button.
     action(QStringLiteral("actClose"), QStringLiteral("Close"), QStringLiteral("Close the viewer (Esc)"),
            [this] { closeViewer(); });
@@ -302,7 +304,8 @@ double Viewer::pixelsPerPoint() const
     // The room inside the scroll area, always leaving space for the scroll bars so that
     // their showing up never changes the fit.
     const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const QSize room = m_scroll->contentsRect().size() - QSize(2 * ReportPageWidget::margin + bar, 2 * ReportPageWidget::margin + bar);
+    const QSize room =
+        m_scroll->contentsRect().size() - QSize(2 * ReportPageWidget::margin + bar, 2 * ReportPageWidget::margin + bar);
     if (zoom == fitWidth)
         return qMax(0.1, room.width() / paper.width());
     if (zoom == wholePage)
@@ -347,10 +350,12 @@ void Viewer::printReport()
     OutputProgress progress(this, QStringLiteral("Printing ") + m_report->title(), OutputProgress::Unit::Pages, m_pageCount,
                             showsProgress());
     if (!ReportOutput::printWithDialog(*m_report, this, &m_index, progress.callback())) {
-        m_status->setText(progress.wasCancelled() ? QStringLiteral("Printing cancelled.") : QStringLiteral("The report was not printed."));
+        m_status->setText(progress.wasCancelled() ? QStringLiteral("Printing cancelled.")
+                                                  : QStringLiteral("The report was not printed."));
         return;
     }
-    const QString printed = m_pageCount == 1 ? QStringLiteral("printed 1 page") : QStringLiteral("printed %1 pages").arg(m_pageCount);
+    const QString printed =
+        m_pageCount == 1 ? QStringLiteral("printed 1 page") : QStringLiteral("printed %1 pages").arg(m_pageCount);
     m_status->setText(printed);
     MainWindow::showStatusLine(m_report->title() + QStringLiteral(": ") + printed);
 }
@@ -415,8 +420,8 @@ bool Viewer::saveCsv(const QString &path)
     if (!m_report || m_report->columns.isEmpty())
         return false;
     BusyCursor busy;
-    OutputProgress progress(this, QStringLiteral("Exporting ") + m_report->title(), OutputProgress::Unit::Rows, m_index.rowCount(),
-                            showsProgress());
+    OutputProgress progress(this, QStringLiteral("Exporting ") + m_report->title(), OutputProgress::Unit::Rows,
+                            m_index.rowCount(), showsProgress());
     QString error;
     const bool ok = ReportCsv::save(*m_report, path, &error, progress.callback());
     return saved(ok, path, progress.wasCancelled() ? QString() : error);
@@ -436,8 +441,8 @@ bool Viewer::saveXlsx(const QString &path)
     if (!m_report || m_report->columns.isEmpty())
         return false;
     BusyCursor busy;
-    OutputProgress progress(this, QStringLiteral("Exporting ") + m_report->title(), OutputProgress::Unit::Rows, m_index.rowCount(),
-                            showsProgress());
+    OutputProgress progress(this, QStringLiteral("Exporting ") + m_report->title(), OutputProgress::Unit::Rows,
+                            m_index.rowCount(), showsProgress());
     QString error;
     const bool ok = ReportXlsx::save(*m_report, path, &error, progress.callback());
     return saved(ok, path, progress.wasCancelled() ? QString() : error);

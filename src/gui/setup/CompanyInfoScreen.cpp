@@ -237,16 +237,11 @@ void CompanyInfoScreen::save()
 
     const QVariant location = cmbLocation->currentData();
     const ColumnValues columns = {
-        {QStringLiteral("Name"), txtCompany->text()},
-        {QStringLiteral("Address1"), txtAddress1->text()},
-        {QStringLiteral("Address2"), txtAddress2->text()},
-        {QStringLiteral("City"), txtCity->text()},
-        {QStringLiteral("State"), cmbState->currentText()},
-        {QStringLiteral("Zip"), txtZip->text()},
-        {QStringLiteral("Phone"), txtPhone->plainText()},
-        {QStringLiteral("Fax"), txtFax->plainText()},
-        {QStringLiteral("Website"), txtWebsite->text()},
-        {QStringLiteral("KeyPressDelay"), Numbers::parseLeadingNumber(delay)},
+        {QStringLiteral("Name"), txtCompany->text()},       {QStringLiteral("Address1"), txtAddress1->text()},
+        {QStringLiteral("Address2"), txtAddress2->text()},  {QStringLiteral("City"), txtCity->text()},
+        {QStringLiteral("State"), cmbState->currentText()}, {QStringLiteral("Zip"), txtZip->text()},
+        {QStringLiteral("Phone"), txtPhone->plainText()},   {QStringLiteral("Fax"), txtFax->plainText()},
+        {QStringLiteral("Website"), txtWebsite->text()},    {QStringLiteral("KeyPressDelay"), Numbers::parseLeadingNumber(delay)},
     };
     {
         BusyCursor busy;

@@ -16,9 +16,6 @@ void fill(QComboBox *list)
     list->setCurrentIndex(-1);
 }
 
-std::optional<QSqlRecord> chosenRow(const QComboBox *list)
-{
-    return CompanyStore::row(Db::current(), list->currentData());
-}
+std::optional<QSqlRecord> chosenRow(const QComboBox *list) { return CompanyStore::row(Db::current(), list->currentData()); }
 
 } // namespace LocationList

@@ -100,8 +100,8 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
 
     connect(cmbLocation, &QComboBox::currentIndexChanged, this, [this] { ScreenGuard::run(this, [this] { locationChosen(); }); });
     // The tax rate is checked like the other numbers: the Tax column is numeric too.
-    for (AmountField *field : {txtDieselPricePerGallon, txtReeferPricePerGallon, txtDiscountPerGallon, txtDEFPerGallon,
-                               txtWarnCustomer, txtTax})
+    for (AmountField *field :
+         {txtDieselPricePerGallon, txtReeferPricePerGallon, txtDiscountPerGallon, txtDEFPerGallon, txtWarnCustomer, txtTax})
         FocusEvents::onLeave(field, [this, field] { fieldLeft(field); });
     // Typed like any text box; what it holds is checked when the screen is saved.
     TextRule::apply(txtPaymentTerms, FieldRules::Width::Other, QStringLiteral("Payment Terms (days)"));
@@ -115,10 +115,7 @@ SettingsScreen::SettingsScreen(QWidget *parent) : QWidget(parent)
     ScreenGuard::run(this, [this] { loadLocations(); });
 }
 
-void SettingsScreen::loadLocations()
-{
-    LocationList::fill(cmbLocation);
-}
+void SettingsScreen::loadLocations() { LocationList::fill(cmbLocation); }
 
 void SettingsScreen::locationChosen()
 {
@@ -178,7 +175,7 @@ bool SettingsScreen::fieldLeft(AmountField *field)
 void SettingsScreen::save()
 {
     const QList<AmountField *> fields = {txtDiscountPerGallon, txtReeferPricePerGallon, txtDieselPricePerGallon,
-                                         txtDEFPerGallon, txtWarnCustomer, txtTax};
+                                         txtDEFPerGallon,      txtWarnCustomer,         txtTax};
     bool missing = cmbLocation->currentIndex() < 0;
     for (AmountField *field : fields)
         missing = missing || field->plainText().isEmpty();
@@ -196,9 +193,10 @@ void SettingsScreen::save()
 
     std::optional<int> terms;
     if (!PaymentTerms::read(txtPaymentTerms->text(), &terms) || !terms) {
-        MessageBox::ok(this,
-                       QStringLiteral("Payment Terms (days) must be a whole number of days from 0 to %1.").arg(PaymentTerms::kMostDays),
-                       QStringLiteral("Invalid Entry"));
+        MessageBox::ok(
+            this,
+            QStringLiteral("Payment Terms (days) must be a whole number of days from 0 to %1.").arg(PaymentTerms::kMostDays),
+            QStringLiteral("Invalid Entry"));
         txtPaymentTerms->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -215,8 +213,7 @@ void SettingsScreen::save()
     // The rate is a fraction shown as a percentage: 8.25% is typed 0.0825. "8.25" would
     // tax every ticket at 825%, and no tax is 100% or more.
     if (txtTax->value() >= 1) {
-        MessageBox::ok(this,
-                       QStringLiteral("Tax Percent must be less than 100%. Type the rate as a fraction: 0.0825 for 8.25%."),
+        MessageBox::ok(this, QStringLiteral("Tax Percent must be less than 100%. Type the rate as a fraction: 0.0825 for 8.25%."),
                        QStringLiteral("Invalid Entry"));
         txtTax->setFocus(Qt::OtherFocusReason);
         return;
@@ -239,9 +236,9 @@ void SettingsScreen::save()
     if (ownLocation)
         LoadCompanySettings();
     MainWindow::showStatusLine(
-        ownLocation ? QStringLiteral("Prices of location %1 saved: in use on this workstation now, on other workstations "
-                                     "at their next start")
-                          .arg(locationText)
-                    : QStringLiteral("Prices of location %1 saved: its workstations take them at their next start")
-                          .arg(locationText));
+        ownLocation
+            ? QStringLiteral("Prices of location %1 saved: in use on this workstation now, on other workstations "
+                             "at their next start")
+                  .arg(locationText)
+            : QStringLiteral("Prices of location %1 saved: its workstations take them at their next start").arg(locationText));
 }

@@ -109,9 +109,8 @@ std::optional<char16_t> applyKey(QComboBox *combo, QStringView keyText)
     if (out->openList) {
         // The list shows the entry the box shows, or none when the typed text is new.
         combo->setCurrentIndex(out->entry ? int(*out->entry) : -1);
-        combo->view()->setCurrentIndex(out->entry ? combo->model()->index(int(*out->entry), combo->modelColumn(),
-                                                                           combo->rootModelIndex())
-                                                  : QModelIndex());
+        combo->view()->setCurrentIndex(
+            out->entry ? combo->model()->index(int(*out->entry), combo->modelColumn(), combo->rootModelIndex()) : QModelIndex());
         if (out->entry)
             combo->view()->scrollTo(combo->view()->currentIndex(), QAbstractItemView::PositionAtTop);
     }
@@ -138,14 +137,19 @@ std::optional<QString> keyTextOf(const QKeyEvent *event)
     if (modifiers == Qt::ControlModifier && key >= Qt::Key_A && key <= Qt::Key_Z)
         return code(key - Qt::Key_A + 1);
     switch (key) {
-    case Qt::Key_Backspace: return code(8);
+    case Qt::Key_Backspace:
+        return code(8);
     case Qt::Key_Return:
-    case Qt::Key_Enter: return code(13);
-    case Qt::Key_Escape: return code(27);
+    case Qt::Key_Enter:
+        return code(13);
+    case Qt::Key_Escape:
+        return code(27);
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-    case Qt::Key_Delete: return std::nullopt;
-    default: break;
+    case Qt::Key_Delete:
+        return std::nullopt;
+    default:
+        break;
     }
     const QString text = event->text();
     if (text.isEmpty() || text.front() == QChar(0x7f) || (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))

@@ -162,8 +162,7 @@ void CashTicketEntryScreen::save()
 {
     // Any total but 0 passes, a negative one too; the texts count as typed, so a clerk
     // ID of one blank is a clerk ID.
-    const bool enough =
-        m_lines->total()->value() != 0 && !txtClerk->text().isEmpty() && !cmbCustomer->currentText().isEmpty();
+    const bool enough = m_lines->total()->value() != 0 && !txtClerk->text().isEmpty() && !cmbCustomer->currentText().isEmpty();
     const CashTicketRecord ticket = ticketOnScreen();
     if (!TicketScreenKit::readyToStore(this, enough,
                                        QStringLiteral("You must select a Customer, Clerk, and some dollar amount before "

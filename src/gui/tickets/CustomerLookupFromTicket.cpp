@@ -31,5 +31,4 @@ LookupDialog::Setup setupFor(TicketEntryScreen *ticket)
 
 CustomerLookupFromTicket::CustomerLookupFromTicket(TicketEntryScreen *ticket, QWidget *parent)
     : LookupDialog(ticket, setupFor(ticket), parent)
-{
-}
+{}

@@ -35,7 +35,8 @@ AmountField *amount(const QString &name, const QString &format, QWidget *parent,
 } // namespace
 
 PurchaseLinesPanel::PurchaseLinesPanel(std::function<double()> taxRate, QWidget *parent)
-    : QGroupBox(QStringLiteral("Purchase Info"), parent), m_taxRate(std::move(taxRate))
+    : QGroupBox(QStringLiteral("Purchase Info"), parent),
+      m_taxRate(std::move(taxRate))
 {
     buildLayout();
     for (int r = 0; r < FuelRowCount; ++r) {
@@ -44,7 +45,8 @@ PurchaseLinesPanel::PurchaseLinesPanel(std::function<double()> taxRate, QWidget 
             // Only a change of diesel or off-road gallons moves the discount gallons;
             // a new price does not.
             if (r == Diesel || r == Reefer)
-                m_gallons[Discount]->setPlainText(discountGallons(m_gallons[Diesel]->plainText(), m_gallons[Reefer]->plainText()));
+                m_gallons[Discount]->setPlainText(
+                    discountGallons(m_gallons[Diesel]->plainText(), m_gallons[Reefer]->plainText()));
         });
         connect(m_priceEach[r], &AmountField::plainTextChanged, this, [this, r] { fuelChanged(r); });
         connect(m_priceExt[r], &AmountField::plainTextChanged, this, &PurchaseLinesPanel::recomputeTotals);

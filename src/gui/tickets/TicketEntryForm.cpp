@@ -24,7 +24,6 @@
 
 void TicketEntryScreen::buildForm()
 {
-
     // Acct Info: always usable.
     m_acctInfo = new QGroupBox(QStringLiteral("Acct Info"), this);
     txtAcctNo = newTicketTextBox("txtAcctNo", m_acctInfo);

@@ -264,10 +264,10 @@ bool TicketEntryScreen::merchandiseAllowed(const QString &accountNumber)
         AmountField *line = m_lines->merchandise(m);
         if (line->isEnabledTo(m_lines) || line->value() == 0)
             continue;
-        MessageBox::ok(this,
-                       QStringLiteral("The card %1 may not buy %2. Nothing was saved.")
-                           .arg(accountNumber, merchandiseLines()[m].caption),
-                       QStringLiteral("Merchandise Not Allowed"), MessageBox::Icon::Exclamation);
+        MessageBox::ok(
+            this,
+            QStringLiteral("The card %1 may not buy %2. Nothing was saved.").arg(accountNumber, merchandiseLines()[m].caption),
+            QStringLiteral("Merchandise Not Allowed"), MessageBox::Icon::Exclamation);
         txtAcctNo->setFocus(Qt::OtherFocusReason);
         return false;
     }

@@ -50,8 +50,7 @@ private:
     void checkAccount();
     // The account check with every message it gives: the card when a ticket may be
     // written on it. `found` runs once the card is found, before the refusals are told.
-    std::optional<CustomerCard> checkedCard(const QString &accountNumber,
-                                            const std::function<void(const CustomerCard &)> &found);
+    std::optional<CustomerCard> checkedCard(const QString &accountNumber, const std::function<void(const CustomerCard &)> &found);
     void accept(const QString &accountNumber, const CustomerCard &card);
     void refuseAccount();
     void applyCardType(const QString &cardType);

@@ -78,13 +78,8 @@ QList<QLineEdit *> TicketInfoGroup::boxes() const
 
 TicketDetails TicketInfoGroup::details(const QString &clerk) const
 {
-    return {clerk,
-            txtTruckNo->text(),
-            txtMileage->text(),
-            txtLicense->text(),
-            txtDriverID->text(),
-            txtTrip->text(),
-            txtTrailer->text()};
+    return {clerk,           txtTruckNo->text(), txtMileage->text(), txtLicense->text(), txtDriverID->text(),
+            txtTrip->text(), txtTrailer->text()};
 }
 
 void TicketInfoGroup::setDetails(const TicketDetails &d)
@@ -102,4 +97,3 @@ void TicketInfoGroup::clear()
     for (QLineEdit *box : boxes())
         box->setText(QString());
 }
-

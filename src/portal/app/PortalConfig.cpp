@@ -121,7 +121,8 @@ QString PortalConfig::problem() const
         return QStringLiteral("TlsCertificate and TlsKey go together: set both, or neither for plain HTTP.");
     // Passwords and session cookies must not cross a network in clear.
     if (!tls() && !loopback)
-        return QStringLiteral("Plain HTTP is only served on a loopback address (127.0.0.1); set TlsCertificate and TlsKey to listen on %1.")
+        return QStringLiteral(
+                   "Plain HTTP is only served on a loopback address (127.0.0.1); set TlsCertificate and TlsKey to listen on %1.")
             .arg(listenAddress);
     return {};
 }

@@ -4,10 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-ConnectionDeadline::ConnectionDeadline(std::chrono::milliseconds limit)
-    : m_limit(limit), m_thread([this] { run(); })
-{
-}
+ConnectionDeadline::ConnectionDeadline(std::chrono::milliseconds limit) : m_limit(limit), m_thread([this] { run(); }) {}
 
 ConnectionDeadline::~ConnectionDeadline()
 {
@@ -63,6 +60,7 @@ ConnectionRoutine connectionRoutine(bool tls)
 {
     // httplib::Server::process_and_close_socket(int) and the SSLServer's, as the
     // compiler names them.
-    const char *name = tls ? "_ZN7httplib9SSLServer24process_and_close_socketEi" : "_ZN7httplib6Server24process_and_close_socketEi";
+    const char *name =
+        tls ? "_ZN7httplib9SSLServer24process_and_close_socketEi" : "_ZN7httplib6Server24process_and_close_socketEi";
     return reinterpret_cast<ConnectionRoutine>(::dlsym(RTLD_DEFAULT, name));
 }

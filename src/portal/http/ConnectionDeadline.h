@@ -45,16 +45,16 @@ ConnectionRoutine connectionRoutine(bool tls);
 
 // An HTTP or HTTPS server of the library whose connections are each watched from the
 // moment they are accepted until they are closed, and cut off at the deadline.
-template<class Base>
+template <class Base>
 class BoundedServer : public Base
 {
 public:
-    template<class... Args>
+    template <class... Args>
     explicit BoundedServer(std::chrono::milliseconds deadline, Args &&...args)
-        : Base(std::forward<Args>(args)...), m_deadline(deadline),
+        : Base(std::forward<Args>(args)...),
+          m_deadline(deadline),
           m_routine(connectionRoutine(std::is_same_v<Base, httplib::SSLServer>))
-    {
-    }
+    {}
 
     // False when the library's routine could not be found: the server must not run.
     bool canWatch() const { return m_routine != nullptr; }

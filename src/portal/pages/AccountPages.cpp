@@ -21,13 +21,16 @@ QString row(const QString &caption, const QString &value)
 QString passwordForm(const Exchange &x, const QString &notice)
 {
     return notice
-        + QStringLiteral("<form class=\"box\" method=\"post\" action=\"/password\">%1"
-                         "<label>Current password<input name=\"old\" type=\"password\" autocomplete=\"current-password\" required></label>"
-                         "<label>New password<input name=\"new\" type=\"password\" autocomplete=\"new-password\" required minlength=\"%2\"></label>"
-                         "<label>New password again<input name=\"again\" type=\"password\" autocomplete=\"new-password\" required></label>"
-                         "<button type=\"submit\">Change password</button></form>")
-              .arg(Html::csrfField(x.session->csrfToken))
-              .arg(WebPassword::MinimumLength);
+           + QStringLiteral("<form class=\"box\" method=\"post\" action=\"/password\">%1"
+                            "<label>Current password<input name=\"old\" type=\"password\" autocomplete=\"current-password\" "
+                            "required></label>"
+                            "<label>New password<input name=\"new\" type=\"password\" autocomplete=\"new-password\" required "
+                            "minlength=\"%2\"></label>"
+                            "<label>New password again<input name=\"again\" type=\"password\" autocomplete=\"new-password\" "
+                            "required></label>"
+                            "<button type=\"submit\">Change password</button></form>")
+                 .arg(Html::csrfField(x.session->csrfToken))
+                 .arg(WebPassword::MinimumLength);
 }
 
 } // namespace
@@ -52,14 +55,16 @@ void account(Exchange &x)
     body += row(QStringLiteral("Available credit"), PageText::money(c.availableCredit()));
     body += row(QStringLiteral("On hold"), c.onHold ? QStringLiteral("Yes") : QStringLiteral("No"));
     const auto last = PaymentStore::lastPayment(db, id);
-    body += row(QStringLiteral("Last payment"),
-                last ? QStringLiteral("%1 on %2").arg(PageText::money(last->payment.amount), PageText::date(last->payment.paymentDate))
-                     : QStringLiteral("None"));
+    body += row(
+        QStringLiteral("Last payment"),
+        last ? QStringLiteral("%1 on %2").arg(PageText::money(last->payment.amount), PageText::date(last->payment.paymentDate))
+             : QStringLiteral("None"));
     body += QStringLiteral("</dl><h2>Cards</h2><table><thead><tr><th>Card</th><th>Type</th><th>Active</th></tr></thead><tbody>");
     const auto cards = CustomerStore::cardsOf(db, id);
     for (const IssuedCard &card : cards) {
         body += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>")
-                    .arg(Html::text(card.cardNo), Html::text(card.cardType), card.inactive ? QStringLiteral("No") : QStringLiteral("Yes"));
+                    .arg(Html::text(card.cardNo), Html::text(card.cardType),
+                         card.inactive ? QStringLiteral("No") : QStringLiteral("Yes"));
     }
     if (cards.isEmpty())
         body += QStringLiteral("<tr><td colspan=\"3\">No cards are issued on this account.</td></tr>");
@@ -71,10 +76,12 @@ void payments(Exchange &x)
 {
     const PageText::Range range = PageText::range(x);
     QString body = range.problem.isEmpty() ? QString() : Html::message(range.problem);
-    body += QStringLiteral("<form class=\"filter\" method=\"get\" action=\"/payments\">%1<button type=\"submit\">Show</button></form>")
+    body += QStringLiteral(
+                "<form class=\"filter\" method=\"get\" action=\"/payments\">%1<button type=\"submit\">Show</button></form>")
                 .arg(PageText::rangeFields(range));
     const auto list = PaymentStore::paymentsOf(x.services.db(), x.session->customerId, range.from, range.to);
-    body += QStringLiteral("<table><thead><tr><th>Date</th><th>Number</th><th>Check or memo</th><th class=\"n\">Amount</th></tr></thead><tbody>");
+    body += QStringLiteral(
+        "<table><thead><tr><th>Date</th><th>Number</th><th>Check or memo</th><th class=\"n\">Amount</th></tr></thead><tbody>");
     double sum = 0;
     for (const PaymentStore::StoredPayment &p : list) {
         body += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td class=\"n\">%4</td></tr>")

@@ -20,11 +20,13 @@ const QString kRefused = QStringLiteral("The username or password is not right."
 QString form(const QString &userName, const QString &notice)
 {
     return notice
-        + QStringLiteral("<form class=\"box\" method=\"post\" action=\"/signin\">"
-                         "<label>Username<input name=\"username\" autocomplete=\"username\" required maxlength=\"50\" value=\"%1\"></label>"
-                         "<label>Password<input name=\"password\" type=\"password\" autocomplete=\"current-password\" required></label>"
-                         "<button type=\"submit\">Sign in</button></form>")
-              .arg(Html::text(userName));
+           + QStringLiteral(
+                 "<form class=\"box\" method=\"post\" action=\"/signin\">"
+                 "<label>Username<input name=\"username\" autocomplete=\"username\" required maxlength=\"50\" "
+                 "value=\"%1\"></label>"
+                 "<label>Password<input name=\"password\" type=\"password\" autocomplete=\"current-password\" required></label>"
+                 "<button type=\"submit\">Sign in</button></form>")
+                 .arg(Html::text(userName));
 }
 
 QString lockedText(std::chrono::milliseconds left)
@@ -64,7 +66,8 @@ void signIn(Exchange &x)
 
     // A name no login can have (empty, control characters such as NUL, which PostgreSQL
     // refuses in a text, or longer than any username column) is not looked up at all.
-    const bool possible = !userName.isEmpty() && userName.size() <= 200
+    const bool possible =
+        !userName.isEmpty() && userName.size() <= 200
         && std::none_of(userName.cbegin(), userName.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
     const auto owner = possible ? CustomerStore::loginByUserName(s.db(), userName) : std::nullopt;
     // An unknown name is checked against a decoy so that it costs the same time.

@@ -93,7 +93,8 @@ void tickets(Exchange &x)
         page = 1;
     }
     QString body = problem.isEmpty() ? QString() : Html::message(problem);
-    body += QStringLiteral("<form class=\"filter\" method=\"get\" action=\"/tickets\">%1%2<button type=\"submit\">Show</button></form>")
+    body += QStringLiteral(
+                "<form class=\"filter\" method=\"get\" action=\"/tickets\">%1%2<button type=\"submit\">Show</button></form>")
                 .arg(PageText::rangeFields({f.filter.from, f.filter.to, QString()}), cardSelect(f));
     Db &db = x.services.db();
     const int count = TicketStore::countOf(db, f.filter);
@@ -102,16 +103,17 @@ void tickets(Exchange &x)
     body += QStringLiteral("<p>%1 %2. <a href=\"/tickets.csv?%3\">Download this list (CSV)</a></p>")
                 .arg(count)
                 .arg(count == 1 ? QStringLiteral("ticket") : QStringLiteral("tickets"), query(f.filter));
-    body += QStringLiteral("<table><thead><tr><th>Date</th><th>Ticket</th><th>Card</th><th class=\"wide\">Truck</th>"
-                           "<th class=\"wide\">Driver</th><th class=\"n\">Gallons</th><th class=\"n\">Total</th></tr></thead><tbody>");
+    body += QStringLiteral(
+        "<table><thead><tr><th>Date</th><th>Ticket</th><th>Card</th><th class=\"wide\">Truck</th>"
+        "<th class=\"wide\">Driver</th><th class=\"n\">Gallons</th><th class=\"n\">Total</th></tr></thead><tbody>");
     for (const TicketRecord &t : list) {
-        body += QStringLiteral("<tr><td>%1</td><td><a href=\"/tickets/%2\">%2</a></td><td>%3</td><td class=\"wide\">%4</td>"
-                               "<td class=\"wide\">%5</td><td class=\"n\">%6</td><td class=\"n\">%7</td></tr>")
-                    .arg(Html::text(t.entered.toString(ReportStyle::dateTimeFormat)))
-                    .arg(t.id)
-                    .arg(Html::text(t.cardNo), Html::text(t.details.truckNumber), Html::text(t.details.driverId),
-                         PageText::gallons(TicketStore::gallonsSold(t)),
-                         PageText::money(TicketColumns::valueOf(t.amounts.total)));
+        body +=
+            QStringLiteral("<tr><td>%1</td><td><a href=\"/tickets/%2\">%2</a></td><td>%3</td><td class=\"wide\">%4</td>"
+                           "<td class=\"wide\">%5</td><td class=\"n\">%6</td><td class=\"n\">%7</td></tr>")
+                .arg(Html::text(t.entered.toString(ReportStyle::dateTimeFormat)))
+                .arg(t.id)
+                .arg(Html::text(t.cardNo), Html::text(t.details.truckNumber), Html::text(t.details.driverId),
+                     PageText::gallons(TicketStore::gallonsSold(t)), PageText::money(TicketColumns::valueOf(t.amounts.total)));
     }
     if (list.isEmpty())
         body += QStringLiteral("<tr><td colspan=\"7\">No tickets on this page.</td></tr>");
@@ -155,13 +157,14 @@ void ticket(Exchange &x, int id)
                            "<th class=\"n\">Amount</th></tr></thead><tbody>");
     for (int i = 0; i < TicketLines::FuelRowCount; ++i) {
         const auto &fuel = t.amounts.fuel[i];
-        body += QStringLiteral("<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td><td class=\"n\">%4</td></tr>")
-                    .arg(Html::text(TicketLines::fuelLines()[i].caption),
-                         amountOrBlank(fuel.gallons, ReportStyle::gallonsPattern),
-                         amountOrBlank(fuel.priceEach, ReportStyle::pricePattern),
-                         amountOrBlank(fuel.priceExt, ReportStyle::amountPattern));
+        body +=
+            QStringLiteral("<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td><td class=\"n\">%4</td></tr>")
+                .arg(Html::text(TicketLines::fuelLines()[i].caption), amountOrBlank(fuel.gallons, ReportStyle::gallonsPattern),
+                     amountOrBlank(fuel.priceEach, ReportStyle::pricePattern),
+                     amountOrBlank(fuel.priceExt, ReportStyle::amountPattern));
     }
-    body += QStringLiteral("</tbody></table><table><thead><tr><th>Merchandise</th><th class=\"n\">Amount</th></tr></thead><tbody>");
+    body +=
+        QStringLiteral("</tbody></table><table><thead><tr><th>Merchandise</th><th class=\"n\">Amount</th></tr></thead><tbody>");
     for (int i = 0; i < TicketLines::MerchandiseCount; ++i) {
         body += QStringLiteral("<tr><td>%1</td><td class=\"n\">%2</td></tr>")
                     .arg(Html::text(TicketLines::merchandiseLines()[i].printedCaption),
@@ -190,10 +193,9 @@ void ticketsCsv(Exchange &x)
     ReportCsv::write(*report, buffer);
     x.response.status = 200;
     x.response.set_header("Cache-Control", "no-store");
-    x.response.set_header("Content-Disposition",
-                          QStringLiteral("attachment; filename=\"tickets-%1-%2.csv\"")
-                              .arg(f.filter.from.toString(Qt::ISODate), f.filter.to.toString(Qt::ISODate))
-                              .toStdString());
+    x.response.set_header("Content-Disposition", QStringLiteral("attachment; filename=\"tickets-%1-%2.csv\"")
+                                                     .arg(f.filter.from.toString(Qt::ISODate), f.filter.to.toString(Qt::ISODate))
+                                                     .toStdString());
     x.response.set_content(buffer.data().toStdString(), "text/csv; charset=utf-8");
 }
 

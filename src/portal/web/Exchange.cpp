@@ -18,8 +18,7 @@ PortalServices::PortalServices(const PortalConfig &c)
       throttle(std::chrono::milliseconds(qint64(c.failureWindowMinutes * 60000)),
                std::chrono::milliseconds(qint64(c.lockoutMinutes * 60000)), c.failuresPerUser, c.failuresPerAddress),
       decoyHash(WebPassword::hash(QString::fromLatin1(Sessions::randomId())))
-{
-}
+{}
 
 Db &PortalServices::db()
 {

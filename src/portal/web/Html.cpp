@@ -8,11 +8,21 @@ QString text(const QString &value)
     out.reserve(value.size());
     for (const QChar c : value) {
         switch (c.unicode()) {
-        case '&': out += QStringLiteral("&amp;"); break;
-        case '<': out += QStringLiteral("&lt;"); break;
-        case '>': out += QStringLiteral("&gt;"); break;
-        case '"': out += QStringLiteral("&quot;"); break;
-        case '\'': out += QStringLiteral("&#39;"); break;
+        case '&':
+            out += QStringLiteral("&amp;");
+            break;
+        case '<':
+            out += QStringLiteral("&lt;");
+            break;
+        case '>':
+            out += QStringLiteral("&gt;");
+            break;
+        case '"':
+            out += QStringLiteral("&quot;");
+            break;
+        case '\'':
+            out += QStringLiteral("&#39;");
+            break;
         default:
             // Control characters have no business on a page; show that something was there.
             if (c.unicode() < 0x20 && c != QLatin1Char('\t'))
@@ -32,23 +42,25 @@ QString csrfField(const QByteArray &token)
 QString message(const QString &value, bool error)
 {
     return QStringLiteral("<p class=\"%1\" role=\"%2\">%3</p>")
-        .arg(error ? QStringLiteral("error") : QStringLiteral("notice"), error ? QStringLiteral("alert") : QStringLiteral("status"),
-             text(value));
+        .arg(error ? QStringLiteral("error") : QStringLiteral("notice"),
+             error ? QStringLiteral("alert") : QStringLiteral("status"), text(value));
 }
 
 QString page(const QString &title, const QString &body, const QByteArray &csrfToken)
 {
     QString menu;
     if (!csrfToken.isEmpty()) {
-        menu = QStringLiteral("<nav><a href=\"/account\">Account</a><a href=\"/tickets\">Tickets</a>"
-                              "<a href=\"/payments\">Payments</a><a href=\"/password\">Password</a>"
-                              "<form method=\"post\" action=\"/signout\">%1<button type=\"submit\">Sign out</button></form></nav>")
-                   .arg(csrfField(csrfToken));
+        menu =
+            QStringLiteral("<nav><a href=\"/account\">Account</a><a href=\"/tickets\">Tickets</a>"
+                           "<a href=\"/payments\">Payments</a><a href=\"/password\">Password</a>"
+                           "<form method=\"post\" action=\"/signout\">%1<button type=\"submit\">Sign out</button></form></nav>")
+                .arg(csrfField(csrfToken));
     }
-    return QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-                          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-                          "<title>%1</title><link rel=\"stylesheet\" href=\"/style.css\"></head>"
-                          "<body><header><span class=\"site\">Fleet Account</span>%2</header><main><h1>%1</h1>%3</main></body></html>\n")
+    return QStringLiteral(
+               "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+               "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
+               "<title>%1</title><link rel=\"stylesheet\" href=\"/style.css\"></head>"
+               "<body><header><span class=\"site\">Fleet Account</span>%2</header><main><h1>%1</h1>%3</main></body></html>\n")
         .arg(text(title), menu, body);
 }
 

@@ -41,14 +41,22 @@ QString loggable(const std::string &text)
 QString statusText(int status)
 {
     switch (status) {
-    case 400: return QStringLiteral("The request could not be read.");
-    case 403: return QStringLiteral("This form has expired. Open the page again and send it from there.");
-    case 404: return QStringLiteral("There is no such page on this account.");
-    case 413: return QStringLiteral("The request is too large.");
-    case 414: return QStringLiteral("The address is too long.");
-    case 431: return QStringLiteral("The request has too many headers.");
-    case 503: return QStringLiteral("The website is busy. Please try again in a minute.");
-    default: return QStringLiteral("The page could not be shown. Please try again later.");
+    case 400:
+        return QStringLiteral("The request could not be read.");
+    case 403:
+        return QStringLiteral("This form has expired. Open the page again and send it from there.");
+    case 404:
+        return QStringLiteral("There is no such page on this account.");
+    case 413:
+        return QStringLiteral("The request is too large.");
+    case 414:
+        return QStringLiteral("The address is too long.");
+    case 431:
+        return QStringLiteral("The request has too many headers.");
+    case 503:
+        return QStringLiteral("The website is busy. Please try again in a minute.");
+    default:
+        return QStringLiteral("The page could not be shown. Please try again later.");
     }
 }
 
@@ -69,7 +77,8 @@ bool Portal::bind(QString *error)
             return false;
         }
         if (!server->is_valid()) {
-            *error = QStringLiteral("The TLS certificate %1 or key %2 cannot be used.").arg(m_config.tlsCertificate, m_config.tlsKey);
+            *error =
+                QStringLiteral("The TLS certificate %1 or key %2 cannot be used.").arg(m_config.tlsCertificate, m_config.tlsKey);
             return false;
         }
         m_server = std::move(server);
@@ -198,7 +207,8 @@ void Portal::route()
             if (post) {
                 const std::string token = request.has_param("csrf") ? request.get_param_value("csrf") : std::string();
                 const QByteArray &expected = x.session->csrfToken;
-                if (token.size() != size_t(expected.size()) || CRYPTO_memcmp(token.data(), expected.constData(), token.size()) != 0) {
+                if (token.size() != size_t(expected.size())
+                    || CRYPTO_memcmp(token.data(), expected.constData(), token.size()) != 0) {
                     x.page(403, QStringLiteral("Form expired"), Html::message(statusText(403)));
                     return;
                 }

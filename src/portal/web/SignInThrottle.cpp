@@ -43,8 +43,8 @@ void SignInThrottle::add(std::unordered_map<std::string, Record> &records, const
 void SignInThrottle::prune(std::unordered_map<std::string, Record> &records, Clock::time_point now)
 {
     for (auto it = records.begin(); it != records.end();) {
-        const bool stale = it->second.lockedUntil <= now
-            && (it->second.failures.empty() || now - it->second.failures.back() > m_window);
+        const bool stale =
+            it->second.lockedUntil <= now && (it->second.failures.empty() || now - it->second.failures.back() > m_window);
         it = stale ? records.erase(it) : std::next(it);
     }
 }

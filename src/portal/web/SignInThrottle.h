@@ -16,9 +16,11 @@ public:
     using Clock = std::chrono::steady_clock;
 
     SignInThrottle(std::chrono::milliseconds window, std::chrono::milliseconds lock, int perUser, int perAddress)
-        : m_window(window), m_lock(lock), m_perUser(perUser), m_perAddress(perAddress)
-    {
-    }
+        : m_window(window),
+          m_lock(lock),
+          m_perUser(perUser),
+          m_perAddress(perAddress)
+    {}
 
     // How long until a try for this username from this address is allowed again; zero
     // when it is allowed now.

@@ -111,7 +111,9 @@ int main(int argc, char *argv[])
         if (mode == u"charges")
             return charges(*db, args);
         const LoginSave result = saveCustomer(*db, args[3], args[4]);
-        QTextStream(stdout) << (result == LoginSave::Written ? "written" : result == LoginSave::UserNameTaken ? "taken" : "none")
+        QTextStream(stdout) << (result == LoginSave::Written         ? "written"
+                                : result == LoginSave::UserNameTaken ? "taken"
+                                                                     : "none")
                             << "\n";
         return 0;
     } catch (const DbError &e) {

@@ -25,10 +25,11 @@ const QString kNull = QStringLiteral("<NULL>");
 
 void addCustomer(Db &db, const QString &id, const ColumnValues &more = {})
 {
-    ColumnValues columns = {{"ID", id},          {"Name", "Stored " + id}, {"Address1", "1 Old Rd"}, {"Address2", "Suite 9"},
-                            {"City", "Joplin"},  {"State", "MO"},          {"Zip", "64801"},         {"Contact", "Ann"},
-                            {"Phone", "555-1"},  {"Fax", "555-2"},         {"Inactive", 0},          {"CurrentBalance", 321.45},
-                            {"Limit", 2000.0},   {"WarnAt", 0.9},          {"AcctOnHold", 1},        {"DateEntered", "2020-01-02 03:04:05"}};
+    ColumnValues columns = {
+        {"ID", id},         {"Name", "Stored " + id}, {"Address1", "1 Old Rd"}, {"Address2", "Suite 9"},
+        {"City", "Joplin"}, {"State", "MO"},          {"Zip", "64801"},         {"Contact", "Ann"},
+        {"Phone", "555-1"}, {"Fax", "555-2"},         {"Inactive", 0},          {"CurrentBalance", 321.45},
+        {"Limit", 2000.0},  {"WarnAt", 0.9},          {"AcctOnHold", 1},        {"DateEntered", "2020-01-02 03:04:05"}};
     for (const auto &[column, value] : more)
         for (auto &c : columns)
             if (c.first == column)
@@ -51,10 +52,9 @@ CustomerEntry entryFor(const QString &accountNumber, const QVariantHash &typed =
     e.limit = QStringLiteral("1000");
     e.warnAt = QStringLiteral("0.8");
     const QList<QPair<const char *, QString *>> texts = {
-        {"name", &e.name},       {"address1", &e.address1}, {"address2", &e.address2}, {"city", &e.city},
-        {"zip", &e.zip},         {"contact", &e.contact},   {"phone", &e.phone},       {"fax", &e.fax},
-        {"state", &e.state},     {"limit", &e.limit},       {"warnAt", &e.warnAt},     {"userName", &e.userName},
-        {"password", &e.password},
+        {"name", &e.name},       {"address1", &e.address1}, {"address2", &e.address2}, {"city", &e.city},   {"zip", &e.zip},
+        {"contact", &e.contact}, {"phone", &e.phone},       {"fax", &e.fax},           {"state", &e.state}, {"limit", &e.limit},
+        {"warnAt", &e.warnAt},   {"userName", &e.userName}, {"password", &e.password},
     };
     for (const auto &[key, field] : texts)
         if (typed.contains(QLatin1String(key)))
@@ -133,7 +133,11 @@ void tst_CustomerStore::savedColumns_data()
     const QVariantHash unset = {{"Address1", kNull}, {"Address2", kNull}, {"City", kNull},  {"State", kNull},
                                 {"Zip", kNull},      {"Contact", kNull},  {"Phone", kNull}, {"Fax", kNull}};
     QVariantHash fresh = unset;
-    fresh.insert({{"Name", "Saved 1001"}, {"Inactive", 0}, {"AcctOnHold", 0}, {"Limit", 1000.0}, {"WarnAt", 0.8},
+    fresh.insert({{"Name", "Saved 1001"},
+                  {"Inactive", 0},
+                  {"AcctOnHold", 0},
+                  {"Limit", 1000.0},
+                  {"WarnAt", 0.8},
                   {"CurrentBalance", 0.0}});
     QTest::newRow("a new customer with the required fields only leaves the rest unset")
         << false << "1001" << QVariantHash{} << "1001" << fresh;
@@ -149,21 +153,19 @@ void tst_CustomerStore::savedColumns_data()
         << false << "1001" << QVariantHash{{"name", "  ACME  FREIGHT "}} << "1001" << QVariantHash{{"Name", "ACME  FREIGHT"}};
     QTest::newRow("a new number typed with blanks is stored without them")
         << false << " 2002 " << QVariantHash{} << "2002" << QVariantHash{{"Name", "Saved 2002"}};
-    QTest::newRow("a limit of letters is stored as 0")
-        << false << "1001" << QVariantHash{{"limit", "abc"}, {"warnAt", ".75"}} << "1001"
-        << QVariantHash{{"Limit", 0.0}, {"WarnAt", 0.75}};
+    QTest::newRow("a limit of letters is stored as 0") << false << "1001" << QVariantHash{{"limit", "abc"}, {"warnAt", ".75"}}
+                                                       << "1001" << QVariantHash{{"Limit", 0.0}, {"WarnAt", 0.75}};
     QTest::newRow("a limit with a thousands separator stores what it reads")
         << true << "1001" << QVariantHash{{"limit", "1,500"}} << "1001" << QVariantHash{{"Limit", 1.0}};
-    QTest::newRow("ticked flags are written as 1")
-        << false << "1001" << QVariantHash{{"inactive", true}, {"onHold", true}} << "1001"
-        << QVariantHash{{"Inactive", 1}, {"AcctOnHold", 1}};
+    QTest::newRow("ticked flags are written as 1") << false << "1001" << QVariantHash{{"inactive", true}, {"onHold", true}}
+                                                   << "1001" << QVariantHash{{"Inactive", 1}, {"AcctOnHold", 1}};
     QTest::newRow("clearing the hold by hand is stored, and the balance is never written")
         << true << "1001" << QVariantHash{{"limit", "100"}} << "1001"
         << QVariantHash{{"AcctOnHold", 0}, {"CurrentBalance", 321.45}, {"Limit", 100.0}};
     QTest::newRow("no state chosen keeps the stored one")
         << true << "1001" << QVariantHash{{"state", ""}} << "1001" << QVariantHash{{"State", "MO"}};
-    QTest::newRow("a chosen state is written") << true << "1001" << QVariantHash{{"state", "KS"}} << "1001"
-                                               << QVariantHash{{"State", "KS"}};
+    QTest::newRow("a chosen state is written")
+        << true << "1001" << QVariantHash{{"state", "KS"}} << "1001" << QVariantHash{{"State", "KS"}};
     QTest::newRow("apostrophes in the number, name and contact are data")
         << false << "O'1" << QVariantHash{{"name", "O'Brien's"}, {"contact", "Pat O'Neill"}} << "O'1"
         << QVariantHash{{"Name", "O'Brien's"}, {"Contact", "Pat O'Neill"}};
@@ -264,29 +266,50 @@ void tst_CustomerStore::logins_data()
 
     const QString acme = QStringLiteral("1001:acme:acme-secret");
     QTest::newRow("a new login is filed under the customer")
-        << "1002" << "big" << "big-secret1" << LoginSave::Written << QStringList{acme, "1002:big:big-secret1"};
+        << "1002"
+        << "big"
+        << "big-secret1" << LoginSave::Written << QStringList{acme, "1002:big:big-secret1"};
     QTest::newRow("a changed login replaces the customer's one")
-        << "1001" << "acme2" << "new-secret1" << LoginSave::Written << QStringList{"1001:acme2:new-secret1"};
+        << "1001"
+        << "acme2"
+        << "new-secret1" << LoginSave::Written << QStringList{"1001:acme2:new-secret1"};
     QTest::newRow("re-saving with its own username keeps it and takes the new password")
-        << "1001" << "acme" << "acme-secret2" << LoginSave::Written << QStringList{"1001:acme:acme-secret2"};
-    QTest::newRow("another customer's username is refused") << "1002" << "acme" << "x-secret-10" << LoginSave::UserNameTaken
-                                                            << QStringList{acme};
-    QTest::newRow("a username without a password writes no login")
-        << "1002" << "big" << "" << LoginSave::NotGiven << QStringList{acme};
+        << "1001"
+        << "acme"
+        << "acme-secret2" << LoginSave::Written << QStringList{"1001:acme:acme-secret2"};
+    QTest::newRow("another customer's username is refused") << "1002"
+                                                            << "acme"
+                                                            << "x-secret-10" << LoginSave::UserNameTaken << QStringList{acme};
+    QTest::newRow("a username without a password writes no login") << "1002"
+                                                                   << "big"
+                                                                   << "" << LoginSave::NotGiven << QStringList{acme};
     QTest::newRow("a new username without a password keeps the stored password")
-        << "1001" << "acme3" << "" << LoginSave::Written << QStringList{"1001:acme3:acme-secret"};
+        << "1001"
+        << "acme3"
+        << "" << LoginSave::Written << QStringList{"1001:acme3:acme-secret"};
     QTest::newRow("a username of another customer without a password is refused for a stored login")
-        << "1001" << "ghost" << "" << LoginSave::UserNameTaken << QStringList{acme};
+        << "1001"
+        << "ghost"
+        << "" << LoginSave::UserNameTaken << QStringList{acme};
     QTest::newRow("a password without a username keeps the stored login")
-        << "1001" << "" << "zzz-secret-1" << LoginSave::NotGiven << QStringList{acme};
+        << "1001"
+        << ""
+        << "zzz-secret-1" << LoginSave::NotGiven << QStringList{acme};
     QTest::newRow("letter case tells usernames apart")
-        << "1002" << "ACME" << "x-secret-10" << LoginSave::Written << QStringList{acme, "1002:ACME:x-secret-10"};
+        << "1002"
+        << "ACME"
+        << "x-secret-10" << LoginSave::Written << QStringList{acme, "1002:ACME:x-secret-10"};
     QTest::newRow("apostrophes in username and password are data")
-        << "1002" << "o'neill" << "it's-o'neill" << LoginSave::Written << QStringList{acme, "1002:o'neill:it's-o'neill"};
+        << "1002"
+        << "o'neill"
+        << "it's-o'neill" << LoginSave::Written << QStringList{acme, "1002:o'neill:it's-o'neill"};
     QTest::newRow("a new customer typed with blanks gets its login under the ID it is stored with")
-        << " 1003" << "new" << "new-secret1" << LoginSave::Written << QStringList{acme, "1003:new:new-secret1"};
-    QTest::newRow("a login of no customer holds its username")
-        << "1002" << "ghost" << "x-secret-10" << LoginSave::UserNameTaken << QStringList{acme};
+        << " 1003"
+        << "new"
+        << "new-secret1" << LoginSave::Written << QStringList{acme, "1003:new:new-secret1"};
+    QTest::newRow("a login of no customer holds its username") << "1002"
+                                                               << "ghost"
+                                                               << "x-secret-10" << LoginSave::UserNameTaken << QStringList{acme};
 }
 
 void tst_CustomerStore::logins()
@@ -313,7 +336,8 @@ void tst_CustomerStore::logins()
     stored.removeIf([](const QString &login) { return login.startsWith(QLatin1String(":ghost:")); });
     QCOMPARE(stored, logins);
     // The customer row is saved whatever became of the login.
-    QCOMPARE(customerRow(*db, accountNumber.trimmed()).value("Name").toString(), QStringLiteral("Saved ") + accountNumber.trimmed());
+    QCOMPARE(customerRow(*db, accountNumber.trimmed()).value("Name").toString(),
+             QStringLiteral("Saved ") + accountNumber.trimmed());
     const auto shown = CustomerStore::account(*db, accountNumber.trimmed());
     QVERIFY(shown);
     QCOMPARE(shown->login.has_value(), logins.join(u',').contains(accountNumber.trimmed() + u':'));
@@ -343,8 +367,9 @@ void tst_CustomerStore::loginLostToAnotherWorkstationStillSavesTheCustomer()
             // Wait until B is blocked behind A's unwritten username.
             auto watcher = Db::open(connection);
             QDeadlineTimer deadline(20000);
-            while (!watcher->firstRow(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE wait_event_type = 'Lock' "
-                                                     "AND datname = current_database()"))
+            while (!watcher
+                        ->firstRow(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE wait_event_type = 'Lock' "
+                                                  "AND datname = current_database()"))
                         .has_value()) {
                 QVERIFY2(!deadline.hasExpired(), "the other workstation never reached the username");
                 QVERIFY(other.running(0));
@@ -406,19 +431,24 @@ void tst_CustomerStore::cardChanges_data()
     QTest::addColumn<QStringList>("cards");
 
     QTest::newRow("saving a card under its number replaces its type, flag and note")
-        << "1001" << false << "01" << "3" << true << "new" << 0 << QStringList{"01:3:1:new", "02:2:0:"};
+        << "1001" << false << "01"
+        << "3" << true << "new" << 0 << QStringList{"01:3:1:new", "02:2:0:"};
     QTest::newRow("a new number adds a card beside the others")
-        << "1001" << false << "03" << "1" << false << "" << 0 << QStringList{"01:1:0:old", "02:2:0:", "03:1:0:"};
-    QTest::newRow("removing a card leaves the others") << "1001" << true << "01" << "" << false << "" << 1
-                                                       << QStringList{"02:2:0:"};
+        << "1001" << false << "03"
+        << "1" << false << "" << 0 << QStringList{"01:1:0:old", "02:2:0:", "03:1:0:"};
+    QTest::newRow("removing a card leaves the others") << "1001" << true << "01"
+                                                       << "" << false << "" << 1 << QStringList{"02:2:0:"};
     QTest::newRow("removing a number that is not filed removes nothing")
-        << "1001" << true << "09" << "" << false << "" << 0 << QStringList{"01:1:0:old", "02:2:0:"};
-    QTest::newRow("a card is filed under a number that has no customer")
-        << "7777" << false << "01" << "1" << false << "" << 0 << QStringList{"01:1:0:"};
+        << "1001" << true << "09"
+        << "" << false << "" << 0 << QStringList{"01:1:0:old", "02:2:0:"};
+    QTest::newRow("a card is filed under a number that has no customer") << "7777" << false << "01"
+                                                                         << "1" << false << "" << 0 << QStringList{"01:1:0:"};
     QTest::newRow("card numbers are taken as typed")
-        << "1001" << false << "1 " << "2" << false << "" << 0 << QStringList{"01:1:0:old", "02:2:0:", "1 :2:0:"};
+        << "1001" << false << "1 "
+        << "2" << false << "" << 0 << QStringList{"01:1:0:old", "02:2:0:", "1 :2:0:"};
     QTest::newRow("apostrophes in the account, card and note are data")
-        << "O'1" << false << "0'" << "1" << false << "Bob's truck" << 0 << QStringList{"0':1:0:Bob's truck"};
+        << "O'1" << false << "0'"
+        << "1" << false << "Bob's truck" << 0 << QStringList{"0':1:0:Bob's truck"};
 }
 
 void tst_CustomerStore::cardChanges()
@@ -433,8 +463,10 @@ void tst_CustomerStore::cardChanges()
     QFETCH(int, removed);
     auto db = TestDb::fresh(server);
     addCustomer(*db, QStringLiteral("1001"));
-    CustomerStore::saveCard(*db, QStringLiteral("1001"), {QStringLiteral("01"), QStringLiteral("1"), false, QStringLiteral("old")});
-    db->insert(QStringLiteral("Cards"), {{"CustomerID", "1001"}, {"CardNo", "02"}, {"CardType", "2"}, {"InActive", 0}}, QString());
+    CustomerStore::saveCard(*db, QStringLiteral("1001"),
+                            {QStringLiteral("01"), QStringLiteral("1"), false, QStringLiteral("old")});
+    db->insert(QStringLiteral("Cards"), {{"CustomerID", "1001"}, {"CardNo", "02"}, {"CardType", "2"}, {"InActive", 0}},
+               QString());
 
     if (remove)
         QCOMPARE(CustomerStore::removeCard(*db, account, cardNo), removed);
@@ -447,16 +479,19 @@ void tst_CustomerStore::failedCardInsertKeepsTheOldCard()
 {
     QFETCH_GLOBAL(QString, server);
     auto db = TestDb::fresh(server);
-    CustomerStore::saveCard(*db, QStringLiteral("1001"), {QStringLiteral("01"), QStringLiteral("1"), false, QStringLiteral("old")});
+    CustomerStore::saveCard(*db, QStringLiteral("1001"),
+                            {QStringLiteral("01"), QStringLiteral("1"), false, QStringLiteral("old")});
     TestDb::refuse(*db, QStringLiteral("Cards"), QStringLiteral("INSERT"));
 
-    QVERIFY_THROWS_EXCEPTION(DbError, CustomerStore::saveCard(*db, QStringLiteral("1001"),
-                                                              {QStringLiteral("01"), QStringLiteral("2"), true, QStringLiteral("new")}));
+    QVERIFY_THROWS_EXCEPTION(DbError,
+                             CustomerStore::saveCard(*db, QStringLiteral("1001"),
+                                                     {QStringLiteral("01"), QStringLiteral("2"), true, QStringLiteral("new")}));
     QCOMPARE(cards(*db, QStringLiteral("1001")), QStringList{"01:1:0:old"});
 
     // The connection goes on working once the cause is gone.
     TestDb::stopRefusing(*db, QStringLiteral("Cards"));
-    CustomerStore::saveCard(*db, QStringLiteral("1001"), {QStringLiteral("01"), QStringLiteral("2"), true, QStringLiteral("new")});
+    CustomerStore::saveCard(*db, QStringLiteral("1001"),
+                            {QStringLiteral("01"), QStringLiteral("2"), true, QStringLiteral("new")});
     QCOMPARE(cards(*db, QStringLiteral("1001")), QStringList{"01:2:1:new"});
 }
 

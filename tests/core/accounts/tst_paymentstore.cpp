@@ -15,14 +15,18 @@
 #include <QSqlRecord>
 #include <QTest>
 
-
 namespace {
 
 void addCustomer(Db &db, const QString &id, double balance, double limit, bool onHold)
 {
     db.insert(QStringLiteral("Customer"),
-              {{"ID", id}, {"Name", "Customer " + id}, {"Inactive", 0}, {"CurrentBalance", balance}, {"Limit", limit},
-               {"WarnAt", 0.8}, {"AcctOnHold", onHold ? 1 : 0}},
+              {{"ID", id},
+               {"Name", "Customer " + id},
+               {"Inactive", 0},
+               {"CurrentBalance", balance},
+               {"Limit", limit},
+               {"WarnAt", 0.8},
+               {"AcctOnHold", onHold ? 1 : 0}},
               QString());
 }
 
@@ -96,7 +100,8 @@ void tst_PaymentStore::receive()
     addCustomer(*db, QStringLiteral("O'1"), balance, limit, held);
     addCustomer(*db, QStringLiteral("1002"), 10.0, 100.0, false);
 
-    QVERIFY(PaymentStore::receive(*db, {QStringLiteral("O'1"), QDate(2025, 2, 1), amount, QString()}, QDateTime::currentDateTime()));
+    QVERIFY(
+        PaymentStore::receive(*db, {QStringLiteral("O'1"), QDate(2025, 2, 1), amount, QString()}, QDateTime::currentDateTime()));
 
     QVERIFY2(balanceIs(*db, QStringLiteral("O'1"), expectedBalance), qPrintable(balanceText(*db, QStringLiteral("O'1"))));
     QCOMPARE(onHold(*db, QStringLiteral("O'1")), expectedHold);
@@ -128,8 +133,10 @@ void tst_PaymentStore::failedPostingStoresNothing_data()
 {
     QTest::addColumn<QString>("event");
     QTest::addColumn<QString>("when");
-    QTest::newRow("the balance cannot be changed") << "UPDATE OF CurrentBalance" << "1 = 1";
-    QTest::newRow("the hold cannot be lifted") << "UPDATE OF AcctOnHold" << "NEW.AcctOnHold = 0";
+    QTest::newRow("the balance cannot be changed") << "UPDATE OF CurrentBalance"
+                                                   << "1 = 1";
+    QTest::newRow("the hold cannot be lifted") << "UPDATE OF AcctOnHold"
+                                               << "NEW.AcctOnHold = 0";
 }
 
 void tst_PaymentStore::failedPostingStoresNothing()
@@ -141,14 +148,16 @@ void tst_PaymentStore::failedPostingStoresNothing()
     addCustomer(*db, QStringLiteral("1001"), 1000, 1000, true);
     TestDb::refuse(*db, QStringLiteral("Customer"), event, when);
 
-    QCOMPARE(PaymentStore::receive(*db, {QStringLiteral("1001"), QDate::currentDate(), 200, QString()}, QDateTime::currentDateTime()),
-             false);
+    QCOMPARE(
+        PaymentStore::receive(*db, {QStringLiteral("1001"), QDate::currentDate(), 200, QString()}, QDateTime::currentDateTime()),
+        false);
     QCOMPARE(paymentCount(*db), 0);
     QVERIFY2(balanceIs(*db, QStringLiteral("1001"), 1000), qPrintable(balanceText(*db, QStringLiteral("1001"))));
     QCOMPARE(onHold(*db, QStringLiteral("1001")), true);
 
     TestDb::stopRefusing(*db, QStringLiteral("Customer"));
-    QVERIFY(PaymentStore::receive(*db, {QStringLiteral("1001"), QDate::currentDate(), 200, QString()}, QDateTime::currentDateTime()));
+    QVERIFY(
+        PaymentStore::receive(*db, {QStringLiteral("1001"), QDate::currentDate(), 200, QString()}, QDateTime::currentDateTime()));
     QCOMPARE(paymentCount(*db), 1);
     QVERIFY(balanceIs(*db, QStringLiteral("1001"), 800));
 }
@@ -159,8 +168,8 @@ void tst_PaymentStore::failedPaymentRowPostsNothing()
     auto db = TestDb::fresh(server);
     addCustomer(*db, QStringLiteral("1001"), 500, 1000, false);
     TestDb::refuse(*db, QStringLiteral("Payments"), QStringLiteral("INSERT"));
-    QVERIFY_THROWS_EXCEPTION(
-        DbError, PaymentStore::receive(*db, {QStringLiteral("1001"), QDate::currentDate(), 50, QString()}, QDateTime::currentDateTime()));
+    QVERIFY_THROWS_EXCEPTION(DbError, PaymentStore::receive(*db, {QStringLiteral("1001"), QDate::currentDate(), 50, QString()},
+                                                            QDateTime::currentDateTime()));
     QCOMPARE(paymentCount(*db), 0);
     QVERIFY(balanceIs(*db, QStringLiteral("1001"), 500));
 }

@@ -22,8 +22,13 @@ namespace {
 void addCustomer(Db &db, const QString &id, const QVariant &balance, double limit, bool onHold)
 {
     db.insert(QStringLiteral("Customer"),
-              {{"ID", id}, {"Name", "Customer " + id}, {"Inactive", db.dialect().flag(false)}, {"CurrentBalance", balance},
-               {"Limit", limit}, {"WarnAt", 0.8}, {"AcctOnHold", db.dialect().flag(onHold)}},
+              {{"ID", id},
+               {"Name", "Customer " + id},
+               {"Inactive", db.dialect().flag(false)},
+               {"CurrentBalance", balance},
+               {"Limit", limit},
+               {"WarnAt", 0.8},
+               {"AcctOnHold", db.dialect().flag(onHold)}},
               QString());
 }
 
@@ -102,8 +107,7 @@ void tst_Posting::posting_data()
         mixed << 0.1 << 0.7 << -0.3 << 0.2 << 0.13;
     QTest::newRow("two hundred rounds of mixed cents reach a limit of 166 exactly")
         << 166.0 << 0.0 << false << mixed << 166.0 << true;
-    QTest::newRow("the same cents stop a cent below a limit of 166.01")
-        << 166.01 << 0.0 << false << mixed << 166.0 << false;
+    QTest::newRow("the same cents stop a cent below a limit of 166.01") << 166.01 << 0.0 << false << mixed << 166.0 << false;
 }
 
 void tst_Posting::posting()
@@ -296,7 +300,8 @@ void tst_Posting::concurrentPostings()
     for (int w = 0; w < workers; ++w) {
         auto p = std::make_unique<QProcess>();
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->start(program, {TestDb::connectionText(server), QStringLiteral("1001"), QString::number(w), QString::number(count), start});
+        p->start(program,
+                 {TestDb::connectionText(server), QStringLiteral("1001"), QString::number(w), QString::number(count), start});
         QVERIFY2(p->waitForStarted(), qPrintable(program + QStringLiteral(": ") + p->errorString()));
         processes.push_back(std::move(p));
     }
@@ -307,8 +312,9 @@ void tst_Posting::concurrentPostings()
     }
 
     const QSqlRecord row = customer(*db, QStringLiteral("1001"));
-    QVERIFY2(balanceIs(*db, QStringLiteral("1001"), double(totalCents) / 100),
-             qPrintable(QStringLiteral("%1 instead of %2").arg(row.value("CurrentBalance").toString()).arg(double(totalCents) / 100)));
+    QVERIFY2(
+        balanceIs(*db, QStringLiteral("1001"), double(totalCents) / 100),
+        qPrintable(QStringLiteral("%1 instead of %2").arg(row.value("CurrentBalance").toString()).arg(double(totalCents) / 100)));
     QCOMPARE(row.value("AcctOnHold").toBool(), expectedHold);
     QVERIFY(balanceIs(*db, QStringLiteral("1002"), 0.0));
 }

@@ -26,10 +26,14 @@ void tst_WebPassword::verifiesOnlyItsOwnPassword_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("other");
 
-    QTest::newRow("letters and digits") << "fleet1001xyz" << "fleet1001xy";
-    QTest::newRow("letter case counts") << "Correct Horse" << "correct horse";
-    QTest::newRow("quotes, blanks and letters beyond ASCII") << QStringLiteral("Pässwörd 'x' \"y\" 東京 ") << QStringLiteral("Pässwörd 'x' \"y\" 東京");
-    QTest::newRow("an apostrophe that would end an SQL text") << "'; DROP TABLE WebUser; --" << "";
+    QTest::newRow("letters and digits") << "fleet1001xyz"
+                                        << "fleet1001xy";
+    QTest::newRow("letter case counts") << "Correct Horse"
+                                        << "correct horse";
+    QTest::newRow("quotes, blanks and letters beyond ASCII")
+        << QStringLiteral("Pässwörd 'x' \"y\" 東京 ") << QStringLiteral("Pässwörd 'x' \"y\" 東京");
+    QTest::newRow("an apostrophe that would end an SQL text") << "'; DROP TABLE WebUser; --"
+                                                              << "";
 }
 
 void tst_WebPassword::verifiesOnlyItsOwnPassword()
@@ -71,7 +75,8 @@ void tst_WebPassword::olderLimitsNeedANewHash()
     QVERIFY(sodium_init() >= 0);
     const QByteArray password("an older fleet password");
     char out[crypto_pwhash_STRBYTES];
-    QCOMPARE(crypto_pwhash_str(out, password.constData(), password.size(), crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN), 0);
+    QCOMPARE(
+        crypto_pwhash_str(out, password.constData(), password.size(), crypto_pwhash_OPSLIMIT_MIN, crypto_pwhash_MEMLIMIT_MIN), 0);
     const QString old = QString::fromLatin1(out);
     QVERIFY(WebPassword::verify(old, QString::fromLatin1(password)));
     QVERIFY(WebPassword::needsRehash(old));
@@ -83,13 +88,22 @@ void tst_WebPassword::weakPasswordsRefused_data()
     QTest::addColumn<QString>("userName");
     QTest::addColumn<QString>("refusal"); // "" when taken
 
-    QTest::newRow("nine characters are too few") << "abcdefghi" << "acme" << "at least 10 characters";
-    QTest::newRow("ten characters are enough") << "abcdefghij" << "acme" << "";
-    QTest::newRow("characters, not bytes, are counted") << QStringLiteral("ääääääääää") << "acme" << "";
-    QTest::newRow("nine characters beyond the basic plane are still nine")
-        << QString(QStringLiteral("😀")).repeated(9) << "acme" << "at least 10 characters";
-    QTest::newRow("the username itself") << "acmefreight1" << "acmefreight1" << "same as the username";
-    QTest::newRow("the username in other letter case") << "AcmeFreight1" << "acmefreight1" << "same as the username";
+    QTest::newRow("nine characters are too few") << "abcdefghi"
+                                                 << "acme"
+                                                 << "at least 10 characters";
+    QTest::newRow("ten characters are enough") << "abcdefghij"
+                                               << "acme"
+                                               << "";
+    QTest::newRow("characters, not bytes, are counted") << QStringLiteral("ääääääääää") << "acme"
+                                                        << "";
+    QTest::newRow("nine characters beyond the basic plane are still nine") << QString(QStringLiteral("😀")).repeated(9) << "acme"
+                                                                           << "at least 10 characters";
+    QTest::newRow("the username itself") << "acmefreight1"
+                                         << "acmefreight1"
+                                         << "same as the username";
+    QTest::newRow("the username in other letter case") << "AcmeFreight1"
+                                                       << "acmefreight1"
+                                                       << "same as the username";
 }
 
 void tst_WebPassword::weakPasswordsRefused()

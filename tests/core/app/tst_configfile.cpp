@@ -41,34 +41,74 @@ void TestConfigFile::values_data()
 
     QTest::newRow("a heading and four label, value lines give the four values")
         << "AMS\nConnection,Provider=SQLite;Data Source=demo.db;\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
-        << "Provider=SQLite;Data Source=demo.db;" << "WS1" << "1" << "1";
+        << "Provider=SQLite;Data Source=demo.db;"
+        << "WS1"
+        << "1"
+        << "1";
     QTest::newRow("Windows line ends read like plain ones")
         << "AMS\r\nConnection,Provider=SQLite;Data Source=demo.db;\r\nWorkstation,WS1\r\nAdmin,0\r\nLocation,2\r\n"
-        << "Provider=SQLite;Data Source=demo.db;" << "WS1" << "0" << "2";
+        << "Provider=SQLite;Data Source=demo.db;"
+        << "WS1"
+        << "0"
+        << "2";
     QTest::newRow("a quoted connection text keeps its commas and loses its quotes")
         << "AMS\nConnection,\"Provider=PostgreSQL;Server=a,b;Database=x;UID=u;\"\nWorkstation,WS1\nAdmin,1\nLocation,3"
-        << "Provider=PostgreSQL;Server=a,b;Database=x;UID=u;" << "WS1" << "1" << "3";
+        << "Provider=PostgreSQL;Server=a,b;Database=x;UID=u;"
+        << "WS1"
+        << "1"
+        << "3";
     QTest::newRow("an unquoted comma in the connection text shifts every later item")
         << "AMS\nConnection,Provider=PostgreSQL;Server=a,b;\nWorkstation,WS1\nAdmin,1\nLocation,3\n"
-        << "Provider=PostgreSQL;Server=a" << "Workstation" << "Admin" << "Location";
+        << "Provider=PostgreSQL;Server=a"
+        << "Workstation"
+        << "Admin"
+        << "Location";
     QTest::newRow("a connection text without its final semicolon is kept as it is")
         << "AMS\nConnection,Provider=SQLite;Data Source=demo.db\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
-        << "Provider=SQLite;Data Source=demo.db" << "WS1" << "1" << "1";
+        << "Provider=SQLite;Data Source=demo.db"
+        << "WS1"
+        << "1"
+        << "1";
     QTest::newRow("blanks before an item are skipped, blanks after it are kept")
         << "AMS\nConnection,   Provider=SQLite;Data Source=demo.db;  \nWorkstation,\tWS 1 \nAdmin, 1\nLocation,  7"
-        << "Provider=SQLite;Data Source=demo.db;  " << "WS 1 " << "1" << "7";
+        << "Provider=SQLite;Data Source=demo.db;  "
+        << "WS 1 "
+        << "1"
+        << "7";
     QTest::newRow("a quoted blank before the flag is part of it")
-        << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,\" 1\"\nLocation,1" << "x;" << "WS1" << " 1" << "1";
-    QTest::newRow("an empty value after the comma is an empty item")
-        << "AMS\nConnection,x;\nWorkstation,\nAdmin,1\nLocation,1" << "x;" << "" << "1" << "1";
+        << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,\" 1\"\nLocation,1"
+        << "x;"
+        << "WS1"
+        << " 1"
+        << "1";
+    QTest::newRow("an empty value after the comma is an empty item") << "AMS\nConnection,x;\nWorkstation,\nAdmin,1\nLocation,1"
+                                                                     << "x;"
+                                                                     << ""
+                                                                     << "1"
+                                                                     << "1";
     QTest::newRow("empty lines between the lines are no items")
-        << "AMS\n\nConnection,x;\n\n   \nWorkstation,WS1\nAdmin,1\nLocation,1\n" << "x;" << "WS1" << "1" << "1";
-    QTest::newRow("everything on one line, separated by commas")
-        << "AMS,Connection,x;,Workstation,WS1,Admin,1,Location,4" << "x;" << "WS1" << "1" << "4";
+        << "AMS\n\nConnection,x;\n\n   \nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "x;"
+        << "WS1"
+        << "1"
+        << "1";
+    QTest::newRow("everything on one line, separated by commas") << "AMS,Connection,x;,Workstation,WS1,Admin,1,Location,4"
+                                                                 << "x;"
+                                                                 << "WS1"
+                                                                 << "1"
+                                                                 << "4";
     QTest::newRow("anything after the ninth item is ignored")
-        << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\nLocation,1,extra\nmore,lines\n" << "x;" << "WS1" << "1" << "1";
+        << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\nLocation,1,extra\nmore,lines\n"
+        << "x;"
+        << "WS1"
+        << "1"
+        << "1";
     QTest::newRow("text after a closing quote up to the comma is dropped")
-        << "AMS\nConnection,\"x;\" trailing\nWorkstation,WS1\nAdmin,1\nLocation,1" << "x;" << "WS1" << "1" << "1";
+        << "AMS\nConnection,\"x;\" trailing\nWorkstation,WS1\nAdmin,1\nLocation,1"
+        << "x;"
+        << "WS1"
+        << "1"
+        << "1";
 }
 
 void TestConfigFile::values()
@@ -104,8 +144,7 @@ void TestConfigFile::tooFewItems_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("an empty file") << "";
-    QTest::newRow("four lines without the location line")
-        << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\n";
+    QTest::newRow("four lines without the location line") << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\n";
     QTest::newRow("the location label without its value") << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\nLocation";
 }
 
@@ -135,7 +174,8 @@ void TestConfigFile::refusedValues_data()
         << "AMS\nConnection,\"Provider=SQLite;\nData Source=a.db;\"\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
         << "The Connection value (item 3) cannot hold";
     QTest::newRow("an escape character in the administration flag")
-        << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\x1b\nLocation,1\n" << "The Admin value (item 7) cannot hold";
+        << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\x1b\nLocation,1\n"
+        << "The Admin value (item 7) cannot hold";
     QTest::newRow("a DEL in the location") << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\nLocation,1\x7f\n"
                                            << "The Location value (item 9) cannot hold";
     QTest::newRow("half a character in the workstation")
@@ -166,7 +206,8 @@ void TestConfigFile::refusedValues()
 void TestConfigFile::widestValuesAreTaken()
 {
     // The heading and the labels are read over, whatever they hold.
-    const Configuration c = ConfigFile::parse("AMS\tX\nConnection,x;\nWorkstation," + QString(50, u'W') + "\nAdmin,01\nLocation,-2147483648\n");
+    const Configuration c =
+        ConfigFile::parse("AMS\tX\nConnection,x;\nWorkstation," + QString(50, u'W') + "\nAdmin,01\nLocation,-2147483648\n");
     QCOMPARE(c.WorkstationID, QString(50, u'W'));
     QCOMPARE(c.AdminWorkstation, QStringLiteral("01"));
     QCOMPARE(c.LocationID, QStringLiteral("-2147483648"));
@@ -176,10 +217,14 @@ void TestConfigFile::refusedFiles_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("message");
-    QTest::newRow("a device that never ends") << "/dev/zero" << "it is not a regular file";
-    QTest::newRow("a named pipe nobody writes to") << "pipe" << "it is not a regular file";
-    QTest::newRow("a folder") << "folder" << "it is not a regular file";
-    QTest::newRow("a file over 64 KiB") << "large" << "a configuration file holds at most 65536 (64 KiB)";
+    QTest::newRow("a device that never ends") << "/dev/zero"
+                                              << "it is not a regular file";
+    QTest::newRow("a named pipe nobody writes to") << "pipe"
+                                                   << "it is not a regular file";
+    QTest::newRow("a folder") << "folder"
+                              << "it is not a regular file";
+    QTest::newRow("a file over 64 KiB") << "large"
+                                        << "a configuration file holds at most 65536 (64 KiB)";
 }
 
 // Refused at once with a message: no hang, no running out of memory.
@@ -228,7 +273,8 @@ void TestConfigFile::fileOnDisk()
     const QString path = dir.filePath(QStringLiteral("config.txt"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("AMS\r\nConnection,\"Provider=SQLite;Data Source=d\xc3\xa9mo.db;\"\r\nWorkstation,WS9\r\nAdmin,0\r\nLocation,12\r\n");
+    file.write(
+        "AMS\r\nConnection,\"Provider=SQLite;Data Source=d\xc3\xa9mo.db;\"\r\nWorkstation,WS9\r\nAdmin,0\r\nLocation,12\r\n");
     file.close();
     const Configuration c = ConfigFile::read(path);
     QCOMPARE(c.ConnectionInfo, QStringLiteral("Provider=SQLite;Data Source=d\u00e9mo.db;"));
@@ -239,7 +285,7 @@ void TestConfigFile::fileOnDisk()
 
 void TestConfigFile::lookup_data()
 {
-    QTest::addColumn<QString>("named");    // --config FILE, or ""
+    QTest::addColumn<QString>("named");     // --config FILE, or ""
     QTest::addColumn<QStringList>("exist"); // which of "beside" and "machine" are there
     QTest::addColumn<QString>("read");      // the one read: "named", "beside" or "machine"
 
@@ -285,10 +331,12 @@ void TestConfigFile::databaseFolder_data()
     QTest::addColumn<QString>("config");
     QTest::addColumn<QString>("folder"); // {user} is the user's data folder
 
-    QTest::newRow("a database beside the config.txt that names it") << "/opt/station/ws2.txt" << "/opt/station";
+    QTest::newRow("a database beside the config.txt that names it") << "/opt/station/ws2.txt"
+                                                                    << "/opt/station";
     QTest::newRow("a development build's database beside its executable") << "/home/dev/ams/build/src/config.txt"
-                                                                           << "/home/dev/ams/build/src";
-    QTest::newRow("the machine's file takes it from the user's data folder") << "/etc/ams/config.txt" << "{user}";
+                                                                          << "/home/dev/ams/build/src";
+    QTest::newRow("the machine's file takes it from the user's data folder") << "/etc/ams/config.txt"
+                                                                             << "{user}";
 }
 
 void TestConfigFile::databaseFolder()

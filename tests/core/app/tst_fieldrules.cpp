@@ -52,26 +52,28 @@ void tst_FieldRules::texts_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("problem");
-    QTest::newRow("apostrophes and quotes are data") << "O'NEIL \"BIG\" TRUCKING; DROP TABLE Tickets;--" << 75
-                                                     << int(TextProblem::None);
+    QTest::newRow("apostrophes and quotes are data")
+        << "O'NEIL \"BIG\" TRUCKING; DROP TABLE Tickets;--" << 75 << int(TextProblem::None);
     QTest::newRow("accented, CJK and right-to-left text") << QStringLiteral("Café 東京 שלום") << 50 << int(TextProblem::None);
     QTest::newRow("exactly the width") << QString(53, u'x') << 53 << int(TextProblem::None);
     QTest::newRow("one past the width") << QString(54, u'x') << 53 << int(TextProblem::TooLong);
     QTest::newRow("a NUL") << QString::fromUtf16(u"AB\u0000CD", 5) << 50 << int(TextProblem::ControlCharacter);
     QTest::newRow("a tab") << "A\tB" << 50 << int(TextProblem::ControlCharacter);
     QTest::newRow("a line break") << "A\nB" << 50 << int(TextProblem::ControlCharacter);
-    QTest::newRow("an escape") << "A\x1b" "B" << 50 << int(TextProblem::ControlCharacter);
+    QTest::newRow("an escape") << "A\x1b"
+                                  "B"
+                               << 50 << int(TextProblem::ControlCharacter);
     QTest::newRow("delete") << "A\x7f" << 50 << int(TextProblem::ControlCharacter);
     // Pasted from a web page or a word processor, these break a printed line too.
-    QTest::newRow("a next-line control character") << QString::fromUtf16(u"A\u0085B", 3) << 50
-                                                   << int(TextProblem::ControlCharacter);
+    QTest::newRow("a next-line control character")
+        << QString::fromUtf16(u"A\u0085B", 3) << 50 << int(TextProblem::ControlCharacter);
     QTest::newRow("a line separator") << QString::fromUtf16(u"A\u2028B", 3) << 50 << int(TextProblem::ControlCharacter);
     QTest::newRow("a paragraph separator") << QString::fromUtf16(u"A\u2029", 2) << 50 << int(TextProblem::ControlCharacter);
     QTest::newRow("an emoji is one whole character") << QStringLiteral("Rig \U0001F69A") << 50 << int(TextProblem::None);
     QTest::newRow("half an emoji") << QString::fromUtf16(u"Rig \xD83D", 5) << 50 << int(TextProblem::BrokenCharacter);
     QTest::newRow("the other half alone") << QString::fromUtf16(u"\xDE9A Rig", 5) << 50 << int(TextProblem::BrokenCharacter);
-    QTest::newRow("a control character in an over-long text") << QString(60, u'x') + u'\x01' << 50
-                                                               << int(TextProblem::ControlCharacter);
+    QTest::newRow("a control character in an over-long text")
+        << QString(60, u'x') + u'\x01' << 50 << int(TextProblem::ControlCharacter);
 }
 
 void tst_FieldRules::texts()
@@ -113,8 +115,8 @@ void tst_FieldRules::refusalsNameTheField()
     QVERIFY(FieldRules::amountRefusal(QStringLiteral("Diesel Gallons")).startsWith(QStringLiteral("Diesel Gallons ")));
     QCOMPARE(FieldRules::textRefusal(FieldRules::TextProblem::TooLong, QStringLiteral("Clerk ID"), 50),
              QStringLiteral("Clerk ID holds at most 50 characters."));
-    QCOMPARE(FieldRules::firstUnstorableAmount({{QStringLiteral("Oil"), 5.0}, {QStringLiteral("Deli"), 1e12},
-                                                {QStringLiteral("Total"), 1e13}}),
+    QCOMPARE(FieldRules::firstUnstorableAmount(
+                 {{QStringLiteral("Oil"), 5.0}, {QStringLiteral("Deli"), 1e12}, {QStringLiteral("Total"), 1e13}}),
              std::optional<QString>(QStringLiteral("Deli")));
     QCOMPARE(FieldRules::firstUnstorableAmount({{QStringLiteral("Oil"), 5.0}}), std::nullopt);
 }

@@ -106,7 +106,8 @@ void tst_Numbers::plainText_data()
     QTest::newRow("a huge value without exponent") << 1e20 << "100000000000000000000";
     QTest::newRow("a tiny value without exponent") << 1e-20 << "0.00000000000000000001";
     QTest::newRow("a value near the top of the range") << 1.2345e300 << QStringLiteral("12345") + QString(296, u'0');
-    QTest::newRow("the smallest double") << 4.9406564584124654e-324 << QStringLiteral("0.") + QString(323, u'0') + QStringLiteral("494065645841247");
+    QTest::newRow("the smallest double") << 4.9406564584124654e-324
+                                         << QStringLiteral("0.") + QString(323, u'0') + QStringLiteral("494065645841247");
 }
 
 void tst_Numbers::plainText()
@@ -238,14 +239,22 @@ void tst_Numbers::formatText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("an empty field stays empty") << "" << "";
-    QTest::newRow("blanks stay as they are") << "  " << "  ";
-    QTest::newRow("a word is shown unchanged") << "abc" << "abc";
-    QTest::newRow("a number with letters after it is shown unchanged") << "12.5abc" << "12.5abc";
-    QTest::newRow("a plain amount") << "12.5" << "$12.50";
-    QTest::newRow("a negative amount") << "-30" << "($30.00)";
-    QTest::newRow("an amount with blanks around it") << " 7 " << "$7.00";
-    QTest::newRow("a zero") << "0" << "$0.00";
+    QTest::newRow("an empty field stays empty") << ""
+                                                << "";
+    QTest::newRow("blanks stay as they are") << "  "
+                                             << "  ";
+    QTest::newRow("a word is shown unchanged") << "abc"
+                                               << "abc";
+    QTest::newRow("a number with letters after it is shown unchanged") << "12.5abc"
+                                                                       << "12.5abc";
+    QTest::newRow("a plain amount") << "12.5"
+                                    << "$12.50";
+    QTest::newRow("a negative amount") << "-30"
+                                       << "($30.00)";
+    QTest::newRow("an amount with blanks around it") << " 7 "
+                                                     << "$7.00";
+    QTest::newRow("a zero") << "0"
+                            << "$0.00";
 }
 
 void tst_Numbers::formatText()
@@ -260,12 +269,18 @@ void tst_Numbers::swipedCard_data()
     QTest::addColumn<QString>("swipe");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("an 11-character swipe gives its middle nine") << "%600100001?" << "600100001";
-    QTest::newRow("any 11 characters give their middle nine") << "ABCDEFGHIJK" << "BCDEFGHIJ";
-    QTest::newRow("10 characters are not a card") << "%60010000?" << "NA";
-    QTest::newRow("12 characters are not a card") << "%6001000011?" << "NA";
-    QTest::newRow("an empty field is not a card") << "" << "NA";
-    QTest::newRow("a typed card number without sentinels is not a card") << "600100001" << "NA";
+    QTest::newRow("an 11-character swipe gives its middle nine") << "%600100001?"
+                                                                 << "600100001";
+    QTest::newRow("any 11 characters give their middle nine") << "ABCDEFGHIJK"
+                                                              << "BCDEFGHIJ";
+    QTest::newRow("10 characters are not a card") << "%60010000?"
+                                                  << "NA";
+    QTest::newRow("12 characters are not a card") << "%6001000011?"
+                                                  << "NA";
+    QTest::newRow("an empty field is not a card") << ""
+                                                  << "NA";
+    QTest::newRow("a typed card number without sentinels is not a card") << "600100001"
+                                                                         << "NA";
 }
 
 void tst_Numbers::swipedCard()
@@ -286,8 +301,9 @@ void tst_Numbers::commaDecimalLocale_data()
     const QString localedef = QStandardPaths::findExecutable(QStringLiteral("localedef"));
     if (localedef.isEmpty())
         QSKIP("localedef is not installed; no comma-decimal locale to try");
-    if (QProcess::execute(localedef, {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"), QStringLiteral("UTF-8"),
-                                      locales.filePath(QStringLiteral("de_DE.UTF-8"))}) > 1)
+    if (QProcess::execute(localedef, {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                                      QStringLiteral("UTF-8"), locales.filePath(QStringLiteral("de_DE.UTF-8"))})
+        > 1)
         QSKIP("localedef could not build a comma-decimal locale");
     qputenv("LOCPATH", QFile::encodeName(locales.path()));
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))

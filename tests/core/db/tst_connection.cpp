@@ -34,14 +34,30 @@ void tst_Connection::failingOperation_data()
     QTest::addColumn<QString>("serverWords");
     QTest::addColumn<QString>("statementWords");
 
-    QTest::newRow("rows of a missing table") << "rows" << "nosuchtable" << "SELECT * FROM NoSuchTable WHERE ID = ?";
-    QTest::newRow("first row of a missing table") << "firstRow" << "nosuchtable" << "SELECT * FROM NoSuchTable WHERE ID = ?";
-    QTest::newRow("each row of a missing table") << "forEachRow" << "nosuchtable" << "SELECT * FROM NoSuchTable WHERE ID = ?";
-    QTest::newRow("a statement with a misspelt keyword") << "exec" << "" << "UPDATE Customer SETT Name = ? WHERE ID = ?";
-    QTest::newRow("a statement without values on a missing table") << "execPlain" << "nosuchtable" << "DELETE FROM NoSuchTable";
-    QTest::newRow("an insert into a missing column") << "insert" << "nosuchcolumn" << "INSERT INTO Customer";
-    QTest::newRow("an update of a missing column") << "update" << "nosuchcolumn" << "UPDATE Customer SET NoSuchColumn";
-    QTest::newRow("an insert of a duplicate key") << "duplicate" << "" << "INSERT INTO Customer";
+    QTest::newRow("rows of a missing table") << "rows"
+                                             << "nosuchtable"
+                                             << "SELECT * FROM NoSuchTable WHERE ID = ?";
+    QTest::newRow("first row of a missing table") << "firstRow"
+                                                  << "nosuchtable"
+                                                  << "SELECT * FROM NoSuchTable WHERE ID = ?";
+    QTest::newRow("each row of a missing table") << "forEachRow"
+                                                 << "nosuchtable"
+                                                 << "SELECT * FROM NoSuchTable WHERE ID = ?";
+    QTest::newRow("a statement with a misspelt keyword") << "exec"
+                                                         << ""
+                                                         << "UPDATE Customer SETT Name = ? WHERE ID = ?";
+    QTest::newRow("a statement without values on a missing table") << "execPlain"
+                                                                   << "nosuchtable"
+                                                                   << "DELETE FROM NoSuchTable";
+    QTest::newRow("an insert into a missing column") << "insert"
+                                                     << "nosuchcolumn"
+                                                     << "INSERT INTO Customer";
+    QTest::newRow("an update of a missing column") << "update"
+                                                   << "nosuchcolumn"
+                                                   << "UPDATE Customer SET NoSuchColumn";
+    QTest::newRow("an insert of a duplicate key") << "duplicate"
+                                                  << ""
+                                                  << "INSERT INTO Customer";
 }
 
 void tst_Connection::failingOperation()
@@ -86,10 +102,14 @@ void tst_Connection::insertReturnsRisingKeys_data()
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("column");
 
-    QTest::newRow("charge tickets") << "Tickets" << "Clerk";
-    QTest::newRow("cash tickets") << "CashTickets" << "Clerk";
-    QTest::newRow("payments") << "Payments" << "CheckNum";
-    QTest::newRow("gift card transactions") << "GiftCardTransactions" << "Clerk";
+    QTest::newRow("charge tickets") << "Tickets"
+                                    << "Clerk";
+    QTest::newRow("cash tickets") << "CashTickets"
+                                  << "Clerk";
+    QTest::newRow("payments") << "Payments"
+                              << "CheckNum";
+    QTest::newRow("gift card transactions") << "GiftCardTransactions"
+                                            << "Clerk";
 }
 
 void tst_Connection::insertReturnsRisingKeys()
@@ -123,7 +143,8 @@ void tst_Connection::updateByKey()
     db->insert(QStringLiteral("Customer"), {{"ID", "1002"}, {"Name", "Other"}, {"Limit", 200}}, QString());
 
     QCOMPARE(db->update(QStringLiteral("Customer"), {{"Name", "After"}, {"Limit", 2500.5}}, QStringLiteral("O'1")), 1);
-    const auto changed = db->firstRow(QStringLiteral("SELECT Name, %1 FROM Customer WHERE ID = ?").arg(db->dialect().limitColumn()), {"O'1"});
+    const auto changed =
+        db->firstRow(QStringLiteral("SELECT Name, %1 FROM Customer WHERE ID = ?").arg(db->dialect().limitColumn()), {"O'1"});
     QVERIFY(changed);
     QCOMPARE(changed->value("Name").toString(), QStringLiteral("After"));
     QCOMPARE(changed->value("Limit").toDouble(), 2500.5);

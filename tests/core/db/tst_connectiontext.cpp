@@ -47,25 +47,57 @@ void tst_ConnectionText::parse_data()
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
 
-    QTest::newRow("an SQLite file with the password added")
-        << "Provider=SQLite;Data Source=/var/lib/ams/ams.db;PWD=QZ;" << "" << "SQLite" << "/var/lib/ams/ams.db" << "" << 5432 << ""
-        << "" << "QZ";
-    QTest::newRow("keywords and provider in any letter case")
-        << "provider=sqlite;DATA SOURCE=/var/lib/ams/ams.db;" << "" << "SQLite" << "/var/lib/ams/ams.db" << "" << 5432 << "" << ""
-        << "";
-    QTest::newRow("blanks around keywords and values")
-        << " Provider = SQLite ; Data Source = /srv/ams.db ;" << "" << "SQLite" << "/srv/ams.db" << "" << 5432 << "" << "" << "";
-    QTest::newRow("a relative SQLite file lies in the base directory")
-        << "Provider=SQLite;Data Source=data/ams.db;" << "/opt/ams" << "SQLite" << "/opt/ams/data/ams.db" << "" << 5432 << "" << ""
-        << "";
-    QTest::newRow("an absolute SQLite file stays where it is")
-        << "Provider=SQLite;Data Source=/srv/ams.db;" << "/opt/ams" << "SQLite" << "/srv/ams.db" << "" << 5432 << "" << "" << "";
+    QTest::newRow("an SQLite file with the password added") << "Provider=SQLite;Data Source=/var/lib/ams/ams.db;PWD=QZ;"
+                                                            << ""
+                                                            << "SQLite"
+                                                            << "/var/lib/ams/ams.db"
+                                                            << "" << 5432 << ""
+                                                            << ""
+                                                            << "QZ";
+    QTest::newRow("keywords and provider in any letter case") << "provider=sqlite;DATA SOURCE=/var/lib/ams/ams.db;"
+                                                              << ""
+                                                              << "SQLite"
+                                                              << "/var/lib/ams/ams.db"
+                                                              << "" << 5432 << ""
+                                                              << ""
+                                                              << "";
+    QTest::newRow("blanks around keywords and values") << " Provider = SQLite ; Data Source = /srv/ams.db ;"
+                                                       << ""
+                                                       << "SQLite"
+                                                       << "/srv/ams.db"
+                                                       << "" << 5432 << ""
+                                                       << ""
+                                                       << "";
+    QTest::newRow("a relative SQLite file lies in the base directory") << "Provider=SQLite;Data Source=data/ams.db;"
+                                                                       << "/opt/ams"
+                                                                       << "SQLite"
+                                                                       << "/opt/ams/data/ams.db"
+                                                                       << "" << 5432 << ""
+                                                                       << ""
+                                                                       << "";
+    QTest::newRow("an absolute SQLite file stays where it is") << "Provider=SQLite;Data Source=/srv/ams.db;"
+                                                               << "/opt/ams"
+                                                               << "SQLite"
+                                                               << "/srv/ams.db"
+                                                               << "" << 5432 << ""
+                                                               << ""
+                                                               << "";
     QTest::newRow("a PostgreSQL server with every keyword")
-        << "Provider=PostgreSQL;Server=db.example.com;Port=5433;Database=ams;UID=clerk;PWD=QZ;" << "/opt/ams" << "PostgreSQL" << ""
-        << "db.example.com" << 5433 << "ams" << "clerk" << "QZ";
+        << "Provider=PostgreSQL;Server=db.example.com;Port=5433;Database=ams;UID=clerk;PWD=QZ;"
+        << "/opt/ams"
+        << "PostgreSQL"
+        << ""
+        << "db.example.com" << 5433 << "ams"
+        << "clerk"
+        << "QZ";
     QTest::newRow("a PostgreSQL server with lower-case keywords and the default port")
-        << "provider=POSTGRESQL;server=10.0.0.5;database=fuel;uid=ams;pwd=QZ;" << "" << "PostgreSQL" << "" << "10.0.0.5" << 5432
-        << "fuel" << "ams" << "QZ";
+        << "provider=POSTGRESQL;server=10.0.0.5;database=fuel;uid=ams;pwd=QZ;"
+        << ""
+        << "PostgreSQL"
+        << ""
+        << "10.0.0.5" << 5432 << "fuel"
+        << "ams"
+        << "QZ";
 }
 
 void tst_ConnectionText::parse()
@@ -95,14 +127,22 @@ void tst_ConnectionText::parseError_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("named");
 
-    QTest::newRow("an unknown provider is named") << "Provider=SQLOLEDB;Data Source=x;" << "SQLOLEDB";
-    QTest::newRow("a text without a provider names the keyword") << "Data Source=ams.db;" << "Provider";
-    QTest::newRow("an empty text names the provider keyword") << "" << "Provider";
-    QTest::newRow("an SQLite text without its file names Data Source") << "Provider=SQLite;" << "Data Source";
-    QTest::newRow("a PostgreSQL text without its server") << "Provider=PostgreSQL;Database=ams;UID=ams;" << "Server";
-    QTest::newRow("a PostgreSQL text without its database") << "Provider=PostgreSQL;Server=h;UID=ams;" << "Database";
-    QTest::newRow("a PostgreSQL text without its user") << "Provider=PostgreSQL;Server=h;Database=ams;" << "UID";
-    QTest::newRow("a port that is not a number is named") << "Provider=PostgreSQL;Server=h;Port=fifty;Database=d;UID=u;" << "fifty";
+    QTest::newRow("an unknown provider is named") << "Provider=SQLOLEDB;Data Source=x;"
+                                                  << "SQLOLEDB";
+    QTest::newRow("a text without a provider names the keyword") << "Data Source=ams.db;"
+                                                                 << "Provider";
+    QTest::newRow("an empty text names the provider keyword") << ""
+                                                              << "Provider";
+    QTest::newRow("an SQLite text without its file names Data Source") << "Provider=SQLite;"
+                                                                       << "Data Source";
+    QTest::newRow("a PostgreSQL text without its server") << "Provider=PostgreSQL;Database=ams;UID=ams;"
+                                                          << "Server";
+    QTest::newRow("a PostgreSQL text without its database") << "Provider=PostgreSQL;Server=h;UID=ams;"
+                                                            << "Database";
+    QTest::newRow("a PostgreSQL text without its user") << "Provider=PostgreSQL;Server=h;Database=ams;"
+                                                        << "UID";
+    QTest::newRow("a port that is not a number is named") << "Provider=PostgreSQL;Server=h;Port=fifty;Database=d;UID=u;"
+                                                          << "fifty";
 }
 
 void tst_ConnectionText::parseError()
@@ -173,8 +213,8 @@ void tst_ConnectionText::unusableSqliteFile_data()
     QTest::newRow("a missing file") << "ams.db" << 0 << "The database file {path} does not exist.";
     QTest::newRow("a missing folder") << "none/ams.db" << 0 << "The database file {path} does not exist: there is no folder";
     QTest::newRow("a read-only file") << "ams.db" << 0444 << "The database file {path} is read-only";
-    QTest::newRow("a read-only folder for its journal") << "{ro}/ams.db" << 0666
-                                                         << "The folder {folder} of the database file {path} is read-only";
+    QTest::newRow("a read-only folder for its journal")
+        << "{ro}/ams.db" << 0666 << "The folder {folder} of the database file {path} is read-only";
     QTest::newRow("a file nobody may read") << "ams.db" << 0200 << "The database file {path} cannot be read";
     QTest::newRow("a folder instead of a file") << "ams.db/" << 0 << "The database file {path} is not a regular file.";
 }
@@ -234,16 +274,20 @@ void tst_ConnectionText::passwordGluedToAnotherValue_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shows"); // what the message still says
-    QTest::newRow("glued to the port")
-        << "Provider=PostgreSQL;Server=h;Database=d;UID=u;Port=55432PWD=Sesame-42;" << "Port is not a number: 55432PWD=********";
+    QTest::newRow("glued to the port") << "Provider=PostgreSQL;Server=h;Database=d;UID=u;Port=55432PWD=Sesame-42;"
+                                       << "Port is not a number: 55432PWD=********";
     QTest::newRow("glued to the port, keyword in lower case")
-        << "Provider=PostgreSQL;Server=h;Database=d;UID=u;Port=55432pwd=Sesame-42" << "55432pwd=********";
-    QTest::newRow("glued to the TLS mode")
-        << "Provider=PostgreSQL;Server=h;Database=d;UID=u;sslmode=requirePWD=Sesame-42;" << "requirePWD=********";
-    QTest::newRow("glued to the provider") << "Provider=SQLitePWD=Sesame-42;Data Source=a.db;" << "SQLitePWD=********";
-    QTest::newRow("glued to a missing file") << "Provider=SQLite;Data Source=gone.dbPWD=Sesame-42;" << "gone.dbPWD=********";
+        << "Provider=PostgreSQL;Server=h;Database=d;UID=u;Port=55432pwd=Sesame-42"
+        << "55432pwd=********";
+    QTest::newRow("glued to the TLS mode") << "Provider=PostgreSQL;Server=h;Database=d;UID=u;sslmode=requirePWD=Sesame-42;"
+                                           << "requirePWD=********";
+    QTest::newRow("glued to the provider") << "Provider=SQLitePWD=Sesame-42;Data Source=a.db;"
+                                           << "SQLitePWD=********";
+    QTest::newRow("glued to a missing file") << "Provider=SQLite;Data Source=gone.dbPWD=Sesame-42;"
+                                             << "gone.dbPWD=********";
     QTest::newRow("a password of its own and a glued one")
-        << "Provider=PostgreSQL;Server=h;Database=d;PWD=Open-Door;UID=u;Port=1PWD=Sesame-42;" << "1PWD=********";
+        << "Provider=PostgreSQL;Server=h;Database=d;PWD=Open-Door;UID=u;Port=1PWD=Sesame-42;"
+        << "1PWD=********";
 }
 
 // Whatever value a password is glued to by a missing ";", no message shows it: not the
@@ -267,10 +311,14 @@ void tst_ConnectionText::programPasswordAfterTheLastValue_data()
 {
     QTest::addColumn<QString>("configured");
     QTest::addColumn<QString>("used");
-    QTest::newRow("a text ending with its ;") << "Provider=SQLite;Data Source=a.db;" << "Provider=SQLite;Data Source=a.db;PWD=QZ;";
-    QTest::newRow("a text that lost its final ;") << "Provider=SQLite;Data Source=a.db" << "Provider=SQLite;Data Source=a.db;PWD=QZ;";
-    QTest::newRow("a text with blanks after its ;") << "Provider=SQLite;Data Source=a.db; " << "Provider=SQLite;Data Source=a.db; PWD=QZ;";
-    QTest::newRow("a text with its own password") << "Provider=PostgreSQL;PWD=x" << "Provider=PostgreSQL;PWD=x";
+    QTest::newRow("a text ending with its ;") << "Provider=SQLite;Data Source=a.db;"
+                                              << "Provider=SQLite;Data Source=a.db;PWD=QZ;";
+    QTest::newRow("a text that lost its final ;") << "Provider=SQLite;Data Source=a.db"
+                                                  << "Provider=SQLite;Data Source=a.db;PWD=QZ;";
+    QTest::newRow("a text with blanks after its ;") << "Provider=SQLite;Data Source=a.db; "
+                                                    << "Provider=SQLite;Data Source=a.db; PWD=QZ;";
+    QTest::newRow("a text with its own password") << "Provider=PostgreSQL;PWD=x"
+                                                  << "Provider=PostgreSQL;PWD=x";
 }
 
 // The program's password never runs into the configured text's last value.

@@ -76,13 +76,21 @@ QStringList tableRows(Db &db, const SchemaTable &table)
                 continue;
             }
             switch (table.columns[i].kind) {
-            case SchemaColumn::Kind::Text: values << u'\'' + v.toString() + u'\''; break;
+            case SchemaColumn::Kind::Text:
+                values << u'\'' + v.toString() + u'\'';
+                break;
             case SchemaColumn::Kind::Whole:
-            case SchemaColumn::Kind::Flag: values << QString::number(v.toLongLong()); break;
+            case SchemaColumn::Kind::Flag:
+                values << QString::number(v.toLongLong());
+                break;
             case SchemaColumn::Kind::Number:
-            case SchemaColumn::Kind::Money: values << QString::number(v.toString().toDouble(), 'g', 17); break;
+            case SchemaColumn::Kind::Money:
+                values << QString::number(v.toString().toDouble(), 'g', 17);
+                break;
             case SchemaColumn::Kind::DateTime:
-            case SchemaColumn::Kind::Date: values << v.toString(); break;
+            case SchemaColumn::Kind::Date:
+                values << v.toString();
+                break;
             }
         }
         rows << values.join(QStringLiteral(" | "));
@@ -118,23 +126,45 @@ void addAwkwardRows(Db &db)
     const SqlDialect &d = db.dialect();
     const QString id = QStringLiteral("O'N\"1");
     db.insert(QStringLiteral("Customer"),
-              {{"ID", id}, {"Name", QStringLiteral("O'Neill \"Big\" Haul\\ing  ")}, {"Address1", QString("")},
-               {"Address2", QVariant(QMetaType(QMetaType::QString))}, {"City", QStringLiteral("Ñandú ✓ Städtle")},
-               {"State", "TX"}, {"Contact", QStringLiteral("line one\nline two\tend")}, {"Inactive", d.flag(false)},
-               {"CurrentBalance", 33.330000000000005}, {"Limit", 999999999.99}, {"WarnAt", 0.1 + 0.2},
-               {"AcctOnHold", d.flag(false)}, {"DateEntered", "2026-03-08 02:30:00"}},
+              {{"ID", id},
+               {"Name", QStringLiteral("O'Neill \"Big\" Haul\\ing  ")},
+               {"Address1", QString("")},
+               {"Address2", QVariant(QMetaType(QMetaType::QString))},
+               {"City", QStringLiteral("Ñandú ✓ Städtle")},
+               {"State", "TX"},
+               {"Contact", QStringLiteral("line one\nline two\tend")},
+               {"Inactive", d.flag(false)},
+               {"CurrentBalance", 33.330000000000005},
+               {"Limit", 999999999.99},
+               {"WarnAt", 0.1 + 0.2},
+               {"AcctOnHold", d.flag(false)},
+               {"DateEntered", "2026-03-08 02:30:00"}},
               QString());
-    db.insert(QStringLiteral("Cards"), {{"CustomerID", id}, {"CardNo", "01"}, {"CardType", "1"}, {"InActive", d.flag(false)},
-                                        {"CardNote", QString(250, QChar(u'é'))}},
+    db.insert(QStringLiteral("Cards"),
+              {{"CustomerID", id},
+               {"CardNo", "01"},
+               {"CardType", "1"},
+               {"InActive", d.flag(false)},
+               {"CardNote", QString(250, QChar(u'é'))}},
               QString());
-    db.insert(QStringLiteral("Tickets"),
-              {{"CustomerID", id}, {"CardNo", "01"}, {"Clerk", " "}, {"TruckNumber", ""}, {"GasGallons", 1e-7},
-               {"GasPriceEach", 3.199}, {"GasPriceExt", 33.330000000000005}, {"Subtotal", 33.330000000000005},
-               {"Tax", 0}, {"Total", 33.330000000000005}, {"WorkStationID", "WS'1"}, {"Location", 1},
-               {"DateEntered", "2026-11-01 01:30:00"}});
-    db.insert(QStringLiteral("Payments"),
-              {{"Customer", id}, {"PaymentDate", "2026-03-08"}, {"Amount", 0}, {"CheckNum", QString("")},
-               {"EntryDate", "2026-03-08 00:00:00"}});
+    db.insert(QStringLiteral("Tickets"), {{"CustomerID", id},
+                                          {"CardNo", "01"},
+                                          {"Clerk", " "},
+                                          {"TruckNumber", ""},
+                                          {"GasGallons", 1e-7},
+                                          {"GasPriceEach", 3.199},
+                                          {"GasPriceExt", 33.330000000000005},
+                                          {"Subtotal", 33.330000000000005},
+                                          {"Tax", 0},
+                                          {"Total", 33.330000000000005},
+                                          {"WorkStationID", "WS'1"},
+                                          {"Location", 1},
+                                          {"DateEntered", "2026-11-01 01:30:00"}});
+    db.insert(QStringLiteral("Payments"), {{"Customer", id},
+                                           {"PaymentDate", "2026-03-08"},
+                                           {"Amount", 0},
+                                           {"CheckNum", QString("")},
+                                           {"EntryDate", "2026-03-08 00:00:00"}});
 }
 
 TicketRecord aTicket()
@@ -175,9 +205,9 @@ QMap<QString, qint64> highestKeys(Db &db)
     QMap<QString, qint64> keys;
     for (const SchemaTable &table : SchemaTables::all())
         if (table.serverAssignsKey)
-            keys.insert(table.name, db.firstRow(QStringLiteral("SELECT MAX(%1) FROM %2").arg(table.primaryKey, table.name))
-                                        ->value(0)
-                                        .toLongLong());
+            keys.insert(
+                table.name,
+                db.firstRow(QStringLiteral("SELECT MAX(%1) FROM %2").arg(table.primaryKey, table.name))->value(0).toLongLong());
     return keys;
 }
 
@@ -308,7 +338,8 @@ void tst_DatabaseCopy::failedCopyLeavesTheTargetEmpty()
     } else {
         target->exec(QStringLiteral("CREATE FUNCTION RefuseTicket() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
                                     "IF NEW.ID = 200 THEN RAISE EXCEPTION 'ticket 200 refused'; END IF; RETURN NEW; END $$"));
-        target->exec(QStringLiteral("CREATE TRIGGER RefuseTicket BEFORE INSERT ON Tickets FOR EACH ROW EXECUTE FUNCTION RefuseTicket()"));
+        target->exec(
+            QStringLiteral("CREATE TRIGGER RefuseTicket BEFORE INSERT ON Tickets FOR EACH ROW EXECUTE FUNCTION RefuseTicket()"));
     }
     QVERIFY(count(*source, "Tickets") > 200);
 
@@ -327,11 +358,26 @@ void tst_DatabaseCopy::refusesATargetColumnOfAnotherType_data()
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("postgres"); // its type there
     QTest::addColumn<QString>("sqlite");
-    QTest::newRow("a balance kept as whole numbers") << "GiftCards" << "CardBalance" << "integer" << "TEXT";
-    QTest::newRow("gallons kept to no decimal") << "Tickets" << "DieselGallons" << "numeric(12,0)" << "TEXT";
-    QTest::newRow("money kept to the cent only") << "Customer" << "CurrentBalance" << "numeric(12,2)" << "VARCHAR(20)";
-    QTest::newRow("a ZIP code kept as a number, losing its leading zeros") << "Customer" << "Zip" << "bigint" << "INTEGER";
-    QTest::newRow("a day kept with its time zone") << "Payments" << "EntryDate" << "timestamp with time zone" << "REAL";
+    QTest::newRow("a balance kept as whole numbers") << "GiftCards"
+                                                     << "CardBalance"
+                                                     << "integer"
+                                                     << "TEXT";
+    QTest::newRow("gallons kept to no decimal") << "Tickets"
+                                                << "DieselGallons"
+                                                << "numeric(12,0)"
+                                                << "TEXT";
+    QTest::newRow("money kept to the cent only") << "Customer"
+                                                 << "CurrentBalance"
+                                                 << "numeric(12,2)"
+                                                 << "VARCHAR(20)";
+    QTest::newRow("a ZIP code kept as a number, losing its leading zeros") << "Customer"
+                                                                           << "Zip"
+                                                                           << "bigint"
+                                                                           << "INTEGER";
+    QTest::newRow("a day kept with its time zone") << "Payments"
+                                                   << "EntryDate"
+                                                   << "timestamp with time zone"
+                                                   << "REAL";
 }
 
 // A column that would round or convert the values copied into it is refused before
@@ -354,7 +400,8 @@ void tst_DatabaseCopy::refusesATargetColumnOfAnotherType()
     const Run refused = amsdb({"copy", sourceText, targetText});
     QCOMPARE(refused.status, 1);
     const QString type = server == QLatin1String("SQLite") ? sqlite : postgres;
-    QVERIFY2(refused.err.contains(QStringLiteral("table %1 has the column %2 as %3").arg(table, column, type)), qPrintable(refused.err));
+    QVERIFY2(refused.err.contains(QStringLiteral("table %1 has the column %2 as %3").arg(table, column, type)),
+             qPrintable(refused.err));
     for (const QString &name : DatabaseTool::tableNames())
         QVERIFY2(count(*target, name) == 0, qPrintable(name));
 }
@@ -374,18 +421,21 @@ void tst_DatabaseCopy::refusesAValueChangedOnTheWay()
     } else {
         target->exec(QStringLiteral("CREATE FUNCTION RoundBalance() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
                                     "NEW.CardBalance := ROUND(NEW.CardBalance); RETURN NEW; END $$"));
-        target->exec(QStringLiteral("CREATE TRIGGER RoundBalance BEFORE INSERT ON GiftCards FOR EACH ROW EXECUTE FUNCTION RoundBalance()"));
+        target->exec(QStringLiteral(
+            "CREATE TRIGGER RoundBalance BEFORE INSERT ON GiftCards FOR EACH ROW EXECUTE FUNCTION RoundBalance()"));
     }
     const Run refused = amsdb({"copy", sourceText, targetText});
     QCOMPARE(refused.status, 1);
     // Any rounded card is named, with both values.
-    const auto named = QRegularExpression(QStringLiteral("GiftCards row ID (\\d+): the column CardBalance reads (\\d+) in the copy "
-                                                         "instead of (\\d+\\.\\d+); nothing was copied"))
-                           .match(refused.err);
+    const auto named =
+        QRegularExpression(QStringLiteral("GiftCards row ID (\\d+): the column CardBalance reads (\\d+) in the copy "
+                                          "instead of (\\d+\\.\\d+); nothing was copied"))
+            .match(refused.err);
     QVERIFY2(named.hasMatch(), qPrintable(refused.err));
-    const double original = source->firstRow(QStringLiteral("SELECT CardBalance FROM GiftCards WHERE ID = ?"), {named.captured(1)})
-                                ->value(0)
-                                .toDouble();
+    const double original =
+        source->firstRow(QStringLiteral("SELECT CardBalance FROM GiftCards WHERE ID = ?"), {named.captured(1)})
+            ->value(0)
+            .toDouble();
     QCOMPARE(named.captured(3).toDouble(), original);
     QCOMPARE(named.captured(2).toDouble(), std::round(original));
     for (const QString &name : DatabaseTool::tableNames())

@@ -54,20 +54,25 @@ QStringList catalog(Db &db)
     };
     if (db.dialect().name() == QLatin1String("SQLite")) {
         for (const QString &table : DatabaseTool::tableNames()) {
-            add(QStringLiteral("SELECT ?, cid, name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)"), {table, table});
-            add(QStringLiteral("SELECT name, instr(upper(sql), 'AUTOINCREMENT') > 0 FROM sqlite_master WHERE type = 'table' AND name = ?"),
+            add(QStringLiteral("SELECT ?, cid, name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)"),
+                {table, table});
+            add(QStringLiteral(
+                    "SELECT name, instr(upper(sql), 'AUTOINCREMENT') > 0 FROM sqlite_master WHERE type = 'table' AND name = ?"),
                 {table});
-            for (const QSqlRecord &index : db.rows(QStringLiteral("SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY name"), {table})) {
+            for (const QSqlRecord &index :
+                 db.rows(QStringLiteral("SELECT name, \"unique\", origin FROM pragma_index_list(?) ORDER BY name"), {table})) {
                 const QString name = index.value(0).toString();
-                lines << QStringLiteral("%1|index %2|unique %3|%4").arg(table, name, index.value(1).toString(), index.value(2).toString());
+                lines << QStringLiteral("%1|index %2|unique %3|%4")
+                             .arg(table, name, index.value(1).toString(), index.value(2).toString());
                 add(QStringLiteral("SELECT ?, seqno, name FROM pragma_index_info(?) ORDER BY seqno"), {name, name});
             }
         }
     } else {
-        add(QStringLiteral("SELECT table_name, ordinal_position, column_name, data_type, datetime_precision, numeric_precision, "
-                           "numeric_scale, character_maximum_length, column_default, is_nullable, is_identity, identity_generation "
-                           "FROM information_schema.columns WHERE table_schema = current_schema() AND table_name <> 'schemaversion' "
-                           "ORDER BY table_name, ordinal_position"));
+        add(QStringLiteral(
+            "SELECT table_name, ordinal_position, column_name, data_type, datetime_precision, numeric_precision, "
+            "numeric_scale, character_maximum_length, column_default, is_nullable, is_identity, identity_generation "
+            "FROM information_schema.columns WHERE table_schema = current_schema() AND table_name <> 'schemaversion' "
+            "ORDER BY table_name, ordinal_position"));
         add(QStringLiteral("SELECT c.table_name, c.constraint_type, k.column_name FROM information_schema.table_constraints c "
                            "JOIN information_schema.key_column_usage k ON k.constraint_name = c.constraint_name "
                            "AND k.table_schema = c.table_schema WHERE c.table_schema = current_schema() "
@@ -118,10 +123,10 @@ void tst_Schema::tableColumns_data()
         << "Company"
         << list("ID Name Address1 Address2 City State Zip Phone Fax Email Website KeyPressDelay DieselPricePerGallon "
                 "ReeferPricePerGallon DiscountPricePerGallon DefPricePerGallon WarnCustomer Tax PaymentTerms");
-    QTest::newRow("the charge customers")
-        << "Customer"
-        << list("ID Name Address1 Address2 City State Zip Contact Phone Fax Inactive CurrentBalance Limit WarnAt AcctOnHold DateEntered "
-                "PaymentTerms");
+    QTest::newRow("the charge customers") << "Customer"
+                                          << list("ID Name Address1 Address2 City State Zip Contact Phone Fax Inactive "
+                                                  "CurrentBalance Limit WarnAt AcctOnHold DateEntered "
+                                                  "PaymentTerms");
     QTest::newRow("the issued cards") << "Cards" << list("CustomerID CardNo CardType InActive CardNote");
     QTest::newRow("the card types") << "CardType" << list("CardType");
     QTest::newRow("the states") << "State" << list("State");
@@ -151,7 +156,8 @@ void tst_Schema::tableColumns()
         }
     }
     // And nothing else: the screens read whole rows with SELECT *.
-    db->exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(table, columns.contains(u"ID") ? QStringLiteral("ID") : columns.first()),
+    db->exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)")
+                 .arg(table, columns.contains(u"ID") ? QStringLiteral("ID") : columns.first()),
              {table == u"Customer" || table == u"GiftCards" ? QVariant(QStringLiteral("X1")) : QVariant(1)});
     const auto row = db->firstRow(QStringLiteral("SELECT * FROM %1").arg(table));
     QVERIFY(row);
@@ -206,7 +212,8 @@ void tst_Schema::cardColumnsInOrder()
     QCOMPARE(row->value("CardNote").toString(), QStringLiteral("Spare card"));
 
     db->insert(QStringLiteral("Customer"), {{"ID", "1001"}, {"Name", "Acme"}}, QString());
-    const auto joined = db->firstRow(QStringLiteral("SELECT ID, CardNo FROM Customer, Cards WHERE Customer.ID = Cards.CustomerID"));
+    const auto joined =
+        db->firstRow(QStringLiteral("SELECT ID, CardNo FROM Customer, Cards WHERE Customer.ID = Cards.CustomerID"));
     QVERIFY(joined);
     QCOMPARE(joined->value("ID").toString(), QStringLiteral("1001"));
 }
@@ -222,7 +229,9 @@ void tst_Schema::newCustomerBalanceIsZero()
     QCOMPARE(row->value("CurrentBalance").toDouble(), 0.0);
     // So the first posting adds to 0 instead of leaving NULL.
     db->exec(QStringLiteral("UPDATE Customer SET CurrentBalance = CurrentBalance + ? WHERE ID = ?"), {12.5, "1001"});
-    QCOMPARE(db->firstRow(QStringLiteral("SELECT CurrentBalance FROM Customer WHERE ID = ?"), {"1001"})->value("CurrentBalance").toDouble(),
+    QCOMPARE(db->firstRow(QStringLiteral("SELECT CurrentBalance FROM Customer WHERE ID = ?"), {"1001"})
+                 ->value("CurrentBalance")
+                 .toDouble(),
              12.5);
 }
 
@@ -232,10 +241,18 @@ void tst_Schema::flagsReadBackTrue_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("flag");
 
-    QTest::newRow("an inactive customer") << "Customer" << "ID" << "Inactive";
-    QTest::newRow("a customer on hold") << "Customer" << "ID" << "AcctOnHold";
-    QTest::newRow("an inactive card") << "Cards" << "CustomerID" << "InActive";
-    QTest::newRow("an active gift card") << "GiftCards" << "ID" << "Active";
+    QTest::newRow("an inactive customer") << "Customer"
+                                          << "ID"
+                                          << "Inactive";
+    QTest::newRow("a customer on hold") << "Customer"
+                                        << "ID"
+                                        << "AcctOnHold";
+    QTest::newRow("an inactive card") << "Cards"
+                                      << "CustomerID"
+                                      << "InActive";
+    QTest::newRow("an active gift card") << "GiftCards"
+                                         << "ID"
+                                         << "Active";
 }
 
 void tst_Schema::flagsReadBackTrue()
@@ -318,10 +335,13 @@ void tst_Schema::dateTimesInDayRange()
         bool inDay;
     };
     const Stamp stamps[] = {
-        {QDateTime(day.addDays(-1), QTime(23, 59, 59)), false}, {QDateTime(day, QTime(0, 0, 0)), true},
+        {QDateTime(day.addDays(-1), QTime(23, 59, 59)), false},
+        {QDateTime(day, QTime(0, 0, 0)), true},
         {QDateTime(day, QTime(0, 0, 1)), true},
-        {QDateTime(day, QTime(12, 30, 45)), true},              {QDateTime(day, QTime(23, 59, 59)), true},
-        {QDateTime(day.addDays(1), QTime(0, 0, 1)), false},     {QDateTime(day.addDays(40), QTime(8, 0)), false},
+        {QDateTime(day, QTime(12, 30, 45)), true},
+        {QDateTime(day, QTime(23, 59, 59)), true},
+        {QDateTime(day.addDays(1), QTime(0, 0, 1)), false},
+        {QDateTime(day.addDays(40), QTime(8, 0)), false},
     };
     QList<qlonglong> expected;
     for (const Stamp &s : stamps) {
@@ -334,14 +354,17 @@ void tst_Schema::dateTimesInDayRange()
     }
 
     QList<qlonglong> found;
-    for (const QSqlRecord &r : db->rows(QStringLiteral("SELECT ID FROM Tickets WHERE DateEntered >= ? AND DateEntered <= ? ORDER BY ID"),
-                                        {sql.dayStart(day), sql.dayEnd(day)}))
+    for (const QSqlRecord &r :
+         db->rows(QStringLiteral("SELECT ID FROM Tickets WHERE DateEntered >= ? AND DateEntered <= ? ORDER BY ID"),
+                  {sql.dayStart(day), sql.dayEnd(day)}))
         found << r.value("ID").toLongLong();
     QCOMPARE(found, expected);
 
     // Ordering by the column is time order (February before November, 9 before 10 o'clock).
-    db->insert(QStringLiteral("Tickets"), {{"Clerk", "LATE"}, {"DateEntered", sql.dateTimeValue(QDateTime(QDate(2024, 11, 2), QTime(10, 0)))}});
-    db->insert(QStringLiteral("Tickets"), {{"Clerk", "EARLY"}, {"DateEntered", sql.dateTimeValue(QDateTime(QDate(2024, 2, 11), QTime(9, 0)))}});
+    db->insert(QStringLiteral("Tickets"),
+               {{"Clerk", "LATE"}, {"DateEntered", sql.dateTimeValue(QDateTime(QDate(2024, 11, 2), QTime(10, 0)))}});
+    db->insert(QStringLiteral("Tickets"),
+               {{"Clerk", "EARLY"}, {"DateEntered", sql.dateTimeValue(QDateTime(QDate(2024, 2, 11), QTime(9, 0)))}});
     const auto ordered = db->rows(QStringLiteral("SELECT Clerk FROM Tickets ORDER BY DateEntered"));
     QCOMPARE(ordered.first().value("Clerk").toString(), QStringLiteral("EARLY"));
     QCOMPARE(ordered.last().value("Clerk").toString(), QStringLiteral("LATE"));
@@ -357,8 +380,9 @@ void tst_Schema::datesInDateRange()
     for (const QDate &d : days)
         db->insert(QStringLiteral("Payments"), {{"Customer", "1001"}, {"PaymentDate", sql.dateValue(d)}, {"Amount", 10}});
 
-    const auto rows = db->rows(QStringLiteral("SELECT PaymentDate FROM Payments WHERE PaymentDate >= ? AND PaymentDate <= ? ORDER BY PaymentDate"),
-                               {sql.dateValue(from), sql.dateValue(to)});
+    const auto rows = db->rows(
+        QStringLiteral("SELECT PaymentDate FROM Payments WHERE PaymentDate >= ? AND PaymentDate <= ? ORDER BY PaymentDate"),
+        {sql.dateValue(from), sql.dateValue(to)});
     QList<QDate> found;
     for (const QSqlRecord &r : rows)
         found << sql.readDate(r.value("PaymentDate"));

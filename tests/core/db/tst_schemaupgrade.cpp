@@ -44,7 +44,8 @@ Run upgrade(const QString &connectionText, const QString &killInStep = {})
     p.setProcessEnvironment(env);
     p.start(amsdb(), {QStringLiteral("upgrade"), connectionText});
     p.waitForFinished(120000);
-    return {p.exitStatus(), p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitStatus(), p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 // Logins the demo does not have: a password with quotes and letters beyond ASCII, an
@@ -150,14 +151,17 @@ void tst_SchemaUpgrade::demoAtVersionZeroUpgraded()
     QMap<QString, qint64> highest;
     for (const SchemaTable &table : SchemaTables::all())
         if (table.serverAssignsKey)
-            highest.insert(table.name, db->firstRow(QStringLiteral("SELECT MAX(ID) FROM %1").arg(table.name))->value(0).toLongLong());
+            highest.insert(table.name,
+                           db->firstRow(QStringLiteral("SELECT MAX(ID) FROM %1").arg(table.name))->value(0).toLongLong());
 
     const Run first = upgrade(TestDb::connectionText(server));
     QVERIFY2(first.status == QProcess::NormalExit && first.code == 0, qPrintable(first.err));
     // Each step is named with the rows it changed: every login with a password.
-    const qsizetype withPassword = std::count_if(clear.begin(), clear.end(), [](const QString &p) { return p != QLatin1String("<NULL>"); });
+    const qsizetype withPassword =
+        std::count_if(clear.begin(), clear.end(), [](const QString &p) { return p != QLatin1String("<NULL>"); });
     QVERIFY2(first.out.contains(QStringLiteral("Step 1: ")), qPrintable(first.out));
-    QVERIFY2(first.out.contains(QStringLiteral("Step 2: Website passwords are stored as Argon2id hashes: %1 rows changed").arg(withPassword)),
+    QVERIFY2(first.out.contains(
+                 QStringLiteral("Step 2: Website passwords are stored as Argon2id hashes: %1 rows changed").arg(withPassword)),
              qPrintable(first.out));
     QCOMPARE(SchemaUpgrade::versionOf(*db), SchemaUpgrade::newestVersion());
 
@@ -165,7 +169,10 @@ void tst_SchemaUpgrade::demoAtVersionZeroUpgraded()
     // customer terms of its own.
     QCOMPARE(rowsOf(*db, false, {QStringLiteral("Company.PaymentTerms"), QStringLiteral("Customer.PaymentTerms")}), before);
     QVERIFY(db->firstRow(QStringLiteral("SELECT COUNT(*) FROM Company"))->value(0).toInt() > 0);
-    QCOMPARE(db->firstRow(QStringLiteral("SELECT COUNT(*) FROM Company WHERE PaymentTerms IS NULL OR PaymentTerms <> 30"))->value(0).toInt(), 0);
+    QCOMPARE(db->firstRow(QStringLiteral("SELECT COUNT(*) FROM Company WHERE PaymentTerms IS NULL OR PaymentTerms <> 30"))
+                 ->value(0)
+                 .toInt(),
+             0);
     QCOMPARE(db->firstRow(QStringLiteral("SELECT COUNT(*) FROM Customer WHERE PaymentTerms IS NOT NULL"))->value(0).toInt(), 0);
     // No password is left in clear; each hash verifies with the old text only. An empty
     // password was no password and stays none.
@@ -191,15 +198,18 @@ void tst_SchemaUpgrade::demoAtVersionZeroUpgraded()
 
     // A second run finds nothing to do and changes nothing, the version's time included.
     const QStringList after = rowsOf(*db, true);
-    const QString applied = db->firstRow(QStringLiteral("SELECT %1 FROM SchemaVersion").arg(db->dialect().dateTimeText("AppliedAt")))
-                                ->value(0)
-                                .toString();
+    const QString applied =
+        db->firstRow(QStringLiteral("SELECT %1 FROM SchemaVersion").arg(db->dialect().dateTimeText("AppliedAt")))
+            ->value(0)
+            .toString();
     const Run second = upgrade(TestDb::connectionText(server));
     QVERIFY2(second.code == 0, qPrintable(second.err));
     QVERIFY2(second.out.contains(QLatin1String("up to date")), qPrintable(second.out));
     QVERIFY2(!second.out.contains(QLatin1String("Step ")), qPrintable(second.out));
     QCOMPARE(rowsOf(*db, true), after);
-    QCOMPARE(db->firstRow(QStringLiteral("SELECT %1 FROM SchemaVersion").arg(db->dialect().dateTimeText("AppliedAt")))->value(0).toString(),
+    QCOMPARE(db->firstRow(QStringLiteral("SELECT %1 FROM SchemaVersion").arg(db->dialect().dateTimeText("AppliedAt")))
+                 ->value(0)
+                 .toString(),
              applied);
     QCOMPARE(db->firstRow(QStringLiteral("SELECT COUNT(*) FROM SchemaVersion"))->value(0).toInt(), 1);
 }

@@ -96,10 +96,14 @@ void tst_ServerAccess::programPassword_data()
 {
     QTest::addColumn<QString>("configured");
     QTest::addColumn<QString>("password");
-    QTest::newRow("no password of its own: the program's") << "Provider=PostgreSQL;Server=db;Database=ams;UID=ams;" << "QZ";
-    QTest::newRow("its own password wins") << "Provider=PostgreSQL;Server=db;Database=ams;UID=st7;PWD=k8#Lm2;" << "k8#Lm2";
-    QTest::newRow("its own password in any letter case") << "Provider=PostgreSQL;Server=db;Database=ams;UID=st7;pwd=x;" << "x";
-    QTest::newRow("an SQLite file gets the program's as always") << "Provider=SQLite;Data Source=demo.db;" << "QZ";
+    QTest::newRow("no password of its own: the program's") << "Provider=PostgreSQL;Server=db;Database=ams;UID=ams;"
+                                                           << "QZ";
+    QTest::newRow("its own password wins") << "Provider=PostgreSQL;Server=db;Database=ams;UID=st7;PWD=k8#Lm2;"
+                                           << "k8#Lm2";
+    QTest::newRow("its own password in any letter case") << "Provider=PostgreSQL;Server=db;Database=ams;UID=st7;pwd=x;"
+                                                         << "x";
+    QTest::newRow("an SQLite file gets the program's as always") << "Provider=SQLite;Data Source=demo.db;"
+                                                                 << "QZ";
 }
 
 void tst_ServerAccess::programPassword()
@@ -207,7 +211,8 @@ void tst_ServerAccess::stationRoleRunsEveryStatement()
         owner->exec(QStringLiteral("UPDATE Customer SET Inactive = 0, AcctOnHold = 0 WHERE ID = ?"), {id});
     owner->exec(QStringLiteral("UPDATE Cards SET InActive = 0 WHERE CardNo = '01'"));
     for (const QString &card : {QStringLiteral("700000001"), QStringLiteral("700000002"), QStringLiteral("700000003")})
-        GiftCardStore::sell(*station, card, 50, QStringLiteral("ST"), QString(), {QStringLiteral("ST7"), 1, QDateTime::currentDateTime()});
+        GiftCardStore::sell(*station, card, 50, QStringLiteral("ST"), QString(),
+                            {QStringLiteral("ST7"), 1, QDateTime::currentDateTime()});
 
     // Every save path, as a workstation takes them.
     Workstations workstation(QStringLiteral("workstation"));
@@ -283,12 +288,12 @@ void tst_ServerAccess::passwordNeverShown_data()
     // A text that does not end with ";" runs the user into the password keyword.
     QString run = serverText(QString());
     run.chop(1);
-    QTest::newRow("a user name that swallowed the password keyword")
-        << ConnectionText::withProgramPassword(run.replace(QStringLiteral("UID=ams"), QStringLiteral("PWD=s3cr3t-9;UID=ams"))
-                                               + QStringLiteral("PWD=s3cr3t-9"))
-        << "s3cr3t-9";
+    QTest::newRow("a user name that swallowed the password keyword") << ConnectionText::withProgramPassword(
+        run.replace(QStringLiteral("UID=ams"), QStringLiteral("PWD=s3cr3t-9;UID=ams")) + QStringLiteral("PWD=s3cr3t-9"))
+                                                                     << "s3cr3t-9";
     QTest::newRow("a server that does not answer")
-        << "Provider=PostgreSQL;Server=127.0.0.1;Port=1;Database=ams;UID=ams;PWD=n0-Answer!;" << "n0-Answer!";
+        << "Provider=PostgreSQL;Server=127.0.0.1;Port=1;Database=ams;UID=ams;PWD=n0-Answer!;"
+        << "n0-Answer!";
 }
 
 void tst_ServerAccess::passwordNeverShown()

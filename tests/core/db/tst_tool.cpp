@@ -37,15 +37,17 @@ void tst_Tool::initTestCase_data() { TestDb::addServerRows(); }
 
 QStringList tst_Tool::wrongBalances(Db &db)
 {
-    const auto rows = db.rows(QStringLiteral(
-        "SELECT ID, CurrentBalance, "
-        "(SELECT SUM(Total) FROM Tickets WHERE Tickets.CustomerID = Customer.ID) AS Charged, "
-        "(SELECT SUM(Amount) FROM Payments WHERE Payments.Customer = Customer.ID) AS Paid FROM Customer"));
+    const auto rows =
+        db.rows(QStringLiteral("SELECT ID, CurrentBalance, "
+                               "(SELECT SUM(Total) FROM Tickets WHERE Tickets.CustomerID = Customer.ID) AS Charged, "
+                               "(SELECT SUM(Amount) FROM Payments WHERE Payments.Customer = Customer.ID) AS Paid FROM Customer"));
     QStringList wrong;
     for (const QSqlRecord &r : rows) {
         const qint64 expected = qRound64(r.value("Charged").toDouble() * 100) - qRound64(r.value("Paid").toDouble() * 100);
         if (r.value("CurrentBalance").isNull() || qRound64(r.value("CurrentBalance").toDouble() * 100) != expected)
-            wrong << QStringLiteral("%1: %2 instead of %3").arg(r.value("ID").toString(), r.value("CurrentBalance").toString()).arg(expected / 100.0);
+            wrong << QStringLiteral("%1: %2 instead of %3")
+                         .arg(r.value("ID").toString(), r.value("CurrentBalance").toString())
+                         .arg(expected / 100.0);
     }
     return wrong;
 }
@@ -93,16 +95,25 @@ void tst_Tool::demo()
     const int customers = count(*db, QStringLiteral("SELECT COUNT(*) FROM Customer"));
     QVERIFY(customers >= 15 && customers <= 30);
     QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Customer WHERE AcctOnHold = 1")) >= 1);
-    QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Customer WHERE AcctOnHold = 0 AND CurrentBalance >= WarnAt * %1").arg(limit)) >= 1);
+    QVERIFY(
+        count(*db,
+              QStringLiteral("SELECT COUNT(*) FROM Customer WHERE AcctOnHold = 0 AND CurrentBalance >= WarnAt * %1").arg(limit))
+        >= 1);
     QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Customer WHERE Inactive = 1")) >= 1);
     QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Customer WHERE Inactive = 0 AND AcctOnHold = 0")) >= 10);
     QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE InActive = 1")) >= 1);
     QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM WebUser")) >= 1);
     // Every customer has a card, and every ticket names an existing card.
-    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Customer WHERE NOT EXISTS (SELECT 1 FROM Cards WHERE Cards.CustomerID = Customer.ID)")), 0);
-    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE NOT EXISTS "
-                                       "(SELECT 1 FROM Cards WHERE Cards.CustomerID = Tickets.CustomerID AND Cards.CardNo = Tickets.CardNo)")),
-             0);
+    QCOMPARE(
+        count(*db,
+              QStringLiteral(
+                  "SELECT COUNT(*) FROM Customer WHERE NOT EXISTS (SELECT 1 FROM Cards WHERE Cards.CustomerID = Customer.ID)")),
+        0);
+    QCOMPARE(
+        count(*db, QStringLiteral(
+                       "SELECT COUNT(*) FROM Tickets WHERE NOT EXISTS "
+                       "(SELECT 1 FROM Cards WHERE Cards.CustomerID = Tickets.CustomerID AND Cards.CardNo = Tickets.CardNo)")),
+        0);
 
     // Several hundred tickets at both locations within the last months, none in the future.
     QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets")) >= 200);
@@ -111,18 +122,20 @@ void tst_Tool::demo()
     QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE DateEntered > ? OR DateEntered < ?"),
                    {sql.dayEnd(today), sql.dayStart(today.addMonths(-12))}),
              0);
-    QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE DateEntered >= ?"), {sql.dayStart(today.addDays(-30))}) >= 1);
+    QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE DateEntered >= ?"), {sql.dayStart(today.addDays(-30))})
+            >= 1);
     QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE Total IS NULL OR Total <= 0")), 0);
     QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Payments")) >= 10);
     QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Payments WHERE PaymentDate > ?"), {sql.dateValue(today)}), 0);
     QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM CashTickets")) >= 10);
 
     // Each gift card holds its purchases less its redemptions.
-    const auto cards = db->rows(QStringLiteral(
-        "SELECT ID, CardBalance, "
-        "(SELECT SUM(Amount) FROM GiftCardTransactions WHERE CardID = GiftCards.ID AND TransactionType = 'Gift Card Purchase') AS Bought, "
-        "(SELECT SUM(Amount) FROM GiftCardTransactions WHERE CardID = GiftCards.ID AND TransactionType = 'Gift Card Redemption') AS Spent "
-        "FROM GiftCards"));
+    const auto cards = db->rows(QStringLiteral("SELECT ID, CardBalance, "
+                                               "(SELECT SUM(Amount) FROM GiftCardTransactions WHERE CardID = GiftCards.ID AND "
+                                               "TransactionType = 'Gift Card Purchase') AS Bought, "
+                                               "(SELECT SUM(Amount) FROM GiftCardTransactions WHERE CardID = GiftCards.ID AND "
+                                               "TransactionType = 'Gift Card Redemption') AS Spent "
+                                               "FROM GiftCards"));
     QVERIFY(cards.size() >= 5);
     for (const QSqlRecord &c : cards)
         QCOMPARE(qRound64(c.value("CardBalance").toDouble() * 100),
@@ -145,7 +158,9 @@ void tst_Tool::volume()
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
     // Spread over the last year, for date-range reports.
     QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE DateEntered > ?"), {db->dialect().dayEnd(today)}), 0);
-    QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE DateEntered < ?"), {db->dialect().dayStart(today.addMonths(-6))}) >= 1000);
+    QVERIFY(count(*db, QStringLiteral("SELECT COUNT(*) FROM Tickets WHERE DateEntered < ?"),
+                  {db->dialect().dayStart(today.addMonths(-6))})
+            >= 1000);
 }
 
 // Bulk customers beside the demo ones: four-character IDs, a login each, the cards dealt
@@ -165,9 +180,13 @@ void tst_Tool::customerVolume()
     QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Customer WHERE ID LIKE 'C%' AND LENGTH(ID) = 4")), 50);
     QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM WebUser WHERE CustomerID LIKE 'C%'")), 50);
     // 140 cards over 50 customers: 40 have three, 10 have two, under numbers 01 to 03.
-    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID = ?"), {DatabaseTool::customerVolumeId(0)}), 3);
-    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID = ?"), {DatabaseTool::customerVolumeId(49)}), 2);
-    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID LIKE 'C%' AND CardNo NOT IN ('01', '02', '03')")), 0);
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID = ?"), {DatabaseTool::customerVolumeId(0)}),
+             3);
+    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID = ?"), {DatabaseTool::customerVolumeId(49)}),
+             2);
+    QCOMPARE(
+        count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID LIKE 'C%' AND CardNo NOT IN ('01', '02', '03')")),
+        0);
     QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID NOT IN (SELECT ID FROM Customer)")), 0);
     const QStringList wrong = wrongBalances(*db);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));

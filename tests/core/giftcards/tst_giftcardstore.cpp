@@ -134,7 +134,6 @@ private slots:
     void concurrentSalesLoseNoAmount();
 };
 
-
 void tst_GiftCardStore::sales_data()
 {
     QTest::addColumn<QVariant>("stored"); // the card's balance before; invalid: no card yet
@@ -248,10 +247,6 @@ void tst_GiftCardStore::redemptions()
     }
     QCOMPARE(rows, redeemed);
 }
-
-
-
-
 
 void tst_GiftCardStore::refusedAmounts_data()
 {
@@ -389,7 +384,8 @@ void tst_GiftCardStore::concurrentSalesLoseNoAmount()
 
     const qint64 startCents = sold ? 4000 : 0;
     QVERIFY2(balanceIs(*db, id, double(startCents + run.triedCents) / 100),
-             qPrintable(QStringLiteral("%1 instead of %2").arg(storedBalance(*db, id)).arg(double(startCents + run.triedCents) / 100)));
+             qPrintable(
+                 QStringLiteral("%1 instead of %2").arg(storedBalance(*db, id)).arg(double(startCents + run.triedCents) / 100)));
     QCOMPARE(db->rows(QStringLiteral("SELECT ID FROM GiftCards")).size(), 1);
     QCOMPARE(transactions(*db).size(), workers * count);
     if (!sold) {

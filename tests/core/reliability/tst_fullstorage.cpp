@@ -40,10 +40,16 @@ int count(Db &db, const QString &sql, const QVariantList &values = {}) { return 
 void setUp(Db &db)
 {
     db.insert(QStringLiteral("Customer"),
-              {{"ID", kCustomer}, {"Name", "SMITH TRUCKING"}, {"Inactive", 0}, {"CurrentBalance", 0}, {"Limit", 1000000},
-               {"WarnAt", 0.8}, {"AcctOnHold", 0}},
+              {{"ID", kCustomer},
+               {"Name", "SMITH TRUCKING"},
+               {"Inactive", 0},
+               {"CurrentBalance", 0},
+               {"Limit", 1000000},
+               {"WarnAt", 0.8},
+               {"AcctOnHold", 0}},
               QString());
-    db.insert(QStringLiteral("Cards"), {{"CustomerID", kCustomer}, {"CardNo", "01"}, {"CardType", "1"}, {"InActive", 0}}, QString());
+    db.insert(QStringLiteral("Cards"), {{"CustomerID", kCustomer}, {"CardNo", "01"}, {"CardType", "1"}, {"InActive", 0}},
+              QString());
     db.insert(QStringLiteral("Company"), {{"ID", 1}, {"Name", "Station"}, {"DieselPricePerGallon", 3.5}}, QString());
     GiftCardStore::sell(db, kGiftCard, 1000, QStringLiteral("SETUP"), QString(), kCardStamp);
 }
@@ -100,7 +106,7 @@ const QMap<QString, Road> &roads()
               const QString text = key.toString();
               return count(db, QStringLiteral("SELECT COUNT(*) FROM CashTickets WHERE ID = ? AND Customer = ?"),
                            {text.section(u' ', 0, 0).toInt(), text.section(u' ', 1)})
-                  == 1;
+                     == 1;
           }}},
         {QStringLiteral("a payment"),
          {[](Db &db, int i) -> std::optional<QVariant> {
@@ -110,7 +116,9 @@ const QMap<QString, Road> &roads()
               return payment.checkNum;
           },
           QStringLiteral("SELECT COUNT(*) FROM Payments"),
-          [](Db &db, const QVariant &check) { return has(db, QStringLiteral("SELECT COUNT(*) FROM Payments WHERE CheckNum = ?"), check); }}},
+          [](Db &db, const QVariant &check) {
+              return has(db, QStringLiteral("SELECT COUNT(*) FROM Payments WHERE CheckNum = ?"), check);
+          }}},
         {QStringLiteral("a gift card's first sale"),
          {[](Db &db, int i) -> std::optional<QVariant> {
               const QString card = QStringLiteral("800000") + attemptText(i);
@@ -120,21 +128,25 @@ const QMap<QString, Road> &roads()
           QStringLiteral("SELECT COUNT(*) FROM GiftCards"),
           [](Db &db, const QVariant &card) {
               return has(db, QStringLiteral("SELECT COUNT(*) FROM GiftCards WHERE ID = ?"), card)
-                  && has(db, QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions WHERE CardID = ?"), card);
+                     && has(db, QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions WHERE CardID = ?"), card);
           }}},
         {QStringLiteral("a gift card reload"),
          {[](Db &db, int) -> std::optional<QVariant> {
               return GiftCardStore::sell(db, kGiftCard, 10, QStringLiteral("JD"), QString(), kCardStamp).transactionId;
           },
           QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions"),
-          [](Db &db, const QVariant &id) { return has(db, QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions WHERE ID = ?"), id); }}},
+          [](Db &db, const QVariant &id) {
+              return has(db, QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions WHERE ID = ?"), id);
+          }}},
         {QStringLiteral("a gift card redemption"),
          {[](Db &db, int) -> std::optional<QVariant> {
               const auto saved = GiftCardStore::redeem(db, kGiftCard, 5, QStringLiteral("JD"), kCardStamp);
               return saved ? std::optional<QVariant>(saved->transactionId) : std::nullopt;
           },
           QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions"),
-          [](Db &db, const QVariant &id) { return has(db, QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions WHERE ID = ?"), id); }}},
+          [](Db &db, const QVariant &id) {
+              return has(db, QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions WHERE ID = ?"), id);
+          }}},
         {QStringLiteral("a gift card balance inquiry"),
          {[](Db &db, int i) -> std::optional<QVariant> {
               GiftCardStore::Stamp stamp = kCardStamp;
@@ -148,11 +160,14 @@ const QMap<QString, Road> &roads()
           }}},
         {QStringLiteral("a gift card edit"),
          {[](Db &db, int i) -> std::optional<QVariant> {
-              const auto saved = GiftCardStore::edit(db, kGiftCard, 500 + i, QStringLiteral("EDIT ") + attemptText(i), kCardStamp);
+              const auto saved =
+                  GiftCardStore::edit(db, kGiftCard, 500 + i, QStringLiteral("EDIT ") + attemptText(i), kCardStamp);
               return saved ? std::optional<QVariant>(saved->transactionId) : std::nullopt;
           },
           QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions"),
-          [](Db &db, const QVariant &id) { return has(db, QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions WHERE ID = ?"), id); }}},
+          [](Db &db, const QVariant &id) {
+              return has(db, QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions WHERE ID = ?"), id);
+          }}},
         {QStringLiteral("a customer with a login"),
          {[](Db &db, int i) -> std::optional<QVariant> {
               CustomerEntry entry;
@@ -170,16 +185,19 @@ const QMap<QString, Road> &roads()
           QStringLiteral("SELECT COUNT(*) FROM Customer"),
           [](Db &db, const QVariant &id) {
               return has(db, QStringLiteral("SELECT COUNT(*) FROM Customer WHERE ID = ?"), id)
-                  && has(db, QStringLiteral("SELECT COUNT(*) FROM WebUser WHERE CustomerID = ?"), id);
+                     && has(db, QStringLiteral("SELECT COUNT(*) FROM WebUser WHERE CustomerID = ?"), id);
           }}},
         {QStringLiteral("a customer's card"),
          {[](Db &db, int i) -> std::optional<QVariant> {
               const QString cardNo = QStringLiteral("C") + attemptText(i);
-              CustomerStore::saveCard(db, kCustomer, {cardNo, QStringLiteral("1"), false, QStringLiteral("NOTE ") + attemptText(i)});
+              CustomerStore::saveCard(db, kCustomer,
+                                      {cardNo, QStringLiteral("1"), false, QStringLiteral("NOTE ") + attemptText(i)});
               return cardNo;
           },
           QStringLiteral("SELECT COUNT(*) FROM Cards"),
-          [](Db &db, const QVariant &cardNo) { return has(db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CardNo = ?"), cardNo); }}},
+          [](Db &db, const QVariant &cardNo) {
+              return has(db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CardNo = ?"), cardNo);
+          }}},
         {QStringLiteral("the company information"),
          {[](Db &db, int i) -> std::optional<QVariant> {
               // Longer every time, so that the row needs more room.
@@ -188,7 +206,9 @@ const QMap<QString, Road> &roads()
               return name;
           },
           QStringLiteral("SELECT COUNT(*) FROM Company"),
-          [](Db &db, const QVariant &name) { return has(db, QStringLiteral("SELECT COUNT(*) FROM Company WHERE ID = 1 AND Name = ?"), name); },
+          [](Db &db, const QVariant &name) {
+              return has(db, QStringLiteral("SELECT COUNT(*) FROM Company WHERE ID = 1 AND Name = ?"), name);
+          },
           true}},
         {QStringLiteral("the prices"),
          {[](Db &db, int i) -> std::optional<QVariant> {
@@ -198,7 +218,8 @@ const QMap<QString, Road> &roads()
           },
           QStringLiteral("SELECT COUNT(*) FROM Company"),
           [](Db &db, const QVariant &price) {
-              const double stored = db.firstRow(QStringLiteral("SELECT DieselPricePerGallon FROM Company WHERE ID = 1"))->value(0).toDouble();
+              const double stored =
+                  db.firstRow(QStringLiteral("SELECT DieselPricePerGallon FROM Company WHERE ID = 1"))->value(0).toDouble();
               return qAbs(stored - price.toDouble()) < 1e-9;
           },
           true}},
@@ -331,7 +352,8 @@ private slots:
             qInfo("%s", qPrintable(what));
             if (r.overwrites) {
                 if (!done.isEmpty())
-                    QVERIFY2(r.stored(*after, done.constLast()), qPrintable(what + QStringLiteral(": the last save reported done is not stored")));
+                    QVERIFY2(r.stored(*after, done.constLast()),
+                             qPrintable(what + QStringLiteral(": the last save reported done is not stored")));
                 QCOMPARE(count(*after, r.rows), rowsBefore);
             } else {
                 for (const QVariant &key : std::as_const(done))

@@ -29,35 +29,41 @@ constexpr double kLimit = 400;
 
 qint64 cents(const QVariant &v) { return std::llround(v.toDouble() * 100); }
 
-int count(Db &db, const QString &sql, const QVariantList &values = {})
-{
-    return db.firstRow(sql, values)->value(0).toInt();
-}
+int count(Db &db, const QString &sql, const QVariantList &values = {}) { return db.firstRow(sql, values)->value(0).toInt(); }
 
 // The accounts, each with its card, and the gift cards, each first sold for 100.
 void setUp(Db &db)
 {
     for (const QString &id : kCustomers) {
         db.insert(QStringLiteral("Customer"),
-                  {{"ID", id}, {"Name", "Fleet " + id}, {"Inactive", 0}, {"CurrentBalance", 0}, {"Limit", kLimit},
-                   {"WarnAt", 0.8}, {"AcctOnHold", 0}},
+                  {{"ID", id},
+                   {"Name", "Fleet " + id},
+                   {"Inactive", 0},
+                   {"CurrentBalance", 0},
+                   {"Limit", kLimit},
+                   {"WarnAt", 0.8},
+                   {"AcctOnHold", 0}},
                   QString());
         db.insert(QStringLiteral("Cards"), {{"CustomerID", id}, {"CardNo", "01"}, {"CardType", "1"}, {"InActive", 0}}, QString());
     }
     for (const QString &card : kGiftCards)
-        GiftCardStore::sell(db, card, 100, QStringLiteral("SETUP"), QString(), {QStringLiteral("SETUP"), 1, QDateTime::currentDateTime()});
+        GiftCardStore::sell(db, card, 100, QStringLiteral("SETUP"), QString(),
+                            {QStringLiteral("SETUP"), 1, QDateTime::currentDateTime()});
 }
 
 // Every rule that must hold whatever happened, as a list of what is wrong.
 QStringList faults(Db &db)
 {
     QStringList found = TestDb::wrongBalances(db);
-    const QString holds = QStringLiteral("SELECT ID, CurrentBalance, %1 AS CreditLimit, AcctOnHold FROM Customer")
-                              .arg(db.dialect().limitColumn());
+    const QString holds =
+        QStringLiteral("SELECT ID, CurrentBalance, %1 AS CreditLimit, AcctOnHold FROM Customer").arg(db.dialect().limitColumn());
     for (const QSqlRecord &row : db.rows(holds)) {
         const bool held = row.value("AcctOnHold").toInt() != 0;
         if (held != (cents(row.value("CurrentBalance")) >= cents(row.value("CreditLimit"))))
-            found << QStringLiteral("%1: hold flag %2 at balance %3").arg(row.value("ID").toString()).arg(held).arg(row.value("CurrentBalance").toString());
+            found << QStringLiteral("%1: hold flag %2 at balance %3")
+                         .arg(row.value("ID").toString())
+                         .arg(held)
+                         .arg(row.value("CurrentBalance").toString());
         const int cards = count(db, QStringLiteral("SELECT COUNT(*) FROM Cards WHERE CustomerID = ?"), {row.value("ID")});
         if (cards != 1)
             found << QStringLiteral("%1: %2 cards instead of its one").arg(row.value("ID").toString()).arg(cards);
@@ -66,13 +72,18 @@ QStringList faults(Db &db)
         const auto stored = db.firstRow(QStringLiteral("SELECT CardBalance FROM GiftCards WHERE ID = ?"), {card});
         const qint64 sold = cents(db.firstRow(QStringLiteral("SELECT SUM(Amount) FROM GiftCardTransactions WHERE CardID = ? "
                                                              "AND TransactionType = 'Gift Card Purchase'"),
-                                              {card})->value(0));
+                                              {card})
+                                      ->value(0));
         const qint64 spent = cents(db.firstRow(QStringLiteral("SELECT SUM(Amount) FROM GiftCardTransactions WHERE CardID = ? "
                                                               "AND TransactionType = 'Gift Card Redemption'"),
-                                               {card})->value(0));
+                                               {card})
+                                       ->value(0));
         const qint64 balance = stored ? cents(stored->value(0)) : -1;
         if (balance != sold - spent || balance < 0)
-            found << QStringLiteral("gift card %1: balance %2 cents, sales less redemptions %3").arg(card).arg(balance).arg(sold - spent);
+            found << QStringLiteral("gift card %1: balance %2 cents, sales less redemptions %3")
+                         .arg(card)
+                         .arg(balance)
+                         .arg(sold - spent);
     }
     if (db.dialect().name() == QLatin1String("SQLite")) {
         const QString check = db.firstRow(QStringLiteral("PRAGMA integrity_check"))->value(0).toString();
@@ -141,8 +152,8 @@ void tst_Reliability::eightWorkstationsAtOnce()
     QElapsedTimer clock;
     clock.start();
     for (int w = 0; w < stations; ++w)
-        QVERIFY2(workstations.start({TestDb::connectionText(server), QStringLiteral("W%1").arg(w + 1), QString::number(7919 * (w + 1)),
-                                     QString::number(operations), QString::number(start)}),
+        QVERIFY2(workstations.start({TestDb::connectionText(server), QStringLiteral("W%1").arg(w + 1),
+                                     QString::number(7919 * (w + 1)), QString::number(operations), QString::number(start)}),
                  qPrintable(workstations.error()));
     const bool ended = workstations.finish(540000);
 
@@ -153,10 +164,11 @@ void tst_Reliability::eightWorkstationsAtOnce()
         for (auto it = tally.cbegin(); it != tally.cend(); ++it)
             total[it.key()] += it.value();
     }
-    qInfo().noquote() << QStringLiteral("%1: %2 workstations, %3 operations in %4 s: %5 charge tickets, %6 payments, %7 cash tickets, "
-                                        "%8 gift card sales, %9 redemptions, %10 card saves; refused as the rules say: %11 tickets on "
-                                        "a held account, %12 redemptions beyond the card; holds set %13 and lifted %14 times; "
-                                        "%15 errors")
+    qInfo().noquote() << QStringLiteral(
+                             "%1: %2 workstations, %3 operations in %4 s: %5 charge tickets, %6 payments, %7 cash tickets, "
+                             "%8 gift card sales, %9 redemptions, %10 card saves; refused as the rules say: %11 tickets on "
+                             "a held account, %12 redemptions beyond the card; holds set %13 and lifted %14 times; "
+                             "%15 errors")
                              .arg(server)
                              .arg(stations)
                              .arg(stations * operations)
@@ -183,8 +195,9 @@ void tst_Reliability::eightWorkstationsAtOnce()
     QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM CashTickets")), total["cash"]);
     QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions WHERE TransactionType = 'Gift Card Purchase'")),
              total["sales"] + int(kGiftCards.size()));
-    QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions WHERE TransactionType = 'Gift Card Redemption'")),
-             total["redemptions"]);
+    QCOMPARE(
+        count(*db, QStringLiteral("SELECT COUNT(*) FROM GiftCardTransactions WHERE TransactionType = 'Gift Card Redemption'")),
+        total["redemptions"]);
     QCOMPARE(total["tickets"] + total["payments"] + total["cash"] + total["sales"] + total["redemptions"] + total["cards"]
                  + total["refusedHold"] + total["refusedRedemption"],
              stations * operations);
@@ -222,7 +235,8 @@ void tst_Reliability::killedWhileSaving()
         reportedSaves += int(reported.size());
 
         const QStringList lost = missing(*db, reported);
-        QVERIFY2(lost.isEmpty(), qPrintable(QStringLiteral("after kill %1, reported saved but not stored:\n").arg(k + 1) + lost.join(u'\n')));
+        QVERIFY2(lost.isEmpty(),
+                 qPrintable(QStringLiteral("after kill %1, reported saved but not stored:\n").arg(k + 1) + lost.join(u'\n')));
         const QStringList wrong = faults(*db);
         QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("after kill %1:\n").arg(k + 1) + wrong.join(u'\n')));
         // A replaced card is the one last reported, or the one being saved when the kill came.
@@ -230,7 +244,8 @@ void tst_Reliability::killedWhileSaving()
             if (!line.startsWith(QLatin1String("card ")))
                 continue;
             const QString customer = line.section(u' ', 1, 1);
-            const QString note = db->firstRow(QStringLiteral("SELECT CardNote FROM Cards WHERE CustomerID = ?"), {customer})->value(0).toString();
+            const QString note =
+                db->firstRow(QStringLiteral("SELECT CardNote FROM Cards WHERE CustomerID = ?"), {customer})->value(0).toString();
             const QString last = [&] {
                 QString l;
                 for (const QString &r : reported)
@@ -243,8 +258,9 @@ void tst_Reliability::killedWhileSaving()
                      qPrintable(QStringLiteral("card of %1 holds \"%2\", last reported \"%3\"").arg(customer, note, last)));
         }
     }
-    qInfo().noquote() << QStringLiteral("%1: %2 workstations killed while saving, %3 saves reported before the kills, %4 tickets, "
-                                        "%5 payments stored; nothing lost or half-written (%6 s)")
+    qInfo().noquote() << QStringLiteral(
+                             "%1: %2 workstations killed while saving, %3 saves reported before the kills, %4 tickets, "
+                             "%5 payments stored; nothing lost or half-written (%6 s)")
                              .arg(server)
                              .arg(kills)
                              .arg(reportedSaves)

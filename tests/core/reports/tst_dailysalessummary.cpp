@@ -47,10 +47,12 @@ const QList<QPair<QString, QString>> ticketFigures = {
     {u"TobaccoPriceExt"_s, u"Tobacco"_s},
     {u"Tax"_s, u"Tax"_s},
 };
-const QStringList otherFigures = {u"Charge Total"_s,        u"Cash Total"_s,           u"Charge Tickets"_s,
-                                  u"Cash Tickets"_s,        u"Gift Cards Sold"_s,      u"Gift Cards Sold Count"_s,
-                                  u"Gift Card Reloads"_s,   u"Gift Card Reload Count"_s, u"Gift Card Redemptions"_s,
-                                  u"Gift Card Redemption Count"_s, u"Payments Received"_s, u"Payments Received Count"_s};
+const QStringList otherFigures = {u"Charge Total"_s,          u"Cash Total"_s,
+                                  u"Charge Tickets"_s,        u"Cash Tickets"_s,
+                                  u"Gift Cards Sold"_s,       u"Gift Cards Sold Count"_s,
+                                  u"Gift Card Reloads"_s,     u"Gift Card Reload Count"_s,
+                                  u"Gift Card Redemptions"_s, u"Gift Card Redemption Count"_s,
+                                  u"Payments Received"_s,     u"Payments Received Count"_s};
 
 // One row of the summary as the test expects it: Day, Location and Workstation as the
 // export writes them, and the figures by caption.
@@ -60,7 +62,7 @@ using Figures = QMap<QString, double>;
 Key keyOf(const QDate &day, const QVariant &location, const QVariant &workstation)
 {
     return day.toString(Qt::ISODate) + u',' + (location.isNull() ? QString() : location.toString()) + u','
-        + (workstation.isNull() ? QString() : workstation.toString());
+           + (workstation.isNull() ? QString() : workstation.toString());
 }
 
 struct Stored
@@ -117,11 +119,11 @@ void TestDailySalesSummary::init()
     addTicket(false, at(day7, 0, 0, 0), 1, u"WS1"_s, 1.5);
     addTicket(true, at(day7, 0, 0, 0), 1, u"WS1"_s, 0.75);
     addTicket(false, at(day7, 9, 30, 0), 1, u"WS2"_s, 2.25, true); // stored before the DEF line: NULL there
-    addTicket(false, at(day7, 14, 0, 0), 1, u"WS2"_s, -1.0);        // a return: every amount negative
+    addTicket(false, at(day7, 14, 0, 0), 1, u"WS2"_s, -1.0);       // a return: every amount negative
     addTicket(true, at(day7, 23, 59, 59), 2, u"WS1"_s, 3.0);
     addTicket(true, at(day7, 23, 59, 59), 2, u"WS1"_s, -0.5);
     addTicket(false, at(day8, 0, 0, 0), 2, u"WS1"_s, 1.25);
-    addTicket(false, at(day8, 12, 0, 0), 1, u"WS1"_s, 0.0);         // a ticket of 0.00 counts as a ticket
+    addTicket(false, at(day8, 12, 0, 0), 1, u"WS1"_s, 0.0); // a ticket of 0.00 counts as a ticket
     addTicket(true, at(day8, 12, 0, 1), 1, u"WS1"_s, 4.5);
     addTicket(false, at(day8, 23, 59, 59), 1, u"WS2"_s, 2.0);
     addTicket(true, at(day8, 23, 59, 59), 1, u"WS2"_s, -2.0);
@@ -129,21 +131,21 @@ void TestDailySalesSummary::init()
     addTicket(true, at(day9, 0, 0, 0), 2, u"WS1"_s, 5.0);
 
     // Gift cards through the store, as the screens sell and redeem them.
-    sell(u"700001"_s, 25, {at(day6, 23, 59, 59), 1, u"WS1"_s}, true);  // sold the day before
-    sell(u"700001"_s, 40, {at(day7, 0, 0, 0), 1, u"WS1"_s}, false);    // reloaded in the range
+    sell(u"700001"_s, 25, {at(day6, 23, 59, 59), 1, u"WS1"_s}, true); // sold the day before
+    sell(u"700001"_s, 40, {at(day7, 0, 0, 0), 1, u"WS1"_s}, false);   // reloaded in the range
     sell(u"700002"_s, 50, {at(day7, 0, 0, 0), 2, u"WS1"_s}, true);
-    sell(u"700002"_s, 50, {at(day7, 18, 0, 0), 2, u"WS1"_s}, false);   // the same amount again: a reload
+    sell(u"700002"_s, 50, {at(day7, 18, 0, 0), 2, u"WS1"_s}, false); // the same amount again: a reload
     sell(u"700003"_s, 100, {at(day8, 23, 59, 59), 1, u"WS2"_s}, true);
     redeem(u"700002"_s, 30.25, {at(day7, 23, 59, 59), 1, u"WS1"_s});
     redeem(u"700003"_s, 12.5, {at(day8, 23, 59, 59), 1, u"WS2"_s});
-    redeem(u"700002"_s, 10, {at(day9, 0, 0, 0), 2, u"WS1"_s});          // the second after
+    redeem(u"700002"_s, 10, {at(day9, 0, 0, 0), 2, u"WS1"_s}); // the second after
     // Inquiries and edits are neither sales nor redemptions.
     GiftCardStore::inquire(*m_db, u"700001"_s, {u"WS1"_s, 1, at(day7, 10, 0, 0)});
     GiftCardStore::edit(*m_db, u"700003"_s, 500, QString(), {u"WS1"_s, 1, at(day8, 10, 0, 0)});
 
     addPayment(m_db->dialect().dateValue(day6), day6, 11);
     addPayment(m_db->dialect().dateValue(day7), day7, 100.1);
-    addPayment(m_db->dialect().dateValue(day7), day7, -5);                 // a payment taken back
+    addPayment(m_db->dialect().dateValue(day7), day7, -5);                     // a payment taken back
     addPayment(m_db->dialect().dateTimeValue(at(day8, 23, 59, 59)), day8, 70); // with a time of day
     addPayment(m_db->dialect().dateValue(day9), day9, 13);
 }
@@ -167,7 +169,8 @@ void TestDailySalesSummary::addTicket(bool cash, const QDateTime &when, int loca
             continue;
         const bool gallons = column.endsWith(u"Gallons"_s);
         // Gallons to the thousandth, amounts to the cent.
-        const double value = gallons ? std::round(scale * (10.125 + n * 3.5) * 1000) / 1000 : std::round(scale * (n * 7.31 + 0.02) * 100) / 100;
+        const double value =
+            gallons ? std::round(scale * (10.125 + n * 3.5) * 1000) / 1000 : std::round(scale * (n * 7.31 + 0.02) * 100) / 100;
         row << qMakePair(column, QVariant(value));
         sums[caption] += value;
         if (!gallons)

@@ -14,9 +14,9 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using ReportFixture::lastDay;
-using ReportFixture::headings;
 using ReportFixture::firstDay;
+using ReportFixture::headings;
+using ReportFixture::lastDay;
 
 namespace {
 
@@ -39,7 +39,8 @@ QStringList csvLines(const Report &report)
 QString salesLine(const QString &head, const QString &diesel, const QString &discount, const QString &def, const QString &oil,
                   const QString &tail)
 {
-    return head + u",WS1,ANN,T-1,,,,,,0,,,"_s + diesel + u",0,,,"_s + discount + u",,,"_s + def + u","_s + oil + u",,,,,,,"_s + tail;
+    return head + u",WS1,ANN,T-1,,,,,,0,,,"_s + diesel + u",0,,,"_s + discount + u",,,"_s + def + u","_s + oil + u",,,,,,,"_s
+           + tail;
 }
 
 } // namespace
@@ -150,19 +151,22 @@ void TestManagementReports::detailSalesRows()
     auto report = ManagementReports::detailSales(*m_db, firstDay, lastDay, headings);
     QCOMPARE(report->layoutName(), u"crptDetailTicketListing"_s);
     const QStringList lines = csvLines(*report);
-    QCOMPARE(lines.value(0),
-             u"Date Entered,Ticket No.,Customer ID,Card No,Name,Location,Workstation,Clerk,Truck No.,Mileage,Driver ID,License,Trip,"
-             "Trailer,Gas Gallons,Gas Price Each,Gas Amount,Diesel Gallons,Diesel Price Each,Diesel Amount,Off Road Diesel Gallons,"
-             "Off Road Diesel Price Each,Off Road Diesel Amount,Discount Gallons,Discount Price Each,Discount Amount,DEF Gallons,"
-             "DEF Price Each,DEF Amount,Oil,Additives,Antifreeze,Washer Fluid,Grocery,Deli,Tobacco,Subtotal,Tax,Total"_s);
+    QCOMPARE(
+        lines.value(0),
+        u"Date Entered,Ticket No.,Customer ID,Card No,Name,Location,Workstation,Clerk,Truck No.,Mileage,Driver ID,License,Trip,"
+        "Trailer,Gas Gallons,Gas Price Each,Gas Amount,Diesel Gallons,Diesel Price Each,Diesel Amount,Off Road Diesel Gallons,"
+        "Off Road Diesel Price Each,Off Road Diesel Amount,Discount Gallons,Discount Price Each,Discount Amount,DEF Gallons,"
+        "DEF Price Each,DEF Amount,Oil,Additives,Antifreeze,Washer Fluid,Grocery,Deli,Tobacco,Subtotal,Tax,Total"_s);
     const QStringList expected = {
         salesLine(u"2024-03-07T00:00:00,2,0001,01,Alder Freight,1"_s, u"25,4,100"_s, u"25"_s, u"0,0,0"_s, u"0"_s, u"100,0,100"_s),
         // DEF stored as NULL reads 0.
-        salesLine(u"2024-03-07T12:30:00,3,0002,01,Birch Hauling,2"_s, u"12.5,4,50"_s, u"12.5"_s, u"0,0,0"_s, u"3"_s, u"53,0.3,53.3"_s),
+        salesLine(u"2024-03-07T12:30:00,3,0002,01,Birch Hauling,2"_s, u"12.5,4,50"_s, u"12.5"_s, u"0,0,0"_s, u"3"_s,
+                  u"53,0.3,53.3"_s),
         // A ticket whose customer is gone keeps its place and its account, without a name.
         salesLine(u"2024-03-07T15:00:00,4,0999,01,,1"_s, u"5,4,20"_s, u"5"_s, u"0,0,0"_s, u"0"_s, u"20,0,20"_s),
         salesLine(u"2024-03-08T10:00:00,5,0001,01,Alder Freight,2"_s, u"0,4,0"_s, u"0"_s, u"0,0,0"_s, u"0"_s, u"0,0,0"_s),
-        salesLine(u"2024-03-08T23:59:59,6,0001,01,Alder Freight,1"_s, u"50,4,200"_s, u"50"_s, u"2.5,3,7.5"_s, u"10"_s, u"210,1,211"_s),
+        salesLine(u"2024-03-08T23:59:59,6,0001,01,Alder Freight,1"_s, u"50,4,200"_s, u"50"_s, u"2.5,3,7.5"_s, u"10"_s,
+                  u"210,1,211"_s),
     };
     QCOMPARE(lines.mid(1), expected);
 }
@@ -220,7 +224,8 @@ void TestManagementReports::giftCardTransactionsByType_data()
                        u"Gift Card Purchase,2024-03-08T23:59:59,2,600001,100,ANN,WS1,2"_s,
                        u"Gift Card Redemption,2024-03-07T00:00:00,4,600001,29.5,ANN,WS1,2"_s};
     QTest::newRow("the next day begins at its midnight")
-        << QDate(2024, 3, 9) << QDate(2024, 3, 10) << QStringList{u"Gift Card Inquiry,2024-03-09T00:00:00,5,600002,0,ANN,WS1,2"_s};
+        << QDate(2024, 3, 9) << QDate(2024, 3, 10)
+        << QStringList{u"Gift Card Inquiry,2024-03-09T00:00:00,5,600002,0,ANN,WS1,2"_s};
     QTest::newRow("a start after the end gives no rows") << lastDay << firstDay << QStringList();
 }
 

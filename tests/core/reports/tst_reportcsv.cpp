@@ -97,7 +97,8 @@ void TestReportCsv::valuesByKind_data()
     QTest::newRow("a date keeps its day only") << int(K::Date) << QVariant(u"2024-03-07 14:05:09"_s) << u"2024-03-07"_s;
     QTest::newRow("a flag set is Yes") << int(K::Flag) << QVariant(1) << u"Yes"_s;
     QTest::newRow("a flag clear is No") << int(K::Flag) << QVariant(0) << u"No"_s;
-    QTest::newRow("a flag never set is an empty field, not No") << int(K::Flag) << QVariant(QMetaType(QMetaType::Int)) << QString();
+    QTest::newRow("a flag never set is an empty field, not No")
+        << int(K::Flag) << QVariant(QMetaType(QMetaType::Int)) << QString();
     QTest::newRow("a text with a comma is quoted") << int(K::Text) << QVariant(u"Pampa, TX"_s) << u"\"Pampa, TX\""_s;
 }
 
@@ -114,8 +115,9 @@ void TestReportCsv::valuesByKind()
 
 void TestReportCsv::captionsThenRowsInUtf8()
 {
-    const Report report = reportOf({ReportColumn::text(u"Name"_s, u"F0"_s), ReportColumn::number(u"Balance, $"_s, u"F1"_s, u"$0.00"_s)},
-                                   {row({u"Café Züri"_s, 10.5}), row({u"Ørsted"_s, -3})});
+    const Report report =
+        reportOf({ReportColumn::text(u"Name"_s, u"F0"_s), ReportColumn::number(u"Balance, $"_s, u"F1"_s, u"$0.00"_s)},
+                 {row({u"Café Züri"_s, 10.5}), row({u"Ørsted"_s, -3})});
     const QByteArray expected = "Name,\"Balance, $\"\r\nCaf\xc3\xa9 Z\xc3\xbcri,10.5\r\n\xc3\x98rsted,-3\r\n";
     QCOMPARE(csvOf(report), expected);
     // Without rows the captions stand alone.
@@ -126,8 +128,8 @@ void TestReportCsv::pageOnlyColumnsStayOut()
 {
     ReportColumn sum = ReportColumn::number(u"Both"_s, u"Both"_s, u"0.00"_s, 10, 50).onPageOnly();
     sum.compute = [](const QSqlRecord &r) { return QVariant(r.value(0).toDouble() + r.value(1).toDouble()); };
-    const Report report = reportOf({ReportColumn::number(u"A"_s, u"F0"_s, u"0"_s), sum, ReportColumn::number(u"B"_s, u"F1"_s, u"0"_s)},
-                                   {row({1, 2})});
+    const Report report = reportOf(
+        {ReportColumn::number(u"A"_s, u"F0"_s, u"0"_s), sum, ReportColumn::number(u"B"_s, u"F1"_s, u"0"_s)}, {row({1, 2})});
     QCOMPARE(csvOf(report), QByteArray("A,B\r\n1,2\r\n"));
 }
 

@@ -75,7 +75,8 @@ std::shared_ptr<Report> grouped(const QList<QSqlRecord> &rows)
     group.header.height = 30;
     group.header.text(QRectF(0, 5, 300, 20), ReportText::field(u"Grp"_s));
     group.footer.height = 25;
-    group.footer.text(QRectF(0, 5, 200, 20), [](const BandContext &c) { return u"Total of "_s + c.row.value(u"Grp"_s).toString(); });
+    group.footer.text(QRectF(0, 5, 200, 20),
+                      [](const BandContext &c) { return u"Total of "_s + c.row.value(u"Grp"_s).toString(); });
     group.footer.text(QRectF(300, 5, 100, 20), ReportText::sum(u"Amount"_s, u"0.00"_s));
     group.footer.text(QRectF(420, 5, 100, 20), ReportText::count());
     report->groups.append(group);

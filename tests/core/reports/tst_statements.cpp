@@ -35,32 +35,34 @@ QDate daysAgo(int n) { return asOf.addDays(-n); }
 
 void addCustomer(Db &db, const QString &id, const QString &name, const QVariant &terms, const QVariant &balance = 0.0)
 {
-    db.insert(u"Customer"_s, {{u"ID"_s, id},
-                              {u"Name"_s, name},
-                              {u"Address1"_s, u"1 Main St"_s},
-                              {u"City"_s, u"Amarillo"_s},
-                              {u"State"_s, u"TX"_s},
-                              {u"Zip"_s, u"79101"_s},
-                              {u"Inactive"_s, 0},
-                              {u"CurrentBalance"_s, balance},
-                              {u"Limit"_s, 5000},
-                              {u"WarnAt"_s, 0.8},
-                              {u"AcctOnHold"_s, id == u"N300"_s ? 1 : 0},
-                              {u"PaymentTerms"_s, terms}},
+    db.insert(u"Customer"_s,
+              {{u"ID"_s, id},
+               {u"Name"_s, name},
+               {u"Address1"_s, u"1 Main St"_s},
+               {u"City"_s, u"Amarillo"_s},
+               {u"State"_s, u"TX"_s},
+               {u"Zip"_s, u"79101"_s},
+               {u"Inactive"_s, 0},
+               {u"CurrentBalance"_s, balance},
+               {u"Limit"_s, 5000},
+               {u"WarnAt"_s, 0.8},
+               {u"AcctOnHold"_s, id == u"N300"_s ? 1 : 0},
+               {u"PaymentTerms"_s, terms}},
               QString());
 }
 
 int addTicket(Db &db, const QString &customer, const QDateTime &when, double total)
 {
-    return db.insert(u"Tickets"_s, {{u"CustomerID"_s, customer},
-                                    {u"CardNo"_s, u"01"_s},
-                                    {u"Clerk"_s, u"ANN"_s},
-                                    {u"TruckNumber"_s, u"T-9"_s},
-                                    {u"DieselGallons"_s, 10.0},
-                                    {u"Total"_s, total},
-                                    {u"WorkStationID"_s, u"WS1"_s},
-                                    {u"Location"_s, 1},
-                                    {u"DateEntered"_s, db.dialect().dateTimeValue(when)}})
+    return db
+        .insert(u"Tickets"_s, {{u"CustomerID"_s, customer},
+                               {u"CardNo"_s, u"01"_s},
+                               {u"Clerk"_s, u"ANN"_s},
+                               {u"TruckNumber"_s, u"T-9"_s},
+                               {u"DieselGallons"_s, 10.0},
+                               {u"Total"_s, total},
+                               {u"WorkStationID"_s, u"WS1"_s},
+                               {u"Location"_s, 1},
+                               {u"DateEntered"_s, db.dialect().dateTimeValue(when)}})
         .toInt();
 }
 
@@ -86,16 +88,16 @@ void fill(Db &db)
     const QVariant none(QMetaType::fromType<int>());
     // Terms of the location (30 days). A ticket n days old is n - 30 days past due.
     addCustomer(db, u"E100"_s, u"Edge Freight"_s, none);
-    addTicket(db, u"E100"_s, QDateTime(asOf, QTime(23, 59, 59)), 1.00); // the day's last second: current
-    addTicket(db, u"E100"_s, 30, 10.00);                                 // due today: current
-    addTicket(db, u"E100"_s, 31, 20.00);                                 // 1 day past due
-    addTicket(db, u"E100"_s, 60, 30.00);                                 // 30
-    addTicket(db, u"E100"_s, 61, 40.00);                                 // 31
-    addTicket(db, u"E100"_s, 90, 50.00);                                 // 60
-    addTicket(db, u"E100"_s, 91, 60.00);                                 // 61
-    addTicket(db, u"E100"_s, 120, 70.00);                                // 90
-    addTicket(db, u"E100"_s, 121, 80.00);                                // 91
-    addTicket(db, u"E100"_s, 150, 90.00);                                // 120
+    addTicket(db, u"E100"_s, QDateTime(asOf, QTime(23, 59, 59)), 1.00);        // the day's last second: current
+    addTicket(db, u"E100"_s, 30, 10.00);                                       // due today: current
+    addTicket(db, u"E100"_s, 31, 20.00);                                       // 1 day past due
+    addTicket(db, u"E100"_s, 60, 30.00);                                       // 30
+    addTicket(db, u"E100"_s, 61, 40.00);                                       // 31
+    addTicket(db, u"E100"_s, 90, 50.00);                                       // 60
+    addTicket(db, u"E100"_s, 91, 60.00);                                       // 61
+    addTicket(db, u"E100"_s, 120, 70.00);                                      // 90
+    addTicket(db, u"E100"_s, 121, 80.00);                                      // 91
+    addTicket(db, u"E100"_s, 150, 90.00);                                      // 120
     addTicket(db, u"E100"_s, QDateTime(asOf.addDays(1), QTime(0, 0)), 500.00); // the next day: not yet
 
     // Payments pay the oldest first: 60 of the 100, then 40 of it and 30 of the 200.
@@ -105,7 +107,7 @@ void fill(Db &db)
     addTicket(db, u"P200"_s, 40, 300.00);  // 10: 1-30
     addTicket(db, u"P200"_s, 5, 50.00);    // current
     addPayment(db, u"P200"_s, daysAgo(100), 60.00);
-    addPayment(db, u"P200"_s, daysAgo(20), 70.00); // more than is left of the oldest
+    addPayment(db, u"P200"_s, daysAgo(20), 70.00);       // more than is left of the oldest
     addPayment(db, u"P200"_s, asOf.addDays(1), 1000.00); // the next day: not yet
 
     // Terms of its own, 10 days: a ticket n days old is n - 10 days past due. The credit
@@ -205,7 +207,7 @@ void TestStatements::agingOfEveryCustomer_data()
         << u"R600"_s << QStringList{u"0.00"_s, u"40.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << u"40.00"_s
         << u"Net 30"_s;
     QTest::newRow("paid up: nothing owed") << u"Z500"_s << QStringList{u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s}
-                                          << u"0.00"_s << u"0.00"_s << u"Net 30"_s;
+                                           << u"0.00"_s << u"0.00"_s << u"Net 30"_s;
 }
 
 void TestStatements::agingOfEveryCustomer()
@@ -233,7 +235,8 @@ void TestStatements::agingOfEveryCustomer()
     // The aging report of the same day: the same figures, and no line for a customer
     // who owes nothing.
     const QStringList lines = csvLines(*ArAgingReport::build(*m_db, asOf, locationTerms, {}));
-    QCOMPARE(lines.value(0), u"Customer ID,Name,Phone,Contact,Terms (days),Limit,On Hold,Current,1-30,31-60,61-90,Over 90,Credit,Balance"_s);
+    QCOMPARE(lines.value(0),
+             u"Customer ID,Name,Phone,Contact,Terms (days),Limit,On Hold,Current,1-30,31-60,61-90,Over 90,Credit,Balance"_s);
     QString found;
     for (const QString &line : lines.mid(1))
         if (line.startsWith(customer + u','))
@@ -325,7 +328,8 @@ void TestStatements::demoStatementsAddUp()
     for (const Statement &s : statements) {
         const QString who = s.account.customerId;
         QVERIFY2(s.opening + s.charges() - s.payments() == s.closing(),
-                 qPrintable(u"%1: %2 + %3 - %4 <> %5"_s.arg(who, cents(s.opening), cents(s.charges()), cents(s.payments()), cents(s.closing()))));
+                 qPrintable(u"%1: %2 + %3 - %4 <> %5"_s.arg(who, cents(s.opening), cents(s.charges()), cents(s.payments()),
+                                                            cents(s.closing()))));
         // The columns hold the whole balance (a credit apart).
         Aging::Cents owed = 0;
         for (Aging::Cents c : s.account.aged.open)
@@ -375,8 +379,8 @@ void TestStatements::cancelledBatchLeavesNoFile()
     const QString folder = dir.filePath(u"statements"_s);
     const ReportBatch::Outcome outcome =
         oneFile ? ReportBatch::writeOnePdf(reports, dir.filePath(u"june.pdf"_s), progress)
-                : ReportBatch::writePdfFolder(reports, folder, [&](int i) { return Statements::fileNameFor(statements[i].account.customerId); },
-                                              progress);
+                : ReportBatch::writePdfFolder(
+                    reports, folder, [&](int i) { return Statements::fileNameFor(statements[i].account.customerId); }, progress);
     QCOMPARE(outcome.written(), cancelAt < 0);
     QCOMPARE(outcome.result == ReportBatch::Outcome::Result::Cancelled, cancelAt >= 0);
     QVERIFY(asked > 0);

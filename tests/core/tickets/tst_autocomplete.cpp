@@ -70,8 +70,7 @@ private slots:
             << kEntries << EditState{"BAKER", 0, 5} << "\x03\x18" << EditState{"BAKER", 0, 0} << 0 << false;
         QTest::newRow("the list is searched from the top, so the shorter name that comes first wins")
             << QStringList{"BAKER", "ACME", "ACME FREIGHT"} << empty << "acme" << EditState{"ACME", 4, 0} << 0 << true;
-        QTest::newRow("an empty list completes nothing")
-            << QStringList{} << empty << "ab" << EditState{"ab", 2, 0} << 0 << true;
+        QTest::newRow("an empty list completes nothing") << QStringList{} << empty << "ab" << EditState{"ab", 2, 0} << 0 << true;
         QTest::newRow("an apostrophe is a letter like any other")
             << QStringList{"O'NEIL TRUCKING"} << empty << "o'n" << EditState{"O'NEIL TRUCKING", 3, 12} << 0 << true;
     }
@@ -110,8 +109,8 @@ private slots:
         const QStringList names = {"ZED", "acme", "ACME FREIGHT", "Baker", "acme transport", "BAKERY", "a", "Zoo", "b"};
         AutoComplete::EntrySearch search;
         search.setEntries(names);
-        const QStringList typings = {"a", "ac", "acm", "acme ", "acme t", "acme f", "ac", "z", "zo", "zoo", "zooo", "zo",
-                                     "b", "bak", "bake", "baker", "bakery", "bakerys", "", "x", "xa", "A", "Acme"};
+        const QStringList typings = {"a", "ac",  "acm",  "acme ", "acme t", "acme f",  "ac", "z", "zo", "zoo", "zooo", "zo",
+                                     "b", "bak", "bake", "baker", "bakery", "bakerys", "",   "x", "xa", "A",   "Acme"};
         for (const QString &typed : typings)
             QCOMPARE(search.first(typed), AutoComplete::firstStartingWith(search.entries(), typed));
         // Entries coming and going start the search afresh.

@@ -37,8 +37,7 @@ private slots:
         QTest::newRow("names with apostrophes and quotes are data")
             << QStringList{"O'NEIL TRUCKING"} << QList<QStringList>{{"O'BRIEN", "\"QUOTED\" LINES"}, {"O'NEIL TRUCKING'S"}};
         QTest::newRow("an empty table fills from nothing") << QStringList{} << QList<QStringList>{{"FIRST"}, {"A", "Z"}};
-        QTest::newRow("an empty name sorts where the server puts it")
-            << QStringList{"B"} << QList<QStringList>{{""}, {"A"}};
+        QTest::newRow("an empty name sorts where the server puts it") << QStringList{"B"} << QList<QStringList>{{""}, {"A"}};
     }
     void refreshedListMatchesTheFullQuery()
     {

@@ -44,15 +44,13 @@ void tst_TicketLines::figure_data()
     QTest::addColumn<double>("taxRate");
     QTest::addColumn<QStringList>("expected"); // diesel ext, discount gallons, discount ext, subtotal, tax, total
 
-    QTest::newRow("a tie goes to the even cent")
-        << lines({{Gas, {"1", "2.125"}}, {Diesel, {"12.5", "3.459"}}}, {}) << 0.0825
-        << QStringList{"43.24", "12.5", "0", "45.36", "0", "45.36"};
+    QTest::newRow("a tie goes to the even cent") << lines({{Gas, {"1", "2.125"}}, {Diesel, {"12.5", "3.459"}}}, {}) << 0.0825
+                                                 << QStringList{"43.24", "12.5", "0", "45.36", "0", "45.36"};
     QTest::newRow("the discount runs over diesel and off-road gallons")
         << lines({{Diesel, {"100", "1"}}, {Reefer, {"20", "0"}}, {Discount, {"", "-0.05"}}}, {}) << 0.0825
         << QStringList{"100", "120", "-6", "94", "0", "94"};
     QTest::newRow("tax on merchandise only, unrounded")
-        << lines({{Diesel, {"100", "1"}}}, {{Oil, "10"}}) << 0.0825
-        << QStringList{"100", "100", "0", "110", "0.825", "110.825"};
+        << lines({{Diesel, {"100", "1"}}}, {{Oil, "10"}}) << 0.0825 << QStringList{"100", "100", "0", "110", "0.825", "110.825"};
 }
 
 void tst_TicketLines::figure()
@@ -61,9 +59,12 @@ void tst_TicketLines::figure()
     QFETCH(double, taxRate);
     QFETCH(QStringList, expected);
     TicketLines::figure(amounts, taxRate);
-    const QStringList shown = {amounts.fuel[Diesel].priceExt.toString(), amounts.fuel[Discount].gallons.toString(),
-                               amounts.fuel[Discount].priceExt.toString(), amounts.subtotal.toString(),
-                               amounts.tax.toString(), amounts.total.toString()};
+    const QStringList shown = {amounts.fuel[Diesel].priceExt.toString(),
+                               amounts.fuel[Discount].gallons.toString(),
+                               amounts.fuel[Discount].priceExt.toString(),
+                               amounts.subtotal.toString(),
+                               amounts.tax.toString(),
+                               amounts.total.toString()};
     QCOMPARE(shown, expected);
 }
 
@@ -99,8 +100,7 @@ void tst_TicketLines::unstorableAmounts_data()
     QTest::newRow("1e400 reads as infinity") << lines({{Gas, {"1", "1e400"}}}, {}) << "Gas Price Each";
     QTest::newRow("forty nines in Oil") << lines({}, {{Oil, QString(40, u'9')}}) << "Oil";
     QTest::newRow("lines each storable, their product not") << lines({{Def, {"999999", "999999"}}}, {}) << "DEF Price Ext";
-    QTest::newRow("lines each storable, their sum not")
-        << lines({}, {{Oil, "900000000"}, {Grocery, "900000000"}}) << "Subtotal";
+    QTest::newRow("lines each storable, their sum not") << lines({}, {{Oil, "900000000"}, {Grocery, "900000000"}}) << "Subtotal";
 }
 
 void tst_TicketLines::unstorableAmounts()

@@ -29,8 +29,13 @@ const TicketStamp kStamp{QStringLiteral("7"), 1, QDateTime(QDate(2024, 3, 14), Q
 void addCustomer(Db &db, const QString &id, double balance, double limit = 1000)
 {
     db.insert(QStringLiteral("Customer"),
-              {{"ID", id}, {"Name", "Customer " + id}, {"Inactive", 0}, {"CurrentBalance", balance}, {"Limit", limit},
-               {"WarnAt", 0.8}, {"AcctOnHold", 0}},
+              {{"ID", id},
+               {"Name", "Customer " + id},
+               {"Inactive", 0},
+               {"CurrentBalance", balance},
+               {"Limit", limit},
+               {"WarnAt", 0.8},
+               {"AcctOnHold", 0}},
               QString());
     db.insert(QStringLiteral("Cards"), {{"CustomerID", id}, {"CardNo", "01"}, {"CardType", "1"}, {"InActive", 0}}, QString());
 }
@@ -67,14 +72,16 @@ QStringList balanceFaults(Db &db)
     QStringList faults;
     for (const CustomerBalanceCheck &c : CheckCustomerBalances(db))
         if (c.differs())
-            faults << QStringLiteral("%1: balance %2, tickets less payments %3").arg(c.customerId).arg(c.balance).arg(c.expected());
-    const QString sql = QStringLiteral("SELECT ID, CurrentBalance, %1 AS CreditLimit, AcctOnHold FROM Customer")
-                            .arg(db.dialect().limitColumn());
+            faults
+                << QStringLiteral("%1: balance %2, tickets less payments %3").arg(c.customerId).arg(c.balance).arg(c.expected());
+    const QString sql =
+        QStringLiteral("SELECT ID, CurrentBalance, %1 AS CreditLimit, AcctOnHold FROM Customer").arg(db.dialect().limitColumn());
     for (const QSqlRecord &row : db.rows(sql)) {
         const qint64 balance = centsOf(row.value("CurrentBalance"));
         const bool held = row.value("AcctOnHold").toInt() != 0;
         if (held != (balance >= centsOf(row.value("CreditLimit"))))
-            faults << QStringLiteral("%1: hold flag %2 at balance %3 cents").arg(row.value("ID").toString()).arg(held).arg(balance);
+            faults
+                << QStringLiteral("%1: hold flag %2 at balance %3 cents").arg(row.value("ID").toString()).arg(held).arg(balance);
     }
     return faults;
 }
@@ -108,11 +115,16 @@ private slots:
         QTest::addColumn<qint64>("balanceA"); // cents; A001 holds the ticket of 108.25
         QTest::addColumn<qint64>("balanceB"); // cents; B002 holds another ticket of 50.00
         QTest::addColumn<bool>("holdA");      // A001's limit is 500
-        QTest::newRow("an unchanged reprint posts nothing") << "A001" << "100" << qint64(10825) << qint64(5000) << false;
-        QTest::newRow("changed amounts post the difference") << "A001" << "50" << qint64(5412) << qint64(5000) << false;
-        QTest::newRow("a higher total puts the account on hold") << "A001" << "900" << qint64(97425) << qint64(5000) << true;
-        QTest::newRow("another account takes the whole ticket") << "B002" << "100" << qint64(0) << qint64(15825) << false;
-        QTest::newRow("another account with other amounts") << "B002" << "10" << qint64(0) << qint64(6082) << false;
+        QTest::newRow("an unchanged reprint posts nothing") << "A001"
+                                                            << "100" << qint64(10825) << qint64(5000) << false;
+        QTest::newRow("changed amounts post the difference") << "A001"
+                                                             << "50" << qint64(5412) << qint64(5000) << false;
+        QTest::newRow("a higher total puts the account on hold") << "A001"
+                                                                 << "900" << qint64(97425) << qint64(5000) << true;
+        QTest::newRow("another account takes the whole ticket") << "B002"
+                                                                << "100" << qint64(0) << qint64(15825) << false;
+        QTest::newRow("another account with other amounts") << "B002"
+                                                            << "10" << qint64(0) << qint64(6082) << false;
     }
     void reprintPostsWhatChanged()
     {
@@ -163,11 +175,19 @@ private slots:
         QTest::addColumn<QString>("field"); // gallons or price of diesel, or oil
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("1e308 gallons of diesel") << "gallons" << "1e308" << "Diesel Gallons";
+        QTest::newRow("1e308 gallons of diesel") << "gallons"
+                                                 << "1e308"
+                                                 << "Diesel Gallons";
         QTest::newRow("forty nines of oil") << "oil" << QString(40, u'9') << "Oil";
-        QTest::newRow("a price a cent beyond the limit") << "price" << "1000000000" << "Diesel Price Each";
-        QTest::newRow("an infinite amount of oil") << "oil" << "1e999" << "Oil";
-        QTest::newRow("gallons whose extension is beyond the limit") << "gallons" << "300000000" << "Diesel Price Ext";
+        QTest::newRow("a price a cent beyond the limit") << "price"
+                                                         << "1000000000"
+                                                         << "Diesel Price Each";
+        QTest::newRow("an infinite amount of oil") << "oil"
+                                                   << "1e999"
+                                                   << "Oil";
+        QTest::newRow("gallons whose extension is beyond the limit") << "gallons"
+                                                                     << "300000000"
+                                                                     << "Diesel Price Ext";
     }
     void unstorableTicketWritesNothing()
     {

@@ -42,7 +42,7 @@ struct AccountsFixture : ScreenTest::ScreenSession
     void addCustomer(const QString &id, const QString &name, double balance = 250, double limit = 1000,
                      const ColumnValues &more = {})
     {
-        ColumnValues columns = {{"ID", id},     {"Name", name},        {"Inactive", 0}, {"CurrentBalance", balance},
+        ColumnValues columns = {{"ID", id},       {"Name", name},  {"Inactive", 0},  {"CurrentBalance", balance},
                                 {"Limit", limit}, {"WarnAt", 0.8}, {"AcctOnHold", 0}};
         columns += more;
         db->insert(QStringLiteral("Customer"), columns, QString());
@@ -51,7 +51,10 @@ struct AccountsFixture : ScreenTest::ScreenSession
                  bool inactive = false, const QVariant &note = QVariant(QMetaType(QMetaType::QString)))
     {
         db->insert(QStringLiteral("Cards"),
-                   {{"CustomerID", customerId}, {"CardNo", cardNo}, {"CardType", type}, {"InActive", inactive ? 1 : 0},
+                   {{"CustomerID", customerId},
+                    {"CardNo", cardNo},
+                    {"CardType", type},
+                    {"InActive", inactive ? 1 : 0},
                     {"CardNote", note}},
                    QString());
     }
@@ -62,7 +65,11 @@ struct AccountsFixture : ScreenTest::ScreenSession
                    {{"CustomerID", customerId}, {"UserName", userName}, {"Password", WebPassword::hash(password)}}, QString());
     }
 
-    template <class T = QWidget> T *find(const QString &name) const { return control<T>(name); }
+    template <class T = QWidget>
+    T *find(const QString &name) const
+    {
+        return control<T>(name);
+    }
     QLineEdit *box(const QString &name) const { return find<QLineEdit>(name); }
     QString text(const QString &name) const { return ScreenTest::boxText(screen, name); }
     QGroupBox *group(const QString &title) const { return ScreenTest::group(screen, title); }
@@ -110,6 +117,7 @@ struct AccountsFixture : ScreenTest::ScreenSession
     // Whether the stored balance is exactly the amount, compared on the server.
     bool balanceIs(const QString &id, double amount) const
     {
-        return db->firstRow(QStringLiteral("SELECT ID FROM Customer WHERE ID = ? AND CurrentBalance = ?"), {id, amount}).has_value();
+        return db->firstRow(QStringLiteral("SELECT ID FROM Customer WHERE ID = ? AND CurrentBalance = ?"), {id, amount})
+            .has_value();
     }
 };

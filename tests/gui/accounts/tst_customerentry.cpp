@@ -16,9 +16,8 @@
 
 namespace {
 
-const QStringList kCustomerBoxes = {"txtName", "txtAddress1", "txtAddress2", "txtCity",     "txtZip",     "txtContact",
-                                    "txtPhone", "txtFax",     "txtBalance",  "txtLimit",    "txtWarn",    "txtUserName",
-                                    "txtPassword"};
+const QStringList kCustomerBoxes = {"txtName", "txtAddress1", "txtAddress2", "txtCity", "txtZip",      "txtContact", "txtPhone",
+                                    "txtFax",  "txtBalance",  "txtLimit",    "txtWarn", "txtUserName", "txtPassword"};
 
 struct CustomerScreen : AccountsFixture
 {
@@ -28,8 +27,14 @@ struct CustomerScreen : AccountsFixture
     void addFullCustomer()
     {
         addCustomer(QStringLiteral("1234"), QStringLiteral("SMITH TRUCKING"), 250.5, 1000,
-                    {{"Address1", "1 Main St"}, {"Address2", "Suite 2"}, {"City", "Joplin"}, {"State", "KS"},
-                     {"Zip", "64801"}, {"Contact", "Bob Smith"}, {"Phone", "555-0100"}, {"Fax", "555-0101"}});
+                    {{"Address1", "1 Main St"},
+                     {"Address2", "Suite 2"},
+                     {"City", "Joplin"},
+                     {"State", "KS"},
+                     {"Zip", "64801"},
+                     {"Contact", "Bob Smith"},
+                     {"Phone", "555-0100"},
+                     {"Fax", "555-0101"}});
         db->exec(QStringLiteral("UPDATE Customer SET Inactive = 1, AcctOnHold = 1 WHERE ID = '1234'"));
         addLogin(QStringLiteral("1234"), QStringLiteral("fleet1234"), QStringLiteral("secret"));
         addCard(QStringLiteral("1234"), QStringLiteral("01"));
@@ -139,12 +144,11 @@ void TestCustomerEntry::tabOrder()
 {
     CustomerScreen f;
     QVERIFY(f.openScreen());
-    const QStringList expected = {"txtAccountNumber", "btnLookup",     "txtName",       "txtAddress1",   "txtAddress2",
-                                  "txtCity",          "cmbState",      "txtZip",        "txtContact",    "txtPhone",
-                                  "txtFax",           "chkInactive",   "btnSave",       "btnExit",       "txtLimit",
-                                  "txtWarn",          "txtTerms",      "chkAcctOnHold", "vsfgCards",     "txtCardNo",     "cmbCardType",
-                                  "chkCardInActive",  "txtCardNote",   "btnSaveCard",   "btnRemoveCard", "txtUserName",
-                                  "txtPassword"};
+    const QStringList expected = {
+        "txtAccountNumber", "btnLookup",   "txtName",     "txtAddress1",   "txtAddress2", "txtCity",    "cmbState",
+        "txtZip",           "txtContact",  "txtPhone",    "txtFax",        "chkInactive", "btnSave",    "btnExit",
+        "txtLimit",         "txtWarn",     "txtTerms",    "chkAcctOnHold", "vsfgCards",   "txtCardNo",  "cmbCardType",
+        "chkCardInActive",  "txtCardNote", "btnSaveCard", "btnRemoveCard", "txtUserName", "txtPassword"};
     QCOMPARE(ScreenTest::tabChain(f.box(QStringLiteral("txtAccountNumber")), int(expected.size())), expected);
 }
 
@@ -162,8 +166,7 @@ void TestCustomerEntry::typingLoadsEveryPrefix()
         int cards;
     };
     const QList<Step> steps = {
-        {"1", "", "", 0},   {"2", "TWELVE", "", 0},          {"3", "", "", 1},
-        {"4", "SMITH TRUCKING", "fleet1234", 2}, {"\b", "", "", 1},
+        {"1", "", "", 0}, {"2", "TWELVE", "", 0}, {"3", "", "", 1}, {"4", "SMITH TRUCKING", "fleet1234", 2}, {"\b", "", "", 1},
     };
     QWidget *number = f.find(QStringLiteral("txtAccountNumber"));
     number->setFocus();
@@ -256,8 +259,8 @@ void TestCustomerEntry::requiredFields()
     QFETCH(QString, left);
     CustomerScreen f;
     QVERIFY(f.openScreen());
-    for (const QString &name : {QStringLiteral("txtAccountNumber"), QStringLiteral("txtName"), QStringLiteral("txtLimit"),
-                                QStringLiteral("txtWarn")})
+    for (const QString &name :
+         {QStringLiteral("txtAccountNumber"), QStringLiteral("txtName"), QStringLiteral("txtLimit"), QStringLiteral("txtWarn")})
         if (name != left)
             f.type(name, name == u"txtAccountNumber" ? QStringLiteral("7001") : QStringLiteral("5"));
     f.type(QStringLiteral("txtCity"), QStringLiteral("Joplin"));
@@ -327,11 +330,16 @@ void TestCustomerEntry::refusedBeforeSaving_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("title");
-    QTest::newRow("a limit too large to store") << "txtLimit" << "1e10" << "Amount Cannot Be Saved";
-    QTest::newRow("a limit beyond any number") << "txtLimit" << "1e999" << "Amount Cannot Be Saved";
-    QTest::newRow("a warning threshold beyond any number") << "txtWarn" << "-1e999" << "Amount Cannot Be Saved";
-    QTest::newRow("a name longer than the printed layouts take")
-        << "txtName" << QString(76, u'N') << "Text Cannot Be Saved";
+    QTest::newRow("a limit too large to store") << "txtLimit"
+                                                << "1e10"
+                                                << "Amount Cannot Be Saved";
+    QTest::newRow("a limit beyond any number") << "txtLimit"
+                                               << "1e999"
+                                               << "Amount Cannot Be Saved";
+    QTest::newRow("a warning threshold beyond any number") << "txtWarn"
+                                                           << "-1e999"
+                                                           << "Amount Cannot Be Saved";
+    QTest::newRow("a name longer than the printed layouts take") << "txtName" << QString(76, u'N') << "Text Cannot Be Saved";
 }
 
 void TestCustomerEntry::refusedBeforeSaving()
@@ -382,11 +390,15 @@ void TestCustomerEntry::websiteLogin_data()
     QTest::addColumn<QString>("login");
 
     QTest::newRow("a free username is written with the password's hash")
-        << "big5678" << "big-sky-2026" << QStringList{} << "big5678:big-sky-2026";
+        << "big5678"
+        << "big-sky-2026" << QStringList{} << "big5678:big-sky-2026";
     QTest::newRow("another customer's username is refused after the customer is saved")
-        << "fleet1234" << "big-sky-2026" << QStringList{"Username Exists"} << "";
-    QTest::newRow("a username without a password writes no login") << "big5678" << "" << QStringList{} << "";
-    QTest::newRow("an apostrophe in the username is data") << "o'neill" << "it's-o'neill" << QStringList{} << "o'neill:it's-o'neill";
+        << "fleet1234"
+        << "big-sky-2026" << QStringList{"Username Exists"} << "";
+    QTest::newRow("a username without a password writes no login") << "big5678"
+                                                                   << "" << QStringList{} << "";
+    QTest::newRow("an apostrophe in the username is data") << "o'neill"
+                                                           << "it's-o'neill" << QStringList{} << "o'neill:it's-o'neill";
 }
 
 void TestCustomerEntry::websiteLogin()
@@ -422,7 +434,8 @@ void TestCustomerEntry::websiteLogin()
     const auto stored = f.db->firstRow(QStringLiteral("SELECT UserName, Password FROM WebUser WHERE CustomerID = '5678'"));
     const QString hash = stored ? stored->value(1).toString() : QString();
     QVERIFY(password.isEmpty() || hash != password);
-    QCOMPARE(stored ? stored->value(0).toString() + u':' + (WebPassword::verify(hash, password) ? password : hash) : QString(), login);
+    QCOMPARE(stored ? stored->value(0).toString() + u':' + (WebPassword::verify(hash, password) ? password : hash) : QString(),
+             login);
     QCOMPARE(f.count(QStringLiteral("WebUser")), login.isEmpty() ? 1 : 2);
     // Saved or refused, the screen is blank for the next customer.
     QVERIFY(f.blank());
@@ -443,10 +456,22 @@ void TestCustomerEntry::storedPasswordKeptOrReplaced_data()
     QTest::addColumn<QString>("storedUserName");
     QTest::addColumn<QString>("verifies"); // the password the stored hash verifies
 
-    QTest::newRow("saving with the box empty keeps the stored password") << "" << "" << "fleet1234" << "secret";
-    QTest::newRow("a new username with the box empty keeps the password") << "smith-fleet" << "" << "smith-fleet" << "secret";
-    QTest::newRow("a new password replaces the stored one") << "" << "new-secret-42" << "fleet1234" << "new-secret-42";
-    QTest::newRow("a new username and password together") << "smith-fleet" << "new-secret-42" << "smith-fleet" << "new-secret-42";
+    QTest::newRow("saving with the box empty keeps the stored password") << ""
+                                                                         << ""
+                                                                         << "fleet1234"
+                                                                         << "secret";
+    QTest::newRow("a new username with the box empty keeps the password") << "smith-fleet"
+                                                                          << ""
+                                                                          << "smith-fleet"
+                                                                          << "secret";
+    QTest::newRow("a new password replaces the stored one") << ""
+                                                            << "new-secret-42"
+                                                            << "fleet1234"
+                                                            << "new-secret-42";
+    QTest::newRow("a new username and password together") << "smith-fleet"
+                                                          << "new-secret-42"
+                                                          << "smith-fleet"
+                                                          << "new-secret-42";
 }
 
 void TestCustomerEntry::storedPasswordKeptOrReplaced()
@@ -500,11 +525,17 @@ void TestCustomerEntry::weakNewPasswordRefused_data()
     QTest::addColumn<QString>("message");
 
     QTest::newRow("a new login with nine characters")
-        << "5678" << "big-sky-9" << "The new password must be at least 10 characters long. Nothing was saved.";
+        << "5678"
+        << "big-sky-9"
+        << "The new password must be at least 10 characters long. Nothing was saved.";
     QTest::newRow("a new login whose password is its username")
-        << "5678" << "bigsky5678" << "The new password must not be the same as the username. Nothing was saved.";
+        << "5678"
+        << "bigsky5678"
+        << "The new password must not be the same as the username. Nothing was saved.";
     QTest::newRow("a short new password for a stored login")
-        << "1234" << "short" << "The new password must be at least 10 characters long. Nothing was saved.";
+        << "1234"
+        << "short"
+        << "The new password must be at least 10 characters long. Nothing was saved.";
 }
 
 // Nothing is saved, not even the customer row, and the screen keeps what was typed.
@@ -546,14 +577,16 @@ void TestCustomerEntry::contactApostrophes_data()
     QTest::addColumn<int>("caretAfter");
     QTest::addColumn<int>("messages");
 
-    QTest::newRow("pasting O'Brien's leaves OBriens with one message") << "" << 0 << true << "O'Brien's" << "OBriens" << 7 << 1;
-    QTest::newRow("a paste between two words keeps both and the caret after the paste")
-        << "Mr  Jr" << 3 << true << "O'Brien's" << "Mr OBriens Jr" << 10 << 1;
-    QTest::newRow("an apostrophe typed inside a name goes and the caret stays") << "DaleO" << 4 << false << "'" << "DaleO" << 4
-                                                                                << 1;
-    QTest::newRow("typing a name with an apostrophe keeps every other letter")
-        << "" << 0 << false << "Tom O'Neill" << "Tom ONeill" << 10 << 1;
-    QTest::newRow("a text without apostrophes passes without a message") << "" << 0 << true << "Ann Lee" << "Ann Lee" << 7 << 0;
+    QTest::newRow("pasting O'Brien's leaves OBriens with one message") << "" << 0 << true << "O'Brien's"
+                                                                       << "OBriens" << 7 << 1;
+    QTest::newRow("a paste between two words keeps both and the caret after the paste") << "Mr  Jr" << 3 << true << "O'Brien's"
+                                                                                        << "Mr OBriens Jr" << 10 << 1;
+    QTest::newRow("an apostrophe typed inside a name goes and the caret stays") << "DaleO" << 4 << false << "'"
+                                                                                << "DaleO" << 4 << 1;
+    QTest::newRow("typing a name with an apostrophe keeps every other letter") << "" << 0 << false << "Tom O'Neill"
+                                                                               << "Tom ONeill" << 10 << 1;
+    QTest::newRow("a text without apostrophes passes without a message") << "" << 0 << true << "Ann Lee"
+                                                                         << "Ann Lee" << 7 << 0;
 }
 
 void TestCustomerEntry::contactApostrophes()
@@ -603,8 +636,8 @@ void TestCustomerEntry::selectAllOnFocus_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("selects");
-    for (const char *name : {"txtAddress1", "txtAddress2", "txtCity", "txtZip", "txtContact", "txtPhone", "txtFax", "txtUserName",
-                             "txtPassword"})
+    for (const char *name :
+         {"txtAddress1", "txtAddress2", "txtCity", "txtZip", "txtContact", "txtPhone", "txtFax", "txtUserName", "txtPassword"})
         QTest::newRow(qPrintable(QStringLiteral("%1 selects its text").arg(QLatin1String(name)))) << name << true;
     for (const char *name : {"txtAccountNumber", "txtName", "txtLimit", "txtWarn"})
         QTest::newRow(qPrintable(QStringLiteral("%1 keeps the caret").arg(QLatin1String(name)))) << name << false;

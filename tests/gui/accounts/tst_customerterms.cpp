@@ -30,7 +30,8 @@ void TestCustomerTerms::customerTermsAreSaved_data()
 
     QTest::newRow("days of its own") << "45" << QVariant(45) << "Net 45";
     QTest::newRow("0 days is due on receipt") << "0" << QVariant(0) << "Due on receipt";
-    QTest::newRow("an empty box is the location's terms") << "" << QVariant(QMetaType::fromType<int>()) << "Location's terms: Net 30";
+    QTest::newRow("an empty box is the location's terms")
+        << "" << QVariant(QMetaType::fromType<int>()) << "Location's terms: Net 30";
     QTest::newRow("letters are refused") << "net" << QVariant() << "";
     QTest::newRow("more than a year is refused") << "400" << QVariant() << "";
     QTest::newRow("a fraction is refused") << "30.5" << QVariant() << "";
@@ -92,14 +93,15 @@ void TestCustomerTerms::storedTermsAreShown()
 void TestCustomerTerms::locationTermsAreSavedOnThePricingScreen()
 {
     AccountsFixture f(QStringLiteral("Pricing"));
-    f.db->insert(QStringLiteral("Company"), {{"ID", 1},
-                                             {"Name", "Station"},
-                                             {"DieselPricePerGallon", 3.5},
-                                             {"ReeferPricePerGallon", 3.4},
-                                             {"DiscountPricePerGallon", -0.05},
-                                             {"DefPricePerGallon", 3.0},
-                                             {"WarnCustomer", 0.8},
-                                             {"Tax", 0.07}},
+    f.db->insert(QStringLiteral("Company"),
+                 {{"ID", 1},
+                  {"Name", "Station"},
+                  {"DieselPricePerGallon", 3.5},
+                  {"ReeferPricePerGallon", 3.4},
+                  {"DiscountPricePerGallon", -0.05},
+                  {"DefPricePerGallon", 3.0},
+                  {"WarnCustomer", 0.8},
+                  {"Tax", 0.07}},
                  QString());
     QVERIFY(f.openScreen());
     ScreenTest::choose(f.find<QComboBox>(QStringLiteral("cmbLocation")), QStringLiteral("1"));

@@ -40,8 +40,7 @@ struct CardsScreen : AccountsFixture
         for (int r = 0; r < grid()->rowCount(); ++r)
             all << QStringLiteral("%1|%2|%3|%4")
                        .arg(grid()->item(r, 0)->text(), grid()->item(r, 1)->text(),
-                            grid()->item(r, 2)->checkState() == Qt::Checked ? u"x" : u"",
-                            grid()->item(r, 3)->text());
+                            grid()->item(r, 2)->checkState() == Qt::Checked ? u"x" : u"", grid()->item(r, 3)->text());
         return all;
     }
     // The four entry fields as "CardNo|Type|flag|Note".
@@ -163,15 +162,26 @@ void TestIssuedCards::saveCard_data()
     QTest::addColumn<QStringList>("rows");
 
     QTest::newRow("a card with its note changed replaces the card")
-        << "1234" << "01" << "1" << false << "spare" << QStringList{} << QStringList{"01|1||spare", kStored[1], kStored[2]};
+        << "1234"
+        << "01"
+        << "1" << false << "spare" << QStringList{} << QStringList{"01|1||spare", kStored[1], kStored[2]};
     QTest::newRow("a new number adds a card and keeps the others")
-        << "1234" << "04" << "3" << true << "" << QStringList{} << (QStringList(kStored) << "04|3|x|");
+        << "1234"
+        << "04"
+        << "3" << true << "" << QStringList{} << (QStringList(kStored) << "04|3|x|");
     QTest::newRow("an apostrophe in the card number and note is data")
-        << "1234" << "0'" << "2" << false << "Bob's" << QStringList{} << (QStringList{"0'|2||Bob's"} + kStored);
-    QTest::newRow("no type chosen") << "1234" << "04" << "" << false << "" << QStringList{"Not Enought Information"} << kStored;
-    QTest::newRow("no card number") << "1234" << "" << "1" << false << "" << QStringList{"Not Enought Information"} << kStored;
-    QTest::newRow("no account number") << "" << "04" << "1" << false << "" << QStringList{"Not Enought Information"}
-                                       << QStringList{};
+        << "1234"
+        << "0'"
+        << "2" << false << "Bob's" << QStringList{} << (QStringList{"0'|2||Bob's"} + kStored);
+    QTest::newRow("no type chosen") << "1234"
+                                    << "04"
+                                    << "" << false << "" << QStringList{"Not Enought Information"} << kStored;
+    QTest::newRow("no card number") << "1234"
+                                    << ""
+                                    << "1" << false << "" << QStringList{"Not Enought Information"} << kStored;
+    QTest::newRow("no account number") << ""
+                                       << "04"
+                                       << "1" << false << "" << QStringList{"Not Enought Information"} << QStringList{};
 }
 
 void TestIssuedCards::saveCard()
@@ -209,15 +219,20 @@ void TestIssuedCards::removeCard_data()
     QTest::addColumn<QString>("entry");
 
     QTest::newRow("Yes removes the card and empties the fields")
-        << "02" << "2" << true << QStringList{"Delete Confirmation"} << QStringList{kStored[0], kStored[2]} << "|||";
-    QTest::newRow("No keeps the card and the fields") << "02" << "2" << false << QStringList{"Delete Confirmation"} << kStored
-                                                      << "02|2||";
+        << "02"
+        << "2" << true << QStringList{"Delete Confirmation"} << QStringList{kStored[0], kStored[2]} << "|||";
+    QTest::newRow("No keeps the card and the fields")
+        << "02"
+        << "2" << false << QStringList{"Delete Confirmation"} << kStored << "02|2||";
     QTest::newRow("the type only has to be there: the number decides")
-        << "01" << "3" << true << QStringList{"Delete Confirmation"} << QStringList{kStored[1], kStored[2]} << "|||";
+        << "01"
+        << "3" << true << QStringList{"Delete Confirmation"} << QStringList{kStored[1], kStored[2]} << "|||";
     QTest::newRow("a number that is not filed removes nothing and says nothing more")
-        << "99" << "1" << true << QStringList{"Delete Confirmation"} << kStored << "|||";
-    QTest::newRow("a card number without a type is no card") << "02" << "" << true << QStringList{"No Card Selected"} << kStored
-                                                              << "02|||";
+        << "99"
+        << "1" << true << QStringList{"Delete Confirmation"} << kStored << "|||";
+    QTest::newRow("a card number without a type is no card")
+        << "02"
+        << "" << true << QStringList{"No Card Selected"} << kStored << "02|||";
 }
 
 void TestIssuedCards::removeCard()
@@ -293,10 +308,14 @@ void TestIssuedCards::cardTypeSaysWhatItAllows_data()
 {
     QTest::addColumn<QString>("type");
     QTest::addColumn<QString>("meaning");
-    QTest::newRow("type 1") << "1" << "fuel and all merchandise";
-    QTest::newRow("type 2") << "2" << "fuel, oil, additives, antifreeze and washer fluid";
-    QTest::newRow("type 3") << "3" << "fuel only";
-    QTest::newRow("no type chosen") << "" << "";
+    QTest::newRow("type 1") << "1"
+                            << "fuel and all merchandise";
+    QTest::newRow("type 2") << "2"
+                            << "fuel, oil, additives, antifreeze and washer fluid";
+    QTest::newRow("type 3") << "3"
+                            << "fuel only";
+    QTest::newRow("no type chosen") << ""
+                                    << "";
 }
 
 void TestIssuedCards::cardTypeSaysWhatItAllows()

@@ -89,8 +89,8 @@ void TestReceivePayment::opening()
     for (const char *shown : {"txtCurrentBalance", "txtNewBalance"})
         QCOMPARE(f.box(QLatin1String(shown))->focusPolicy(), Qt::NoFocus);
     // The date picker's own text box follows the picker.
-    const QStringList expected = {"cmbCustomer", "dtDate", "qt_spinbox_lineedit", "txtCheckNumber", "txtPaymentAmount", "btnSave",
-                                  "btnExit"};
+    const QStringList expected = {"cmbCustomer", "dtDate", "qt_spinbox_lineedit", "txtCheckNumber", "txtPaymentAmount",
+                                  "btnSave",     "btnExit"};
     QCOMPARE(ScreenTest::tabChain(f.customers(), int(expected.size())), expected);
 }
 
@@ -120,11 +120,21 @@ void TestReceivePayment::leavingTheAmount_data()
     QTest::addColumn<QString>("newBalance");
     QTest::addColumn<bool>("marked");
 
-    QTest::newRow("150 paid on 400 shows 250") << "150" << "150" << "250" << false;
-    QTest::newRow("a negative payment shows a higher balance") << "-25.5" << "-25.5" << "425.5" << false;
-    QTest::newRow("letters become 0") << "abc" << "0" << "0" << false;
-    QTest::newRow("an empty amount becomes 0") << "" << "0" << "0" << false;
-    QTest::newRow("a thousands separator is kept, read as 1 and marked") << "1,250.75" << "1,250.75" << "399" << true;
+    QTest::newRow("150 paid on 400 shows 250") << "150"
+                                               << "150"
+                                               << "250" << false;
+    QTest::newRow("a negative payment shows a higher balance") << "-25.5"
+                                                               << "-25.5"
+                                                               << "425.5" << false;
+    QTest::newRow("letters become 0") << "abc"
+                                      << "0"
+                                      << "0" << false;
+    QTest::newRow("an empty amount becomes 0") << ""
+                                               << "0"
+                                               << "0" << false;
+    QTest::newRow("a thousands separator is kept, read as 1 and marked") << "1,250.75"
+                                                                         << "1,250.75"
+                                                                         << "399" << true;
 }
 
 void TestReceivePayment::leavingTheAmount()
@@ -156,15 +166,20 @@ void TestReceivePayment::saving_data()
     QTest::addColumn<QString>("line");
 
     QTest::newRow("150 paid on 400 lowers the balance to 250")
-        << "3001" << "150" << 150.0 << 250.0 << false << "Payment of $150.00 saved for 3001 ACME FREIGHT: balance $250.00";
+        << "3001"
+        << "150" << 150.0 << 250.0 << false << "Payment of $150.00 saved for 3001 ACME FREIGHT: balance $250.00";
     QTest::newRow("a negative payment raises the balance")
-        << "3001" << "-20" << -20.0 << 420.0 << false << "Payment of ($20.00) saved for 3001 ACME FREIGHT: balance $420.00";
+        << "3001"
+        << "-20" << -20.0 << 420.0 << false << "Payment of ($20.00) saved for 3001 ACME FREIGHT: balance $420.00";
     QTest::newRow("1,250.75 stores and posts what it reads, 1")
-        << "3001" << "1,250.75" << 1.0 << 399.0 << false << "Payment of $1.00 saved for 3001 ACME FREIGHT: balance $399.00";
+        << "3001"
+        << "1,250.75" << 1.0 << 399.0 << false << "Payment of $1.00 saved for 3001 ACME FREIGHT: balance $399.00";
     QTest::newRow("the second of two customers of one name is paid")
-        << "2001" << "10" << 10.0 << 0.0 << false << "Payment of $10.00 saved for 2001 SMITH TRUCKING: balance $0.00";
+        << "2001"
+        << "10" << 10.0 << 0.0 << false << "Payment of $10.00 saved for 2001 SMITH TRUCKING: balance $0.00";
     QTest::newRow("Enter on the focused Save saves")
-        << "3001" << "150" << 150.0 << 250.0 << true << "Payment of $150.00 saved for 3001 ACME FREIGHT: balance $250.00";
+        << "3001"
+        << "150" << 150.0 << 250.0 << true << "Payment of $150.00 saved for 3001 ACME FREIGHT: balance $250.00";
 }
 
 void TestReceivePayment::saving()
@@ -212,10 +227,14 @@ void TestReceivePayment::requiredFields_data()
 {
     QTest::addColumn<QString>("customer");
     QTest::addColumn<QString>("typed");
-    QTest::newRow("no customer chosen") << "" << "50";
-    QTest::newRow("no amount") << "3001" << "0";
-    QTest::newRow("an amount of letters, which became 0") << "3001" << "abc";
-    QTest::newRow("an amount that reads 0") << "3001" << "$50";
+    QTest::newRow("no customer chosen") << ""
+                                        << "50";
+    QTest::newRow("no amount") << "3001"
+                               << "0";
+    QTest::newRow("an amount of letters, which became 0") << "3001"
+                                                          << "abc";
+    QTest::newRow("an amount that reads 0") << "3001"
+                                            << "$50";
 }
 
 void TestReceivePayment::requiredFields()

@@ -38,10 +38,19 @@ void TestCompanySettings::init()
     MessageBox::startRecording();
     for (int id : {1, 2})
         m_db->insert(QStringLiteral("Company"),
-                     {{"ID", id}, {"Name", QStringLiteral("Station %1").arg(id)}, {"Address1", "1 Main St"},
-                      {"City", "Joplin"}, {"State", "MO"}, {"Zip", "64801"}, {"KeyPressDelay", 1.5},
-                      {"DieselPricePerGallon", 3.459 + id}, {"ReeferPricePerGallon", 3.1}, {"DiscountPricePerGallon", -0.05},
-                      {"DefPricePerGallon", 2.9}, {"WarnCustomer", 0.8}, {"Tax", 0.0825}},
+                     {{"ID", id},
+                      {"Name", QStringLiteral("Station %1").arg(id)},
+                      {"Address1", "1 Main St"},
+                      {"City", "Joplin"},
+                      {"State", "MO"},
+                      {"Zip", "64801"},
+                      {"KeyPressDelay", 1.5},
+                      {"DieselPricePerGallon", 3.459 + id},
+                      {"ReeferPricePerGallon", 3.1},
+                      {"DiscountPricePerGallon", -0.05},
+                      {"DefPricePerGallon", 2.9},
+                      {"WarnCustomer", 0.8},
+                      {"Tax", 0.0825}},
                      QString());
 }
 

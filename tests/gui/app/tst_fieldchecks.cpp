@@ -65,13 +65,24 @@ void tst_FieldChecks::paste_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("message");
     const QString tooLong = QStringLiteral("Clerk ID holds at most 10 characters. Nothing was pasted.");
-    const QString control = QStringLiteral("Clerk ID cannot hold tabs, line breaks or other control characters. Nothing was pasted.");
-    QTest::newRow("a paste that fits is taken") << "AB" << "O'NEIL" << "ABO'NEIL" << "";
-    QTest::newRow("a paste to exactly the width is taken") << "12345" << "67890" << "1234567890" << "";
-    QTest::newRow("a paste one past the width is refused whole") << "12345" << "678901" << "12345" << tooLong;
+    const QString control =
+        QStringLiteral("Clerk ID cannot hold tabs, line breaks or other control characters. Nothing was pasted.");
+    QTest::newRow("a paste that fits is taken") << "AB"
+                                                << "O'NEIL"
+                                                << "ABO'NEIL"
+                                                << "";
+    QTest::newRow("a paste to exactly the width is taken") << "12345"
+                                                           << "67890"
+                                                           << "1234567890"
+                                                           << "";
+    QTest::newRow("a paste one past the width is refused whole") << "12345"
+                                                                 << "678901"
+                                                                 << "12345" << tooLong;
     QTest::newRow("a 40,000-character paste is refused, not cut") << "" << QString(40000, u'x') << "" << tooLong;
     QTest::newRow("a NUL is refused") << "" << QString::fromUtf16(u"A\u0000B", 3) << "" << control;
-    QTest::newRow("a pasted line break is refused") << "" << "BETH\n" << "" << control;
+    QTest::newRow("a pasted line break is refused") << ""
+                                                    << "BETH\n"
+                                                    << "" << control;
 }
 
 void tst_FieldChecks::paste()

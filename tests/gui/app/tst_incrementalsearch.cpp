@@ -62,8 +62,7 @@ void TestIncrementalSearch::typing_data()
     QTest::newRow("case does not matter") << QList<double>{0, 0.1} << "SM" << QStringList{"SANDERS", "SMITH"};
     QTest::newRow("a backspace joins the prefix and matches nothing")
         << QList<double>{0, 0.1, 0.1} << "s\bm" << QStringList{"SANDERS", "SANDERS", "SANDERS"};
-    QTest::newRow("a first key matching nothing leaves no entry chosen")
-        << QList<double>{0} << "z" << QStringList{""};
+    QTest::newRow("a first key matching nothing leaves no entry chosen") << QList<double>{0} << "z" << QStringList{""};
 }
 
 void TestIncrementalSearch::typing()

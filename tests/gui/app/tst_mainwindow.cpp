@@ -195,15 +195,18 @@ void TestMainWindow::workstationRights()
     MainWindow window;
     ApplyWorkstationRights(window);
 
-    const QStringList counterCommands = {"File",           "Exit",          "TicketEntry",        "CashTicketEntry",
-                                         "GiftCards",      "GiftCardPurchase", "GiftCardRedemption", "BalanceInquiry",
-                                         "Help",           "About"};
-    const QStringList adminCommands = {"CompanyInfo",          "Customers",          "CustomerEntry",
-                                       "ReceivePayment",       "AcctBalanceReport",  "CustomerHistoryReport",
-                                       "DetailSalesReport",    "DailySalesSummary",  "CustomerListing",    "Statements",
-                                       "ArAgingReport",        "Settings",
-                                       "Pricing",              "RebuildCustomerBalance", "GiftCardEdit",
-                                       "GiftCardTransactionReport", "GiftCardListing"};
+    const QStringList counterCommands = {
+        "File",           "Exit", "TicketEntry", "CashTicketEntry", "GiftCards", "GiftCardPurchase", "GiftCardRedemption",
+        "BalanceInquiry", "Help", "About"};
+    const QStringList adminCommands = {"CompanyInfo",       "Customers",
+                                       "CustomerEntry",     "ReceivePayment",
+                                       "AcctBalanceReport", "CustomerHistoryReport",
+                                       "DetailSalesReport", "DailySalesSummary",
+                                       "CustomerListing",   "Statements",
+                                       "ArAgingReport",     "Settings",
+                                       "Pricing",           "RebuildCustomerBalance",
+                                       "GiftCardEdit",      "GiftCardTransactionReport",
+                                       "GiftCardListing"};
     QCOMPARE(counterCommands.size() + adminCommands.size(), MainWindow::commandNames().size());
     for (const QString &command : counterCommands)
         QVERIFY2(window.action(command)->isEnabled(), qPrintable(command));

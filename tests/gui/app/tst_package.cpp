@@ -18,8 +18,9 @@ struct Run
     QString output;
 };
 
-Run run(const QString &program, const QStringList &args, const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(),
-        const QString &workingDir = {}, int timeoutMs = 120000)
+Run run(const QString &program, const QStringList &args,
+        const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(), const QString &workingDir = {},
+        int timeoutMs = 120000)
 {
     QProcess p;
     p.setProcessEnvironment(env);
@@ -101,8 +102,9 @@ void tst_Package::dependencies()
     const Run depends = run(QStringLiteral("dpkg-deb"), {"--field", m_package, "Depends"});
     QCOMPARE(depends.status, 0);
     // Computed from the binaries, and the drivers Qt loads at run time.
-    for (const char *package : {"libc6", "libstdc++6", "libqt6core6", "libqt6widgets6", "libqt6printsupport6", "libqt6sql6 ",
-                                "libqt6sql6-sqlite", "libqt6sql6-psql", "libsqlite3-0 (>= 3.27)", "libcpp-httplib0.11", "adduser"})
+    for (const char *package :
+         {"libc6", "libstdc++6", "libqt6core6", "libqt6widgets6", "libqt6printsupport6", "libqt6sql6 ", "libqt6sql6-sqlite",
+          "libqt6sql6-psql", "libsqlite3-0 (>= 3.27)", "libcpp-httplib0.11", "adduser"})
         QVERIFY2(depends.output.contains(QLatin1String(package)), qPrintable(QLatin1String(package) + u'\n' + depends.output));
     // A station's edits of the machine's configurations survive an upgrade.
     const Run conffiles = run(QStringLiteral("dpkg-deb"), {"--info", m_package, "conffiles"});
@@ -138,8 +140,8 @@ void tst_Package::installedToolMakesTheDemoInTheUsersDataFolder()
 {
     // No config.txt beside the installed tool: a relative file lies in the user's data
     // folder, where the machine's configuration looks for it.
-    const Run created = run(m_root + QStringLiteral("/usr/bin/amsdb"), {"create", "Provider=SQLite;Data Source=demo.db;", "--demo"},
-                            environment());
+    const Run created = run(m_root + QStringLiteral("/usr/bin/amsdb"),
+                            {"create", "Provider=SQLite;Data Source=demo.db;", "--demo"}, environment());
     QVERIFY2(created.status == 0, qPrintable(created.output));
     QVERIFY(QFileInfo(m_dir.filePath(QStringLiteral("data/ams/demo.db"))).size() > 0);
     QVERIFY(!QFileInfo::exists(m_root + QStringLiteral("/usr/bin/demo.db")));

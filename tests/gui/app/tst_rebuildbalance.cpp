@@ -15,7 +15,10 @@ namespace {
 void addCustomer(Db &db, const QString &id, const QVariant &balance, bool onHold = false)
 {
     db.insert(QStringLiteral("Customer"),
-              {{"ID", id}, {"Name", "Customer " + id}, {"CurrentBalance", balance}, {"Limit", 100.0},
+              {{"ID", id},
+               {"Name", "Customer " + id},
+               {"CurrentBalance", balance},
+               {"Limit", 100.0},
                {"AcctOnHold", db.dialect().flag(onHold)}},
               QString());
 }
@@ -31,8 +34,8 @@ void addPayment(Db &db, const QString &customer, double amount)
 }
 
 // A customer with tickets of this location and payments.
-void addAccount(Db &db, const QString &id, const QVariant &balance, const QList<double> &tickets,
-                const QList<double> &payments, bool onHold = false)
+void addAccount(Db &db, const QString &id, const QVariant &balance, const QList<double> &tickets, const QList<double> &payments,
+                bool onHold = false)
 {
     addCustomer(db, id, balance, onHold);
     for (double total : tickets)
@@ -130,8 +133,8 @@ void TestRebuildBalance::rebuild()
     chooseRebuild(MessageBox::Answer::Yes);
     QCOMPARE(MessageBox::takeShown().value(1).text, QStringLiteral("Balances rebuilt: 0 of 7 customers changed."));
 
-    const QList<QPair<QString, double>> expected = {{"A001", 50},  {"B002", 80}, {"C003", -30}, {"D004", 0},
-                                                    {"E005", 0},   {"F006", 0},  {"G007", 20}};
+    const QList<QPair<QString, double>> expected = {{"A001", 50}, {"B002", 80}, {"C003", -30}, {"D004", 0},
+                                                    {"E005", 0},  {"F006", 0},  {"G007", 20}};
     for (const auto &[id, amount] : expected)
         QVERIFY2(balanceIs(db, id, amount), qPrintable(id + ": " + balanceOf(db, id)));
     // The hold flag keeps its value until the next posting.

@@ -56,7 +56,10 @@ private:
     QList<QProcess *> m_processes;
 };
 
-void TestStartup::initTestCase() { QVERIFY2(QFile::exists(amsProgram()), "AMS_BIN_DIR must name the folder of the built program"); }
+void TestStartup::initTestCase()
+{
+    QVERIFY2(QFile::exists(amsProgram()), "AMS_BIN_DIR must name the folder of the built program");
+}
 
 void TestStartup::init()
 {
@@ -71,7 +74,8 @@ void TestStartup::init()
     db->insert(QStringLiteral("Company"),
                {{"ID", 1}, {"Name", "North Station"}, {"State", "MO"}, {"KeyPressDelay", 1.0}, {"Tax", 0.0825}}, QString());
     m_config = m_dir->filePath(QStringLiteral("config.txt"));
-    writeConfig(QStringLiteral("AMS\nConnection,Provider=SQLite;Data Source=%1;\nWorkstation,WS1\nAdmin,1\nLocation,1\n").arg(m_database));
+    writeConfig(QStringLiteral("AMS\nConnection,Provider=SQLite;Data Source=%1;\nWorkstation,WS1\nAdmin,1\nLocation,1\n")
+                    .arg(m_database));
 }
 
 void TestStartup::cleanup()
@@ -126,7 +130,8 @@ void TestStartup::failures_data()
     QTest::addColumn<QString>("config"); // written to config.txt; "-" writes none
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("no config.txt") << "-" << "File not found:";
+    QTest::newRow("no config.txt") << "-"
+                                   << "File not found:";
     QTest::newRow("fewer than nine items") << "AMS\nConnection,x;\nWorkstation,WS1\nAdmin,1\n"
                                            << "Input past end of file";
     QTest::newRow("a connection text naming an unknown provider")
@@ -136,14 +141,18 @@ void TestStartup::failures_data()
         << "AMS\nConnection,Provider=SQLite;Data Source=nowhere.db;\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
         << "{dir}/nowhere.db does not exist";
     QTest::newRow("a password glued to the port is not shown")
-        << "AMS\nConnection,Provider=PostgreSQL;Server=127.0.0.1;Database=ams;UID=ams;Port=55432PWD=Sesame-42\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "AMS\nConnection,Provider=PostgreSQL;Server=127.0.0.1;Database=ams;UID=ams;Port=55432PWD=Sesame-42\nWorkstation,"
+           "WS1\nAdmin,1\nLocation,1\n"
         << "Port is not a number: 55432PWD=********";
     QTest::newRow("a NUL in the workstation")
-        << QStringLiteral("AMS\nConnection,Provider=SQLite;Data Source={db};\nWorkstation,WS%11\nAdmin,1\nLocation,1\n").arg(QChar(0))
+        << QStringLiteral("AMS\nConnection,Provider=SQLite;Data Source={db};\nWorkstation,WS%11\nAdmin,1\nLocation,1\n")
+               .arg(QChar(0))
         << "The Workstation value (item 5) cannot hold tabs, line breaks or other control characters.";
-    QTest::newRow("a configuration file that is a folder") << "/" << "it is not a regular file";
+    QTest::newRow("a configuration file that is a folder") << "/"
+                                                           << "it is not a regular file";
     QTest::newRow("a database server that refuses the connection")
-        << "AMS\nConnection,Provider=PostgreSQL;Server=127.0.0.1;Port=1;Database=ams;UID=ams;\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
+        << "AMS\nConnection,Provider=PostgreSQL;Server=127.0.0.1;Port=1;Database=ams;UID=ams;\nWorkstation,WS1\nAdmin,"
+           "1\nLocation,1\n"
         << "Connection refused";
     QTest::newRow("a database without the Company table fails the Company query")
         << "AMS\nConnection,Provider=SQLite;Data Source={empty};\nWorkstation,WS1\nAdmin,1\nLocation,1\n"
@@ -192,7 +201,8 @@ void TestStartup::otherSchemaVersionRefused_data()
     const QString upgrade = QStringLiteral("The database is at version 0; this program needs %1. "
                                            "Run: amsdb upgrade \"Provider=SQLite;Data Source={db};\"")
                                 .arg(newest);
-    const QString newer = QStringLiteral("The database is at version %1; this program knows versions up to %2.").arg(newest + 1).arg(newest);
+    const QString newer =
+        QStringLiteral("The database is at version %1; this program knows versions up to %2.").arg(newest + 1).arg(newest);
     const QStringList report{QStringLiteral("--report"), QStringLiteral("account-balance"), QStringLiteral("--csv"),
                              QStringLiteral("{dir}/balances.csv")};
     QTest::newRow("the program on a database from before versions") << 0 << QStringList() << upgrade;
@@ -209,8 +219,9 @@ void TestStartup::otherSchemaVersionRefused()
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
     // The configured text with a password of its own, which the message must not show.
-    writeConfig(QStringLiteral("AMS\nConnection,\"Provider=SQLite;Data Source=%1;PWD=secret-9;\"\nWorkstation,WS1\nAdmin,1\nLocation,2\n")
-                    .arg(m_database));
+    writeConfig(
+        QStringLiteral("AMS\nConnection,\"Provider=SQLite;Data Source=%1;PWD=secret-9;\"\nWorkstation,WS1\nAdmin,1\nLocation,2\n")
+            .arg(m_database));
     {
         auto db = Db::open(QStringLiteral("Provider=SQLite;Data Source=%1;").arg(m_database));
         if (version == 0)
@@ -245,7 +256,8 @@ void TestStartup::otherSchemaVersionRefused()
 // The program's password goes after a ";" of its own, so the file name stays whole.
 void TestStartup::connectionTextWithoutFinalSemicolon()
 {
-    writeConfig(QStringLiteral("AMS\nConnection,Provider=SQLite;Data Source=%1\nWorkstation,WS1\nAdmin,1\nLocation,1\n").arg(m_database));
+    writeConfig(
+        QStringLiteral("AMS\nConnection,Provider=SQLite;Data Source=%1\nWorkstation,WS1\nAdmin,1\nLocation,1\n").arg(m_database));
     QProcess *p = start({QStringLiteral("--config"), m_config});
     QVERIFY2(holdsLock(p), p->readAllStandardError().constData());
 }

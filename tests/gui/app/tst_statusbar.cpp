@@ -45,7 +45,8 @@ private slots:
         } else {
             // The port is named only when it is not the server's usual one.
             const QString port = pairs.value("PORT");
-            const QString where = pairs.value("SERVER") + (port.isEmpty() || port == QLatin1String("5432") ? QString() : u':' + port);
+            const QString where =
+                pairs.value("SERVER") + (port.isEmpty() || port == QLatin1String("5432") ? QString() : u':' + port);
             QCOMPARE(database, QStringLiteral("Database %1 on %2").arg(pairs.value("DATABASE"), where));
         }
         // The server's password (SQLite files have none) and user appear nowhere.

@@ -48,8 +48,14 @@ struct GiftCardFixture : ScreenTest::ScreenSession
     void addCard(const QString &id, double balance, const QString &notes = QStringLiteral("old note"))
     {
         db->insert(QStringLiteral("GiftCards"),
-                   {{"ID", id}, {"ActivatedBy", "AL"}, {"ActivationAmount", balance}, {"CardBalance", balance},
-                    {"Active", 1}, {"Notes", notes}, {"WorkStationID", "3"}, {"Location", 5}},
+                   {{"ID", id},
+                    {"ActivatedBy", "AL"},
+                    {"ActivationAmount", balance},
+                    {"CardBalance", balance},
+                    {"Active", 1},
+                    {"Notes", notes},
+                    {"WorkStationID", "3"},
+                    {"Location", 5}},
                    QString());
     }
 
@@ -142,14 +148,18 @@ struct GiftCardFixture : ScreenTest::ScreenSession
     // Whether the stored balance is exactly the amount, compared on the server.
     bool balanceIs(const QString &id, double amount)
     {
-        return db->firstRow(QStringLiteral("SELECT ID FROM GiftCards WHERE ID = ? AND CardBalance = ?"), {id, amount}).has_value();
+        return db->firstRow(QStringLiteral("SELECT ID FROM GiftCards WHERE ID = ? AND CardBalance = ?"), {id, amount})
+            .has_value();
     }
     // A transaction row as card, type, amount, clerk, workstation and location.
     static QStringList described(const QSqlRecord &row)
     {
-        return {row.value("CardID").toString(),        row.value("TransactionType").toString(),
-                Numbers::plainText(row.value("Amount").toDouble()), row.value("Clerk").toString(),
-                row.value("WorkStationID").toString(), row.value("Location").toString()};
+        return {row.value("CardID").toString(),
+                row.value("TransactionType").toString(),
+                Numbers::plainText(row.value("Amount").toDouble()),
+                row.value("Clerk").toString(),
+                row.value("WorkStationID").toString(),
+                row.value("Location").toString()};
     }
     // Why the last save did not go as a good one goes, empty when it did: no message, the
     // one transaction row as described (see described()), its receipt printed once, and

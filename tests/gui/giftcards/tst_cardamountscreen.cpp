@@ -28,8 +28,7 @@ private slots:
         QTest::addColumn<QStringList>("tabOrder");
         // The balance boxes are only written by the screen: Tab passes them by, and the
         // purchase's notes come after the buttons.
-        QTest::newRow("purchase") << "GiftCardPurchase"
-                                  << QStringList{"frmGiftCardPurchase", "Gift Card Purchase", "top left"}
+        QTest::newRow("purchase") << "GiftCardPurchase" << QStringList{"frmGiftCardPurchase", "Gift Card Purchase", "top left"}
                                   << QStringList{"txtAcctNo", "txtClerk", "txtAmount", "btnSave", "btnExit", "txtNotes"};
         QTest::newRow("redemption") << "GiftCardRedemption"
                                     << QStringList{"frmGiftCardRedemption", "Gift Card Redemption", "top left"}
@@ -92,11 +91,16 @@ private slots:
         QTest::addColumn<QString>("amount");
         QTest::addColumn<QString>("title");
         forEachScreen([](const char *c) {
-            QTest::addRow("%s: an amount of 0 is refused", c) << QString::fromLatin1(c) << "JD" << "0" << "Not Enough Information";
-            QTest::addRow("%s: no clerk is refused", c) << QString::fromLatin1(c) << "" << "10" << "Not Enough Information";
+            QTest::addRow("%s: an amount of 0 is refused", c) << QString::fromLatin1(c) << "JD"
+                                                              << "0"
+                                                              << "Not Enough Information";
+            QTest::addRow("%s: no clerk is refused", c) << QString::fromLatin1(c) << ""
+                                                        << "10"
+                                                        << "Not Enough Information";
             // Said of the amount itself, as leaving the box says it.
-            QTest::addRow("%s: an amount that is no number is refused", c)
-                << QString::fromLatin1(c) << "JD" << "10abc" << "Invalid Amount";
+            QTest::addRow("%s: an amount that is no number is refused", c) << QString::fromLatin1(c) << "JD"
+                                                                           << "10abc"
+                                                                           << "Invalid Amount";
         });
     }
     void saveGate()
@@ -133,8 +137,10 @@ private slots:
         QTest::addColumn<int>("answersYes");
         QTest::addColumn<int>("answersNo");
         forEachScreen([](const char *c) {
-            QTest::addRow("%s: yes prints again until it works", c) << QString::fromLatin1(c) << QList<bool>{false, false, true} << 2 << 0;
-            QTest::addRow("%s: no gives up and the stored rows stay", c) << QString::fromLatin1(c) << QList<bool>{false} << 0 << 1;
+            QTest::addRow("%s: yes prints again until it works", c)
+                << QString::fromLatin1(c) << QList<bool>{false, false, true} << 2 << 0;
+            QTest::addRow("%s: no gives up and the stored rows stay", c)
+                << QString::fromLatin1(c) << QList<bool>{false} << 0 << 1;
         });
     }
     void failedPrintIsOfferedAgain()

@@ -77,7 +77,8 @@ private slots:
         f.click("btnSave");
         const QList<MessageBox::Shown> shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].text, QStringLiteral("You must select a card and some dollar amount before saving/printing this record."));
+        QCOMPARE(shown[0].text,
+                 QStringLiteral("You must select a card and some dollar amount before saving/printing this record."));
         QCOMPARE(shown[0].title, QStringLiteral("Not Enough Information"));
         QCOMPARE(shown[0].icon, MessageBox::Icon::Exclamation);
         QVERIFY(f.balanceIs("123456789", 40));

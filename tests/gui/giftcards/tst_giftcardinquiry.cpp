@@ -30,8 +30,10 @@ private slots:
         QTest::addColumn<bool>("sold");
         QTest::addColumn<QString>("balance");
         QTest::addColumn<QString>("line"); // the status line, which tells an empty card from none
-        QTest::newRow("a sold card shows its balance") << true << "17.25" << "Card 123456789: balance $17.25";
-        QTest::newRow("a card never sold shows 0 and is recorded too") << false << "0" << "Card 123456789 is not on file";
+        QTest::newRow("a sold card shows its balance") << true << "17.25"
+                                                       << "Card 123456789: balance $17.25";
+        QTest::newRow("a card never sold shows 0 and is recorded too") << false << "0"
+                                                                       << "Card 123456789 is not on file";
     }
     void everySwipeIsRecorded()
     {

@@ -23,8 +23,7 @@ private slots:
         QTest::newRow("0 passes") << QStringList{"10", "0"} << 0 << "40";
         QTest::newRow("a negative amount is refused on leaving and the new balance stays")
             << QStringList{"10", "-5"} << 1 << "50";
-        QTest::newRow("letters are refused once, on leaving, and the new balance stays")
-            << QStringList{"10", "ab"} << 1 << "50";
+        QTest::newRow("letters are refused once, on leaving, and the new balance stays") << QStringList{"10", "ab"} << 1 << "50";
         QTest::newRow("a thousands separator makes the amount no number") << QStringList{"1,000"} << 1 << "41";
         QTest::newRow("a lone minus on the way to a number says nothing") << QStringList{"-", "30"} << 0 << "70";
         QTest::newRow("an emptied box says nothing") << QStringList{"10", ""} << 0 << "50";
@@ -145,9 +144,15 @@ private slots:
         QTest::addColumn<QString>("amount");
         QTest::addColumn<QString>("notes");
         QTest::addColumn<QString>("title");
-        QTest::newRow("an amount past the largest") << "1e12" << "" << "Amount Cannot Be Saved";
-        QTest::newRow("an amount too large to be a number") << "1e999" << "" << "Amount Cannot Be Saved";
-        QTest::newRow("a note with a line break") << "10" << "two\nlines" << "Text Cannot Be Saved";
+        QTest::newRow("an amount past the largest") << "1e12"
+                                                    << ""
+                                                    << "Amount Cannot Be Saved";
+        QTest::newRow("an amount too large to be a number") << "1e999"
+                                                            << ""
+                                                            << "Amount Cannot Be Saved";
+        QTest::newRow("a note with a line break") << "10"
+                                                  << "two\nlines"
+                                                  << "Text Cannot Be Saved";
     }
     void unstorableInputIsRefused()
     {

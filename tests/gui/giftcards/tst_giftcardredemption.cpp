@@ -21,13 +21,22 @@ private slots:
         QTest::addColumn<QString>("newBalance");
         const QString tooMuch = QStringLiteral("You cannot enter an amount greater than the balance available on the card.");
         const QString notPositive = QStringLiteral("Must be a positive numeric amount.");
-        QTest::newRow("an amount is taken off the balance") << true << "12.5" << "" << "12.5" << "7.5";
-        QTest::newRow("the whole balance leaves 0") << true << "20" << "" << "20" << "0";
-        QTest::newRow("a cent above the balance is refused and the amount goes back to 0")
-            << true << "20.01" << tooMuch << "0" << "20";
-        QTest::newRow("letters are refused and the amount becomes 0") << true << "x" << notPositive << "0" << "20";
-        QTest::newRow("a card never sold refuses every amount") << false << "5" << tooMuch << "0" << "0";
-        QTest::newRow("a lone minus left behind is refused") << true << "-" << notPositive << "0" << "20";
+        QTest::newRow("an amount is taken off the balance") << true << "12.5"
+                                                            << ""
+                                                            << "12.5"
+                                                            << "7.5";
+        QTest::newRow("the whole balance leaves 0") << true << "20"
+                                                    << ""
+                                                    << "20"
+                                                    << "0";
+        QTest::newRow("a cent above the balance is refused and the amount goes back to 0") << true << "20.01" << tooMuch << "0"
+                                                                                           << "20";
+        QTest::newRow("letters are refused and the amount becomes 0") << true << "x" << notPositive << "0"
+                                                                      << "20";
+        QTest::newRow("a card never sold refuses every amount") << false << "5" << tooMuch << "0"
+                                                                << "0";
+        QTest::newRow("a lone minus left behind is refused") << true << "-" << notPositive << "0"
+                                                             << "20";
     }
     void amountRule()
     {

@@ -242,15 +242,9 @@ QChar::Category categoryOf(const QString &character)
 const QStringList &hostileTexts()
 {
     static const QStringList texts = {
-        QStringLiteral("O'Brien's"),
-        QStringLiteral("6\" \"Big\" Rig"),
-        QStringLiteral("; DROP TABLE Tickets;--"),
-        QStringLiteral("C:\\Fleet\\new\\"),
-        QStringLiteral("100% _a_b%"),
-        QStringLiteral("Crème Brûlée Ñandú Øster"),
-        QStringLiteral("東京都渋谷区の運送"),
-        QStringLiteral("⛽🚚💨 Diesel"),
-        QStringLiteral("שלום عليكم \u202Bmixed\u202C"),
+        QStringLiteral("O'Brien's"),          QStringLiteral("6\" \"Big\" Rig"), QStringLiteral("; DROP TABLE Tickets;--"),
+        QStringLiteral("C:\\Fleet\\new\\"),   QStringLiteral("100% _a_b%"),      QStringLiteral("Crème Brûlée Ñandú Øster"),
+        QStringLiteral("東京都渋谷区の運送"), QStringLiteral("⛽🚚💨 Diesel"),      QStringLiteral("שלום عليكم \u202Bmixed\u202C"),
     };
     return texts;
 }
@@ -269,9 +263,10 @@ QList<Input> textInputs(int width, int serial)
     const QString control = fromUtf16(u"N\u0000U\tL\nL\r\u001b\u007f\u0085E", 12);
     QList<Input> inputs;
     const QStringList &texts = hostileTexts();
-    const QStringList names = {QStringLiteral("an apostrophe"), QStringLiteral("double quotes"), QStringLiteral("an SQL statement"),
-                               QStringLiteral("backslashes"),   QStringLiteral("LIKE wildcards"), QStringLiteral("accented letters"),
-                               QStringLiteral("CJK"),           QStringLiteral("emoji"),          QStringLiteral("right-to-left text")};
+    const QStringList names = {
+        QStringLiteral("an apostrophe"), QStringLiteral("double quotes"),  QStringLiteral("an SQL statement"),
+        QStringLiteral("backslashes"),   QStringLiteral("LIKE wildcards"), QStringLiteral("accented letters"),
+        QStringLiteral("CJK"),           QStringLiteral("emoji"),          QStringLiteral("right-to-left text")};
     for (int i = 0; i < texts.size(); ++i)
         inputs.append({names[i] + QStringLiteral(", typed"), texts[i], Entry::Typed});
     inputs.append({QStringLiteral("blanks around, typed"), QStringLiteral("  O'Brien's  "), Entry::Typed});
@@ -279,8 +274,8 @@ QList<Input> textInputs(int width, int serial)
     inputs.append({QStringLiteral("control characters, pasted"), control, Entry::Pasted});
     inputs.append({QStringLiteral("line separators, typed"), QStringLiteral("Line\u2028Two\u2029"), Entry::Typed});
     inputs.append({QStringLiteral("line separators, pasted"), QStringLiteral("Line\u2028Two\u2029"), Entry::Pasted});
-    inputs.append({QStringLiteral("quotes and SQL, pasted"), QStringLiteral("O'Brien's \"Rig\"; DROP TABLE Tickets;-- C:\\ 100%_"),
-                   Entry::Pasted});
+    inputs.append({QStringLiteral("quotes and SQL, pasted"),
+                   QStringLiteral("O'Brien's \"Rig\"; DROP TABLE Tickets;-- C:\\ 100%_"), Entry::Pasted});
     inputs.append({QStringLiteral("every script, pasted"), texts.mid(5).join(u' '), Entry::Pasted});
     inputs.append({QStringLiteral("half an emoji, pasted"), fromUtf16(u"Rig \xD83D", 5), Entry::Pasted});
     inputs.append({QStringLiteral("the width, typed"), filler(serial, width), Entry::Typed});
@@ -292,8 +287,8 @@ QList<Input> textInputs(int width, int serial)
 
 QList<Input> amountInputs()
 {
-    return {{QStringLiteral("1e400"), QStringLiteral("1e400")}, {QStringLiteral("inf"), QStringLiteral("inf")},
-            {QStringLiteral("NaN"), QStringLiteral("NaN")},     {QStringLiteral("a minus alone"), QStringLiteral("-")},
+    return {{QStringLiteral("1e400"), QStringLiteral("1e400")},   {QStringLiteral("inf"), QStringLiteral("inf")},
+            {QStringLiteral("NaN"), QStringLiteral("NaN")},       {QStringLiteral("a minus alone"), QStringLiteral("-")},
             {QStringLiteral("two points"), QStringLiteral("..")}, {QStringLiteral("forty nines"), QString(40, u'9')}};
 }
 
@@ -606,25 +601,39 @@ struct Walk : ScreenSession
         for (const char *type : {"1", "2", "3"})
             db->insert(QStringLiteral("CardType"), {{"CardType", type}}, QString());
         db->insert(QStringLiteral("Company"),
-                   {{"ID", 1}, {"Name", "FUEL STOP"}, {"State", "MO"}, {"KeyPressDelay", 1}, {"DieselPricePerGallon", 3.8995},
-                    {"ReeferPricePerGallon", 3.5}, {"DiscountPricePerGallon", -0.05}, {"DefPricePerGallon", 2.999},
-                    {"WarnCustomer", 0.8}, {"Tax", 0.0825}},
+                   {{"ID", 1},
+                    {"Name", "FUEL STOP"},
+                    {"State", "MO"},
+                    {"KeyPressDelay", 1},
+                    {"DieselPricePerGallon", 3.8995},
+                    {"ReeferPricePerGallon", 3.5},
+                    {"DiscountPricePerGallon", -0.05},
+                    {"DefPricePerGallon", 2.999},
+                    {"WarnCustomer", 0.8},
+                    {"Tax", 0.0825}},
                    QString());
         auto customer = [this](const QString &id, const QString &name) {
             db->insert(QStringLiteral("Customer"),
-                       {{"ID", id}, {"Name", name}, {"Inactive", 0}, {"CurrentBalance", 0}, {"Limit", 100000000}, {"WarnAt", 0.99},
+                       {{"ID", id},
+                        {"Name", name},
+                        {"Inactive", 0},
+                        {"CurrentBalance", 0},
+                        {"Limit", 100000000},
+                        {"WarnAt", 0.99},
                         {"AcctOnHold", 0}},
                        QString());
         };
         customer(QStringLiteral("1234"), QStringLiteral("SMITH TRUCKING"));
-        db->insert(QStringLiteral("Cards"), {{"CustomerID", "1234"}, {"CardNo", "AB"}, {"CardType", "1"}, {"InActive", 0}}, QString());
+        db->insert(QStringLiteral("Cards"), {{"CustomerID", "1234"}, {"CardNo", "AB"}, {"CardType", "1"}, {"InActive", 0}},
+                   QString());
         customer(QStringLiteral("1001"), QStringLiteral("ACME FREIGHT"));
         // With a login of its own, a save with the password box empty takes the username
         // and keeps the stored password: only the password box's own inputs are hashed
         // (a hash takes a tenth of a second by design).
-        db->insert(QStringLiteral("WebUser"),
-                   {{"CustomerID", "1001"}, {"UserName", "acme"}, {"Password", WebPassword::hash(QStringLiteral("acme-secret-0"))}},
-                   QString());
+        db->insert(
+            QStringLiteral("WebUser"),
+            {{"CustomerID", "1001"}, {"UserName", "acme"}, {"Password", WebPassword::hash(QStringLiteral("acme-secret-0"))}},
+            QString());
         const GiftCardStore::Stamp stamp{QStringLiteral("7"), 1, QDateTime::currentDateTime()};
         GiftCardStore::sell(*db, QStringLiteral("600100001"), 100000, QStringLiteral("AL"), QString(), stamp);
 
@@ -633,7 +642,8 @@ struct Walk : ScreenSession
             const QString id = QStringLiteral("H%1").arg(i + 1, 3, 10, QLatin1Char('0'));
             customer(id, texts[i]);
             db->insert(QStringLiteral("Cards"),
-                       {{"CustomerID", id}, {"CardNo", "01"}, {"CardType", "1"}, {"InActive", 0}, {"CardNote", texts[i]}}, QString());
+                       {{"CustomerID", id}, {"CardNo", "01"}, {"CardType", "1"}, {"InActive", 0}, {"CardNote", texts[i]}},
+                       QString());
             TicketRecord ticket;
             ticket.customerId = id;
             ticket.cardNo = QStringLiteral("01");
@@ -717,7 +727,8 @@ struct Walk : ScreenSession
         } else if (auto *combo = screen->findChild<QComboBox *>(step.field)) {
             combo->setCurrentIndex(combo->findText(step.value));
         } else {
-            faults << QStringLiteral("%1: the preparation chooses in %2, which the screen does not have").arg(row.name, step.field);
+            faults
+                << QStringLiteral("%1: the preparation chooses in %2, which the screen does not have").arg(row.name, step.field);
         }
         QApplication::processEvents();
     }
@@ -839,8 +850,8 @@ struct Walk : ScreenSession
         // What the box took of the input, unless the screen said something about it: a
         // box is typed into empty or over its whole text, selected; a paste it refuses
         // leaves it as it was.
-        const QString input = row.swipeBoxes.contains(fed.field) ? QLatin1Char('%') + fed.input.text + QLatin1Char('?')
-                                                                : fed.input.text;
+        const QString input =
+            row.swipeBoxes.contains(fed.field) ? QLatin1Char('%') + fed.input.text + QLatin1Char('?') : fed.input.text;
         const int width = fed.isAmount ? 32767 : fed.width + (row.swipeBoxes.contains(fed.field) ? 2 : 0);
         if (entered.reached && entered.messages.isEmpty()) {
             QString expected = input;
@@ -858,8 +869,9 @@ struct Walk : ScreenSession
             // A paste the box cannot take is refused with a message.
             if (!fed.isAmount && !typeAhead && fed.input.entry == Entry::Pasted && !pasteFits(input, width))
                 faults << QStringLiteral("%1: a paste the box could not take was refused without a word").arg(what);
-            const bool zeroed = row.zeroedWhenLeft.contains(fed.field) && entered.boxText == QLatin1String("0")
-                                && !(readsAsNumber(expected) && FieldRules::isStorableAmount(Numbers::parseLeadingNumber(expected)));
+            const bool zeroed =
+                row.zeroedWhenLeft.contains(fed.field) && entered.boxText == QLatin1String("0")
+                && !(readsAsNumber(expected) && FieldRules::isStorableAmount(Numbers::parseLeadingNumber(expected)));
             if (entered.boxText != expected && !completed && !zeroed)
                 faults << QStringLiteral("%1: the box shows \"%2\" instead of \"%3\", without a word")
                               .arg(what, describe(entered.boxText), describe(expected));
@@ -885,7 +897,11 @@ struct Walk : ScreenSession
         for (auto it = row.adds.begin(); it != row.adds.end(); ++it) {
             const qsizetype added = written.value(it.key()).size();
             if (added != it.value())
-                faults << QStringLiteral("%1: half-written: %2 rows added to %3 instead of %4").arg(what).arg(added).arg(it.key()).arg(it.value());
+                faults << QStringLiteral("%1: half-written: %2 rows added to %3 instead of %4")
+                              .arg(what)
+                              .arg(added)
+                              .arg(it.key())
+                              .arg(it.value());
         }
         for (auto it = written.begin(); it != written.end(); ++it)
             for (const QSqlRecord &r : it.value())
@@ -894,14 +910,17 @@ struct Walk : ScreenSession
                         continue;
                     const double v = r.value(i).toDouble();
                     if (!std::isfinite(v) || std::fabs(v) > FieldRules::kLargestAmount)
-                        faults << QStringLiteral("%1: %2.%3 was stored as %4").arg(what, it.key(), r.fieldName(i), r.value(i).toString());
+                        faults << QStringLiteral("%1: %2.%3 was stored as %4")
+                                      .arg(what, it.key(), r.fieldName(i), r.value(i).toString());
                 }
         if (fed.isAmount) {
             const double read = Numbers::parseLeadingNumber(entered.boxText);
             if (!FieldRules::isStorableAmount(read))
                 faults << QStringLiteral("%1: \"%2\", which no column holds, was saved").arg(what, describe(entered.boxText));
             else if (!Numbers::readsWhole(entered.boxText) && !entered.marked && messages.isEmpty())
-                faults << QStringLiteral("%1: \"%2\" was stored as %3 without a word").arg(what, describe(entered.boxText)).arg(read);
+                faults << QStringLiteral("%1: \"%2\" was stored as %3 without a word")
+                              .arg(what, describe(entered.boxText))
+                              .arg(read);
             ++figures.amountsStored;
             return;
         }
@@ -957,7 +976,8 @@ struct Walk : ScreenSession
         save();
         bool ready = true;
         for (const MessageBox::Shown &m : prepared.otherMessages + MessageBox::takeShown()) {
-            faults << QStringLiteral("%1 / %2: the ordinary save says \"%3\": %4").arg(server, row.name, m.title, describe(m.text));
+            faults
+                << QStringLiteral("%1 / %2: the ordinary save says \"%3\": %4").arg(server, row.name, m.title, describe(m.text));
             ready = false;
         }
         if (row.showsReport) {
@@ -999,7 +1019,8 @@ struct Walk : ScreenSession
                 }
                 // Opening the screen says nothing.
                 for (const MessageBox::Shown &m : MessageBox::takeShown())
-                    faults << QStringLiteral("%1 / %2: opening it says \"%3\": %4").arg(server, row.name, m.title, describe(m.text));
+                    faults
+                        << QStringLiteral("%1 / %2: opening it says \"%3\": %4").arg(server, row.name, m.title, describe(m.text));
                 const Snapshot before = snapshot(*db, row.writes);
                 const Entered entered = prepare(&fed);
                 save();
@@ -1044,7 +1065,8 @@ void tst_HostileInput::everyBox()
     QFETCH(int, screen);
     Walk walk(screens()[screen], server);
     walk.run();
-    qInfo().noquote() << QStringLiteral("hostile input, %1, %2: %3").arg(server, QLatin1String(screens()[screen].name), walk.figures.line());
+    qInfo().noquote()
+        << QStringLiteral("hostile input, %1, %2: %3").arg(server, QLatin1String(screens()[screen].name), walk.figures.line());
     m_figures[server].add(walk.figures);
     for (const QString &fault : walk.faults)
         qWarning().noquote() << fault;

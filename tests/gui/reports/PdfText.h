@@ -58,7 +58,9 @@ inline QStringList files(const QString &directory)
 inline QString squeezed(const QString &text)
 {
     QString out = text;
-    out.replace(QChar(0xFB00), QStringLiteral("ff")).replace(QChar(0xFB01), QStringLiteral("fi")).replace(QChar(0xFB02), QStringLiteral("fl"));
+    out.replace(QChar(0xFB00), QStringLiteral("ff"))
+        .replace(QChar(0xFB01), QStringLiteral("fi"))
+        .replace(QChar(0xFB02), QStringLiteral("fl"));
     out.replace(QChar(0xFB03), QStringLiteral("ffi")).replace(QChar(0xFB04), QStringLiteral("ffl"));
     out.replace(QRegularExpression(QStringLiteral("[ \\t]+")), QStringLiteral(" "));
     return out;

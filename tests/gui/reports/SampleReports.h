@@ -60,7 +60,8 @@ inline std::shared_ptr<Report> listing(bool grouped, bool groupFooter = true)
     const double w = report->bodyWidth();
     report->summedFields = {QStringLiteral("Amount")};
     report->pageHeader.height = 30;
-    report->pageHeader.text(QRectF(0, 0, w, 16), ReportText::heading(0), Qt::AlignHCenter | Qt::AlignVCenter, reportFont(12, true));
+    report->pageHeader.text(QRectF(0, 0, w, 16), ReportText::heading(0), Qt::AlignHCenter | Qt::AlignVCenter,
+                            reportFont(12, true));
     report->pageHeader.label(QRectF(0, 16, 200, 14), QStringLiteral("Sample Listing"));
     report->detail.height = 14;
     report->detail.text(QRectF(20, 0, 200, 14), ReportText::field(QStringLiteral("Name")));

@@ -61,9 +61,13 @@ void TestCupsPrinting::chargeTicketComesOutAsThreeJobs()
     const QString token = u"Cups%1x%2"_s.arg(QCoreApplication::applicationPid()).arg(QDateTime::currentMSecsSinceEpoch());
     appContext().company.Name = token;
     appContext().company.Address1 = u"1 Main St."_s;
-    const int id = db->insert(u"Tickets"_s, {{u"CustomerID"_s, u"0001"_s}, {u"CardNo"_s, u"01"_s}, {u"Clerk"_s, u"AL"_s},
-                                              {u"DieselGallons"_s, 12.0}, {u"DieselPriceEach"_s, 4.0},
-                                              {u"DieselPriceExt"_s, 48.0}, {u"Total"_s, 48.0}})
+    const int id = db->insert(u"Tickets"_s, {{u"CustomerID"_s, u"0001"_s},
+                                             {u"CardNo"_s, u"01"_s},
+                                             {u"Clerk"_s, u"AL"_s},
+                                             {u"DieselGallons"_s, 12.0},
+                                             {u"DieselPriceEach"_s, 4.0},
+                                             {u"DieselPriceExt"_s, 48.0},
+                                             {u"Total"_s, 48.0}})
                        .toInt();
 
     const QString out = qEnvironmentVariable("AMS_CUPS_PDF_OUT");

@@ -127,8 +127,8 @@ void TestDailySummaryDialog::okShowsTheSummaryAndCloses_data()
         << u"All Locations"_s << u"3/7/2024 - 3/8/2024, all locations"_s
         << QStringList{u"2024-03-07,1,WS1"_s, u"2024-03-07,2,WS1"_s, u"2024-03-07,,"_s,
                        u"2024-03-08,1,WS1"_s, u"2024-03-08,2,WS1"_s, u"2024-03-08,,"_s};
-    QTest::newRow("one location, without the payments") << u"2"_s << u"3/7/2024 - 3/8/2024, location 2"_s
-                                                        << QStringList{u"2024-03-07,2,WS1"_s, u"2024-03-08,2,WS1"_s};
+    QTest::newRow("one location, without the payments")
+        << u"2"_s << u"3/7/2024 - 3/8/2024, location 2"_s << QStringList{u"2024-03-07,2,WS1"_s, u"2024-03-08,2,WS1"_s};
 }
 
 void TestDailySummaryDialog::okShowsTheSummaryAndCloses()

@@ -25,11 +25,16 @@ const QString secondLine = u"Oil Additives Antifreeze Washer Fluid Grocery Deli 
 
 void addTicket(Db &db, const QString &table, int location, const QString &workstation, double gallons, double amount)
 {
-    ColumnValues row = {{u"DieselGallons"_s, gallons},    {u"DieselPriceExt"_s, amount},
-                        {u"DiscountGallons"_s, gallons},  {u"DiscountPriceExt"_s, -amount / 100},
-                        {u"TobaccoPriceExt"_s, amount / 10}, {u"Tax"_s, amount / 100},
-                        {u"Total"_s, amount},             {u"WorkStationID"_s, workstation},
-                        {u"Location"_s, location},        {u"DateEntered"_s, db.dialect().dateTimeValue(QDateTime(day, QTime(12, 0)))}};
+    ColumnValues row = {{u"DieselGallons"_s, gallons},
+                        {u"DieselPriceExt"_s, amount},
+                        {u"DiscountGallons"_s, gallons},
+                        {u"DiscountPriceExt"_s, -amount / 100},
+                        {u"TobaccoPriceExt"_s, amount / 10},
+                        {u"Tax"_s, amount / 100},
+                        {u"Total"_s, amount},
+                        {u"WorkStationID"_s, workstation},
+                        {u"Location"_s, location},
+                        {u"DateEntered"_s, db.dialect().dateTimeValue(QDateTime(day, QTime(12, 0)))}};
     db.insert(table, row);
 }
 

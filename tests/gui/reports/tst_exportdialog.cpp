@@ -53,7 +53,8 @@ QString databaseFile(const QString &connectionText)
 // The POSIX locks this process holds on the file, as the kernel lists them.
 int locksHeldOn(const QString &path)
 {
-    struct stat st {};
+    struct stat st
+    {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return -1;
     QFile locks(QStringLiteral("/proc/locks"));
@@ -69,10 +70,7 @@ int locksHeldOn(const QString &path)
     return held;
 }
 
-int locksHeld(const QString &database)
-{
-    return locksHeldOn(database) + locksHeldOn(database + QStringLiteral("-shm"));
-}
+int locksHeld(const QString &database) { return locksHeldOn(database) + locksHeldOn(database + QStringLiteral("-shm")); }
 
 // The file dialog open now, once it is up.
 QFileDialog *openFileDialog()

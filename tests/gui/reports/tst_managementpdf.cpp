@@ -101,22 +101,21 @@ void TestManagementPdf::reports_data()
                        u"Page 1 of 1"_s};
     QTest::newRow("customer and card listing: each customer with its cards beneath it")
         << u"customer-cards"_s
-        << QStringList{u"Customer / Card Listing"_s,
-                       u"0002 Birch Hauling (806) 555-0100 Pat"_s, u"Balance $2,000.00 On Hold"_s, u"Card No Card Type Inactive"_s,
-                       u"01 1 Yes"_s,
-                       u"0004 Dogwood Lines"_s, u"01 1"_s,
+        << QStringList{u"Customer / Card Listing"_s, u"0002 Birch Hauling (806) 555-0100 Pat"_s, u"Balance $2,000.00 On Hold"_s,
+                       u"Card No Card Type Inactive"_s, u"01 1 Yes"_s, u"0004 Dogwood Lines"_s, u"01 1"_s,
                        u"0001 Alder Freight"_s, u"1 Main St, Amarillo, TX 79101"_s, u"01 2"_s, u"02 1"_s,
                        // No balance at all stays empty, as in the other reports.
                        u"0003 Cedar Transport"_s, u"1 Main St, Pampa, TX 79101 Balance Inactive"_s, u"01 3"_s,
                        u"0005 O'Brien & Sons, Inc."_s, u"No cards issued"_s,
                        // A card whose customer is gone is listed, and counted, last.
                        u"Cards without a customer"_s, u"Customer ID Card No Card Type Inactive"_s, u"0999 01 1"_s,
-                       u"5 customers, 6 cards (1 without a customer)"_s,
-                       u"Page 1 of 1"_s};
+                       u"5 customers, 6 cards (1 without a customer)"_s, u"Page 1 of 1"_s};
     QTest::newRow("customer history: newest first with charges, payments and the net of the range")
         << u"customer-history 0001"_s
-        << QStringList{u"Customer History Report"_s, u"3/7/2024 - 3/8/2024"_s,
-                       u"0001 Alder Freight"_s, u"1 Main St, Amarillo, TX 79101 (806) 555-0100"_s,
+        << QStringList{u"Customer History Report"_s,
+                       u"3/7/2024 - 3/8/2024"_s,
+                       u"0001 Alder Freight"_s,
+                       u"1 Main St, Amarillo, TX 79101 (806) 555-0100"_s,
                        u"Current balance $150.25 Limit $1,000.00"_s,
                        u"Date Time Type Number Location Amount"_s,
                        u"3/8/2024 11:59 PM Charge Ticket 6 1 $211.00"_s,
@@ -129,7 +128,7 @@ void TestManagementPdf::reports_data()
                        u"Page 1 of 1"_s};
     QTest::newRow("customer history without entries in the range still names the customer")
         << u"customer-history 0003"_s
-        << QStringList{u"Customer History Report"_s, u"0003 Cedar Transport"_s, u"Current balance Limit $500.00 Inactive"_s,
+        << QStringList{u"Customer History Report"_s,   u"0003 Cedar Transport"_s,     u"Current balance Limit $500.00 Inactive"_s,
                        u"No entries in this range."_s, u"Charges: 0 tickets $0.00"_s, u"Net for the range $0.00"_s};
     QTest::newRow("detail sales: by day with day and grand totals of gallons, merchandise, tax and total")
         << u"detail-sales"_s
@@ -140,16 +139,15 @@ void TestManagementPdf::reports_data()
                        u"12:30 PM 3 0002 01 Birch Hauling 2 0.000 12.500 0.000 12.500 0.000 $3.00 $0.30 $53.30"_s,
                        // The customer row is gone: the ticket still names its account.
                        u"3:00 PM 4 0999 01 1 0.000 5.000 0.000 5.000 0.000 $0.00 $0.00 $20.00"_s,
-                       u"Day total: 3 tickets 0.000 42.500 0.000 42.500 0.000 $3.00 $0.30 $173.30"_s,
-                       u"Friday, March 8, 2024"_s,
+                       u"Day total: 3 tickets 0.000 42.500 0.000 42.500 0.000 $3.00 $0.30 $173.30"_s, u"Friday, March 8, 2024"_s,
                        u"10:00 AM 5 0001 01 Alder Freight 2 0.000 0.000 0.000 0.000 0.000 $0.00 $0.00 $0.00"_s,
                        u"11:59 PM 6 0001 01 Alder Freight 1 0.000 50.000 0.000 50.000 2.500 $10.00 $1.00 $211.00"_s,
                        u"Day total: 2 tickets 0.000 50.000 0.000 50.000 2.500 $10.00 $1.00 $211.00"_s,
-                       u"Grand total: 5 tickets 0.000 92.500 0.000 92.500 2.500 $13.00 $1.30 $384.30"_s,
-                       u"Page 1 of 1"_s};
+                       u"Grand total: 5 tickets 0.000 92.500 0.000 92.500 2.500 $13.00 $1.30 $384.30"_s, u"Page 1 of 1"_s};
     QTest::newRow("gift card transactions: by type with the count and amount of each")
         << u"gift-card-transactions"_s
-        << QStringList{u"Gift Card Transaction Report"_s, u"3/7/2024 - 3/8/2024"_s,
+        << QStringList{u"Gift Card Transaction Report"_s,
+                       u"3/7/2024 - 3/8/2024"_s,
                        u"Date No. Card Number Clerk Workstation Loc. Amount"_s,
                        u"Gift Card Purchase"_s,
                        u"3/7/2024 9:00 AM 3 600003 ANN WS1 2 $50.00"_s,
@@ -207,8 +205,8 @@ void TestManagementPdf::everyPageSaysWhichOfHowMany()
     for (int page = 1; page <= pages; ++page) {
         const QString text = PdfText::squeezed(PdfText::of(path, page));
         // The heading and the captions head every page.
-        const QString wrong = outOfOrder(text, heading + QStringList{u"Gift Card Listing"_s, u"Card Number"_s,
-                                                                     u"Page %1 of %2"_s.arg(page).arg(pages)});
+        const QString wrong = outOfOrder(
+            text, heading + QStringList{u"Gift Card Listing"_s, u"Card Number"_s, u"Page %1 of %2"_s.arg(page).arg(pages)});
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     }
     QVERIFY(PdfText::of(path, 3).contains(u"123 cards (122 active)"_s));
@@ -216,7 +214,7 @@ void TestManagementPdf::everyPageSaysWhichOfHowMany()
 
 void TestManagementPdf::historySubtotalsByKind_data()
 {
-    QTest::addColumn<QList<double>>("tickets"); // totals, on 4/1/2024
+    QTest::addColumn<QList<double>>("tickets");  // totals, on 4/1/2024
     QTest::addColumn<QList<double>>("payments"); // amounts, on 4/1/2024
     QTest::addColumn<QStringList>("footer");
 
@@ -238,13 +236,14 @@ void TestManagementPdf::historySubtotalsByKind()
     QFETCH(QStringList, footer);
     int minute = 0;
     for (double total : tickets) {
-        const int id = ReportFixture::addTicket(*m_db, u"0005"_s, m_db->dialect().dateTimeValue(QDateTime(QDate(2024, 4, 1), QTime(9, ++minute))),
-                                                0, 0, 1);
+        const int id = ReportFixture::addTicket(
+            *m_db, u"0005"_s, m_db->dialect().dateTimeValue(QDateTime(QDate(2024, 4, 1), QTime(9, ++minute))), 0, 0, 1);
         m_db->exec(u"UPDATE Tickets SET Total = ? WHERE ID = ?"_s, {total, id});
     }
     for (double amount : payments)
         ReportFixture::addPayment(*m_db, u"0005"_s, m_db->dialect().dateValue(QDate(2024, 4, 1)), amount, u"C"_s);
-    const QString text = textOf(*ManagementReports::customerHistory(*m_db, u"0005"_s, QDate(2024, 4, 1), QDate(2024, 4, 1), headings));
+    const QString text =
+        textOf(*ManagementReports::customerHistory(*m_db, u"0005"_s, QDate(2024, 4, 1), QDate(2024, 4, 1), headings));
     const QString wrong = outOfOrder(text, footer);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
@@ -276,9 +275,11 @@ void TestManagementPdf::figuresStandWhole()
     QFETCH(QStringList, figures);
     const QDate day(2024, 4, 1);
     const double huge = 999999999.99;
-    ReportFixture::addCustomer(*m_db, u"9999"_s, u"Zinnia Bulk Carriers"_s, m_db->dialect().flag(false), huge, huge, false, u"Hereford"_s);
+    ReportFixture::addCustomer(*m_db, u"9999"_s, u"Zinnia Bulk Carriers"_s, m_db->dialect().flag(false), huge, huge, false,
+                               u"Hereford"_s);
     ReportFixture::addCard(*m_db, u"9999"_s, u"01"_s, u"1"_s, false);
-    const int ticket = ReportFixture::addTicket(*m_db, u"9999"_s, m_db->dialect().dateTimeValue(QDateTime(day, QTime(10, 0))), 0, 0, 1);
+    const int ticket =
+        ReportFixture::addTicket(*m_db, u"9999"_s, m_db->dialect().dateTimeValue(QDateTime(day, QTime(10, 0))), 0, 0, 1);
     m_db->exec(u"UPDATE Tickets SET GasGallons = ?, DieselGallons = ?, ReeferGallons = ?, DiscountGallons = ?, DEFGallons = ?, "
                "OilPriceExt = ?, Subtotal = ?, Tax = ?, Total = ? WHERE ID = ?"_s,
                {1e7, 1e7, 1e7, 1e7, 1e7, 9e8, 9e8, 99999999.99, huge, ticket});

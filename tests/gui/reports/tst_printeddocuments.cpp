@@ -97,20 +97,49 @@ void TestPrintedDocuments::cleanup()
 
 int TestPrintedDocuments::addChargeTicket(bool defFilled)
 {
-    m_db->insert(u"Customer"_s, {{u"ID"_s, u"0042"_s}, {u"Name"_s, u"O'Brien Hauling"_s}, {u"Address1"_s, u"77 Depot Rd."_s},
-                                  {u"City"_s, u"Dumas"_s}, {u"State"_s, u"TX"_s}, {u"Zip"_s, u"79029"_s},
-                                  {u"Phone"_s, u"8065550142"_s}},
+    m_db->insert(u"Customer"_s,
+                 {{u"ID"_s, u"0042"_s},
+                  {u"Name"_s, u"O'Brien Hauling"_s},
+                  {u"Address1"_s, u"77 Depot Rd."_s},
+                  {u"City"_s, u"Dumas"_s},
+                  {u"State"_s, u"TX"_s},
+                  {u"Zip"_s, u"79029"_s},
+                  {u"Phone"_s, u"8065550142"_s}},
                  QString());
     ColumnValues row = {
-        {u"CustomerID"_s, u"0042"_s}, {u"CardNo"_s, u"07"_s}, {u"Clerk"_s, u"MARIA"_s}, {u"TruckNumber"_s, u"T-19"_s},
-        {u"Mileage"_s, u"412998"_s}, {u"License"_s, u"TX 4KL-221"_s}, {u"DriverID"_s, u"D-5531"_s}, {u"Trip"_s, u"88-A"_s},
-        {u"Trailer"_s, u"RF-02"_s}, {u"GasGallons"_s, 10.0}, {u"GasPriceEach"_s, 3.109}, {u"GasPriceExt"_s, 31.09},
-        {u"DieselGallons"_s, 150.25}, {u"DieselPriceEach"_s, 3.899}, {u"DieselPriceExt"_s, 585.82},
-        {u"ReeferGallons"_s, 20.0}, {u"ReeferPriceEach"_s, 3.499}, {u"ReeferPriceExt"_s, 69.98},
-        {u"DiscountGallons"_s, 170.25}, {u"DiscountPriceEach"_s, -0.05}, {u"DiscountPriceExt"_s, -8.51},
-        {u"OilPriceExt"_s, 12.5}, {u"AddativePriceExt"_s, 4.25}, {u"AntifreezePriceExt"_s, 0.0}, {u"WasherPriceExt"_s, 3.0},
-        {u"GroceryPriceExt"_s, 0.0}, {u"DeliPriceExt"_s, 6.75}, {u"TobaccoPriceExt"_s, 0.0}, {u"Subtotal"_s, 705.13},
-        {u"Tax"_s, 2.17}, {u"Total"_s, 707.3}, {u"WorkStationID"_s, u"COUNTER-2"_s}, {u"Location"_s, 1},
+        {u"CustomerID"_s, u"0042"_s},
+        {u"CardNo"_s, u"07"_s},
+        {u"Clerk"_s, u"MARIA"_s},
+        {u"TruckNumber"_s, u"T-19"_s},
+        {u"Mileage"_s, u"412998"_s},
+        {u"License"_s, u"TX 4KL-221"_s},
+        {u"DriverID"_s, u"D-5531"_s},
+        {u"Trip"_s, u"88-A"_s},
+        {u"Trailer"_s, u"RF-02"_s},
+        {u"GasGallons"_s, 10.0},
+        {u"GasPriceEach"_s, 3.109},
+        {u"GasPriceExt"_s, 31.09},
+        {u"DieselGallons"_s, 150.25},
+        {u"DieselPriceEach"_s, 3.899},
+        {u"DieselPriceExt"_s, 585.82},
+        {u"ReeferGallons"_s, 20.0},
+        {u"ReeferPriceEach"_s, 3.499},
+        {u"ReeferPriceExt"_s, 69.98},
+        {u"DiscountGallons"_s, 170.25},
+        {u"DiscountPriceEach"_s, -0.05},
+        {u"DiscountPriceExt"_s, -8.51},
+        {u"OilPriceExt"_s, 12.5},
+        {u"AddativePriceExt"_s, 4.25},
+        {u"AntifreezePriceExt"_s, 0.0},
+        {u"WasherPriceExt"_s, 3.0},
+        {u"GroceryPriceExt"_s, 0.0},
+        {u"DeliPriceExt"_s, 6.75},
+        {u"TobaccoPriceExt"_s, 0.0},
+        {u"Subtotal"_s, 705.13},
+        {u"Tax"_s, 2.17},
+        {u"Total"_s, 707.3},
+        {u"WorkStationID"_s, u"COUNTER-2"_s},
+        {u"Location"_s, 1},
         {u"DateEntered"_s, m_db->dialect().dateTimeValue(QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9)))},
     };
     if (defFilled)
@@ -122,15 +151,40 @@ int TestPrintedDocuments::addChargeTicket(bool defFilled)
 int TestPrintedDocuments::addCashTicket(bool defFilled)
 {
     ColumnValues row = {
-        {u"Customer"_s, u"Walk-in: Dale's Towing"_s}, {u"Address1"_s, u"5 Canyon Rd."_s}, {u"Address2"_s, u"Canyon, TX 79015"_s},
-        {u"Clerk"_s, u"JOE"_s}, {u"TruckNumber"_s, u"W-3"_s}, {u"Mileage"_s, u"98000"_s}, {u"License"_s, u"OK 88Z"_s},
-        {u"DriverID"_s, u"D-9"_s}, {u"Trip"_s, u""_s}, {u"Trailer"_s, u""_s}, {u"GasGallons"_s, 0.0},
-        {u"GasPriceEach"_s, 3.109}, {u"GasPriceExt"_s, 0.0}, {u"DieselGallons"_s, 40.0}, {u"DieselPriceEach"_s, 3.899},
-        {u"DieselPriceExt"_s, 155.96}, {u"ReeferGallons"_s, 0.0}, {u"ReeferPriceEach"_s, 3.499}, {u"ReeferPriceExt"_s, 0.0},
-        {u"DiscountGallons"_s, 40.0}, {u"DiscountPriceEach"_s, 0.0}, {u"DiscountPriceExt"_s, 0.0}, {u"OilPriceExt"_s, 0.0},
-        {u"AddativePriceExt"_s, 0.0}, {u"AntifreezePriceExt"_s, 0.0}, {u"WasherPriceExt"_s, 0.0}, {u"GroceryPriceExt"_s, 9.99},
-        {u"DeliPriceExt"_s, 0.0}, {u"TobaccoPriceExt"_s, 0.0}, {u"Subtotal"_s, 165.95}, {u"Tax"_s, 0.82}, {u"Total"_s, 166.77},
-        {u"WorkStationID"_s, u"COUNTER-1"_s}, {u"Location"_s, 1},
+        {u"Customer"_s, u"Walk-in: Dale's Towing"_s},
+        {u"Address1"_s, u"5 Canyon Rd."_s},
+        {u"Address2"_s, u"Canyon, TX 79015"_s},
+        {u"Clerk"_s, u"JOE"_s},
+        {u"TruckNumber"_s, u"W-3"_s},
+        {u"Mileage"_s, u"98000"_s},
+        {u"License"_s, u"OK 88Z"_s},
+        {u"DriverID"_s, u"D-9"_s},
+        {u"Trip"_s, u""_s},
+        {u"Trailer"_s, u""_s},
+        {u"GasGallons"_s, 0.0},
+        {u"GasPriceEach"_s, 3.109},
+        {u"GasPriceExt"_s, 0.0},
+        {u"DieselGallons"_s, 40.0},
+        {u"DieselPriceEach"_s, 3.899},
+        {u"DieselPriceExt"_s, 155.96},
+        {u"ReeferGallons"_s, 0.0},
+        {u"ReeferPriceEach"_s, 3.499},
+        {u"ReeferPriceExt"_s, 0.0},
+        {u"DiscountGallons"_s, 40.0},
+        {u"DiscountPriceEach"_s, 0.0},
+        {u"DiscountPriceExt"_s, 0.0},
+        {u"OilPriceExt"_s, 0.0},
+        {u"AddativePriceExt"_s, 0.0},
+        {u"AntifreezePriceExt"_s, 0.0},
+        {u"WasherPriceExt"_s, 0.0},
+        {u"GroceryPriceExt"_s, 9.99},
+        {u"DeliPriceExt"_s, 0.0},
+        {u"TobaccoPriceExt"_s, 0.0},
+        {u"Subtotal"_s, 165.95},
+        {u"Tax"_s, 0.82},
+        {u"Total"_s, 166.77},
+        {u"WorkStationID"_s, u"COUNTER-1"_s},
+        {u"Location"_s, 1},
         {u"DateEntered"_s, m_db->dialect().dateTimeValue(QDateTime(QDate(2024, 11, 30), QTime(6, 45, 0)))},
     };
     if (defFilled)
@@ -163,16 +217,35 @@ void TestPrintedDocuments::chargeTicket_data()
     QTest::addColumn<QStringList>("hidden");
 
     const QStringList always = {
-        u"Lone Star Fuel & Go"_s, u"1200 Interstate Dr."_s, u"Amarillo, TX 79101"_s, u"CHARGE TICKET"_s,
-        u"Card 07"_s, u"Truck No. T-19"_s, u"Mileage 412998"_s, u"Driver ID D-5531"_s,
-        u"License TX 4KL-221"_s, u"Trip 88-A"_s, u"Trailer RF-02"_s, u"Gas 10.000 $3.109 $31.09"_s,
-        u"Diesel 150.250 $3.899 $585.82"_s, u"Off Road Diesel 20.000 $3.499 $69.98"_s,
-        u"Discount 170.250 -$0.050 -$8.51"_s, u"Oil $12.50"_s, u"Additives $4.25"_s, u"Washer Fluid $3.00"_s,
-        u"Deli $6.75"_s, u"Subtotal $705.13"_s, u"Tax $2.17"_s, u"TOTAL $707.30"_s, u"Clerk MARIA"_s,
-        u"Workstation COUNTER-2"_s, u"Driver Signature"_s,
+        u"Lone Star Fuel & Go"_s,
+        u"1200 Interstate Dr."_s,
+        u"Amarillo, TX 79101"_s,
+        u"CHARGE TICKET"_s,
+        u"Card 07"_s,
+        u"Truck No. T-19"_s,
+        u"Mileage 412998"_s,
+        u"Driver ID D-5531"_s,
+        u"License TX 4KL-221"_s,
+        u"Trip 88-A"_s,
+        u"Trailer RF-02"_s,
+        u"Gas 10.000 $3.109 $31.09"_s,
+        u"Diesel 150.250 $3.899 $585.82"_s,
+        u"Off Road Diesel 20.000 $3.499 $69.98"_s,
+        u"Discount 170.250 -$0.050 -$8.51"_s,
+        u"Oil $12.50"_s,
+        u"Additives $4.25"_s,
+        u"Washer Fluid $3.00"_s,
+        u"Deli $6.75"_s,
+        u"Subtotal $705.13"_s,
+        u"Tax $2.17"_s,
+        u"TOTAL $707.30"_s,
+        u"Clerk MARIA"_s,
+        u"Workstation COUNTER-2"_s,
+        u"Driver Signature"_s,
     };
     // The account number comes from the customer row, so it goes with it.
-    const QStringList customer = {u"Account 0042"_s, u"O'Brien Hauling"_s, u"77 Depot Rd."_s, u"Dumas, TX 79029"_s, u"(806) 555-0142"_s};
+    const QStringList customer = {u"Account 0042"_s, u"O'Brien Hauling"_s, u"77 Depot Rd."_s, u"Dumas, TX 79029"_s,
+                                  u"(806) 555-0142"_s};
     const QStringList date = {u"Date / Time"_s, u"3/7/2024 2:05 PM"_s};
 
     QTest::newRow("a ticket printed with its date shows every value and the date")
@@ -230,16 +303,15 @@ void TestPrintedDocuments::cashTicket_data()
     QTest::addColumn<QStringList>("hidden");
 
     const QStringList always = {
-        u"Lone Star Fuel & Go"_s, u"Amarillo, TX 79101"_s, u"CASH TICKET"_s, u"Walk-in: Dale's Towing"_s,
-        u"5 Canyon Rd."_s, u"Canyon, TX 79015"_s, u"Truck No. W-3"_s, u"Diesel 40.000 $3.899 $155.96"_s,
-        u"Grocery $9.99"_s, u"Subtotal $165.95"_s, u"Tax $0.82"_s, u"TOTAL $166.77"_s, u"Clerk JOE"_s,
-        u"Workstation COUNTER-1"_s,
+        u"Lone Star Fuel & Go"_s, u"Amarillo, TX 79101"_s,    u"CASH TICKET"_s,   u"Walk-in: Dale's Towing"_s,
+        u"5 Canyon Rd."_s,        u"Canyon, TX 79015"_s,      u"Truck No. W-3"_s, u"Diesel 40.000 $3.899 $155.96"_s,
+        u"Grocery $9.99"_s,       u"Subtotal $165.95"_s,      u"Tax $0.82"_s,     u"TOTAL $166.77"_s,
+        u"Clerk JOE"_s,           u"Workstation COUNTER-1"_s,
     };
     const QStringList date = {u"Date / Time"_s, u"11/30/2024 6:45 AM"_s};
     QTest::newRow("a cash ticket printed with its date shows it")
         << true << true << (always + date + QStringList{u"DEF 2.500 $4.000 $10.00"_s}) << QStringList{u"Account"_s};
-    QTest::newRow("a cash ticket printed without its date shows none")
-        << false << true << always << date;
+    QTest::newRow("a cash ticket printed without its date shows none") << false << true << always << date;
     QTest::newRow("a cash ticket stored before the DEF line prints 0 for DEF")
         << true << false << (always + QStringList{u"DEF 0.000 $0.000 $0.00"_s}) << QStringList();
 }
@@ -266,9 +338,9 @@ void TestPrintedDocuments::giftCardReceipt_data()
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<QStringList>("hidden");
 
-    const QStringList always = {u"Lone Star Fuel & Go"_s,     u"GIFT CARD RECEIPT"_s,   u"Card Number 6035551234"_s,
-                                u"Gift Card Purchase"_s,      u"Amount $25.00"_s,       u"Date / Time 5/1/2024 9:30 AM"_s,
-                                u"Clerk ANN"_s,               u"Workstation COUNTER-3"_s, u"Location 2"_s};
+    const QStringList always = {u"Lone Star Fuel & Go"_s, u"GIFT CARD RECEIPT"_s,     u"Card Number 6035551234"_s,
+                                u"Gift Card Purchase"_s,  u"Amount $25.00"_s,         u"Date / Time 5/1/2024 9:30 AM"_s,
+                                u"Clerk ANN"_s,           u"Workstation COUNTER-3"_s, u"Location 2"_s};
     QTest::newRow("a receipt shows the card's balance and notes as stored now")
         << true << (always + QStringList{u"Card Balance $40.00"_s, u"Activated 4/2/2024 8:00 AM"_s, u"birthday gift"_s})
         << QStringList();
@@ -284,17 +356,25 @@ void TestPrintedDocuments::giftCardReceipt()
 
     const SqlDialect &d = m_db->dialect();
     if (cardStored)
-        m_db->insert(u"GiftCards"_s, {{u"ID"_s, u"6035551234"_s},
-                                      {u"DateActivated"_s, d.dateTimeValue(QDateTime(QDate(2024, 4, 2), QTime(8, 0)))},
-                                      {u"ActivatedBy"_s, u"ANN"_s}, {u"ActivationAmount"_s, 15.0}, {u"CardBalance"_s, 40.0},
-                                      {u"Active"_s, 1}, {u"Notes"_s, u"birthday gift"_s}, {u"WorkStationID"_s, u"COUNTER-3"_s},
-                                      {u"Location"_s, 2}},
+        m_db->insert(u"GiftCards"_s,
+                     {{u"ID"_s, u"6035551234"_s},
+                      {u"DateActivated"_s, d.dateTimeValue(QDateTime(QDate(2024, 4, 2), QTime(8, 0)))},
+                      {u"ActivatedBy"_s, u"ANN"_s},
+                      {u"ActivationAmount"_s, 15.0},
+                      {u"CardBalance"_s, 40.0},
+                      {u"Active"_s, 1},
+                      {u"Notes"_s, u"birthday gift"_s},
+                      {u"WorkStationID"_s, u"COUNTER-3"_s},
+                      {u"Location"_s, 2}},
                      QString());
     const int id = m_db->insert(u"GiftCardTransactions"_s,
                                 {{u"CardID"_s, u"6035551234"_s},
                                  {u"TransactionDate"_s, d.dateTimeValue(QDateTime(QDate(2024, 5, 1), QTime(9, 30)))},
-                                 {u"TransactionType"_s, u"Gift Card Purchase"_s}, {u"Amount"_s, 25.0}, {u"Clerk"_s, u"ANN"_s},
-                                 {u"WorkStationID"_s, u"COUNTER-3"_s}, {u"Location"_s, 2}})
+                                 {u"TransactionType"_s, u"Gift Card Purchase"_s},
+                                 {u"Amount"_s, 25.0},
+                                 {u"Clerk"_s, u"ANN"_s},
+                                 {u"WorkStationID"_s, u"COUNTER-3"_s},
+                                 {u"Location"_s, 2}})
                        .toInt();
 
     QVERIFY(PrintGiftCardReceipt(id));

@@ -79,8 +79,14 @@ void TestReportCommand::init()
     QVERIFY(m_dir->isValid());
     m_db = TestDb::fresh(server);
     ReportFixture::fill(*m_db);
-    m_db->insert(u"Company"_s, {{u"ID"_s, 1}, {u"Name"_s, u"Prairie Fuel & Go"_s}, {u"Address1"_s, u"12 Route 66"_s},
-                                {u"City"_s, u"Amarillo"_s}, {u"State"_s, u"TX"_s}, {u"Zip"_s, u"79101"_s}, {u"KeyPressDelay"_s, 1.0}},
+    m_db->insert(u"Company"_s,
+                 {{u"ID"_s, 1},
+                  {u"Name"_s, u"Prairie Fuel & Go"_s},
+                  {u"Address1"_s, u"12 Route 66"_s},
+                  {u"City"_s, u"Amarillo"_s},
+                  {u"State"_s, u"TX"_s},
+                  {u"Zip"_s, u"79101"_s},
+                  {u"KeyPressDelay"_s, 1.0}},
                  QString());
     // config.txt names the connection without the program's password, which it adds.
     QString connection = TestDb::connectionText(server);
@@ -152,17 +158,18 @@ void TestReportCommand::writesTheReport_data()
 
     QTest::newRow("account balances as CSV")
         << QStringList{u"--report"_s, u"account-balance"_s, u"--csv"_s, u"{dir}/out.csv"_s}
-        << QStringList{u"Customer ID,Name,Address"_s, u"0002,Birch Hauling,"_s, u"0004,Dogwood Lines,"_s, u"0001,Alder Freight,"_s,
-                       u"0003,Cedar Transport,"_s, u"0005,\"O'Brien & Sons, Inc.\","_s};
+        << QStringList{u"Customer ID,Name,Address"_s, u"0002,Birch Hauling,"_s,   u"0004,Dogwood Lines,"_s,
+                       u"0001,Alder Freight,"_s,      u"0003,Cedar Transport,"_s, u"0005,\"O'Brien & Sons, Inc.\","_s};
     QTest::newRow("a week of detail sales as PDF")
-        << QStringList{u"--report"_s, u"detail-sales"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--pdf"_s,
-                       u"{dir}/week.pdf"_s}
+        << QStringList{u"--report"_s, u"detail-sales"_s, u"--from"_s, u"2024-03-07"_s,
+                       u"--to"_s,     u"2024-03-08"_s,   u"--pdf"_s,  u"{dir}/week.pdf"_s}
         << QStringList{u"Prairie Fuel & Go"_s, u"Detail Sales Report"_s, u"3/7/2024 - 3/8/2024"_s, u"Grand total: 5 tickets"_s,
                        u"Page 1 of 1"_s};
     QTest::newRow("a customer's history as CSV, options written with =")
         << QStringList{u"--report=customer-history"_s, u"--customer=0001"_s, u"--from=2024-03-07"_s, u"--to=2024-03-08"_s,
                        u"--csv={dir}/history.csv"_s}
-        << QStringList{u"Customer ID,Name,Date,Type,Number,Location,Amount"_s, u"0001,Alder Freight,2024-03-08T23:59:59,Charge Ticket,6,1,211"_s,
+        << QStringList{u"Customer ID,Name,Date,Type,Number,Location,Amount"_s,
+                       u"0001,Alder Freight,2024-03-08T23:59:59,Charge Ticket,6,1,211"_s,
                        u"0001,Alder Freight,2024-03-08T00:00:00,Payment: ,3,N/A,-50"_s,
                        u"0001,Alder Freight,2024-03-07T00:00:00,Charge Ticket,2,1,100"_s,
                        u"0001,Alder Freight,2024-03-07T00:00:00,Payment: 1001,2,N/A,-100"_s};
@@ -171,35 +178,46 @@ void TestReportCommand::writesTheReport_data()
         << QStringList{u"Customer / Card Listing"_s, u"5 customers, 6 cards (1 without a customer)"_s};
     QTest::newRow("gift card transactions as CSV")
         << QStringList{u"--report"_s, u"gift-card-transactions"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s,
-                       u"--csv"_s, u"{dir}/gift.csv"_s}
+                       u"--csv"_s,    u"{dir}/gift.csv"_s}
         << QStringList{u"Type,Date,Transaction No.,Card Number,Amount,Clerk,Workstation,Location"_s,
                        u"Gift Card Purchase,2024-03-07T09:00:00,3,600003,50,ANN,WS1,2"_s,
                        u"Gift Card Purchase,2024-03-08T23:59:59,2,600001,100,ANN,WS1,2"_s,
                        u"Gift Card Redemption,2024-03-07T00:00:00,4,600001,29.5,ANN,WS1,2"_s};
     // Location 1's tickets; the gift cards of the fixture were all used at location 2.
     QTest::newRow("one location's daily summary as CSV")
-        << QStringList{u"--report"_s, u"daily-summary"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--location"_s,
-                       u"1"_s, u"--csv"_s, u"{dir}/day.csv"_s}
-        << QStringList{u"Day,Location,Workstation,Gas Gallons,Gas Amount,Diesel Gallons,Diesel Amount,Off Road Diesel Gallons,"
-                       "Off Road Diesel Amount,Discount Gallons,Discount Amount,DEF Gallons,DEF Amount,Oil,Additives,Antifreeze,"
-                       "Washer Fluid,Grocery,Deli,Tobacco,Tax,Charge Total,Cash Total,Charge Tickets,Cash Tickets,Gift Cards Sold,"
-                       "Gift Cards Sold Count,Gift Card Reloads,Gift Card Reload Count,Gift Card Redemptions,"
-                       "Gift Card Redemption Count,Payments Received,Payments Received Count"_s,
-                       u"2024-03-07,1,WS1,0,0,30,120,0,0,30,0,0,0,0,0,0,0,0,0,0,0,120,0,2,0,0,0,0,0,0,0,0,0"_s,
-                       u"2024-03-08,1,WS1,0,0,50,200,0,0,50,0,2.5,7.5,10,0,0,0,0,0,0,1,211,0,1,0,0,0,0,0,0,0,0,0"_s};
+        << QStringList{u"--report"_s,   u"daily-summary"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s,
+                       u"2024-03-08"_s, u"--location"_s,    u"1"_s,      u"--csv"_s,      u"{dir}/day.csv"_s}
+        << QStringList{
+               u"Day,Location,Workstation,Gas Gallons,Gas Amount,Diesel Gallons,Diesel Amount,Off Road Diesel Gallons,"
+               "Off Road Diesel Amount,Discount Gallons,Discount Amount,DEF Gallons,DEF Amount,Oil,Additives,Antifreeze,"
+               "Washer Fluid,Grocery,Deli,Tobacco,Tax,Charge Total,Cash Total,Charge Tickets,Cash Tickets,Gift Cards Sold,"
+               "Gift Cards Sold Count,Gift Card Reloads,Gift Card Reload Count,Gift Card Redemptions,"
+               "Gift Card Redemption Count,Payments Received,Payments Received Count"_s,
+               u"2024-03-07,1,WS1,0,0,30,120,0,0,30,0,0,0,0,0,0,0,0,0,0,0,120,0,2,0,0,0,0,0,0,0,0,0"_s,
+               u"2024-03-08,1,WS1,0,0,50,200,0,0,50,0,2.5,7.5,10,0,0,0,0,0,0,1,211,0,1,0,0,0,0,0,0,0,0,0"_s};
     // The range's totals: every charge ticket, the reloads and redemption of location 2
     // and every payment, each day's and each location's totals being smaller.
     QTest::newRow("every location's daily summary as PDF")
         << QStringList{u"--report=daily-summary"_s, u"--from=2024-03-07"_s, u"--to=2024-03-08"_s, u"--pdf"_s, u"{dir}/day.pdf"_s}
-        << QStringList{u"Daily Sales Summary"_s, u"3/7/2024 - 3/8/2024, all locations"_s, u"Thursday, March 7, 2024"_s,
-                       u"Location 2"_s, u"Payments received on account"_s, u"Range total"_s, u"$384.30"_s, u"$370.00"_s,
-                       u"$150.00"_s, u"$29.50"_s, u"$220.00"_s, u"Page 1 of"_s};
+        << QStringList{u"Daily Sales Summary"_s,
+                       u"3/7/2024 - 3/8/2024, all locations"_s,
+                       u"Thursday, March 7, 2024"_s,
+                       u"Location 2"_s,
+                       u"Payments received on account"_s,
+                       u"Range total"_s,
+                       u"$384.30"_s,
+                       u"$370.00"_s,
+                       u"$150.00"_s,
+                       u"$29.50"_s,
+                       u"$220.00"_s,
+                       u"Page 1 of"_s};
     QTest::newRow("a week of detail sales as an Excel workbook")
-        << QStringList{u"--report"_s, u"detail-sales"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--xlsx"_s,
-                       u"{dir}/week.xlsx"_s}
+        << QStringList{u"--report"_s, u"detail-sales"_s, u"--from"_s, u"2024-03-07"_s,
+                       u"--to"_s,     u"2024-03-08"_s,   u"--xlsx"_s, u"{dir}/week.xlsx"_s}
         << QStringList();
     QTest::newRow("the gift card listing as PDF, with the configuration named")
-        << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--pdf"_s, u"{dir}/cards.pdf"_s, u"--config"_s, u"{dir}/config.txt"_s}
+        << QStringList{u"--report"_s,        u"gift-card-listing"_s, u"--pdf"_s,
+                       u"{dir}/cards.pdf"_s, u"--config"_s,          u"{dir}/config.txt"_s}
         << QStringList{u"Gift Card Listing"_s, u"Outstanding balance (owed to card holders) $120.50"_s};
 }
 
@@ -257,8 +275,8 @@ void TestReportCommand::wrongCommandLine_data()
     QTest::newRow("a workbook and a CSV file")
         << QStringList{u"--report"_s, u"account-balance"_s, u"--xlsx"_s, u"{dir}/a.xlsx"_s} + out
         << u"give one of --pdf FILE, --csv FILE or --xlsx FILE"_s;
-    QTest::newRow("a ranged report without its range") << QStringList{u"--report"_s, u"detail-sales"_s} + out
-                                                       << u"detail-sales needs --from and --to"_s;
+    QTest::newRow("a ranged report without its range")
+        << QStringList{u"--report"_s, u"detail-sales"_s} + out << u"detail-sales needs --from and --to"_s;
     QTest::newRow("a date in the workstation's short form")
         << QStringList{u"--report"_s, u"detail-sales"_s, u"--from"_s, u"3/7/2024"_s, u"--to"_s, u"2024-03-08"_s} + out
         << u"--from 3/7/2024 is not a date written YYYY-MM-DD"_s;
@@ -266,22 +284,26 @@ void TestReportCommand::wrongCommandLine_data()
         << QStringList{u"--report"_s, u"gift-card-transactions"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-02-30"_s} + out
         << u"--to 2024-02-30 is not a date written YYYY-MM-DD"_s;
     QTest::newRow("a range for a report without one")
-        << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--from"_s, u"2024-03-07"_s} + out << u"gift-card-listing takes no date range"_s;
+        << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--from"_s, u"2024-03-07"_s} + out
+        << u"gift-card-listing takes no date range"_s;
     QTest::newRow("a history without its customer")
         << QStringList{u"--report"_s, u"customer-history"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s} + out
         << u"customer-history needs --customer ID"_s;
-    QTest::newRow("a customer for another report") << QStringList{u"--report"_s, u"account-balance"_s, u"--customer"_s, u"0001"_s} + out
-                                                   << u"account-balance takes no customer"_s;
+    QTest::newRow("a customer for another report")
+        << QStringList{u"--report"_s, u"account-balance"_s, u"--customer"_s, u"0001"_s} + out
+        << u"account-balance takes no customer"_s;
     QTest::newRow("a location for another report")
-        << QStringList{u"--report"_s, u"detail-sales"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--location"_s,
-                       u"1"_s} + out
+        << QStringList{u"--report"_s, u"detail-sales"_s, u"--from"_s,     u"2024-03-07"_s,
+                       u"--to"_s,     u"2024-03-08"_s,   u"--location"_s, u"1"_s}
+               + out
         << u"detail-sales takes no location"_s;
     QTest::newRow("a location that is not a number")
-        << QStringList{u"--report"_s, u"daily-summary"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, u"--location"_s,
-                       u"North"_s} + out
+        << QStringList{u"--report"_s, u"daily-summary"_s, u"--from"_s,     u"2024-03-07"_s,
+                       u"--to"_s,     u"2024-03-08"_s,    u"--location"_s, u"North"_s}
+               + out
         << u"--location North is not a location number"_s;
-    QTest::newRow("a daily summary without its range") << QStringList{u"--report"_s, u"daily-summary"_s} + out
-                                                       << u"daily-summary needs --from and --to"_s;
+    QTest::newRow("a daily summary without its range")
+        << QStringList{u"--report"_s, u"daily-summary"_s} + out << u"daily-summary needs --from and --to"_s;
     QTest::newRow("an unknown option") << QStringList{u"--report"_s, u"account-balance"_s, u"--xml"_s, u"x"_s} + out
                                        << u"unknown option --xml"_s;
     QTest::newRow("an option twice") << QStringList{u"--report"_s, u"account-balance"_s} + out + out << u"--csv is given twice"_s;
@@ -296,7 +318,8 @@ void TestReportCommand::wrongCommandLine()
     QVERIFY2(result.err.contains(u"ams: "_s + message), qPrintable(result.err));
     QVERIFY2(result.err.contains(u"usage: ams --report NAME"_s), qPrintable(result.err));
     QVERIFY2(result.err.contains(u"account-balance, customer-history, detail-sales"_s), qPrintable(result.err));
-    QVERIFY(QDir(m_dir->path()).entryList({u"*.csv"_s, u"*.pdf"_s, u"*.xlsx"_s, u"*.part"_s}, QDir::Files | QDir::Hidden).isEmpty());
+    QVERIFY(
+        QDir(m_dir->path()).entryList({u"*.csv"_s, u"*.pdf"_s, u"*.xlsx"_s, u"*.part"_s}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 void TestReportCommand::failures_data()
@@ -305,17 +328,17 @@ void TestReportCommand::failures_data()
     QTest::addColumn<QString>("drop"); // a table dropped first
     QTest::addColumn<QString>("message");
     const QStringList range = {u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s};
-    QTest::newRow("a customer that is not there")
-        << QStringList{u"--report"_s, u"customer-history"_s, u"--customer"_s, u"0042"_s} + range + QStringList{u"--csv"_s, u"{dir}/h.csv"_s}
-        << QString() << u"ams: there is no customer with the ID 0042"_s;
+    QTest::newRow("a customer that is not there") << QStringList{u"--report"_s, u"customer-history"_s, u"--customer"_s, u"0042"_s}
+                                                         + range + QStringList{u"--csv"_s, u"{dir}/h.csv"_s}
+                                                  << QString() << u"ams: there is no customer with the ID 0042"_s;
     QTest::newRow("a failing query, to PDF")
         << QStringList{u"--report"_s, u"detail-sales"_s} + range + QStringList{u"--pdf"_s, u"{dir}/s.pdf"_s} << u"Tickets"_s
         << u"tickets"_s;
-    QTest::newRow("a failing query, to CSV") << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--csv"_s, u"{dir}/g.csv"_s}
-                                             << u"GiftCards"_s << u"giftcards"_s;
-    QTest::newRow("a failing summary query") << QStringList{u"--report"_s, u"daily-summary"_s} + range
-                                                    + QStringList{u"--csv"_s, u"{dir}/d.csv"_s}
-                                             << u"CashTickets"_s << u"cashtickets"_s;
+    QTest::newRow("a failing query, to CSV")
+        << QStringList{u"--report"_s, u"gift-card-listing"_s, u"--csv"_s, u"{dir}/g.csv"_s} << u"GiftCards"_s << u"giftcards"_s;
+    QTest::newRow("a failing summary query")
+        << QStringList{u"--report"_s, u"daily-summary"_s} + range + QStringList{u"--csv"_s, u"{dir}/d.csv"_s} << u"CashTickets"_s
+        << u"cashtickets"_s;
     QTest::newRow("a file that cannot be written")
         << QStringList{u"--report"_s, u"account-balance"_s, u"--csv"_s, u"{dir}/missing/out.csv"_s} << QString()
         << u"/missing/out.csv"_s;
@@ -327,9 +350,9 @@ void TestReportCommand::failures_data()
     QTest::newRow("a PDF that cannot be written")
         << QStringList{u"--report"_s, u"account-balance"_s, u"--pdf"_s, u"{dir}/missing/out.pdf"_s} << QString()
         << u"ams: cannot write "_s;
-    QTest::newRow("no configuration file")
-        << QStringList{u"--report"_s, u"account-balance"_s, u"--csv"_s, u"{dir}/out.csv"_s, u"--config"_s, u"{dir}/none.txt"_s}
-        << QString() << u"File not found"_s;
+    QTest::newRow("no configuration file") << QStringList{u"--report"_s,      u"account-balance"_s, u"--csv"_s,
+                                                          u"{dir}/out.csv"_s, u"--config"_s,        u"{dir}/none.txt"_s}
+                                           << QString() << u"File not found"_s;
 }
 
 void TestReportCommand::failures()
@@ -344,7 +367,8 @@ void TestReportCommand::failures()
     const Run result = run(arguments);
     QCOMPARE(result.status, 1);
     QVERIFY2(result.err.contains(message, Qt::CaseInsensitive), qPrintable(result.err));
-    QVERIFY(QDir(m_dir->path()).entryList({u"*.csv"_s, u"*.pdf"_s, u"*.xlsx"_s, u"*.part"_s}, QDir::Files | QDir::Hidden).isEmpty());
+    QVERIFY(
+        QDir(m_dir->path()).entryList({u"*.csv"_s, u"*.pdf"_s, u"*.xlsx"_s, u"*.part"_s}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 void TestReportCommand::runsBesideTheProgram()
@@ -361,7 +385,8 @@ void TestReportCommand::runsBesideTheProgram()
     QVERIFY(first->waitForStarted(10000));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path(u"AccountManagementSoftware.lock"_s)), 20000);
 
-    const Run result = run({u"--report"_s, u"account-balance"_s, u"--csv"_s, u"{dir}/out.csv"_s, u"--config"_s, u"{dir}/config.txt"_s});
+    const Run result =
+        run({u"--report"_s, u"account-balance"_s, u"--csv"_s, u"{dir}/out.csv"_s, u"--config"_s, u"{dir}/config.txt"_s});
     QVERIFY2(result.status == 0, qPrintable(result.err));
     QVERIFY(QFile::exists(path(u"out.csv"_s)));
     QCOMPARE(first->state(), QProcess::Running);
@@ -381,8 +406,9 @@ void TestReportCommand::progressOnlyOnATerminal()
     QFETCH(QString, file);
     QFETCH(QString, progress);
     const QString option = u"--"_s + file.section(u'.', 1);
-    const QStringList arguments = {u"--report"_s, u"detail-sales"_s, u"--from"_s, u"2024-03-07"_s, u"--to"_s, u"2024-03-08"_s, option,
-                                   path(file), u"--config"_s, path(u"config.txt"_s)};
+    const QStringList arguments = {u"--report"_s, u"detail-sales"_s,    u"--from"_s, u"2024-03-07"_s,
+                                   u"--to"_s,     u"2024-03-08"_s,      option,      path(file),
+                                   u"--config"_s, path(u"config.txt"_s)};
     // Standard error to a pipe (a log, cron's mail): nothing but failures.
     const Run piped = run(arguments);
     QCOMPARE(piped.status, 0);
@@ -426,7 +452,8 @@ void TestReportCommand::fullDiskKeepsTheFileThere()
     earlier.write(yesterday);
     earlier.close();
 
-    const Run result = run({u"--report"_s, u"account-balance"_s, option, u"{dir}/"_s + name, u"--config"_s, u"{dir}/config.txt"_s}, room);
+    const Run result =
+        run({u"--report"_s, u"account-balance"_s, option, u"{dir}/"_s + name, u"--config"_s, u"{dir}/config.txt"_s}, room);
     QCOMPARE(result.status, 1);
     QVERIFY2(result.err.contains(u"ams: Cannot write %1: File too large"_s.arg(path(name))), qPrintable(result.err));
     QVERIFY2(!result.err.contains(u"Unknown error"_s), qPrintable(result.err));
@@ -465,7 +492,8 @@ void TestReportCommand::targetThatIsNotAFile()
     const QFileInfo after(target);
     QVERIFY(after.exists());
     QVERIFY(!after.isFile());
-    QCOMPARE(QDir(m_dir->path()).entryList({u"*target*"_s}, QDir::AllEntries | QDir::System | QDir::Hidden), QStringList{u"target"_s});
+    QCOMPARE(QDir(m_dir->path()).entryList({u"*target*"_s}, QDir::AllEntries | QDir::System | QDir::Hidden),
+             QStringList{u"target"_s});
 }
 
 QTEST_GUILESS_MAIN(TestReportCommand)

@@ -145,8 +145,7 @@ void TestReportDialogs::rangeDialogOpens()
     QCOMPARE(button("btnCancel")->text(), u"Cancel"_s);
     QCOMPARE(picker("dtStart")->date(), QDate::currentDate());
     QCOMPARE(picker("dtEnd")->date(), QDate::currentDate());
-    QCOMPARE(tabbed(picker("dtStart"), 5),
-             QStringList({u"dtStart"_s, u"dtEnd"_s, u"btnOK"_s, u"btnCancel"_s, u"dtStart"_s}));
+    QCOMPARE(tabbed(picker("dtStart"), 5), QStringList({u"dtStart"_s, u"dtEnd"_s, u"btnOK"_s, u"btnCancel"_s, u"dtStart"_s}));
 }
 
 void TestReportDialogs::okShowsTheRangeAndCloses_data() { rangeRows(); }
@@ -277,9 +276,9 @@ void TestReportDialogs::menuCommandShowsItsReport_data()
     QTest::addColumn<QStringList>("first"); // the first column of its rows
     QTest::newRow("Account Balance Report") << u"AcctBalanceReport"_s << u"crtpAccountListing"_s
                                             << QStringList{u"0002"_s, u"0004"_s, u"0001"_s, u"0003"_s, u"0005"_s};
-    QTest::newRow("Customer / Card Listing") << u"CustomerListing"_s << u"crptCustomerCardListingReport"_s
-                                             << QStringList{u"0002"_s, u"0004"_s, u"0001"_s, u"0001"_s, u"0003"_s, u"0005"_s,
-                                                            u"0999"_s};
+    QTest::newRow("Customer / Card Listing")
+        << u"CustomerListing"_s << u"crptCustomerCardListingReport"_s
+        << QStringList{u"0002"_s, u"0004"_s, u"0001"_s, u"0001"_s, u"0003"_s, u"0005"_s, u"0999"_s};
     QTest::newRow("Gift Card Listing") << u"GiftCardListing"_s << u"crptGiftCardListingReport"_s
                                        << QStringList{u"600001"_s, u"600002"_s, u"600003"_s};
 }

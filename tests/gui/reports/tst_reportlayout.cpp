@@ -87,14 +87,25 @@ void TestReportLayout::pages()
 void TestReportLayout::groupsCloseWithTheirTotals()
 {
     auto report = SampleReports::listing(true);
-    report->setRows(SampleReports::rows({{u"East"_s, u"Ames"_s, 10}, {u"East"_s, u"Bell"_s, 20.5},
-                                         {u"West"_s, u"Cole"_s, 1}, {u"West"_s, u"Dunn"_s, 2}, {u"West"_s, u"Egan"_s, 3},
+    report->setRows(SampleReports::rows({{u"East"_s, u"Ames"_s, 10},
+                                         {u"East"_s, u"Bell"_s, 20.5},
+                                         {u"West"_s, u"Cole"_s, 1},
+                                         {u"West"_s, u"Dunn"_s, 2},
+                                         {u"West"_s, u"Egan"_s, 3},
                                          {u"North"_s, u"Finn"_s, -4.25}}));
     const QString text = PdfText::squeezed(PdfText::of(pdf(*report)));
 
-    const QStringList inOrder = {u"Region East"_s, u"Ames 10.00"_s,   u"Bell 20.50"_s,     u"East total 30.50 (2 rows)"_s,
-                                 u"Region West"_s, u"Cole 1.00"_s,    u"Egan 3.00"_s,      u"West total 6.00 (3 rows)"_s,
-                                 u"Region North"_s, u"Finn -4.25"_s,  u"North total -4.25 (1 rows)"_s,
+    const QStringList inOrder = {u"Region East"_s,
+                                 u"Ames 10.00"_s,
+                                 u"Bell 20.50"_s,
+                                 u"East total 30.50 (2 rows)"_s,
+                                 u"Region West"_s,
+                                 u"Cole 1.00"_s,
+                                 u"Egan 3.00"_s,
+                                 u"West total 6.00 (3 rows)"_s,
+                                 u"Region North"_s,
+                                 u"Finn -4.25"_s,
+                                 u"North total -4.25 (1 rows)"_s,
                                  u"Grand total 32.25 (6 rows)"_s};
     qsizetype at = 0;
     for (const QString &piece : inOrder) {
@@ -148,10 +159,11 @@ void TestReportLayout::queryFedReport()
     QFETCH(QString, server);
     auto db = TestDb::fresh(server);
     for (int i = 1; i <= 60; ++i)
-        db->insert(u"GiftCardTransactions"_s,
-                   {{u"CardID"_s, u"C%1"_s.arg(i, 3, 10, QChar(u'0'))},
-                    {u"TransactionDate"_s, db->dialect().dateTimeValue(QDateTime(QDate(2024, 6, 1), QTime(8, 0)).addSecs(i * 60))},
-                    {u"Amount"_s, i * 1.5}});
+        db->insert(
+            u"GiftCardTransactions"_s,
+            {{u"CardID"_s, u"C%1"_s.arg(i, 3, 10, QChar(u'0'))},
+             {u"TransactionDate"_s, db->dialect().dateTimeValue(QDateTime(QDate(2024, 6, 1), QTime(8, 0)).addSecs(i * 60))},
+             {u"Amount"_s, i * 1.5}});
 
     auto report = std::make_shared<Report>(u"queryListing"_s);
     report->summedFields = {u"Amount"_s};
@@ -160,9 +172,11 @@ void TestReportLayout::queryFedReport()
     report->detail.text(QRectF(100, 0, 160, 14), ReportText::dateTime(u"TransactionDate"_s, u"M/d/yyyy h:mm AP"_s));
     report->detail.text(QRectF(260, 0, 100, 14), ReportText::number(u"Amount"_s, u"0.00"_s), Qt::AlignRight | Qt::AlignVCenter);
     report->reportFooter.height = 20;
-    report->reportFooter.text(QRectF(260, 0, 100, 20), ReportText::sum(u"Amount"_s, u"0.00"_s), Qt::AlignRight | Qt::AlignVCenter);
-    report->setRows(RowSource::fromQuery(*db, u"SELECT CardID,TransactionDate,Amount FROM GiftCardTransactions WHERE Amount > ? ORDER BY CardID"_s,
-                                         {3.0}, {u"TransactionDate"_s}));
+    report->reportFooter.text(QRectF(260, 0, 100, 20), ReportText::sum(u"Amount"_s, u"0.00"_s),
+                              Qt::AlignRight | Qt::AlignVCenter);
+    report->setRows(RowSource::fromQuery(
+        *db, u"SELECT CardID,TransactionDate,Amount FROM GiftCardTransactions WHERE Amount > ? ORDER BY CardID"_s, {3.0},
+        {u"TransactionDate"_s}));
 
     const QString text = PdfText::squeezed(PdfText::of(pdf(*report)));
     QVERIFY2(!text.contains(u"C002 "_s), qPrintable(text));
@@ -177,7 +191,10 @@ void TestReportLayout::queryFedReport()
     report->rows().run([&](const QSqlRecord &) { return ++seen < 5; });
     QCOMPARE(seen, 5);
     seen = 0;
-    report->rows().run([&](const QSqlRecord &) { ++seen; return true; });
+    report->rows().run([&](const QSqlRecord &) {
+        ++seen;
+        return true;
+    });
     QCOMPARE(seen, 58);
 
     report->setRows(RowSource::fromQuery(*db, u"SELECT NoSuchColumn FROM GiftCardTransactions"_s, {}));

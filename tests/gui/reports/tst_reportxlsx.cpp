@@ -192,26 +192,37 @@ bool TestReportXlsx::convert(const QStringList &paths, const QString &format, QS
 void TestReportXlsx::readBackAsTheReportShowsIt()
 {
     QList<Exported> exports = {
-        {u"account-balance"_s, ManagementReports::accountBalance(*m_db, headings), u"All accounts:"_s,
+        {u"account-balance"_s,
+         ManagementReports::accountBalance(*m_db, headings),
+         u"All accounts:"_s,
          {u"Customer ID,Name,Address,City,State,Zip,Phone,Fax,Contact,Inactive,Balance,Limit,Warn At,On Hold,Date Entered"_s,
           u"0002,Birch Hauling,1 Main St,Dumas,TX,79101,8065550100,,Pat,No,\"$2,000.00\",\"$2,000.00\",80%,Yes,3/1/2024 9:30:00 AM"_s,
           // No balance and no hold flag are empty cells.
           u"0003,Cedar Transport,1 Main St,Pampa,TX,79101,8065550100,,Pat,Yes,,$500.00,80%,,3/1/2024 9:30:00 AM"_s,
           u"0005,\"O'Brien & Sons, Inc.\",1 Main St,Canyon,TX,79101,8065550100,,Pat,No,-$20.00,$300.00,80%,No,3/1/2024 9:30:00 AM"_s,
           u"Total,,,,,,,,,,\"$2,880.75\",\"$4,500.00\",,,"_s}},
-        {u"customer-cards"_s, ManagementReports::customerCardListing(*m_db, headings), QString(),
+        {u"customer-cards"_s,
+         ManagementReports::customerCardListing(*m_db, headings),
+         QString(),
          {u"0001,Alder Freight,1 Main St,Amarillo,TX,79101,8065550100,,Pat,No,$150.25,\"$1,000.00\",80%,No,3/1/2024 9:30:00 AM,01,2,No"_s,
           u"0999,,,,,,,,,,,,,,,01,1,No"_s}},
-        {u"customer-history"_s, ManagementReports::customerHistory(*m_db, u"0001"_s, firstDay, lastDay, headings),
+        {u"customer-history"_s,
+         ManagementReports::customerHistory(*m_db, u"0001"_s, firstDay, lastDay, headings),
          u"Net for the range"_s,
          {u"0001,Alder Freight,3/8/2024 11:59:59 PM,Charge Ticket,6,1,$211.00"_s,
           u"0001,Alder Freight,3/7/2024 12:00:00 AM,Payment: 1001,2,N/A,-$100.00"_s, u"Total,,,,,,$161.00"_s}},
-        {u"detail-sales"_s, ManagementReports::detailSales(*m_db, firstDay, lastDay, headings), u"Grand total:"_s,
+        {u"detail-sales"_s,
+         ManagementReports::detailSales(*m_db, firstDay, lastDay, headings),
+         u"Grand total:"_s,
          {u"3/7/2024 3:00:00 PM,4,0999,01,,1,WS1,ANN,T-1,,,,,,0.000,,,5.000,$4.000,$20.00,0.000,,,5.000,,,0.000,$0.000,$0.00,"
-           "$0.00,,,,,,,$20.00,$0.00,$20.00"_s}},
-        {u"gift-card-transactions"_s, ManagementReports::giftCardTransactions(*m_db, firstDay, lastDay, headings), QString(),
+          "$0.00,,,,,,,$20.00,$0.00,$20.00"_s}},
+        {u"gift-card-transactions"_s,
+         ManagementReports::giftCardTransactions(*m_db, firstDay, lastDay, headings),
+         QString(),
          {u"Gift Card Redemption,3/7/2024 12:00:00 AM,4,600001,$29.50,ANN,WS1,2"_s}},
-        {u"gift-card-listing"_s, ManagementReports::giftCardListing(*m_db, headings), u"4 cards (3 active)"_s,
+        {u"gift-card-listing"_s,
+         ManagementReports::giftCardListing(*m_db, headings),
+         u"4 cards (3 active)"_s,
          {u"000123456,3/1/2024 10:00:00 AM,ANN,$10.00,$7.25,Yes,1,WS1,"_s, u"Total,,,$185.00,$127.75,,,,"_s}},
     };
 
@@ -224,7 +235,8 @@ void TestReportXlsx::readBackAsTheReportShowsIt()
         workbooks << path;
     }
     QString output;
-    QVERIFY2(convert(workbooks, u"csv:Text - txt - csv (StarCalc):44,34,76,1,,1033,false,true,true"_s, &output), qPrintable(output));
+    QVERIFY2(convert(workbooks, u"csv:Text - txt - csv (StarCalc):44,34,76,1,,1033,false,true,true"_s, &output),
+             qPrintable(output));
     QVERIFY2(convert(workbooks, u"fods"_s, &output), qPrintable(output));
 
     for (const Exported &e : exports) {
@@ -267,16 +279,17 @@ void TestReportXlsx::readBackAsTheReportShowsIt()
                     expected = u"float"_s;
                     break;
                 case K::Number:
-                    expected = columns[c].pattern.contains(u'$') ? u"currency"_s
-                        : columns[c].pattern.contains(u'%')      ? u"percentage"_s
-                                                                 : u"float"_s;
+                    expected = columns[c].pattern.contains(u'$')   ? u"currency"_s
+                               : columns[c].pattern.contains(u'%') ? u"percentage"_s
+                                                                   : u"float"_s;
                     break;
                 case K::Date:
                 case K::DateTime:
                     expected = u"date"_s;
                     break;
                 }
-                QVERIFY2(type == expected, qPrintable(u"%1 row %2 %3: %4, not %5"_s.arg(e.name).arg(r).arg(columns[c].caption, type, expected)));
+                QVERIFY2(type == expected,
+                         qPrintable(u"%1 row %2 %3: %4, not %5"_s.arg(e.name).arg(r).arg(columns[c].caption, type, expected)));
             }
         }
         if (!totals)
@@ -286,10 +299,11 @@ void TestReportXlsx::readBackAsTheReportShowsIt()
         QStringList printed;
         for (qsizetype c = 0; c < columns.size(); ++c) {
             const bool money = columns[c].kind == ReportColumn::Kind::Number
-                && (columns[c].summed || columns[c].pattern == ReportStyle::amountPattern);
+                               && (columns[c].summed || columns[c].pattern == ReportStyle::amountPattern);
             const QString formula = sums.value(c).formula;
             if (money) {
-                const QString letter = c < 26 ? QString(QChar(u'A' + int(c))) : QString(QChar(u'A' + int(c / 26) - 1)) + QChar(u'A' + int(c % 26));
+                const QString letter =
+                    c < 26 ? QString(QChar(u'A' + int(c))) : QString(QChar(u'A' + int(c / 26) - 1)) + QChar(u'A' + int(c % 26));
                 QCOMPARE(formula, u"of:=SUM([.%1%2:.%1%3])"_s.arg(letter).arg(2).arg(rows + 1));
                 if (columns[c].summed && columns[c].onPage())
                     printed << shown.value(c);
@@ -309,7 +323,8 @@ void TestReportXlsx::readBackAsTheReportShowsIt()
         qsizetype next = 0;
         for (const QString &sum : std::as_const(printed)) {
             next = words.indexOf(sum, next);
-            QVERIFY2(next >= 0, qPrintable(u"%1: %2 is not on the printed totals line, in order: %3"_s.arg(e.name, sum, totalsLine)));
+            QVERIFY2(next >= 0,
+                     qPrintable(u"%1: %2 is not on the printed totals line, in order: %3"_s.arg(e.name, sum, totalsLine)));
             ++next;
         }
     }
@@ -355,7 +370,9 @@ void TestReportXlsx::writtenWholeOrNotAtAll()
     });
     QVERIFY(!saved);
     // Told every so many rows, and stopped at the first told after the cancel.
-    QCOMPARE(told, how == u"failing rows"_s ? qint64(1000) : how == u"cancel"_s ? qint64(1000) : ReportXlsx::maxRows - ReportXlsx::maxRows % 500);
+    QCOMPARE(told, how == u"failing rows"_s ? qint64(1000)
+                   : how == u"cancel"_s     ? qint64(1000)
+                                            : ReportXlsx::maxRows - ReportXlsx::maxRows % 500);
     if (how == u"failing rows"_s)
         QCOMPARE(error, u"the connection went away"_s);
     else if (how == u"cancel"_s)

@@ -43,7 +43,11 @@ private slots:
     void agingReportIsShownAsOfTheDay();
 
 private:
-    template <class T> T *control(const char *name) const { return m_session.control<T>(QLatin1String(name)); }
+    template <class T>
+    T *control(const char *name) const
+    {
+        return m_session.control<T>(QLatin1String(name));
+    }
     void run(const QDate &start, const QDate &end, const char *output, const QString &path, const QString &customer = {});
 
     ScreenTest::ScreenSession m_session;
@@ -73,7 +77,8 @@ void TestStatementsDialog::cleanup()
     QDir().mkpath(m_dir.path());
 }
 
-void TestStatementsDialog::run(const QDate &start, const QDate &end, const char *output, const QString &path, const QString &customer)
+void TestStatementsDialog::run(const QDate &start, const QDate &end, const char *output, const QString &path,
+                               const QString &customer)
 {
     QVERIFY(m_session.open(u"Statements"_s));
     control<QDateEdit>("dtStart")->setDate(start);
@@ -134,7 +139,9 @@ void TestStatementsDialog::writesTheChosenOutput()
     QFETCH(QString, customer);
     QFETCH(QStringList, files);
     QFETCH(QString, message);
-    const QString path = output == "optPdfFile" ? m_dir.filePath(u"march.pdf"_s) : output == "optPdfFolder" ? m_dir.filePath(u"out"_s) : QString();
+    const QString path = output == "optPdfFile"     ? m_dir.filePath(u"march.pdf"_s)
+                         : output == "optPdfFolder" ? m_dir.filePath(u"out"_s)
+                                                    : QString();
     run(QDate(2024, 3, 1), QDate(2024, 3, 31), output.constData(), path, customer);
     const auto shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
@@ -160,11 +167,12 @@ void TestStatementsDialog::statementShowsWhatIsOwedAndWhen()
     run(QDate(2024, 3, 1), QDate(2024, 3, 31), "optPdfFolder", folder, u"0001"_s);
     const QString text = PdfText::of(QDir(folder).filePath(u"0001.pdf"_s)).simplified();
     for (const QString &expected :
-         {u"Prairie Fuel & Go"_s, u"Statement Date 3/31/2024"_s, u"Account No. 0001"_s, u"Terms Net 15"_s, u"Due Date 4/15/2024"_s,
-          u"Alder Freight"_s, u"Activity from 3/1/2024 through 3/31/2024"_s, u"Ticket"_s, u"Payment: 1001"_s,
-          u"Amount Due by 4/15/2024"_s, u"Closing balance $166.00"_s, u"Charges $351.00"_s,
+         {u"Prairie Fuel & Go"_s, u"Statement Date 3/31/2024"_s, u"Account No. 0001"_s, u"Terms Net 15"_s,
+          u"Due Date 4/15/2024"_s, u"Alder Freight"_s, u"Activity from 3/1/2024 through 3/31/2024"_s, u"Ticket"_s,
+          u"Payment: 1001"_s, u"Amount Due by 4/15/2024"_s, u"Closing balance $166.00"_s, u"Charges $351.00"_s,
           u"Payments and credits $185.00"_s,
-          u"Current 1-30 Days 31-60 Days 61-90 Days Over 90 Days Amount Due $0.00 $166.00 $0.00 $0.00 $0.00 $166.00"_s, u"Remit to:"_s, u"Page 1 of 1"_s})
+          u"Current 1-30 Days 31-60 Days 61-90 Days Over 90 Days Amount Due $0.00 $166.00 $0.00 $0.00 $0.00 $166.00"_s,
+          u"Remit to:"_s, u"Page 1 of 1"_s})
         QVERIFY2(text.contains(expected), qPrintable(expected + u" not in: "_s + text));
 }
 
@@ -179,7 +187,8 @@ void TestStatementsDialog::differingBalanceIsNamedBeforeAnythingIsWritten()
     const auto shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.first().title, u"Balances Differ"_s);
-    QVERIFY2(shown.first().text.contains(u"0001 Alder Freight: statement $166.00, current balance $150.25"_s), qPrintable(shown.first().text));
+    QVERIFY2(shown.first().text.contains(u"0001 Alder Freight: statement $166.00, current balance $150.25"_s),
+             qPrintable(shown.first().text));
     QVERIFY(shown.first().text.contains(u"Rebuild Customer Balance"_s));
     QVERIFY(shown.first().text.contains(u"0002 Birch Hauling: statement $53.30, current balance $2,000.00"_s));
     QVERIFY(shown.first().text.contains(u"0004 Dogwood Lines: statement -$10.00, current balance $750.50"_s));

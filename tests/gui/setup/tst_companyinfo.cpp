@@ -24,11 +24,24 @@ namespace {
 void addLocation(Db &db, int id, const QString &name, const QVariant &address2, const QVariant &website, double diesel)
 {
     db.insert(QStringLiteral("Company"),
-              {{"ID", id}, {"Name", name}, {"Address1", "1 Main St"}, {"Address2", address2}, {"City", "Joplin"},
-               {"State", "MO"}, {"Zip", "64801"}, {"Phone", "4175550100"}, {"Fax", "417-555-0101"}, {"Email", "a@b.c"},
-               {"Website", website}, {"KeyPressDelay", 1.5}, {"DieselPricePerGallon", diesel},
-               {"ReeferPricePerGallon", 3.1}, {"DiscountPricePerGallon", -0.05}, {"DefPricePerGallon", 2.9},
-               {"WarnCustomer", 0.8}, {"Tax", 0.0825}},
+              {{"ID", id},
+               {"Name", name},
+               {"Address1", "1 Main St"},
+               {"Address2", address2},
+               {"City", "Joplin"},
+               {"State", "MO"},
+               {"Zip", "64801"},
+               {"Phone", "4175550100"},
+               {"Fax", "417-555-0101"},
+               {"Email", "a@b.c"},
+               {"Website", website},
+               {"KeyPressDelay", 1.5},
+               {"DieselPricePerGallon", diesel},
+               {"ReeferPricePerGallon", 3.1},
+               {"DiscountPricePerGallon", -0.05},
+               {"DefPricePerGallon", 2.9},
+               {"WarnCustomer", 0.8},
+               {"Tax", 0.0825}},
               QString());
 }
 
@@ -62,7 +75,11 @@ private slots:
     void exitWritesNothing();
 
 private:
-    template <class T> T *control(const char *name) const { return m_company.control<T>(name); }
+    template <class T>
+    T *control(const char *name) const
+    {
+        return m_company.control<T>(name);
+    }
     void choose(int location) { ScreenTest::choose(control<QComboBox>("cmbLocation"), QString::number(location)); }
     void chooseState(const char *state) { ScreenTest::choose(control<QComboBox>("cmbState"), state); }
     QSqlRecord row(int id) const
@@ -88,10 +105,7 @@ void TestCompanyInfo::init()
     QVERIFY(m_company.open(QStringLiteral("CompanyInfo")));
 }
 
-void TestCompanyInfo::cleanup()
-{
-    m_company.end();
-}
+void TestCompanyInfo::cleanup() { m_company.end(); }
 
 void TestCompanyInfo::opening()
 {
@@ -113,7 +127,7 @@ void TestCompanyInfo::opening()
 
 void TestCompanyInfo::tabOrder()
 {
-    const QStringList expected = {"cmbLocation", "txtCompany", "txtAddress1", "txtAddress2", "txtCity",  "cmbState", "txtZip",
+    const QStringList expected = {"cmbLocation", "txtCompany", "txtAddress1", "txtAddress2",      "txtCity", "cmbState", "txtZip",
                                   "txtPhone",    "txtFax",     "txtWebsite",  "txtKeyPressDelay", "btnSave", "btnExit"};
     QCOMPARE(ScreenTest::tabChain(control<QWidget>("cmbLocation"), expected.size()), expected);
 }
@@ -344,11 +358,18 @@ void TestCompanyInfo::textsTheDatabaseCannotHoldAreRefused_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("paste");
-    QTest::newRow("a NUL in the company name") << "txtCompany" << "Company" << QStringLiteral("North") + QChar(0);
-    QTest::newRow("a line break in the address") << "txtAddress1" << "Address1" << "1 Main\nSt";
-    QTest::newRow("51 characters of city") << "txtCity" << "City" << QString(51, u'C');
-    QTest::newRow("40,000 characters of website") << "txtWebsite" << "Website" << QString(40000, u'w');
-    QTest::newRow("a tab in the phone number") << "txtPhone" << "Phone" << "417\t5550100";
+    QTest::newRow("a NUL in the company name") << "txtCompany"
+                                               << "Company" << QStringLiteral("North") + QChar(0);
+    QTest::newRow("a line break in the address") << "txtAddress1"
+                                                 << "Address1"
+                                                 << "1 Main\nSt";
+    QTest::newRow("51 characters of city") << "txtCity"
+                                           << "City" << QString(51, u'C');
+    QTest::newRow("40,000 characters of website") << "txtWebsite"
+                                                  << "Website" << QString(40000, u'w');
+    QTest::newRow("a tab in the phone number") << "txtPhone"
+                                               << "Phone"
+                                               << "417\t5550100";
 }
 
 void TestCompanyInfo::textsTheDatabaseCannotHoldAreRefused()

@@ -61,20 +61,23 @@ void TestSettings::init()
     QFETCH_GLOBAL(QString, server);
     m_pricing.begin(server);
     m_pricing.db->insert(QStringLiteral("Company"),
-                 {{"ID", 1}, {"Name", "North"}, {"KeyPressDelay", 1.0}, {"DieselPricePerGallon", 3.459},
-                  {"ReeferPricePerGallon", 3.1}, {"DiscountPricePerGallon", -0.05}, {"DefPricePerGallon", 2.9},
-                  {"WarnCustomer", 0.9}, {"Tax", 0.0825}},
-                 QString());
+                         {{"ID", 1},
+                          {"Name", "North"},
+                          {"KeyPressDelay", 1.0},
+                          {"DieselPricePerGallon", 3.459},
+                          {"ReeferPricePerGallon", 3.1},
+                          {"DiscountPricePerGallon", -0.05},
+                          {"DefPricePerGallon", 2.9},
+                          {"WarnCustomer", 0.9},
+                          {"Tax", 0.0825}},
+                         QString());
     m_pricing.db->insert(QStringLiteral("Company"), {{"ID", 4}, {"Name", "New, no prices yet"}}, QString());
     ScreenTest::administrationWorkstationAt(QStringLiteral("1"));
     appContext().company.DieselPricePerGallon = 3.459;
     QVERIFY(m_pricing.open(QStringLiteral("Pricing")));
 }
 
-void TestSettings::cleanup()
-{
-    m_pricing.end();
-}
+void TestSettings::cleanup() { m_pricing.end(); }
 
 void TestSettings::opening()
 {
@@ -115,17 +118,24 @@ void TestSettings::leavingAField_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("refused");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("letters in the DEF price") << "txtDEFPerGallon" << "abc" << true << "DEF Per Gallon";
-    QTest::newRow("an emptied diesel price") << "txtDieselPricePerGallon" << "" << true << "Diesel Price Per Gallon";
-    QTest::newRow("a number followed by letters in the reefer price")
-        << "txtReeferPricePerGallon" << "3.1x" << true << "Reefer Diesel Price Per Gallon";
-    QTest::newRow("a currency sign in the discount") << "txtDiscountPerGallon" << "$0.05" << true << "Diesel Disc. Per Gallon";
-    QTest::newRow("digit grouping in the warning threshold")
-        << "txtWarnCustomer" << "1,000" << true << "Warn Customer At % of Limit";
-    QTest::newRow("letters in the tax rate, checked like the others") << "txtTax" << "tax" << true << "Tax Percent";
-    QTest::newRow("a negative discount is a number") << "txtDiscountPerGallon" << "-0.05" << false << "";
-    QTest::newRow("an exponent is a number") << "txtTax" << "8.25E-2" << false << "";
-    QTest::newRow("a bare decimal fraction is a number") << "txtWarnCustomer" << ".9" << false << "";
+    QTest::newRow("letters in the DEF price") << "txtDEFPerGallon"
+                                              << "abc" << true << "DEF Per Gallon";
+    QTest::newRow("an emptied diesel price") << "txtDieselPricePerGallon"
+                                             << "" << true << "Diesel Price Per Gallon";
+    QTest::newRow("a number followed by letters in the reefer price") << "txtReeferPricePerGallon"
+                                                                      << "3.1x" << true << "Reefer Diesel Price Per Gallon";
+    QTest::newRow("a currency sign in the discount") << "txtDiscountPerGallon"
+                                                     << "$0.05" << true << "Diesel Disc. Per Gallon";
+    QTest::newRow("digit grouping in the warning threshold") << "txtWarnCustomer"
+                                                             << "1,000" << true << "Warn Customer At % of Limit";
+    QTest::newRow("letters in the tax rate, checked like the others") << "txtTax"
+                                                                      << "tax" << true << "Tax Percent";
+    QTest::newRow("a negative discount is a number") << "txtDiscountPerGallon"
+                                                     << "-0.05" << false << "";
+    QTest::newRow("an exponent is a number") << "txtTax"
+                                             << "8.25E-2" << false << "";
+    QTest::newRow("a bare decimal fraction is a number") << "txtWarnCustomer"
+                                                         << ".9" << false << "";
 }
 
 void TestSettings::leavingAField()
@@ -203,9 +213,13 @@ void TestSettings::unstorablePriceIsRefused_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("a diesel price of 1e308") << "txtDieselPricePerGallon" << "1e308" << "Diesel Price Per Gallon";
+    QTest::newRow("a diesel price of 1e308") << "txtDieselPricePerGallon"
+                                             << "1e308"
+                                             << "Diesel Price Per Gallon";
     QTest::newRow("a DEF price of forty nines") << "txtDEFPerGallon" << QString(40, u'9') << "DEF Per Gallon";
-    QTest::newRow("a tax rate beyond every number") << "txtTax" << "1e400" << "Tax Percent";
+    QTest::newRow("a tax rate beyond every number") << "txtTax"
+                                                    << "1e400"
+                                                    << "Tax Percent";
 }
 
 void TestSettings::unstorablePriceIsRefused()
@@ -260,8 +274,10 @@ void TestSettings::taxThatIsNoFractionIsRefused_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shows");
     // 8.25 meant as 8.25% is a rate of 825% once shown through the percentage format.
-    QTest::newRow("8.25 typed for 8.25%") << "8.25" << "825.00%";
-    QTest::newRow("exactly 100%") << "1" << "100.00%";
+    QTest::newRow("8.25 typed for 8.25%") << "8.25"
+                                          << "825.00%";
+    QTest::newRow("exactly 100%") << "1"
+                                  << "100.00%";
 }
 
 void TestSettings::taxThatIsNoFractionIsRefused()

@@ -57,7 +57,11 @@ struct CashTicketFixture
         return QTest::qWaitForWindowActive(screen.get());
     }
 
-    template <class T = QWidget> T *find(const QString &name) const { return ScreenTest::control<T>(screen.get(), name); }
+    template <class T = QWidget>
+    T *find(const QString &name) const
+    {
+        return ScreenTest::control<T>(screen.get(), name);
+    }
     QLineEdit *box(const QString &name) const { return find<QLineEdit>(name); }
     AmountField *amount(const QString &name) const { return find<AmountField>(name); }
     QComboBox *customerBox() const { return find<QComboBox>(QStringLiteral("cmbCustomer")); }

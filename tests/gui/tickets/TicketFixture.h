@@ -39,10 +39,8 @@ struct TicketFixture
     enum Workstation { Administration, Counter };
 
     // On the server of the running test row (the "server" column of initTestCase_data).
-    explicit TicketFixture(Workstation workstation = Administration)
-        : TicketFixture(rowServer(), workstation == Administration)
-    {
-    }
+    explicit TicketFixture(Workstation workstation = Administration) : TicketFixture(rowServer(), workstation == Administration)
+    {}
     static QString rowServer()
     {
         QFETCH_GLOBAL(QString, server);
@@ -82,8 +80,8 @@ struct TicketFixture
         MessageBox::stopRecording();
     }
 
-    void addCustomer(const QString &id, const QString &name, double balance = 100, double limit = 1000,
-                     double warnAt = 0.8, bool inactive = false, bool onHold = false)
+    void addCustomer(const QString &id, const QString &name, double balance = 100, double limit = 1000, double warnAt = 0.8,
+                     bool inactive = false, bool onHold = false)
     {
         db->insert(QStringLiteral("Customer"),
                    {{QStringLiteral("ID"), id},
@@ -120,10 +118,18 @@ struct TicketFixture
     void addTicket(int id, int location, const QString &clerk, bool withDef = true,
                    const QString &account = QStringLiteral("1234AB"), const QDateTime &entered = {})
     {
-        ColumnValues columns = {{"ID", id},           {"CustomerID", account.left(4)}, {"CardNo", account.mid(4)},
-                                {"Clerk", clerk},     {"GasGallons", 10.0},            {"GasPriceEach", 3.0},
-                                {"GasPriceExt", 30.0}, {"OilPriceExt", 5.0},           {"Subtotal", 35.0},
-                                {"Tax", 0.41},        {"Total", 35.41},                {"Location", location}};
+        ColumnValues columns = {{"ID", id},
+                                {"CustomerID", account.left(4)},
+                                {"CardNo", account.mid(4)},
+                                {"Clerk", clerk},
+                                {"GasGallons", 10.0},
+                                {"GasPriceEach", 3.0},
+                                {"GasPriceExt", 30.0},
+                                {"OilPriceExt", 5.0},
+                                {"Subtotal", 35.0},
+                                {"Tax", 0.41},
+                                {"Total", 35.41},
+                                {"Location", location}};
         if (withDef)
             columns << ColumnValues{{"DEFGallons", 2.0}, {"DEFPriceEach", 2.5}, {"DEFPriceExt", 5.0}};
         if (entered.isValid())
@@ -164,7 +170,11 @@ struct TicketFixture
         return true;
     }
 
-    template <class T = QWidget> T *find(const QString &name) const { return ScreenTest::control<T>(screen.get(), name); }
+    template <class T = QWidget>
+    T *find(const QString &name) const
+    {
+        return ScreenTest::control<T>(screen.get(), name);
+    }
     QLineEdit *box(const QString &name) const { return find<QLineEdit>(name); }
     AmountField *amount(const QString &name) const { return find<AmountField>(name); }
     QString text(const QString &name) const { return ScreenTest::boxText(screen.get(), name); }

@@ -63,13 +63,13 @@ private slots:
     {
         CashTicketFixture f;
         QVERIFY(f.open());
-        const QStringList expected = {
-            "txtClerk",         "cmbCustomer",        "txtAddress1",      "txtAddress2",        "txtTruckNo",
-            "txtMileage",       "txtDriverID",        "txtLicense",       "txtTrip",            "txtTrailer",
-            "txtGasGallons",    "txtGasPriceEach",    "txtDieselGallons", "txtDieselPriceEach", "txtReeferGallons",
-            "txtReeferPriceEach", "txtDEFGallons",    "txtDEFPriceEach",  "txtOil",             "txtAddatives",
-            "txtAntifreeze",    "txtWasher",          "txtGrocery",       "txtDeli",            "txtTobacco",
-            "optPrint",         "btnSave",            "btnExit"};
+        const QStringList expected = {"txtClerk",         "cmbCustomer",        "txtAddress1",      "txtAddress2",
+                                      "txtTruckNo",       "txtMileage",         "txtDriverID",      "txtLicense",
+                                      "txtTrip",          "txtTrailer",         "txtGasGallons",    "txtGasPriceEach",
+                                      "txtDieselGallons", "txtDieselPriceEach", "txtReeferGallons", "txtReeferPriceEach",
+                                      "txtDEFGallons",    "txtDEFPriceEach",    "txtOil",           "txtAddatives",
+                                      "txtAntifreeze",    "txtWasher",          "txtGrocery",       "txtDeli",
+                                      "txtTobacco",       "optPrint",           "btnSave",          "btnExit"};
         // Pressed for real: the customer box hands its focus to no part of itself, and the
         // two print options are one stop, at the chosen one.
         QStringList visited = {f.focused()};
@@ -88,16 +88,13 @@ private slots:
 
         const QStringList newest = {"9 ELM ST", "TULSA OK", "T-9", "1009", "D-9", "OK-9", "TRIP 9", "TR-9"};
         const QStringList nothing = {"", "", "", "", "", "", "", ""};
-        QTest::newRow("the newest ticket of the name fills address and truck details")
-            << QStringList{} << "ACME" << newest;
+        QTest::newRow("the newest ticket of the name fills address and truck details") << QStringList{} << "ACME" << newest;
         QTest::newRow("what the clerk had typed in those fields is overwritten")
-            << QStringList{"txtAddress1", "MY ADDRESS", "txtTruckNo", "MINE", "txtTrailer", "MY TRAILER"} << "ACME"
-            << newest;
+            << QStringList{"txtAddress1", "MY ADDRESS", "txtTruckNo", "MINE", "txtTrailer", "MY TRAILER"} << "ACME" << newest;
         QTest::newRow("a name without a ticket leaves the fields as they are")
             << QStringList{"txtAddress1", "MY ADDRESS", "txtTruckNo", "MINE"} << "NOBODY"
             << QStringList{"MY ADDRESS", "", "MINE", "", "", "", "", ""};
-        QTest::newRow("the name counts as typed: a trailing blank finds no ticket")
-            << QStringList{} << "ACME " << nothing;
+        QTest::newRow("the name counts as typed: a trailing blank finds no ticket") << QStringList{} << "ACME " << nothing;
         QTest::newRow("a name with an apostrophe is recalled like any other")
             << QStringList{} << "O'NEIL" << QStringList{"1 PIER", "", "ON-1", "", "", "", "", ""};
     }
@@ -117,8 +114,8 @@ private slots:
         f.enterCustomer(customer);
         QFETCH(QStringList, expected);
         QStringList shown;
-        for (const char *name : {"txtAddress1", "txtAddress2", "txtTruckNo", "txtMileage", "txtDriverID", "txtLicense",
-                                 "txtTrip", "txtTrailer"})
+        for (const char *name :
+             {"txtAddress1", "txtAddress2", "txtTruckNo", "txtMileage", "txtDriverID", "txtLicense", "txtTrip", "txtTrailer"})
             shown << f.text(name);
         QCOMPARE(shown, expected);
         // The clerk and the amounts are never recalled.
@@ -152,7 +149,7 @@ private slots:
 
     void purchaseLines_data()
     {
-        QTest::addColumn<QStringList>("typing"); // field, text, ...
+        QTest::addColumn<QStringList>("typing");   // field, text, ...
         QTest::addColumn<QStringList>("expected"); // field, plain text, ...
         QTest::newRow("12.5 gallons at 3.459 extend to 43.24")
             << QStringList{"txtGasGallons", "12.5", "txtGasPriceEach", "3.459"}
@@ -162,7 +159,7 @@ private slots:
         QTest::newRow("diesel 100 and off-road 20 make 120 discount gallons at -0.05")
             << QStringList{"txtDieselGallons", "100", "txtReeferGallons", "20"}
             << QStringList{"txtDiscountGallons", "120", "txtDiscountPriceExt", "-6", "txtDieselPriceExt", "390",
-                           "txtReeferPriceExt", "70", "txtSubtotal", "454"};
+                           "txtReeferPriceExt",  "70",  "txtSubtotal",         "454"};
         QTest::newRow("a new diesel price leaves the discount gallons")
             << QStringList{"txtDieselGallons", "10", "txtDieselPriceEach", "4"}
             << QStringList{"txtDiscountGallons", "10", "txtDieselPriceExt", "40", "txtDiscountPriceExt", "-0.5"};
@@ -170,8 +167,8 @@ private slots:
             << QStringList{"txtGasGallons", "40", "txtGasPriceEach", "2.5", "txtOil", "10"}
             << QStringList{"txtSubtotal", "110", "txtTax", "0.825", "txtTotal", "110.825"};
         QTest::newRow("every merchandise line counts and is taxed")
-            << QStringList{"txtOil", "1", "txtAddatives", "2", "txtAntifreeze", "3", "txtWasher", "4", "txtGrocery", "5",
-                           "txtDeli", "6", "txtTobacco", "9"}
+            << QStringList{"txtOil",     "1", "txtAddatives", "2", "txtAntifreeze", "3", "txtWasher", "4",
+                           "txtGrocery", "5", "txtDeli",      "6", "txtTobacco",    "9"}
             << QStringList{"txtSubtotal", "30", "txtTax", "2.475", "txtTotal", "32.475"};
         QTest::newRow("a price typed with a dollar sign reads 0")
             << QStringList{"txtGasGallons", "10", "txtGasPriceEach", "$3.10"} << QStringList{"txtGasPriceExt", "0"};
@@ -220,13 +217,19 @@ private slots:
     {
         CashTicketFixture f;
         QVERIFY(f.open());
-        const QStringList walk = {
-            "txtClerk",           "cmbCustomer",      "txtAddress1",        "txtAddress2",
-            "txtTruckNo",         "txtMileage",       "txtDriverID",        "txtLicense",
-            "txtTrip",            "txtTrailer",       "txtGasGallons",      "txtGasPriceEach",  "txtDieselGallons",
-            "txtDieselPriceEach", "txtReeferGallons", "txtReeferPriceEach", "txtDEFGallons",    "txtDEFPriceEach",
-            "txtOil",             "txtAddatives",     "txtAntifreeze",      "txtWasher",        "txtGrocery",
-            "txtDeli",            "txtTobacco",       "btnSave"};
+        const QStringList walk = {"txtClerk",         "cmbCustomer",
+                                  "txtAddress1",      "txtAddress2",
+                                  "txtTruckNo",       "txtMileage",
+                                  "txtDriverID",      "txtLicense",
+                                  "txtTrip",          "txtTrailer",
+                                  "txtGasGallons",    "txtGasPriceEach",
+                                  "txtDieselGallons", "txtDieselPriceEach",
+                                  "txtReeferGallons", "txtReeferPriceEach",
+                                  "txtDEFGallons",    "txtDEFPriceEach",
+                                  "txtOil",           "txtAddatives",
+                                  "txtAntifreeze",    "txtWasher",
+                                  "txtGrocery",       "txtDeli",
+                                  "txtTobacco",       "btnSave"};
         QStringList visited = {f.focused()};
         for (int i = 1; i < walk.size(); ++i) {
             f.press(Qt::Key_Return);
@@ -239,9 +242,12 @@ private slots:
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("next");
-        QTest::newRow("the customer box") << "cmbCustomer" << "txtAddress1";
-        QTest::newRow("the first address line") << "txtAddress1" << "txtAddress2";
-        QTest::newRow("the second address line") << "txtAddress2" << "txtTruckNo";
+        QTest::newRow("the customer box") << "cmbCustomer"
+                                          << "txtAddress1";
+        QTest::newRow("the first address line") << "txtAddress1"
+                                                << "txtAddress2";
+        QTest::newRow("the second address line") << "txtAddress2"
+                                                 << "txtTruckNo";
     }
     void enterInTheCustomerAndAddressBoxesMovesOn()
     {
@@ -260,8 +266,8 @@ private slots:
     {
         QTest::addColumn<QString>("field");
         QTest::addColumn<bool>("selects");
-        for (const char *name : {"txtAddress1", "txtAddress2", "txtTruckNo", "txtMileage", "txtDriverID", "txtLicense",
-                                 "txtTrip", "txtTrailer"})
+        for (const char *name :
+             {"txtAddress1", "txtAddress2", "txtTruckNo", "txtMileage", "txtDriverID", "txtLicense", "txtTrip", "txtTrailer"})
             QTest::addRow("%s selects its text", name) << name << true;
         QTest::newRow("the clerk field keeps its caret") << "txtClerk" << false;
         QTest::newRow("an amount field keeps its caret") << "txtGasGallons" << false;

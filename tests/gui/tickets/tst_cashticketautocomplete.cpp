@@ -47,13 +47,24 @@ private slots:
         QTest::addColumn<QString>("selected");
         QTest::addColumn<int>("caret");
         QTest::addColumn<bool>("listOpen");
-        QTest::newRow("a letter completes the first entry, the rest selected") << "a" << "ACME FREIGHT" << "CME FREIGHT" << 12 << true;
-        QTest::newRow("typing on moves to the entry that still matches")
-            << "acme t" << "ACME TRANSPORT" << "RANSPORT" << 14 << true;
-        QTest::newRow("Enter accepts the completion and closes the list") << "acme t>" << "ACME TRANSPORT" << "" << 14 << false;
-        QTest::newRow("a letter no entry begins with stays with the caret after it") << "z" << "z" << "" << 1 << true;
-        QTest::newRow("Backspace removes the completion only") << "ba<" << "BA" << "" << 2 << true;
-        QTest::newRow("Backspace again removes a typed letter") << "ba<<" << "B" << "" << 1 << true;
+        QTest::newRow("a letter completes the first entry, the rest selected") << "a"
+                                                                               << "ACME FREIGHT"
+                                                                               << "CME FREIGHT" << 12 << true;
+        QTest::newRow("typing on moves to the entry that still matches") << "acme t"
+                                                                         << "ACME TRANSPORT"
+                                                                         << "RANSPORT" << 14 << true;
+        QTest::newRow("Enter accepts the completion and closes the list") << "acme t>"
+                                                                          << "ACME TRANSPORT"
+                                                                          << "" << 14 << false;
+        QTest::newRow("a letter no entry begins with stays with the caret after it") << "z"
+                                                                                     << "z"
+                                                                                     << "" << 1 << true;
+        QTest::newRow("Backspace removes the completion only") << "ba<"
+                                                               << "BA"
+                                                               << "" << 2 << true;
+        QTest::newRow("Backspace again removes a typed letter") << "ba<<"
+                                                                << "B"
+                                                                << "" << 1 << true;
     }
     void typing()
     {

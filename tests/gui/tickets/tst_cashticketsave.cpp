@@ -23,13 +23,17 @@ private slots:
         QTest::addColumn<bool>("saved");
         QTest::addColumn<double>("total");
         QTest::newRow("lines adding up to exactly 0 are refused")
-            << "JD" << "WALK IN" << QStringList{"txtDieselGallons", "100", "txtDieselPriceEach", "0.05"} << false << 0.0;
-        QTest::newRow("no clerk is refused") << "" << "WALK IN" << QStringList{"txtOil", "10"} << false << 0.0;
-        QTest::newRow("no customer is refused") << "JD" << "" << QStringList{"txtOil", "10"} << false << 0.0;
-        QTest::newRow("a clerk ID of one blank is a clerk ID")
-            << " " << "WALK IN" << QStringList{"txtOil", "10"} << true << 10.82;
+            << "JD"
+            << "WALK IN" << QStringList{"txtDieselGallons", "100", "txtDieselPriceEach", "0.05"} << false << 0.0;
+        QTest::newRow("no clerk is refused") << ""
+                                             << "WALK IN" << QStringList{"txtOil", "10"} << false << 0.0;
+        QTest::newRow("no customer is refused") << "JD"
+                                                << "" << QStringList{"txtOil", "10"} << false << 0.0;
+        QTest::newRow("a clerk ID of one blank is a clerk ID") << " "
+                                                               << "WALK IN" << QStringList{"txtOil", "10"} << true << 10.82;
         QTest::newRow("a negative total from the discount alone is stored")
-            << "JD" << "WALK IN" << QStringList{"txtDieselGallons", "120", "txtDieselPriceEach", "0"} << true << -6.0;
+            << "JD"
+            << "WALK IN" << QStringList{"txtDieselGallons", "120", "txtDieselPriceEach", "0"} << true << -6.0;
     }
     void gate()
     {
@@ -73,8 +77,8 @@ private slots:
         QVERIFY(f.open());
         f.type("txtClerk", "MARIA");
         f.enterCustomer("O'NEIL TRUCKING");
-        f.typeAll({"txtAddress1", "1 PIER RD", "txtTruckNo", "T-1", "txtDriverID", "D 7", "txtTrailer", "TR 9",
-                   "txtGasGallons", "40", "txtGasPriceEach", "2.5", "txtOil", "10", "txtDEFGallons", "0.3333"});
+        f.typeAll({"txtAddress1", "1 PIER RD", "txtTruckNo", "T-1", "txtDriverID", "D 7", "txtTrailer", "TR 9", "txtGasGallons",
+                   "40", "txtGasPriceEach", "2.5", "txtOil", "10", "txtDEFGallons", "0.3333"});
         // Without a DEF price the DEF line adds nothing, and its gallons are stored as typed.
         f.amount("txtDEFPriceEach")->setPlainText(QString());
         QCOMPARE(f.text("txtTotal"), QStringLiteral("110.825"));
@@ -202,8 +206,12 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("gallons beyond any tank") << "txtGasGallons" << "1e300" << "Gas Gallons";
-        QTest::newRow("a merchandise amount past the largest") << "txtTobacco" << "1000000000" << "Tobacco";
+        QTest::newRow("gallons beyond any tank") << "txtGasGallons"
+                                                 << "1e300"
+                                                 << "Gas Gallons";
+        QTest::newRow("a merchandise amount past the largest") << "txtTobacco"
+                                                               << "1000000000"
+                                                               << "Tobacco";
     }
     void amountsThatCannotBeStoredAreRefused()
     {

@@ -29,8 +29,8 @@ private slots:
         QCOMPARE(f.text("txtDieselPriceEach"), QStringLiteral("3.9"));
         QCOMPARE(f.text("txtDiscountPriceEach"), QStringLiteral("-0.05"));
         QCOMPARE(f.text("txtDEFPriceEach"), QStringLiteral("2.999"));
-        for (const char *name : {"txtGasPriceExt", "txtDieselPriceExt", "txtDiscountPriceExt", "txtSubtotal", "txtTax",
-                                 "txtTotal"})
+        for (const char *name :
+             {"txtGasPriceExt", "txtDieselPriceExt", "txtDiscountPriceExt", "txtSubtotal", "txtTax", "txtTotal"})
             QCOMPARE(f.text(name), QStringLiteral("0"));
         QCOMPARE(f.text("txtDiscountGallons"), QString());
         for (const char *name : {"txtCustomer", "txtDiscountGallons", "txtDiscountPriceEach", "txtTotal", "txtID"})
@@ -59,13 +59,36 @@ private slots:
     {
         TicketFixture f;
         QVERIFY(f.open());
-        const QStringList expected = {
-            "txtAcctNo",        "btnLookup",          "txtClerk",        "txtTruckNo",       "txtMileage",
-            "txtDriverID",      "txtLicense",         "txtTrip",         "txtTrailer",       "txtGasGallons",
-            "txtGasPriceEach",  "txtDieselGallons",   "txtDieselPriceEach", "txtReeferGallons", "txtReeferPriceEach",
-            "txtDEFGallons",    "txtDEFPriceEach",    "txtOil",          "txtAddatives",     "txtAntifreeze",
-            "txtWasher",        "txtGrocery",         "txtDeli",         "txtTobacco",       "optPrint",
-            "optDontPrint",     "btnSave",            "btnExit",         "btnBack",          "btnNext"};
+        const QStringList expected = {"txtAcctNo",
+                                      "btnLookup",
+                                      "txtClerk",
+                                      "txtTruckNo",
+                                      "txtMileage",
+                                      "txtDriverID",
+                                      "txtLicense",
+                                      "txtTrip",
+                                      "txtTrailer",
+                                      "txtGasGallons",
+                                      "txtGasPriceEach",
+                                      "txtDieselGallons",
+                                      "txtDieselPriceEach",
+                                      "txtReeferGallons",
+                                      "txtReeferPriceEach",
+                                      "txtDEFGallons",
+                                      "txtDEFPriceEach",
+                                      "txtOil",
+                                      "txtAddatives",
+                                      "txtAntifreeze",
+                                      "txtWasher",
+                                      "txtGrocery",
+                                      "txtDeli",
+                                      "txtTobacco",
+                                      "optPrint",
+                                      "optDontPrint",
+                                      "btnSave",
+                                      "btnExit",
+                                      "btnBack",
+                                      "btnNext"};
         QCOMPARE(ScreenTest::tabChain(f.box("txtAcctNo"), expected.size()), expected);
     }
 
@@ -125,15 +148,24 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QStringList>("titles");
-        QTest::newRow("six characters are checked") << "1234AB" << "1234AB" << QStringList{};
-        QTest::newRow("a reader's wrapping of eight is stripped") << ";1234AB?" << "1234AB" << QStringList{};
-        QTest::newRow("nine characters keep 2 to 8, a seven-character card") << "%1234ABC?" << "1234ABC" << QStringList{};
-        QTest::newRow("eleven characters keep 2 to 7") << ";1234AB=99?" << "1234AB" << QStringList{};
-        QTest::newRow("five characters: Enter does nothing") << "1234A" << "1234A" << QStringList{};
-        QTest::newRow("ten characters: Enter does nothing") << "1234AB1234" << "1234AB1234" << QStringList{};
-        QTest::newRow("unknown card") << "1234ZZ" << "" << QStringList{"Invalid Account"};
-        QTest::newRow("an apostrophe is data that finds no account") << "12'4AB" << "" << QStringList{"Invalid Account"};
-        QTest::newRow("an apostrophe in the card too") << "1234'B" << "" << QStringList{"Invalid Account"};
+        QTest::newRow("six characters are checked") << "1234AB"
+                                                    << "1234AB" << QStringList{};
+        QTest::newRow("a reader's wrapping of eight is stripped") << ";1234AB?"
+                                                                  << "1234AB" << QStringList{};
+        QTest::newRow("nine characters keep 2 to 8, a seven-character card") << "%1234ABC?"
+                                                                             << "1234ABC" << QStringList{};
+        QTest::newRow("eleven characters keep 2 to 7") << ";1234AB=99?"
+                                                       << "1234AB" << QStringList{};
+        QTest::newRow("five characters: Enter does nothing") << "1234A"
+                                                             << "1234A" << QStringList{};
+        QTest::newRow("ten characters: Enter does nothing") << "1234AB1234"
+                                                            << "1234AB1234" << QStringList{};
+        QTest::newRow("unknown card") << "1234ZZ"
+                                      << "" << QStringList{"Invalid Account"};
+        QTest::newRow("an apostrophe is data that finds no account") << "12'4AB"
+                                                                     << "" << QStringList{"Invalid Account"};
+        QTest::newRow("an apostrophe in the card too") << "1234'B"
+                                                       << "" << QStringList{"Invalid Account"};
     }
     void accountInput()
     {
@@ -226,15 +258,33 @@ private slots:
         QTest::addColumn<QString>("cardType");
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
-        QTest::newRow("clerk to truck") << "1" << "txtClerk" << "txtTruckNo";
-        QTest::newRow("trailer to gas gallons") << "1" << "txtTrailer" << "txtGasGallons";
-        QTest::newRow("reefer price skips the discount row") << "1" << "txtReeferPriceEach" << "txtDEFGallons";
-        QTest::newRow("type 1: DEF price to oil") << "1" << "txtDEFPriceEach" << "txtOil";
-        QTest::newRow("type 1: washer to grocery") << "1" << "txtWasher" << "txtGrocery";
-        QTest::newRow("type 1: tobacco to Print/Save") << "1" << "txtTobacco" << "btnSave";
-        QTest::newRow("type 2: DEF price to oil") << "2" << "txtDEFPriceEach" << "txtOil";
-        QTest::newRow("type 2: washer to Print/Save") << "2" << "txtWasher" << "btnSave";
-        QTest::newRow("type 3: DEF price to Print/Save") << "3" << "txtDEFPriceEach" << "btnSave";
+        QTest::newRow("clerk to truck") << "1"
+                                        << "txtClerk"
+                                        << "txtTruckNo";
+        QTest::newRow("trailer to gas gallons") << "1"
+                                                << "txtTrailer"
+                                                << "txtGasGallons";
+        QTest::newRow("reefer price skips the discount row") << "1"
+                                                             << "txtReeferPriceEach"
+                                                             << "txtDEFGallons";
+        QTest::newRow("type 1: DEF price to oil") << "1"
+                                                  << "txtDEFPriceEach"
+                                                  << "txtOil";
+        QTest::newRow("type 1: washer to grocery") << "1"
+                                                   << "txtWasher"
+                                                   << "txtGrocery";
+        QTest::newRow("type 1: tobacco to Print/Save") << "1"
+                                                       << "txtTobacco"
+                                                       << "btnSave";
+        QTest::newRow("type 2: DEF price to oil") << "2"
+                                                  << "txtDEFPriceEach"
+                                                  << "txtOil";
+        QTest::newRow("type 2: washer to Print/Save") << "2"
+                                                      << "txtWasher"
+                                                      << "btnSave";
+        QTest::newRow("type 3: DEF price to Print/Save") << "3"
+                                                         << "txtDEFPriceEach"
+                                                         << "btnSave";
     }
     void enterNavigation()
     {
@@ -281,13 +331,12 @@ private slots:
         QTest::newRow("diesel and reefer gallons make the discount gallons")
             << QStringList{"txtDieselGallons", "100", "txtReeferGallons", "20"}
             << QStringList{"txtDiscountGallons", "120", "txtDiscountPriceExt", "-6", "txtDieselPriceExt", "390",
-                           "txtReeferPriceExt", "70", "txtSubtotal", "454"};
+                           "txtReeferPriceExt",  "70",  "txtSubtotal",         "454"};
         QTest::newRow("a new diesel price leaves the discount gallons")
             << QStringList{"txtDieselGallons", "100", "txtDieselPriceEach", "4"}
             << QStringList{"txtDiscountGallons", "100", "txtDiscountPriceExt", "-5", "txtDieselPriceExt", "400"};
-        QTest::newRow("gas and DEF are not discounted")
-            << QStringList{"txtGasGallons", "10", "txtDEFGallons", "10"}
-            << QStringList{"txtDiscountGallons", "", "txtDEFPriceExt", "29.99"};
+        QTest::newRow("gas and DEF are not discounted") << QStringList{"txtGasGallons", "10", "txtDEFGallons", "10"}
+                                                        << QStringList{"txtDiscountGallons", "", "txtDEFPriceExt", "29.99"};
         QTest::newRow("tax on merchandise only, unrounded")
             << QStringList{"txtDieselGallons", "", "txtGasGallons", "40", "txtGasPriceEach", "2.5", "txtOil", "10"}
             << QStringList{"txtSubtotal", "110", "txtTax", "0.825", "txtTotal", "110.825"};
@@ -310,12 +359,25 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("oil");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("5 + 3.25 Enter adds up and moves on") << "5+3.25\n" << "8.25" << "txtAddatives";
-        QTest::newRow("several amounts") << "5+3+2\n" << "10" << "txtAddatives";
-        QTest::newRow("leaving keeps only what follows the plus") << "5+2~" << "+2" << "txtOil";
-        QTest::newRow("coming back forgets the sum") << "5+~1\n" << "1" << "txtAddatives";
-        QTest::newRow("Escape empties the field and forgets the sum") << "5+3\x1b" "4\n" << "4" << "txtAddatives";
-        QTest::newRow("Enter without a plus keeps the amount") << "7.5\n" << "7.5" << "txtAddatives";
+        QTest::newRow("5 + 3.25 Enter adds up and moves on") << "5+3.25\n"
+                                                             << "8.25"
+                                                             << "txtAddatives";
+        QTest::newRow("several amounts") << "5+3+2\n"
+                                         << "10"
+                                         << "txtAddatives";
+        QTest::newRow("leaving keeps only what follows the plus") << "5+2~"
+                                                                  << "+2"
+                                                                  << "txtOil";
+        QTest::newRow("coming back forgets the sum") << "5+~1\n"
+                                                     << "1"
+                                                     << "txtAddatives";
+        QTest::newRow("Escape empties the field and forgets the sum") << "5+3\x1b"
+                                                                         "4\n"
+                                                                      << "4"
+                                                                      << "txtAddatives";
+        QTest::newRow("Enter without a plus keeps the amount") << "7.5\n"
+                                                               << "7.5"
+                                                               << "txtAddatives";
     }
     void runningSums()
     {

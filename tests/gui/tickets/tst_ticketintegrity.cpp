@@ -45,19 +45,26 @@ private slots:
         QTest::addColumn<QString>("standing"); // of 5678CD
         QTest::addColumn<QStringList>("titles");
         QTest::addColumn<QString>("chargedTo"); // "" when nothing may be saved
-        QTest::newRow("a good account is checked and charged") << "5678CD" << "good" << QStringList{} << "5678";
-        QTest::newRow("a card read with its wrapping is unwrapped and charged")
-            << ";5678CD?" << "good" << QStringList{} << "5678";
+        QTest::newRow("a good account is checked and charged") << "5678CD"
+                                                               << "good" << QStringList{} << "5678";
+        QTest::newRow("a card read with its wrapping is unwrapped and charged") << ";5678CD?"
+                                                                                << "good" << QStringList{} << "5678";
         QTest::newRow("an account near its limit is warned about and charged")
-            << "5678CD" << "near its limit" << QStringList{"Approaching Credit Limit"} << "5678";
-        QTest::newRow("an account on hold is refused") << "5678CD" << "on hold" << QStringList{"Exceeded Credit Limit"} << "";
-        QTest::newRow("an inactive customer is refused")
-            << "5678CD" << "inactive customer" << QStringList{"Inactive Customer"} << "";
-        QTest::newRow("an inactive card is refused") << "5678CD" << "inactive card" << QStringList{"Inactive Card"} << "";
-        QTest::newRow("an unknown account is refused") << "9999ZZ" << "good" << QStringList{"Invalid Account"} << "";
-        QTest::newRow("a number too short is refused") << "5678" << "good" << QStringList{"Invalid Account"} << "";
+            << "5678CD"
+            << "near its limit" << QStringList{"Approaching Credit Limit"} << "5678";
+        QTest::newRow("an account on hold is refused") << "5678CD"
+                                                       << "on hold" << QStringList{"Exceeded Credit Limit"} << "";
+        QTest::newRow("an inactive customer is refused") << "5678CD"
+                                                         << "inactive customer" << QStringList{"Inactive Customer"} << "";
+        QTest::newRow("an inactive card is refused") << "5678CD"
+                                                     << "inactive card" << QStringList{"Inactive Card"} << "";
+        QTest::newRow("an unknown account is refused") << "9999ZZ"
+                                                       << "good" << QStringList{"Invalid Account"} << "";
+        QTest::newRow("a number too short is refused") << "5678"
+                                                       << "good" << QStringList{"Invalid Account"} << "";
         QTest::newRow("a card that may not buy the oil saves nothing")
-            << "5678CD" << "card type 3" << QStringList{"Merchandise Not Allowed"} << "";
+            << "5678CD"
+            << "card type 3" << QStringList{"Merchandise Not Allowed"} << "";
     }
     void typedOverAccountIsCheckedFirst()
     {
@@ -103,20 +110,35 @@ private slots:
         QTest::addColumn<QStringList>("titles");
         QTest::addColumn<double>("balance1234");
         QTest::addColumn<double>("balance5678");
-        QTest::newRow("an unchanged reprint posts nothing")
-            << "" << "" << "" << "" << QStringList{} << 35.41 << 0.0;
-        QTest::newRow("an unchanged reprint of an account now on hold is printed")
-            << "" << "" << "" << "1234" << QStringList{} << 35.41 << 0.0;
-        QTest::newRow("changed oil posts the difference")
-            << "1234AB" << "" << "7" << "" << QStringList{} << 42.58 << 0.0;
-        QTest::newRow("another account, checked, takes the ticket")
-            << "1234AB" << "5678CD" << "" << "" << QStringList{} << 0.0 << 35.41;
-        QTest::newRow("another account with changed oil takes the new total")
-            << "1234AB" << "5678CD" << "7" << "" << QStringList{} << 0.0 << 42.58;
-        QTest::newRow("another account on hold is refused")
-            << "1234AB" << "5678CD" << "" << "5678" << QStringList{"Exceeded Credit Limit"} << 35.41 << 0.0;
+        QTest::newRow("an unchanged reprint posts nothing") << ""
+                                                            << ""
+                                                            << ""
+                                                            << "" << QStringList{} << 35.41 << 0.0;
+        QTest::newRow("an unchanged reprint of an account now on hold is printed") << ""
+                                                                                   << ""
+                                                                                   << ""
+                                                                                   << "1234" << QStringList{} << 35.41 << 0.0;
+        QTest::newRow("changed oil posts the difference") << "1234AB"
+                                                          << ""
+                                                          << "7"
+                                                          << "" << QStringList{} << 42.58 << 0.0;
+        QTest::newRow("another account, checked, takes the ticket") << "1234AB"
+                                                                    << "5678CD"
+                                                                    << ""
+                                                                    << "" << QStringList{} << 0.0 << 35.41;
+        QTest::newRow("another account with changed oil takes the new total") << "1234AB"
+                                                                              << "5678CD"
+                                                                              << "7"
+                                                                              << "" << QStringList{} << 0.0 << 42.58;
+        QTest::newRow("another account on hold is refused") << "1234AB"
+                                                            << "5678CD"
+                                                            << ""
+                                                            << "5678" << QStringList{"Exceeded Credit Limit"} << 35.41 << 0.0;
         QTest::newRow("a higher total for the shown account on hold is refused")
-            << "5678CD" << "" << "70" << "1234" << QStringList{"Exceeded Credit Limit"} << 35.41 << 0.0;
+            << "5678CD"
+            << ""
+            << "70"
+            << "1234" << QStringList{"Exceeded Credit Limit"} << 35.41 << 0.0;
     }
     void reprintMovesTheBalances()
     {
@@ -157,25 +179,38 @@ private slots:
         QTest::addColumn<QString>("refused");    // the field named; "" when it reads 0 and is saved
         QTest::addColumn<QString>("field");      // the field that must be marked when saved
         const QString nines(40, u'9');
-        QTest::newRow("gallons of 1e308") << QStringList{"txtDieselGallons", "1e308"} << "Diesel Gallons" << "";
-        QTest::newRow("gallons of forty nines") << QStringList{"txtDieselGallons", nines} << "Diesel Gallons" << "";
+        QTest::newRow("gallons of 1e308") << QStringList{"txtDieselGallons", "1e308"} << "Diesel Gallons"
+                                          << "";
+        QTest::newRow("gallons of forty nines") << QStringList{"txtDieselGallons", nines} << "Diesel Gallons"
+                                                << "";
         QTest::newRow("gallons beyond every number, which turn the total into NaN")
-            << QStringList{"txtDieselGallons", "1e400", "txtReeferGallons", "-1e400"} << "Diesel Gallons" << "";
-        QTest::newRow("gallons of inf read 0 and are marked")
-            << QStringList{"txtDieselGallons", "inf"} << "" << "txtDieselGallons";
-        QTest::newRow("a price of 1e308") << QStringList{"txtGasGallons", "10", "txtGasPriceEach", "1e308"} << "Gas Price Each" << "";
-        QTest::newRow("a price of forty nines") << QStringList{"txtGasGallons", "10", "txtGasPriceEach", nines} << "Gas Price Each" << "";
+            << QStringList{"txtDieselGallons", "1e400", "txtReeferGallons", "-1e400"} << "Diesel Gallons"
+            << "";
+        QTest::newRow("gallons of inf read 0 and are marked") << QStringList{"txtDieselGallons", "inf"} << ""
+                                                              << "txtDieselGallons";
+        QTest::newRow("a price of 1e308") << QStringList{"txtGasGallons", "10", "txtGasPriceEach", "1e308"} << "Gas Price Each"
+                                          << "";
+        QTest::newRow("a price of forty nines")
+            << QStringList{"txtGasGallons", "10", "txtGasPriceEach", nines} << "Gas Price Each"
+            << "";
         QTest::newRow("no gallons at an infinite price, a NaN extension")
-            << QStringList{"txtGasGallons", "0", "txtGasPriceEach", "1e400"} << "Gas Price Each" << "";
+            << QStringList{"txtGasGallons", "0", "txtGasPriceEach", "1e400"} << "Gas Price Each"
+            << "";
         QTest::newRow("a price of inf reads 0 and is marked")
-            << QStringList{"txtGasGallons", "10", "txtGasPriceEach", "inf"} << "" << "txtGasPriceEach";
-        QTest::newRow("merchandise of 1e308") << QStringList{"txtTobacco", "1e308"} << "Tobacco" << "";
-        QTest::newRow("merchandise of forty nines") << QStringList{"txtTobacco", nines} << "Tobacco" << "";
+            << QStringList{"txtGasGallons", "10", "txtGasPriceEach", "inf"} << ""
+            << "txtGasPriceEach";
+        QTest::newRow("merchandise of 1e308") << QStringList{"txtTobacco", "1e308"} << "Tobacco"
+                                              << "";
+        QTest::newRow("merchandise of forty nines") << QStringList{"txtTobacco", nines} << "Tobacco"
+                                                    << "";
         QTest::newRow("merchandise infinite both ways, a NaN subtotal")
-            << QStringList{"txtDeli", "-1e400", "txtTobacco", "1e400"} << "Deli" << "";
-        QTest::newRow("merchandise of inf reads 0 and is marked") << QStringList{"txtTobacco", "inf"} << "" << "txtTobacco";
+            << QStringList{"txtDeli", "-1e400", "txtTobacco", "1e400"} << "Deli"
+            << "";
+        QTest::newRow("merchandise of inf reads 0 and is marked") << QStringList{"txtTobacco", "inf"} << ""
+                                                                  << "txtTobacco";
         QTest::newRow("lines within the limit whose subtotal is not")
-            << QStringList{"txtGrocery", "999999999", "txtTobacco", "999999999"} << "Subtotal" << "";
+            << QStringList{"txtGrocery", "999999999", "txtTobacco", "999999999"} << "Subtotal"
+            << "";
     }
     void unstorableAmountsAreRefused()
     {
@@ -219,14 +254,22 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("column");
-        QTest::newRow("account number") << "txtAcctNo" << "Acct No." << 50 << "";
-        QTest::newRow("clerk") << "txtClerk" << "Clerk ID" << 50 << "Clerk";
-        QTest::newRow("truck number") << "txtTruckNo" << "Truck Number" << 53 << "TruckNumber";
-        QTest::newRow("mileage") << "txtMileage" << "Mileage" << 53 << "Mileage";
-        QTest::newRow("driver") << "txtDriverID" << "Driver ID" << 53 << "DriverID";
-        QTest::newRow("license") << "txtLicense" << "Drivers License" << 53 << "License";
-        QTest::newRow("trip") << "txtTrip" << "Trip Number" << 53 << "Trip";
-        QTest::newRow("trailer") << "txtTrailer" << "Trailer Number" << 53 << "Trailer";
+        QTest::newRow("account number") << "txtAcctNo"
+                                        << "Acct No." << 50 << "";
+        QTest::newRow("clerk") << "txtClerk"
+                               << "Clerk ID" << 50 << "Clerk";
+        QTest::newRow("truck number") << "txtTruckNo"
+                                      << "Truck Number" << 53 << "TruckNumber";
+        QTest::newRow("mileage") << "txtMileage"
+                                 << "Mileage" << 53 << "Mileage";
+        QTest::newRow("driver") << "txtDriverID"
+                                << "Driver ID" << 53 << "DriverID";
+        QTest::newRow("license") << "txtLicense"
+                                 << "Drivers License" << 53 << "License";
+        QTest::newRow("trip") << "txtTrip"
+                              << "Trip Number" << 53 << "Trip";
+        QTest::newRow("trailer") << "txtTrailer"
+                                 << "Trailer Number" << 53 << "Trailer";
     }
     void textsTheDatabaseCannotHoldAreRefused()
     {

@@ -69,8 +69,7 @@ private slots:
             entries << list->itemText(i);
             ids << list->idAt(i).toString();
         }
-        QCOMPARE(entries, (QStringList{"ALPHA FREIGHT - 01", "SHORT ID - 01", "SMITH TRUCKING - 01",
-                                       "SMITH TRUCKING - 02"}));
+        QCOMPARE(entries, (QStringList{"ALPHA FREIGHT - 01", "SHORT ID - 01", "SMITH TRUCKING - 01", "SMITH TRUCKING - 02"}));
         QCOMPARE(ids, (QStringList{"567801", "12301", "123401", "123402"}));
         QCOMPARE(list->currentIndex(), -1);
         // Typing S, M jumps to the first name beginning with SM.
@@ -90,12 +89,15 @@ private slots:
         QTest::addColumn<QString>("account");
         QTest::addColumn<QString>("customer");
         QTest::addColumn<QStringList>("titles");
-        QTest::newRow("the second card of a name fills its account and checks it")
-            << "SMITH TRUCKING - 02" << "123402" << "SMITH TRUCKING" << QStringList{};
-        QTest::newRow("an inactive customer is listed and then refused")
-            << "ALPHA FREIGHT - 01" << "" << "" << QStringList{"Inactive Customer"};
-        QTest::newRow("a five-character account gets the length message")
-            << "SHORT ID - 01" << "" << "" << QStringList{"Invalid Account"};
+        QTest::newRow("the second card of a name fills its account and checks it") << "SMITH TRUCKING - 02"
+                                                                                   << "123402"
+                                                                                   << "SMITH TRUCKING" << QStringList{};
+        QTest::newRow("an inactive customer is listed and then refused") << "ALPHA FREIGHT - 01"
+                                                                         << ""
+                                                                         << "" << QStringList{"Inactive Customer"};
+        QTest::newRow("a five-character account gets the length message") << "SHORT ID - 01"
+                                                                          << ""
+                                                                          << "" << QStringList{"Invalid Account"};
     }
     void select()
     {

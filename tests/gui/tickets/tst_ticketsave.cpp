@@ -66,8 +66,8 @@ private slots:
         f.addStandardAccount();
         QVERIFY(f.open());
         // What the clerk types into each field before Enter, in the order Enter walks.
-        const QStringList keys = {"1234AB", "JD", "T-1", "", "", "", "", "", "10", "3", "", "", "", "", "", "",
-                                  "5+5", "", "", "", "", "", ""};
+        const QStringList keys = {"1234AB", "JD", "T-1", "", "",    "", "", "", "10", "3", "", "",
+                                  "",       "",   "",    "", "5+5", "", "", "", "",   "",  ""};
         for (const QString &k : keys) {
             QWidget *w = QApplication::focusWidget();
             QTest::keyClicks(w, k);
@@ -246,13 +246,20 @@ private slots:
     {
         QTest::addColumn<QString>("presses");
         QTest::addColumn<QString>("shown"); // "" for a cleared screen
-        QTest::newRow("<< on an empty screen shows the newest of this location") << "<" << "103";
-        QTest::newRow("<< skips the other location's tickets") << "<<" << "100";
-        QTest::newRow("<< past the oldest clears the screen") << "<<<" << "";
-        QTest::newRow(">> skips back over them") << "<<>" << "103";
-        QTest::newRow(">> past the newest clears the screen") << "<>" << "";
-        QTest::newRow(">> on an empty screen does nothing") << ">" << "";
-        QTest::newRow("<< after clearing starts at the newest again") << "<<<<" << "103";
+        QTest::newRow("<< on an empty screen shows the newest of this location") << "<"
+                                                                                 << "103";
+        QTest::newRow("<< skips the other location's tickets") << "<<"
+                                                               << "100";
+        QTest::newRow("<< past the oldest clears the screen") << "<<<"
+                                                              << "";
+        QTest::newRow(">> skips back over them") << "<<>"
+                                                 << "103";
+        QTest::newRow(">> past the newest clears the screen") << "<>"
+                                                              << "";
+        QTest::newRow(">> on an empty screen does nothing") << ">"
+                                                            << "";
+        QTest::newRow("<< after clearing starts at the newest again") << "<<<<"
+                                                                      << "103";
     }
     void browsingStaysInThisLocation()
     {
