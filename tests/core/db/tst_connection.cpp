@@ -264,13 +264,16 @@ void tst_Connection::keptStatementsRunAgain()
     QCOMPARE(db->traffic().statements - before.statements, 1);
     QCOMPARE(db->traffic().roundTrips - before.roundTrips, 1);
 
-    // The same statement inside its own reader's visit runs all the same.
-    QStringList pairs;
-    db->forEachRow(byId, {"1002"}, [&](const QSqlRecord &row) {
-        for (const QSqlRecord &inner : db->rows(byId, {row.value("ID")}))
-            pairs << row.value("ID").toString() + inner.value("ID").toString();
-    });
-    QCOMPARE(pairs, QStringList({"10021002", "10021003", "10031003"}));
+    // The same statement inside its own reader's visit runs all the same (on SQLite: a
+    // PostgreSQL connection hands a long read over row by row and runs nothing meanwhile).
+    if (server == u"SQLite") {
+        QStringList pairs;
+        db->forEachRow(byId, {"1002"}, [&](const QSqlRecord &row) {
+            for (const QSqlRecord &inner : db->rows(byId, {row.value("ID")}))
+                pairs << row.value("ID").toString() + inner.value("ID").toString();
+        });
+        QCOMPARE(pairs, QStringList({"10021002", "10021003", "10031003"}));
+    }
 
     // A run that fails (a key taken) leaves the statement to run again.
     const QString add = QStringLiteral("INSERT INTO Customer (ID, Name) VALUES (?, ?)");
