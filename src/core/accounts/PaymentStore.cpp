@@ -7,19 +7,24 @@
 
 namespace PaymentStore {
 
-bool receive(Db &db, const Payment &payment, const QDateTime &entered)
+bool receive(Db &db, const Payment &payment, const QDateTime &entered, std::optional<double> *balanceAfter)
 {
     const SqlDialect &sql = db.dialect();
     Transaction transaction(db);
-    db.insert(QStringLiteral("Payments"), {{QStringLiteral("Customer"), payment.customerId},
-                                           {QStringLiteral("PaymentDate"), sql.dateValue(payment.paymentDate)},
-                                           {QStringLiteral("Amount"), payment.amount},
-                                           {QStringLiteral("CheckNum"), payment.checkNum},
-                                           {QStringLiteral("EntryDate"), sql.dateTimeValue(entered)}});
+    db.insert(QStringLiteral("Payments"),
+              {{QStringLiteral("Customer"), payment.customerId},
+               {QStringLiteral("PaymentDate"), sql.dateValue(payment.paymentDate)},
+               {QStringLiteral("Amount"), payment.amount},
+               {QStringLiteral("CheckNum"), payment.checkNum},
+               {QStringLiteral("EntryDate"), sql.dateTimeValue(entered)}},
+              QString());
     // The row goes back with the transaction when the posting fails.
-    if (!PostCustomerBalance(db, payment.customerId, -payment.amount))
+    std::optional<PostedBalance> posted;
+    if (!PostCustomerBalance(db, payment.customerId, -payment.amount, &posted))
         return false;
     transaction.commit();
+    if (balanceAfter)
+        *balanceAfter = posted ? std::optional<double>(posted->balance) : std::nullopt;
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 class QSqlQuery;
 
@@ -63,12 +64,26 @@ public:
     // Whether a transaction is open on this connection.
     bool inTransaction() const { return m_transactionDepth > 0; }
 
+    // What this connection has asked of its server so far, so that a benchmark can show
+    // what a save costs. A statement is one run of SQL; a round trip is every request the
+    // server answers: each statement, and on PostgreSQL each preparing of a statement and
+    // each freeing of one again (on SQLite, preparing is compiling in the process).
+    struct Traffic
+    {
+        qint64 statements = 0;
+        qint64 roundTrips = 0;
+    };
+    Traffic traffic() const { return m_traffic; }
+
 private:
     friend class Transaction;
     friend class Savepoint;
     Db(QSqlDatabase db, std::unique_ptr<SqlDialect> dialect);
     static std::unique_ptr<Db> openConnection(const QString &connectionText, const QString &baseDir);
-    QSqlQuery run(const QString &sql, const QVariantList &values, bool forwardOnly);
+    class Running;
+    Running run(const QString &sql, const QVariantList &values);
+    // Lets go of every kept statement: the connection they belong to is closing.
+    void forgetPrepared();
 
     QSqlDatabase m_db;
     std::unique_ptr<SqlDialect> m_dialect;
@@ -76,6 +91,12 @@ private:
     int m_savepoints = 0;
     // An inner step ended without committing: the whole transaction must not commit.
     bool m_doomed = false;
+    Traffic m_traffic;
+    // Each statement with values is prepared once and kept, by its SQL text, for as long as
+    // the connection is open: a save then costs one request per statement instead of a
+    // prepare, a run and a release.
+    struct Prepared;
+    std::unordered_map<QString, std::shared_ptr<Prepared>> m_prepared;
 };
 
 // Rolls back unless commit() was called. A guard opened inside another joins it, so

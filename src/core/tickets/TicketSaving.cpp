@@ -1,6 +1,5 @@
 #include "tickets/TicketSaving.h"
 
-#include "accounts/BalancePosting.h"
 #include "app/FieldRules.h"
 #include "app/Logging.h"
 #include "app/Numbers.h"
@@ -36,6 +35,58 @@ QList<Posting> postingsFor(const TicketRecord &ticket, const std::optional<Ticke
     return postings;
 }
 
+// Thrown by a posting that failed, so that the ticket can be stored without it.
+struct PostingFailed
+{
+    DbError error;
+};
+
+// The ticket and, unless `post` is false, its postings, written in the caller's
+// transaction. With `postingStep` each posting runs as a step that may fail alone;
+// without it a failed posting throws PostingFailed and the caller's transaction must
+// not commit.
+TicketSaving::Outcome write(Db &db, const TicketRecord &ticket, const TicketStamp &stamp, bool post, bool postingStep)
+{
+    std::optional<TicketStore::Filing> before;
+    if (ticket.id != 0) {
+        before = TicketStore::filing(db, ticket.id);
+        if (!before)
+            throw DbError(QStringLiteral("Ticket %1 is no longer stored.").arg(ticket.id));
+    }
+    TicketSaving::Outcome outcome;
+    outcome.id = TicketStore::save(db, ticket, stamp);
+    if (!post) {
+        outcome.posted = false;
+        return outcome;
+    }
+    auto postAll = [&] {
+        for (const auto &[customerId, amount] : postingsFor(ticket, before)) {
+            const std::optional<PostedBalance> account = postToCustomerBalance(db, customerId, amount);
+            if (customerId == ticket.customerId)
+                outcome.account = account;
+        }
+    };
+    if (!postingStep) {
+        try {
+            postAll();
+        } catch (const DbError &error) {
+            throw PostingFailed{error};
+        }
+        return outcome;
+    }
+    try {
+        Savepoint step(db);
+        postAll();
+        step.commit();
+    } catch (const DbError &error) {
+        qCWarning(lcPosting) << "ticket" << outcome.id << "stored, but its posting failed:" << error.serverText()
+                             << error.statement();
+        outcome.posted = false;
+        outcome.account.reset();
+    }
+    return outcome;
+}
+
 } // namespace
 
 namespace TicketSaving {
@@ -47,26 +98,28 @@ Outcome save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp)
     if (const std::optional<QString> caption = TicketColumns::unstorableAmount(ticket.amounts))
         throw DbError(FieldRules::amountRefusal(*caption));
 
-    Transaction transaction(db);
-    std::optional<TicketStore::Filing> before;
-    if (ticket.id != 0) {
-        before = TicketStore::filing(db, ticket.id);
-        if (!before)
-            throw DbError(QStringLiteral("Ticket %1 is no longer stored.").arg(ticket.id));
+    // Inside a caller's transaction only a savepoint can undo a failed posting alone.
+    if (db.inTransaction()) {
+        Transaction transaction(db);
+        const Outcome outcome = write(db, ticket, stamp, true, true);
+        transaction.commit();
+        return outcome;
     }
-    Outcome outcome;
-    outcome.id = TicketStore::save(db, ticket, stamp);
-    const QList<Posting> postings = postingsFor(ticket, before);
+    // Otherwise the postings need no savepoint of their own: a posting almost never
+    // fails, and when it does, the whole transaction is undone and the ticket stored
+    // again by itself. A failed statement can leave a transaction unable to go on
+    // (PostgreSQL refuses everything after it), so the ticket is not kept from it.
     try {
-        Savepoint step(db);
-        for (const auto &[customerId, amount] : postings)
-            postToCustomerBalance(db, customerId, amount);
-        step.commit();
-    } catch (const DbError &error) {
-        qCWarning(lcPosting) << "ticket" << outcome.id << "stored, but its posting failed:" << error.serverText()
-                             << error.statement();
-        outcome.posted = false;
+        Transaction transaction(db);
+        const Outcome outcome = write(db, ticket, stamp, true, false);
+        transaction.commit();
+        return outcome;
+    } catch (const PostingFailed &failed) {
+        qCWarning(lcPosting) << "ticket not posted, stored without its posting:" << failed.error.serverText()
+                             << failed.error.statement();
     }
+    Transaction transaction(db);
+    const Outcome outcome = write(db, ticket, stamp, false, false);
     transaction.commit();
     return outcome;
 }
