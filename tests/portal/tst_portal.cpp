@@ -3,6 +3,7 @@
 // hostile and oversized requests, and TLS. Each test starts its own ams-portal on a free
 // loopback port, on SQLite and on PostgreSQL.
 
+#include "../gui/reports/PdfText.h"
 #include "PortalProcess.h"
 #include "TestDb.h"
 
@@ -70,7 +71,18 @@ struct Fleets
 {
     int ownTicket = 0;
     int otherTicket = 0;
+    // The first fleet's ticket of last month, and the second fleet's of three months ago
+    // (before the first fleet had any).
+    int lastMonthTicket = 0;
+    QDate otherFleetsMonth;
 };
+
+// Noon on the 15th of the month `back` months before this one.
+QDateTime monthsAgo(int back)
+{
+    const QDate d = QDate::currentDate().addMonths(-back);
+    return QDateTime(QDate(d.year(), d.month(), 15), QTime(12, 0));
+}
 
 Fleets addFleets(Db &db)
 {
@@ -87,6 +99,24 @@ Fleets addFleets(Db &db)
     addTicket(db, QStringLiteral("A100"), QStringLiteral("02"), QStringLiteral("TRK-A2"), 50, 175, now);
     f.otherTicket = addTicket(db, QStringLiteral("B200"), QStringLiteral("07"), QStringLiteral("SECRET-TRUCK"), 10, 35, now);
     PaymentStore::receive(db, {QStringLiteral("A100"), QDate::currentDate(), 200, QStringLiteral("CHK 555")}, now);
+    f.lastMonthTicket =
+        addTicket(db, QStringLiteral("A100"), QStringLiteral("01"), QStringLiteral("TRK-OLD"), 20, 70, monthsAgo(1));
+    addTicket(db, QStringLiteral("B200"), QStringLiteral("07"), QStringLiteral("SECRET-OLD"), 30, 105, monthsAgo(3));
+    f.otherFleetsMonth = monthsAgo(3).date();
+    // Two locations: the portal's configuration names the one whose name heads the
+    // statements and whose terms stand for customers without their own.
+    db.insert(QStringLiteral("Company"),
+              {{"ID", 1}, {"Name", "Other Stop"}, {"Address1", "1 Wrong Way"}, {"City", "Nowhere"}, {"PaymentTerms", 30}},
+              QString());
+    db.insert(QStringLiteral("Company"),
+              {{"ID", 7},
+               {"Name", "Prairie Fuel & Go"},
+               {"Address1", "100 Main St"},
+               {"City", "Amarillo"},
+               {"State", "TX"},
+               {"Zip", "79101"},
+               {"PaymentTerms", 15}},
+              QString());
     return f;
 }
 
@@ -194,6 +224,8 @@ private slots:
     void anotherFleetsTicketIsNotFound_data();
     void anotherFleetsTicketIsNotFound();
     void ticketListAndDownload();
+    void statements_data();
+    void statements();
     void hostileInput_data();
     void hostileInput();
     void oversizedRequests_data();
@@ -556,6 +588,95 @@ void tst_Portal::ticketListAndDownload()
     auto payments = c->Get("/payments", b->headers());
     QCOMPARE(payments->status, 200);
     QVERIFY(payments->body.find("CHK 555") != std::string::npos);
+}
+
+void tst_Portal::statements_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("absent");
+    const QDate last = monthsAgo(1).date();
+    const auto month = [](const QDate &d) { return d.toString(QStringLiteral("yyyy-MM")); };
+    const QString lastEnd = QDate(last.year(), last.month(), last.daysInMonth()).toString(QStringLiteral("M/d/yyyy"));
+    QTest::newRow("last month's statement, headed by the configured location")
+        << "/statements/" + month(last) + ".pdf" << 200 << QStringList{QStringLiteral("Prairie Fuel & Go"),
+                                                                       QStringLiteral("Amarillo, TX 79101"),
+                                                                       QStringLiteral("Statement Date ") + lastEnd,
+                                                                       QStringLiteral("Account No. A100"),
+                                                                       QStringLiteral("Terms Net 15"),
+                                                                       QStringLiteral("O'Brien Haulage"),
+                                                                       QStringLiteral("TRK-OLD"),
+                                                                       QStringLiteral("Closing balance $70.00"),
+                                                                       QStringLiteral("Page 1 of 1")}
+        << QStringList{QStringLiteral("Other Stop"), QStringLiteral("TRK-A1"), QStringLiteral("Rival")};
+    QTest::newRow("this month so far, brought forward from last month")
+        << "/statements/" + month(QDate::currentDate()) + ".pdf" << 200
+        << QStringList{QStringLiteral("Balance forward $70.00"), QStringLiteral("TRK-A1"), QStringLiteral("TRK-A2"),
+                       QStringLiteral("Payment: CHK 555"),
+                       QStringLiteral("Statement Date ") + QDate::currentDate().toString(QStringLiteral("M/d/yyyy"))}
+        << QStringList{QStringLiteral("SECRET")};
+    QTest::newRow("a month of the other fleet's, before this fleet's first ticket")
+        << "/statements/OTHER.pdf" << 404 << QStringList() << QStringList{QStringLiteral("SECRET-OLD")};
+    QTest::newRow("another customer named in the query")
+        << "/statements/" + month(last) + ".pdf?customer=B200&id=B200" << 200 << QStringList{QStringLiteral("Account No. A100")}
+        << QStringList{QStringLiteral("Rival")};
+    QTest::newRow("next month") << "/statements/" + month(QDate::currentDate().addMonths(1)) + ".pdf" << 404 << QStringList()
+                                << QStringList();
+    QTest::newRow("a thirteenth month") << "/statements/2025-13.pdf" << 404 << QStringList() << QStringList();
+    QTest::newRow("month zero of year zero") << "/statements/0000-00.pdf" << 404 << QStringList() << QStringList();
+    QTest::newRow("a month in the distant past") << "/statements/1999-01.pdf" << 404 << QStringList() << QStringList();
+    QTest::newRow("a path that climbs out") << "/statements/../../etc/passwd" << 404 << QStringList() << QStringList();
+}
+
+void tst_Portal::statements()
+{
+    QFETCH(QString, path);
+    QFETCH(int, status);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, absent);
+    PortalProcess portal;
+    QVERIFY(startPortal(portal, {QStringLiteral("Location = 7")}));
+    auto b = signedIn(portal);
+    QVERIFY(b);
+    path.replace(QStringLiteral("OTHER"), m_fleets.otherFleetsMonth.toString(QStringLiteral("yyyy-MM")));
+    auto c = portal.client();
+
+    // The list names this month and last month, the fleet's first, never the other
+    // fleet's earlier month.
+    auto list = c->Get("/statements", b->headers());
+    QVERIFY(list);
+    QCOMPARE(list->status, 200);
+    for (int back = 0; back < 2; ++back) {
+        const QString month = monthsAgo(back).date().toString(QStringLiteral("yyyy-MM"));
+        QVERIFY2(QString::fromStdString(list->body).contains(QStringLiteral("/statements/%1.pdf").arg(month)), qPrintable(month));
+    }
+    QVERIFY(!QString::fromStdString(list->body).contains(m_fleets.otherFleetsMonth.toString(QStringLiteral("yyyy-MM"))));
+
+    auto r = c->Get(path.toStdString(), b->headers());
+    QVERIFY(r);
+    QCOMPARE(r->status, status);
+    QCOMPARE(r->get_header_value("Cache-Control"), std::string("no-store"));
+    for (const QString &text : absent)
+        QVERIFY2(r->body.find(text.toStdString()) == std::string::npos, qPrintable(text));
+    if (status != 200)
+        return;
+    QCOMPARE(r->get_header_value("Content-Type"), std::string("application/pdf"));
+    QVERIFY(r->get_header_value("Content-Disposition").find("attachment; filename=\"statement-") == 0);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("statement.pdf")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(r->body.data(), qint64(r->body.size()));
+    file.close();
+    const QString text = PdfText::squeezed(PdfText::of(file.fileName())).simplified();
+    for (const QString &e : expected)
+        QVERIFY2(text.contains(e), qPrintable(e + QStringLiteral(" not in: ") + text));
+    for (const QString &a : absent)
+        QVERIFY2(!text.contains(a), qPrintable(a + QStringLiteral(" in: ") + text));
+
+    // Signed out, the same address sends the browser to sign in.
+    auto anonymous = c->Get(path.toStdString());
+    QCOMPARE(anonymous->status, 303);
 }
 
 void tst_Portal::hostileInput_data()

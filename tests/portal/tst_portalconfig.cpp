@@ -50,6 +50,12 @@ void tst_PortalConfig::read_data()
                                         << "line 2: unknown setting SessionMinute.";
     QTest::newRow("a line without a value") << sqlite + "Listen\n"
                                             << "line 2: expected Name = value.";
+    QTest::newRow("a location number") << sqlite + "Location = 12\n"
+                                       << "";
+    QTest::newRow("a location that is not a number") << sqlite + "Location = 1; DROP TABLE Company\n"
+                                                     << "line 2: 1; DROP TABLE Company is not a usable value for Location.";
+    QTest::newRow("a location wider than its column") << sqlite + "Location = 123456789012\n"
+                                                      << "is not a usable value for Location.";
     QTest::newRow("a proxy flag other than 0 or 1") << sqlite + "BehindProxy = yes\n"
                                                     << "yes is not a usable value for BehindProxy.";
 }

@@ -235,4 +235,10 @@ void Portal::route()
         const int id = std::stoi(request.matches[1]);
         signedIn([id](Exchange &x) { Pages::ticket(x, id); }, false)(request, response);
     });
+    server.Get("/statements", signedIn(Pages::statements, false));
+    server.Get(R"(/statements/(\d{4})-(\d{2})\.pdf)", [signedIn](const httplib::Request &request, httplib::Response &response) {
+        const int year = std::stoi(request.matches[1]);
+        const int month = std::stoi(request.matches[2]);
+        signedIn([year, month](Exchange &x) { Pages::statementPdf(x, year, month); }, false)(request, response);
+    });
 }
