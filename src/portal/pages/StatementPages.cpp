@@ -52,19 +52,18 @@ namespace Pages {
 void statements(Exchange &x)
 {
     const QList<QDate> months = statementMonths(x);
-    QString body = QStringLiteral("<p>Each statement is the one the station mails: the balance brought forward, the month's "
-                                  "tickets and payments, the balance due and its aging, as a PDF.</p>");
-    body += QStringLiteral("<table><thead><tr><th>Month</th><th>Statement date</th><th>Download</th></tr></thead><tbody>");
+    QString body = QStringLiteral("<p>Each month's statement as the station mails it, as a PDF: the balance brought "
+                                  "forward, the month's tickets and payments, the amount due and its aging.</p>");
+    body += QStringLiteral("<table><thead><tr><th>Statement (PDF)</th><th>Dated</th></tr></thead><tbody>");
     for (const QDate &m : months) {
         const QDate end = periodEnd(m);
         const QString name =
             monthName(m) + (end < QDate(m.year(), m.month(), m.daysInMonth()) ? QStringLiteral(" (to date)") : QString());
-        body += QStringLiteral("<tr><td>%1</td><td>%2</td><td><a href=\"/statements/%3.pdf\">Statement %4 (PDF)</a></td></tr>")
-                    .arg(Html::text(name), end.toString(QStringLiteral("M/d/yyyy")), m.toString(QStringLiteral("yyyy-MM")),
-                         Html::text(monthName(m)));
+        body += QStringLiteral("<tr><td><a href=\"/statements/%1.pdf\">%2</a></td><td>%3</td></tr>")
+                    .arg(m.toString(QStringLiteral("yyyy-MM")), Html::text(name), end.toString(QStringLiteral("M/d/yyyy")));
     }
     if (months.isEmpty())
-        body += QStringLiteral("<tr><td colspan=\"3\">No statements yet: there is no ticket or payment on this "
+        body += QStringLiteral("<tr><td colspan=\"2\">No statements yet: there is no ticket or payment on this "
                                "account.</td></tr>");
     body += QStringLiteral("</tbody></table>");
     x.page(200, QStringLiteral("Statements"), body);
