@@ -13,6 +13,7 @@ class tst_PortalConfig : public QObject
 private slots:
     void read_data();
     void read();
+    void defaultsWithoutTheirLines();
 };
 
 void tst_PortalConfig::read_data()
@@ -82,6 +83,28 @@ void tst_PortalConfig::read()
         QVERIFY2(said.contains(error), qPrintable(said));
         QVERIFY2(said.startsWith(file.fileName()), qPrintable(said));
     }
+}
+
+void tst_PortalConfig::defaultsWithoutTheirLines()
+{
+    // What a station gets without a line for each: the sign-in lock's numbers are stated
+    // to the fleets, and tst_portal drives the lock with a lower address limit.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("portal.conf")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Connection = Provider=SQLite;Data Source=demo.db;\n");
+    file.close();
+    PortalConfig config;
+    QString said;
+    QVERIFY2(PortalConfig::read(file.fileName(), &config, &said), qPrintable(said));
+    QCOMPARE(config.failuresPerUser, 10);
+    QCOMPARE(config.failuresPerAddress, 50);
+    QCOMPARE(config.failureWindowMinutes, 15.0);
+    QCOMPARE(config.lockoutMinutes, 15.0);
+    QCOMPARE(config.sessionMinutes, 30.0);
+    QCOMPARE(config.locationId, QStringLiteral("1"));
+    QCOMPARE(config.listenAddress, QStringLiteral("127.0.0.1"));
+    QVERIFY(!config.tls());
 }
 
 QTEST_GUILESS_MAIN(tst_PortalConfig)
