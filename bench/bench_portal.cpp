@@ -27,6 +27,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <map>
 #include <atomic>
 #include <cstdio>
 #include <mutex>
@@ -34,6 +35,29 @@
 #include <vector>
 
 namespace {
+
+// What went wrong, by HTTP status (0: no answer), for the report.
+class Statuses
+{
+public:
+    void add(int status)
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_counts[status];
+    }
+    QString text()
+    {
+        std::lock_guard lock(m_mutex);
+        QStringList parts;
+        for (const auto &[status, count] : m_counts)
+            parts << QStringLiteral("%1 x %2").arg(count).arg(status);
+        return parts.isEmpty() ? QStringLiteral("none") : parts.join(QStringLiteral(", "));
+    }
+
+private:
+    std::mutex m_mutex;
+    std::map<int, int> m_counts;
+};
 
 struct Times
 {
@@ -110,6 +134,8 @@ std::unique_ptr<httplib::Client> client(int port)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // Each line as it is made, for whoever follows the run (or profiles the portal in it).
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const QStringList args = app.arguments();
     const int sessions = args.value(1, QStringLiteral("200")).toInt();
     const int requests = args.value(2, QStringLiteral("20")).toInt();
@@ -169,15 +195,17 @@ int main(int argc, char *argv[])
     const Times quiet = station.run(alone);
     std::printf("station saves, alone:        %s\n", qPrintable(quiet.summary()));
 
-    // Every session signs in (a password check each, a few at a time by design).
+    // Every session signs in: a password check each, two at a time, as many as the portal
+    // checks at once (more would wait for a turn, and past a few seconds be told "busy").
     std::atomic<int> errors{0};
+    Statuses signInFailures;
     std::vector<std::string> cookies(static_cast<size_t>(sessions));
     QElapsedTimer signIns;
     signIns.start();
     {
         std::atomic<int> next{0};
         std::vector<std::thread> workers;
-        for (int w = 0; w < 4; ++w) {
+        for (int w = 0; w < 2; ++w) {
             workers.emplace_back([&] {
                 auto c = client(portNumber);
                 for (int i = next++; i < sessions; i = next++) {
@@ -187,6 +215,7 @@ int main(int argc, char *argv[])
                     const std::string set = r ? r->get_header_value("Set-Cookie") : std::string();
                     if (!r || r->status != 303 || set.empty()) {
                         ++errors;
+                        signInFailures.add(r ? r->status : 0);
                         continue;
                     }
                     cookies[size_t(i)] = set.substr(0, set.find(';'));
@@ -196,7 +225,8 @@ int main(int argc, char *argv[])
         for (auto &w : workers)
             w.join();
     }
-    std::printf("%d sign-ins in %.1f s, %d failed\n", sessions, double(signIns.elapsed()) / 1000, errors.load());
+    std::printf("%d sign-ins in %.1f s, %d failed (%s)\n", sessions, double(signIns.elapsed()) / 1000, errors.load(),
+                qPrintable(signInFailures.text()));
 
     // The pages a fleet looks at, in turn.
     const char *const pages[] = {"/account", "/tickets", "/payments", "/tickets?card=01", "/statements"};
@@ -205,7 +235,9 @@ int main(int argc, char *argv[])
     std::thread stationThread([&] { loaded = station.run(1000000, &stop); });
     std::mutex timesMutex;
     Times pageTimes;
+    std::map<std::string, Times> byPage;
     std::atomic<int> pageErrors{0};
+    Statuses pageFailures;
     QElapsedTimer wall;
     wall.start();
     {
@@ -216,6 +248,7 @@ int main(int argc, char *argv[])
             workers.emplace_back([&] {
                 auto c = client(portNumber);
                 std::vector<double> mine;
+                std::map<std::string, std::vector<double>> minePerPage;
                 for (int job = next++; job < total; job = next++) {
                     const std::string &cookie = cookies[size_t(job % sessions)];
                     const char *page = pages[(job / sessions) % std::size(pages)];
@@ -223,11 +256,16 @@ int main(int argc, char *argv[])
                     timer.start();
                     auto r = c->Get(page, {{"Cookie", cookie}});
                     mine.push_back(double(timer.nsecsElapsed()) / 1e6);
-                    if (!r || r->status != 200)
+                    minePerPage[page].push_back(mine.back());
+                    if (!r || r->status != 200) {
                         ++pageErrors;
+                        pageFailures.add(r ? r->status : 0);
+                    }
                 }
                 std::lock_guard lock(timesMutex);
                 pageTimes.ms.insert(pageTimes.ms.end(), mine.begin(), mine.end());
+                for (const auto &[page, times] : minePerPage)
+                    byPage[page].ms.insert(byPage[page].ms.end(), times.begin(), times.end());
             });
         }
         for (auto &w : workers)
@@ -239,9 +277,12 @@ int main(int argc, char *argv[])
     portal.terminate();
     portal.waitForFinished(10000);
 
-    std::printf("%d sessions x %d requests, %d at a time: %zu page requests in %.1f s (%.0f/s), %d errors\n", sessions, requests,
-                concurrency, pageTimes.ms.size(), seconds, double(pageTimes.ms.size()) / seconds, pageErrors.load());
+    std::printf("%d sessions x %d requests, %d at a time: %zu page requests in %.1f s (%.0f/s), %d errors (%s)\n", sessions,
+                requests, concurrency, pageTimes.ms.size(), seconds, double(pageTimes.ms.size()) / seconds, pageErrors.load(),
+                qPrintable(pageFailures.text()));
     std::printf("page requests:               %s\n", qPrintable(pageTimes.summary()));
+    for (const auto &[page, times] : byPage)
+        std::printf("  %-26s %s\n", page.c_str(), qPrintable(times.summary()));
     std::printf("station saves, under load:   %s\n", qPrintable(loaded.summary()));
     std::printf("station save failures: %d\n", station.failures());
     const bool met = pageTimes.at(0.99) < limit;

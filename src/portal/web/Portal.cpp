@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "http/ConnectionDeadline.h"
+#include "http/ListenQueue.h"
 #include "pages/Pages.h"
 #include "web/Exchange.h"
 #include "web/Html.h"
@@ -101,6 +102,8 @@ bool Portal::bind(QString *error)
         *error = QStringLiteral("Cannot listen on %1 port %2.").arg(m_config.listenAddress).arg(m_config.port);
         return false;
     }
+    if (!ListenQueue::lengthen(m_port))
+        qCWarning(lcPortal) << "the queue of waiting connections could not be lengthened; a burst of requests may wait";
     return true;
 }
 
