@@ -229,6 +229,7 @@ private slots:
     void hostileInput();
     void oversizedRequests_data();
     void oversizedRequests();
+    void aBurstOfConnectionsWaitsInALongQueue();
     // Shared but for the one row that changes the password.
     void changePassword_data();
     void changePassword();
@@ -885,6 +886,24 @@ void tst_Portal::slowClientDoesNotHoldUpOthers()
     // The slow one was cut off near the deadline (15 s), long before it could finish.
     const qint64 ms = dropped.toLongLong();
     QVERIFY2(ms >= 14000 && ms < 25000, dropped.constData());
+}
+
+void tst_Portal::aBurstOfConnectionsWaitsInALongQueue()
+{
+    QFETCH_GLOBAL(QString, server);
+    if (server != QLatin1String("SQLite"))
+        QSKIP("What is tested here happens before any database is read; once is enough.");
+    PortalProcess *shared = sharedPortal();
+    QVERIFY(shared);
+    // The queue of connections waiting to be accepted, as the kernel tells it (ss shows a
+    // listening socket's queue length as its Send-Q). The library's own 5 would drop a
+    // burst of fleets, each then waiting a second to try again.
+    QProcess ss;
+    ss.start(QStringLiteral("ss"), {QStringLiteral("-ltnH"), QStringLiteral("sport = :%1").arg(shared->port())});
+    QVERIFY2(ss.waitForFinished(10000) && ss.exitCode() == 0, "ss (iproute2) could not be run");
+    const QStringList fields = QString::fromLatin1(ss.readAllStandardOutput()).simplified().split(u' ');
+    QVERIFY2(fields.size() >= 3 && fields.at(0) == QLatin1String("LISTEN"), qPrintable(fields.join(u' ')));
+    QCOMPARE(fields.at(2).toInt(), 512);
 }
 
 void tst_Portal::tlsAndItsSecureCookie()
