@@ -239,6 +239,7 @@ private slots:
     void lockAfterTooManyFailures();
     void signInRehashesAnOldHash();
     void sessionsEnd();
+    void ticketsFiftyToAPage();
     void slowClientDoesNotHoldUpOthers();
     void tlsAndItsSecureCookie();
     void plainHttpOnlyOnLoopback();
@@ -840,6 +841,47 @@ void tst_Portal::oversizedRequests()
     QVERIFY2(got == status || got == 0, answer.left(200).constData());
     QVERIFY(timer.elapsed() < 10000);
     QCOMPARE(portal.client()->Get("/signin")->status, 200);
+}
+
+void tst_Portal::ticketsFiftyToAPage()
+{
+    PortalProcess portal;
+    QVERIFY(startPortal(portal));
+    {
+        QFETCH_GLOBAL(QString, server);
+        auto db = Db::open(TestDb::connectionText(server));
+        Transaction t(*db);
+        for (int i = 0; i < 55; ++i)
+            addTicket(*db, QStringLiteral("A100"), i < 52 ? QStringLiteral("01") : QStringLiteral("02"),
+                      QStringLiteral("PAGE-%1").arg(i, 2, 10, QLatin1Char('0')), 10, 35,
+                      QDateTime(QDate(2001, 3, 1 + i % 28), QTime(8, i)));
+        t.commit();
+    }
+    auto b = signedIn(portal);
+    QVERIFY(b);
+    auto c = portal.client();
+    // The rows shown, by their truck cells.
+    const auto rows = [](const std::string &body) {
+        return QString::fromStdString(body).count(QRegularExpression(QStringLiteral(">PAGE-\\d\\d<")));
+    };
+    const std::string march = "/tickets?from=2001-03-01&to=2001-03-31";
+    auto first = c->Get(march, b->headers());
+    QCOMPARE(first->status, 200);
+    QVERIFY(first->body.find("55 tickets.") != std::string::npos);
+    QVERIFY(first->body.find("Page 1 of 2") != std::string::npos && first->body.find("Next 50") != std::string::npos);
+    QCOMPARE(rows(first->body), 50);
+    auto second = c->Get(march + "&page=2", b->headers());
+    QVERIFY(second->body.find("55 tickets.") != std::string::npos);
+    QVERIFY(second->body.find("Page 2 of 2") != std::string::npos && second->body.find("Previous 50") != std::string::npos);
+    QCOMPARE(rows(second->body), 5);
+    // A first page that is not full counts its own rows; a page past the end still
+    // knows how many there are.
+    auto oneCard = c->Get(march + "&card=02", b->headers());
+    QVERIFY(oneCard->body.find("3 tickets.") != std::string::npos && oneCard->body.find("Page 1 of 1") != std::string::npos);
+    QCOMPARE(rows(oneCard->body), 3);
+    auto past = c->Get(march + "&page=3", b->headers());
+    QVERIFY(past->body.find("55 tickets.") != std::string::npos
+            && past->body.find("No tickets on this page.") != std::string::npos);
 }
 
 void tst_Portal::slowClientDoesNotHoldUpOthers()
