@@ -13,6 +13,7 @@ class tst_PortalConfig : public QObject
 private slots:
     void read_data();
     void read();
+    void defaultsWithoutTheirLines();
 };
 
 void tst_PortalConfig::read_data()
@@ -50,6 +51,12 @@ void tst_PortalConfig::read_data()
                                         << "line 2: unknown setting SessionMinute.";
     QTest::newRow("a line without a value") << sqlite + "Listen\n"
                                             << "line 2: expected Name = value.";
+    QTest::newRow("a location number") << sqlite + "Location = 12\n"
+                                       << "";
+    QTest::newRow("a location that is not a number") << sqlite + "Location = 1; DROP TABLE Company\n"
+                                                     << "line 2: 1; DROP TABLE Company is not a usable value for Location.";
+    QTest::newRow("a location wider than its column") << sqlite + "Location = 123456789012\n"
+                                                      << "is not a usable value for Location.";
     QTest::newRow("a proxy flag other than 0 or 1") << sqlite + "BehindProxy = yes\n"
                                                     << "yes is not a usable value for BehindProxy.";
 }
@@ -76,6 +83,28 @@ void tst_PortalConfig::read()
         QVERIFY2(said.contains(error), qPrintable(said));
         QVERIFY2(said.startsWith(file.fileName()), qPrintable(said));
     }
+}
+
+void tst_PortalConfig::defaultsWithoutTheirLines()
+{
+    // What a station gets without a line for each: the sign-in lock's numbers are stated
+    // to the fleets, and tst_portal drives the lock with a lower address limit.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("portal.conf")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Connection = Provider=SQLite;Data Source=demo.db;\n");
+    file.close();
+    PortalConfig config;
+    QString said;
+    QVERIFY2(PortalConfig::read(file.fileName(), &config, &said), qPrintable(said));
+    QCOMPARE(config.failuresPerUser, 10);
+    QCOMPARE(config.failuresPerAddress, 50);
+    QCOMPARE(config.failureWindowMinutes, 15.0);
+    QCOMPARE(config.lockoutMinutes, 15.0);
+    QCOMPARE(config.sessionMinutes, 30.0);
+    QCOMPARE(config.locationId, QStringLiteral("1"));
+    QCOMPARE(config.listenAddress, QStringLiteral("127.0.0.1"));
+    QVERIFY(!config.tls());
 }
 
 QTEST_GUILESS_MAIN(tst_PortalConfig)

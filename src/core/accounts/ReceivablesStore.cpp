@@ -157,4 +157,19 @@ QList<AccountEntry> entries(Db &db, const QDate &start, const QDate &end, const 
     return list;
 }
 
+std::optional<QDate> firstDay(Db &db, const QString &customerId)
+{
+    const SqlDialect &d = db.dialect();
+    // Each side's earliest row is read through its customer index; the days compare as
+    // whole numbers.
+    const QString sql = QStringLiteral("SELECT MIN(First) FROM (SELECT ") + d.dayNumber(QStringLiteral("MIN(DateEntered)"))
+                        + QStringLiteral(" AS First FROM Tickets WHERE CustomerID = ? UNION ALL SELECT ")
+                        + d.dayNumber(QStringLiteral("MIN(PaymentDate)"))
+                        + QStringLiteral(" FROM Payments WHERE Customer = ?) Firsts");
+    const auto row = db.firstRow(sql, {customerId, customerId});
+    if (!row || row->value(0).isNull())
+        return std::nullopt;
+    return QDate::fromJulianDay(row->value(0).toLongLong());
+}
+
 } // namespace ReceivablesStore

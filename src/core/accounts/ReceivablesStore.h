@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <array>
+#include <optional>
 
 class Db;
 
@@ -78,5 +79,9 @@ QHash<QString, Aging::Cents> balancesBefore(Db &db, const QDate &day, const QStr
 // The tickets and payments of the days start..end, of every customer (or the one), by
 // customer, then by day, each day's tickets before its payments, tickets in time order.
 QList<AccountEntry> entries(Db &db, const QDate &start, const QDate &end, const QString &customerId = {});
+
+// The first day the customer has a ticket or a payment on; nothing when it has neither.
+// Throws DbError.
+std::optional<QDate> firstDay(Db &db, const QString &customerId);
 
 } // namespace ReceivablesStore

@@ -32,22 +32,16 @@ QString reasonOf(const std::exception_ptr &failure)
     }
 }
 
-// Writes reports[first..last) into one PDF under a passing name beside path, renamed to
-// path when whole. The progress is asked before each report with the batch's own count.
-Outcome writeFile(const QList<std::shared_ptr<Report>> &reports, qsizetype first, qsizetype last, const QString &path,
-                  const Progress &progress, int total)
+// Writes reports[first..last) as one PDF onto the device, which is open for writing. The
+// progress is asked before each report with the batch's own count.
+Outcome writeDevice(const QList<std::shared_ptr<Report>> &reports, qsizetype first, qsizetype last, QIODevice &device,
+                    const Progress &progress, int total)
 {
     Outcome outcome;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        outcome.result = Result::Failed;
-        outcome.error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return outcome;
-    }
     std::exception_ptr failure;
     bool cancelled = false;
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&device);
         writer.setCreator(QStringLiteral("Account Management Software"));
         writer.setResolution(600);
         writer.setTitle(reports.value(first) ? reports[first]->title() : QString());
@@ -55,9 +49,7 @@ Outcome writeFile(const QList<std::shared_ptr<Report>> &reports, qsizetype first
             writer.setPageLayout(reports[first]->pageLayout());
         QPainter painter;
         if (!painter.begin(&writer)) {
-            file.cancelWriting();
             outcome.result = Result::Failed;
-            outcome.error = QStringLiteral("Cannot write %1").arg(path);
             return outcome;
         }
         PagedDeviceSink sink(writer, painter);
@@ -80,12 +72,32 @@ Outcome writeFile(const QList<std::shared_ptr<Report>> &reports, qsizetype first
         painter.end();
     }
     if (cancelled || failure) {
-        file.cancelWriting();
-        file.commit();
         outcome.reportsWritten = 0;
         outcome.result = cancelled ? Result::Cancelled : Result::Failed;
         if (failure)
             outcome.error = reasonOf(failure);
+    }
+    return outcome;
+}
+
+// Writes reports[first..last) into one PDF under a passing name beside path, renamed to
+// path when whole.
+Outcome writeFile(const QList<std::shared_ptr<Report>> &reports, qsizetype first, qsizetype last, const QString &path,
+                  const Progress &progress, int total)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        Outcome outcome;
+        outcome.result = Result::Failed;
+        outcome.error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        return outcome;
+    }
+    Outcome outcome = writeDevice(reports, first, last, file, progress, total);
+    if (!outcome.written()) {
+        file.cancelWriting();
+        file.commit();
+        if (outcome.error.isEmpty())
+            outcome.error = QStringLiteral("Cannot write %1").arg(path);
         return outcome;
     }
     if (!file.commit()) {
@@ -99,6 +111,11 @@ Outcome writeFile(const QList<std::shared_ptr<Report>> &reports, qsizetype first
 }
 
 } // namespace
+
+Outcome writePdf(const QList<std::shared_ptr<Report>> &reports, QIODevice &device)
+{
+    return writeDevice(reports, 0, reports.size(), device, {}, int(reports.size()));
+}
 
 Outcome writeOnePdf(const QList<std::shared_ptr<Report>> &reports, const QString &path, const Progress &progress)
 {

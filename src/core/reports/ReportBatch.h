@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+class QIODevice;
 class Report;
 
 // Many reports written out in one run (a month's statements): into one PDF file one after
@@ -32,6 +33,10 @@ struct Outcome
 
     bool written() const { return result == Result::Written; }
 };
+
+// Every report into one PDF written onto an open device (a download held in memory). A
+// failure leaves what was written on the device: the caller throws it away.
+Outcome writePdf(const QList<std::shared_ptr<Report>> &reports, QIODevice &device);
 
 // Every report into one PDF file.
 Outcome writeOnePdf(const QList<std::shared_ptr<Report>> &reports, const QString &path, const Progress &progress = {});

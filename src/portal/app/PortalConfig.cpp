@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <arpa/inet.h>
 
@@ -71,6 +72,11 @@ bool PortalConfig::read(const QString &path, PortalConfig *config, QString *erro
             c.tlsKey = value;
         } else if (name == QLatin1String("connection")) {
             c.connection = value;
+        } else if (name == QLatin1String("location")) {
+            // The number the workstations' config.txt names, stored in at most 11 digits.
+            static const QRegularExpression digits(QStringLiteral("^[0-9]{1,11}$"));
+            ok = digits.match(value).hasMatch();
+            c.locationId = value;
         } else if (name == QLatin1String("sessionminutes")) {
             ok = readNumber(value, 0.01, &number);
             c.sessionMinutes = number;

@@ -18,6 +18,9 @@ struct PortalConfig
     QString connection;
     // Where a relative SQLite file in the connection text lies: beside the configuration file.
     QString baseDir;
+    // The station's location (its Company row): its name and address head the statements,
+    // and its payment terms stand for customers without terms of their own.
+    QString locationId = QStringLiteral("1");
     // A session ends after this long without a request.
     double sessionMinutes = 30;
     // Failed sign-ins are counted over the window; too many lock further tries for the

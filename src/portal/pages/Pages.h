@@ -20,4 +20,8 @@ void tickets(Exchange &x);
 void ticket(Exchange &x, int id);
 void ticketsCsv(Exchange &x);
 
+// The months with a statement, and one month's statement as the PDF the station prints.
+void statements(Exchange &x);
+void statementPdf(Exchange &x, int year, int month);
+
 } // namespace Pages

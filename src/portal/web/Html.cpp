@@ -52,7 +52,8 @@ QString page(const QString &title, const QString &body, const QByteArray &csrfTo
     if (!csrfToken.isEmpty()) {
         menu =
             QStringLiteral("<nav><a href=\"/account\">Account</a><a href=\"/tickets\">Tickets</a>"
-                           "<a href=\"/payments\">Payments</a><a href=\"/password\">Password</a>"
+                           "<a href=\"/payments\">Payments</a><a href=\"/statements\">Statements</a>"
+                           "<a href=\"/password\">Password</a>"
                            "<form method=\"post\" action=\"/signout\">%1<button type=\"submit\">Sign out</button></form></nav>")
                 .arg(csrfField(csrfToken));
     }

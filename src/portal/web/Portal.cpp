@@ -2,6 +2,7 @@
 
 #include "db/DbError.h"
 #include "http/ConnectionDeadline.h"
+#include "http/ListenQueue.h"
 #include "pages/Pages.h"
 #include "web/Exchange.h"
 #include "web/Html.h"
@@ -101,6 +102,8 @@ bool Portal::bind(QString *error)
         *error = QStringLiteral("Cannot listen on %1 port %2.").arg(m_config.listenAddress).arg(m_config.port);
         return false;
     }
+    if (!ListenQueue::lengthen(m_port))
+        qCWarning(lcPortal) << "the queue of waiting connections could not be lengthened; a burst of requests may wait";
     return true;
 }
 
@@ -234,5 +237,11 @@ void Portal::route()
     server.Get(R"(/tickets/(\d{1,9}))", [signedIn](const httplib::Request &request, httplib::Response &response) {
         const int id = std::stoi(request.matches[1]);
         signedIn([id](Exchange &x) { Pages::ticket(x, id); }, false)(request, response);
+    });
+    server.Get("/statements", signedIn(Pages::statements, false));
+    server.Get(R"(/statements/(\d{4})-(\d{2})\.pdf)", [signedIn](const httplib::Request &request, httplib::Response &response) {
+        const int year = std::stoi(request.matches[1]);
+        const int month = std::stoi(request.matches[2]);
+        signedIn([year, month](Exchange &x) { Pages::statementPdf(x, year, month); }, false)(request, response);
     });
 }
