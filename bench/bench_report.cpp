@@ -208,7 +208,7 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     // CPU time is the fairer comparison on a busy machine; wall time includes waiting.
     out << "case      rows     time ms     CPU ms   peak MiB   PDF KiB\n";
-    for (const QString mode : {QStringLiteral("bare"), QStringLiteral("layer"), QStringLiteral("query")}) {
+    for (const QString &mode : {QStringLiteral("bare"), QStringLiteral("layer"), QStringLiteral("query")}) {
         for (const int rows : {10000, 100000}) {
             QProcess child;
             child.start(QCoreApplication::applicationFilePath(), {mode, QString::number(rows)});
