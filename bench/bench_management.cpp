@@ -270,7 +270,7 @@ int runCase(const QString &mode, const QString &file)
     }
     if (mode == QLatin1String("scan")) {
         const QVariantList range = {db->dialect().dayStart(firstDay), db->dialect().dayEnd(today)};
-        for (const QString columns :
+        for (const QString &columns :
              {QStringLiteral("Customer.ID AS CustomerID,Name,Address1,City,State,Zip,Phone,Tickets.ID AS TicketID,CardNo,"
                              "Clerk,TruckNumber,Mileage,DriverID,License,Trip,Trailer,GasGallons,GasPriceEach,GasPriceExt,"
                              "DieselGallons,DieselPriceEach,DieselPriceExt,ReeferGallons,ReeferPriceEach,ReeferPriceExt,"
