@@ -819,8 +819,9 @@ void fillChain(Db &db, const ChainVolume &v, const QDate &today)
         db.exec(QStringLiteral("PRAGMA synchronous=FULL"));
         db.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     }
-    // The planner's figures for the new rows.
-    db.exec(QStringLiteral("ANALYZE"));
+    // The planner's figures for the new rows; on PostgreSQL also the map of pages every
+    // reader sees whole, without which no index serves a query alone.
+    db.exec(sqlite ? QStringLiteral("ANALYZE") : QStringLiteral("VACUUM ANALYZE"));
 }
 
 } // namespace DatabaseTool
