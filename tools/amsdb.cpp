@@ -4,6 +4,7 @@
 //   amsdb create  "<connection text>" [--replace] [--demo] [--volume CUSTOMERS TICKETS]
 //                                      [--customer-volume CUSTOMERS CARDS]
 //                                      [--cash-volume NAMES TICKETS]
+//                                      [--chain [--scale S]]
 //   amsdb check   "<connection text>"
 //   amsdb upgrade "<connection text>"
 //   amsdb copy    "<from connection text>" "<to connection text>" [--replace]
@@ -12,6 +13,8 @@
 // "check" prints the schema version and confirms that every customer's balance equals
 // its tickets less its payments. "upgrade" brings an older database to the schema
 // version this program needs, one step (one transaction) at a time.
+// "--chain" fills a chain's volume for benchmarks (50 locations over five years, 5,000,000
+// tickets; "--scale 0.01" makes a hundredth of every count, with the same shape).
 // A relative SQLite file lies beside this executable when a config.txt lies there too,
 // otherwise in the user's data folder: where the program would look for it.
 
@@ -28,10 +31,13 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+
+#include <optional>
 
 namespace {
 
@@ -40,6 +46,7 @@ int usage()
     QTextStream(stderr) << "usage: amsdb create \"<connection text>\" [--replace] [--demo] [--volume CUSTOMERS TICKETS]\n"
                            "                                         [--customer-volume CUSTOMERS CARDS]\n"
                            "                                         [--cash-volume NAMES TICKETS]\n"
+                           "                                         [--chain [--scale S]]\n"
                            "       amsdb check \"<connection text>\"\n"
                            "       amsdb upgrade \"<connection text>\"\n"
                            "       amsdb copy \"<from connection text>\" \"<to connection text>\" [--replace]\n"
@@ -139,6 +146,35 @@ QString createFile(const QString &connectionText, const QString &baseDir)
     return c.dataSource;
 }
 
+// The scale of "--scale S" (1 without it); nothing, with the reason on stderr, when S is
+// not a number above 0 and at most 10.
+std::optional<double> chainScale(const QStringList &args)
+{
+    const qsizetype s = args.indexOf(QStringLiteral("--scale"));
+    if (s < 0)
+        return 1.0;
+    bool ok = false;
+    const double scale = s + 1 < args.size() ? args[s + 1].toDouble(&ok) : 0;
+    if (!ok || !(scale > 0) || scale > 10) {
+        QTextStream(stderr) << "amsdb: --scale must be a number above 0 and at most 10, such as 0.01 for a hundredth.\n";
+        return std::nullopt;
+    }
+    return scale;
+}
+
+// "--chain": fills a chain's volume and says what it made.
+int chain(Db &db, double scale)
+{
+    const auto volume = DatabaseTool::ChainVolume::at(scale);
+    QElapsedTimer timer;
+    timer.start();
+    DatabaseTool::fillChain(db, volume, QDate::currentDate());
+    QTextStream(stdout) << "Filled a chain at scale " << scale << " in " << timer.elapsed() / 1000 << " s: " << volume.locations
+                        << " locations, " << volume.customers << " customers, " << volume.tickets << " tickets, "
+                        << volume.payments << " payments, " << volume.giftCardTransactions << " gift card transactions.\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -183,9 +219,15 @@ int main(int argc, char *argv[])
             auto from = Db::open(args[1], baseDir);
             return backup(*from, args[2]);
         }
-        if (command == QLatin1String("create"))
+        std::optional<double> scale;
+        if (command == QLatin1String("create")) {
+            if (args.contains(QStringLiteral("--scale")) && !args.contains(QStringLiteral("--chain")))
+                return usage();
+            // A wrong scale is refused before anything is made.
+            if (args.contains(QStringLiteral("--chain")) && !(scale = chainScale(args)))
+                return 2;
             createFile(args[1], baseDir);
-        else if (command != QLatin1String("check") && command != QLatin1String("upgrade"))
+        } else if (command != QLatin1String("check") && command != QLatin1String("upgrade"))
             return usage();
         auto db = Db::open(args[1], baseDir);
         if (command == QLatin1String("check"))
@@ -215,6 +257,8 @@ int main(int argc, char *argv[])
                 return usage();
             DatabaseTool::fillCashVolume(*db, args[cash + 1].toInt(), args[cash + 2].toInt(), QDate::currentDate());
         }
+        if (scale)
+            return chain(*db, *scale);
         return 0;
     } catch (const DbError &e) {
         // No password of either connection text is ever shown, wherever it ended up.

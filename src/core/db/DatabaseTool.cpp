@@ -535,3 +535,293 @@ void fillCashVolume(Db &db, int names, int tickets, const QDate &today)
 }
 
 } // namespace DatabaseTool
+
+namespace {
+
+using DatabaseTool::ChainVolume;
+
+// The numbers 1..n as the rows of one column i, made by the server in rising order, so
+// that rows inserted from them get their keys in the order of i.
+QString numberRows(const Db &db, qint64 n)
+{
+    if (db.dialect().name() == QLatin1String("SQLite"))
+        return QStringLiteral(
+                   "(WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < %1) SELECT i FROM s) AS n")
+            .arg(n);
+    // 64-bit from the start: the spreading products below pass 2^31.
+    return QStringLiteral("generate_series(CAST(1 AS BIGINT), %1) AS n(i)").arg(n);
+}
+
+// The date and time `seconds` (an SQL expression) after `start`.
+QString stampAfter(const Db &db, const QDateTime &start, const QString &seconds)
+{
+    const QString from = start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (db.dialect().name() == QLatin1String("SQLite"))
+        return QStringLiteral("datetime('%1', '+' || (%2) || ' seconds')").arg(from, seconds);
+    return QStringLiteral("(TIMESTAMP '%1' + (%2) * INTERVAL '1 second')").arg(from, seconds);
+}
+
+QString dayAfter(const Db &db, const QDateTime &start, const QString &seconds)
+{
+    if (db.dialect().name() == QLatin1String("SQLite"))
+        return QStringLiteral("date(%1)").arg(stampAfter(db, start, seconds));
+    return QStringLiteral("CAST(%1 AS DATE)").arg(stampAfter(db, start, seconds));
+}
+
+// The i-th of n rows' offset in seconds, spread evenly over `seconds`: rows made in order
+// of i come in time order, as ticket numbers rise with time.
+QString spread(qint64 n, qint64 seconds) { return QStringLiteral("(i - 1) * %1 / %2").arg(seconds).arg(n); }
+
+// A location's prices in thousandths of a dollar and its tax rate in hundredths of a per
+// cent, as SQL over the location's number `loc`: the Company rows and the tickets read
+// the same expressions, so every ticket carries its location's prices.
+struct ChainPrices
+{
+    QString each[TicketLines::FuelRowCount];
+    QString taxRate;
+
+    explicit ChainPrices(const QString &loc)
+    {
+        using namespace TicketLines;
+        each[Gas] = QStringLiteral("(3099 + %1 % 10 * 10)").arg(loc);
+        each[Diesel] = QStringLiteral("(3799 + %1 % 20 * 5)").arg(loc);
+        each[Reefer] = QStringLiteral("(3399 + %1 % 20 * 5)").arg(loc);
+        each[Discount] = QStringLiteral("(-30 - %1 % 3 * 10)").arg(loc);
+        each[Def] = QStringLiteral("(3899 + %1 % 5 * 10)").arg(loc);
+        taxRate = QStringLiteral("(700 + %1 % 30 * 5)").arg(loc);
+    }
+};
+
+// Cents of gallons (thousandths) at a price (thousandths of a dollar), rounded half away
+// from zero: integer arithmetic on either server.
+QString centsOf(const QString &gallons, const QString &each)
+{
+    return QStringLiteral("(CASE WHEN %1 * %2 < 0 THEN -((-(%1 * %2) + 5000) / 10000) ELSE (%1 * %2 + 5000) / 10000 END)")
+        .arg(gallons, each);
+}
+
+void fillChainLocations(Db &db, const ChainVolume &v)
+{
+    using namespace TicketLines;
+    const ChainPrices prices(QStringLiteral("i"));
+    const SqlDialect &sql = db.dialect();
+    db.exec(QStringLiteral("INSERT INTO Company (ID, Name, Address1, Address2, City, State, Zip, Phone, Fax, Email, Website, "
+                           "KeyPressDelay, DieselPricePerGallon, ReeferPricePerGallon, DiscountPricePerGallon, "
+                           "DefPricePerGallon, WarnCustomer, Tax, PaymentTerms) "
+                           "SELECT i, 'Crossroads Fuel Stop ' || %1, %1 || ' Interstate Dr', '', 'Springfield', 'MO', "
+                           "%2, %3, '', 'office@example.com', 'www.example.com', 1.0, "
+                           "%4 / 1000.0, %5 / 1000.0, %6 / 1000.0, %7 / 1000.0, 0.8, %8 / 10000.0, 30 FROM %9")
+                .arg(sql.castToText(QStringLiteral("i")), sql.castToText(QStringLiteral("65800 + i")),
+                     sql.castToText(QStringLiteral("4175550000 + i")), prices.each[Diesel], prices.each[Reefer],
+                     prices.each[Discount], prices.each[Def], prices.taxRate, numberRows(db, v.locations)));
+}
+
+void fillChainCustomers(Db &db, const ChainVolume &v, const QDateTime &start)
+{
+    const SqlDialect &sql = db.dialect();
+    const QString n = QStringLiteral("(i - 1)");
+    // Limits from $20,000 to $110,000 in steps of 10,000, but $2,500 for one customer in
+    // ten (some of them end up on hold); one customer in 97 inactive; one in five with
+    // terms of its own.
+    db.exec(QStringLiteral("INSERT INTO Customer (ID, Name, Address1, Address2, City, State, Zip, Contact, Phone, Fax, "
+                           "Inactive, CurrentBalance, %1, WarnAt, AcctOnHold, DateEntered, PaymentTerms) "
+                           "SELECT %2, 'Fleet ' || %2 || ' Transport', %3 || ' Commerce St', '', 'Joplin', "
+                           "CASE %4 % 4 WHEN 0 THEN 'MO' WHEN 1 THEN 'TX' WHEN 2 THEN 'KS' ELSE 'OK' END, "
+                           "%5, 'Dispatch', %6, '', CASE WHEN %4 % 97 = 0 THEN 1 ELSE 0 END, 0, "
+                           "CASE WHEN %4 % 10 = 0 THEN 2500 ELSE 20000 + %4 / 10 % 10 * 10000 END, 0.8, 0, %7, CASE WHEN %4 % 5 "
+                           "= 0 THEN 15 END FROM %8")
+                .arg(sql.limitColumn(), sql.castToText(QStringLiteral("10000 + ") + n),
+                     sql.castToText(QStringLiteral("100 + %1 % 9000").arg(n)), n,
+                     sql.castToText(QStringLiteral("64000 + %1 % 999").arg(n)),
+                     sql.castToText(QStringLiteral("4170000000 + %1").arg(n)), stampAfter(db, start, QStringLiteral("0")),
+                     numberRows(db, v.customers)));
+    // One to three cards each: card k of customer n exists when k <= 1 + n % 3.
+    db.exec(QStringLiteral("INSERT INTO Cards (CustomerID, CardNo, CardType, InActive, CardNote) "
+                           "SELECT %1, '0' || %2, %3, 0, '' FROM %4 WHERE (i - 1) % 3 <= (i - 1) / 3 % 3")
+                .arg(sql.castToText(QStringLiteral("10000 + (i - 1) / 3")), sql.castToText(QStringLiteral("1 + (i - 1) % 3")),
+                     sql.castToText(QStringLiteral("1 + (i - 1) / 3 % 4")), numberRows(db, v.customers * 3)));
+}
+
+void fillChainTickets(Db &db, const ChainVolume &v, const QDateTime &start, qint64 seconds)
+{
+    using namespace TicketLines;
+    const SqlDialect &sql = db.dialect();
+    const ChainPrices prices(QStringLiteral("loc"));
+    // Gallons in thousandths: diesel on every ticket, reefer on a third, gas on an
+    // eighth, DEF on a quarter; the discount on the diesel and reefer gallons. A
+    // merchandise amount (in cents) on a third of the tickets, in one of the seven lines.
+    QString gallons[FuelRowCount];
+    gallons[Gas] = QStringLiteral("CASE WHEN i % 8 = 0 THEN 8000 + i * 11 % 17000 ELSE 0 END");
+    gallons[Diesel] = QStringLiteral("40000 + i * 37 % 140000");
+    gallons[Reefer] = QStringLiteral("CASE WHEN i % 3 = 0 THEN 10000 + i * 53 % 50000 ELSE 0 END");
+    gallons[Def] = QStringLiteral("CASE WHEN i % 4 = 0 THEN 2000 + i * 13 % 8000 ELSE 0 END");
+    QStringList first = {QStringLiteral("i"), QStringLiteral("i * 7919 % %1 AS c").arg(v.customers),
+                         QStringLiteral("i % %1 + 1 AS loc").arg(v.locations),
+                         QStringLiteral("CASE WHEN i % 3 = 1 THEN 300 + i * 29 % 4200 ELSE 0 END AS merch"),
+                         QStringLiteral("i / 3 % %1 AS which").arg(MerchandiseCount)};
+    for (int r : {Gas, Diesel, Reefer, Def})
+        first << QStringLiteral("%1 AS g%2").arg(gallons[r]).arg(r);
+    // Second: each line's price and cents.
+    QStringList second = {QStringLiteral("a.*"), prices.taxRate + QStringLiteral(" AS rate")};
+    for (int r = 0; r < FuelRowCount; ++r) {
+        const QString g = r == Discount ? QStringLiteral("(g%1 + g%2)").arg(Diesel).arg(Reefer) : QStringLiteral("g%1").arg(r);
+        second << QStringLiteral("%1 AS e%2").arg(prices.each[r]).arg(r) << QStringLiteral("%1 AS q%2").arg(g).arg(r)
+               << QStringLiteral("%1 AS x%2").arg(centsOf(g, prices.each[r])).arg(r);
+    }
+    // Third: subtotal and tax in cents (the tax on the merchandise only).
+    QString subtotal = QStringLiteral("merch");
+    for (int r = 0; r < FuelRowCount; ++r)
+        subtotal += QStringLiteral(" + x%1").arg(r);
+    const QString third = QStringLiteral("b.*, %1 AS sub, (merch * rate + 5000) / 10000 AS tax").arg(subtotal);
+
+    QStringList columns = {QStringLiteral("CustomerID"),  QStringLiteral("CardNo"),  QStringLiteral("Clerk"),
+                           QStringLiteral("TruckNumber"), QStringLiteral("Mileage"), QStringLiteral("License"),
+                           QStringLiteral("DriverID"),    QStringLiteral("Trip"),    QStringLiteral("Trailer")};
+    QStringList values = {
+        sql.castToText(QStringLiteral("10000 + c")),
+        QStringLiteral("'0' || ") + sql.castToText(QStringLiteral("1 + i % (1 + c % 3)")),
+        QStringLiteral("CASE i % 5 WHEN 0 THEN 'BETH' WHEN 1 THEN 'CARLOS' WHEN 2 THEN 'DEB' WHEN 3 THEN 'MIKE' ELSE 'TINA' END"),
+        sql.castToText(QStringLiteral("100 + i * 7 % 900")),
+        sql.castToText(QStringLiteral("100000 + i * 13 % 600000")),
+        QStringLiteral("'D' || ") + sql.castToText(QStringLiteral("1000000 + i * 17 % 8999999")),
+        sql.castToText(QStringLiteral("10 + i % 90")),
+        sql.castToText(QStringLiteral("5000 + i % 5000")),
+        QStringLiteral("CASE WHEN i % 2 = 0 THEN 'T' || %1 ELSE '' END").arg(sql.castToText(QStringLiteral("i % 900")))};
+    for (int r = 0; r < FuelRowCount; ++r) {
+        const FuelLine &line = fuelLines()[r];
+        columns << line.gallonsColumn() << line.priceEachColumn() << line.priceExtColumn();
+        values << QStringLiteral("q%1 / 1000.0").arg(r) << QStringLiteral("e%1 / 1000.0").arg(r)
+               << QStringLiteral("x%1 / 100.0").arg(r);
+    }
+    for (int m = 0; m < MerchandiseCount; ++m) {
+        columns << merchandiseLines()[m].column;
+        values << QStringLiteral("CASE WHEN which = %1 THEN merch ELSE 0 END / 100.0").arg(m);
+    }
+    columns << QStringLiteral("Subtotal") << QStringLiteral("Tax") << QStringLiteral("Total") << QStringLiteral("WorkStationID")
+            << QStringLiteral("Location") << QStringLiteral("DateEntered");
+    values << QStringLiteral("sub / 100.0") << QStringLiteral("tax / 100.0") << QStringLiteral("(sub + tax) / 100.0")
+           << QStringLiteral("'COUNTER' || ") + sql.castToText(QStringLiteral("1 + i / %1 % 3").arg(v.locations))
+           << QStringLiteral("loc") << stampAfter(db, start, spread(v.tickets, seconds));
+    db.exec(
+        QStringLiteral("INSERT INTO Tickets (%1) SELECT %2 FROM (SELECT %3 FROM (SELECT %4 FROM (SELECT %5 FROM %6) AS a) "
+                       "AS b) AS t")
+            .arg(columns.join(u','), values.join(u','), third, second.join(u','), first.join(u','), numberRows(db, v.tickets)));
+}
+
+void fillChainPayments(Db &db, const ChainVolume &v, const QDateTime &start, qint64 seconds)
+{
+    const SqlDialect &sql = db.dialect();
+    // $1,400 to $3,200 a check, a little less than a customer is charged over the same
+    // time, so most accounts owe something; one in 997 a returned check (a negative
+    // amount).
+    const QString when = spread(v.payments, seconds);
+    db.exec(QStringLiteral("INSERT INTO Payments (Customer, PaymentDate, Amount, CheckNum, EntryDate) "
+                           "SELECT %1, %2, CASE WHEN i % 997 = 0 THEN -1 ELSE 1 END * (140000 + i * 31 % 180000) / 100.0, "
+                           "%3, %4 FROM %5")
+                .arg(sql.castToText(QStringLiteral("10000 + i * 7919 % %1").arg(v.customers)), dayAfter(db, start, when),
+                     sql.castToText(QStringLiteral("1000 + i % 9000")), stampAfter(db, start, when), numberRows(db, v.payments)));
+}
+
+void fillChainGiftCards(Db &db, const ChainVolume &v, const QDateTime &start, qint64 seconds)
+{
+    const SqlDialect &sql = db.dialect();
+    // Five transactions a card, one after the other: sold for $50, $20 spent, reloaded
+    // with $25, $30 spent, an inquiry.
+    db.exec(QStringLiteral("INSERT INTO GiftCardTransactions (CardID, TransactionDate, TransactionType, Amount, Clerk, "
+                           "WorkStationID, Location) "
+                           "SELECT %1, %2, CASE (i - 1) % 5 WHEN 0 THEN 'Gift Card Purchase' WHEN 1 THEN 'Gift Card Redemption' "
+                           "WHEN 2 THEN 'Gift Card Purchase' WHEN 3 THEN 'Gift Card Redemption' ELSE 'Gift Card Inquiry' END, "
+                           "CASE (i - 1) % 5 WHEN 0 THEN 50 WHEN 1 THEN 20 WHEN 2 THEN 25 WHEN 3 THEN 30 ELSE 0 END, "
+                           "CASE (i - 1) % 5 WHEN 4 THEN 'NA' ELSE 'BETH' END, 'COUNTER1', (i - 1) / 5 % %3 + 1 FROM %4")
+                .arg(sql.castToText(QStringLiteral("600000000 + (i - 1) / 5")),
+                     stampAfter(db, start, spread(v.giftCardTransactions, seconds)))
+                .arg(v.locations)
+                .arg(numberRows(db, v.giftCardTransactions)));
+    db.exec(QStringLiteral(
+        "INSERT INTO GiftCards (ID, DateActivated, ActivatedBy, ActivationAmount, CardBalance, Active, Notes, WorkStationID, "
+        "Location) "
+        "SELECT CardID, MIN(TransactionDate), 'BETH', 50, "
+        "SUM(CASE TransactionType WHEN 'Gift Card Purchase' THEN Amount WHEN 'Gift Card Redemption' THEN -Amount ELSE 0 END), "
+        "1, '', 'COUNTER1', MIN(Location) FROM GiftCardTransactions GROUP BY CardID"));
+}
+
+// Every customer's balance from its tickets less its payments, and the hold flag of
+// those at their limit: grouped once over each table.
+void postChainBalances(Db &db)
+{
+    const SqlDialect &sql = db.dialect();
+    db.exec(QStringLiteral("UPDATE Customer SET CurrentBalance = %1 FROM (SELECT ID, SUM(Amount) AS Amount FROM "
+                           "(SELECT CustomerID AS ID, Total AS Amount FROM Tickets "
+                           "UNION ALL SELECT Customer, -Amount FROM Payments) AS Entries GROUP BY ID) AS Owed "
+                           "WHERE Owed.ID = Customer.ID")
+                .arg(sql.money(QStringLiteral("Owed.Amount"))));
+    db.exec(QStringLiteral("UPDATE Customer SET AcctOnHold = 1 WHERE CurrentBalance >= %1").arg(sql.limitColumn()));
+}
+
+} // namespace
+
+namespace DatabaseTool {
+
+ChainVolume ChainVolume::at(double scale)
+{
+    ChainVolume v;
+    auto scaled = [scale](qint64 full) { return std::max<qint64>(1, qRound64(double(full) * scale)); };
+    v.customers = scaled(v.customers);
+    v.tickets = scaled(v.tickets);
+    v.payments = scaled(v.payments);
+    v.giftCardTransactions = scaled(v.giftCardTransactions);
+    return v;
+}
+
+QString chainCustomerId(qint64 n) { return QString::number(10000 + n); }
+
+void fillChain(Db &db, const ChainVolume &v, const QDate &today)
+{
+    const QDateTime start(today.addYears(-5).addDays(1), QTime(0, 0));
+    const qint64 seconds = qint64(start.date().daysTo(today) + 1) * 86400;
+    const bool sqlite = db.dialect().name() == QLatin1String("SQLite");
+    // SQLite loads a new file fastest with a rollback journal (new pages are not
+    // journalled, so it stays small) and without waiting for the disk after each page;
+    // the whole fill is still one transaction, and the usual settings come back after it.
+    if (sqlite) {
+        db.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        db.exec(QStringLiteral("PRAGMA synchronous=OFF"));
+        db.exec(QStringLiteral("PRAGMA cache_size=-262144"));
+        db.exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
+    }
+    {
+        Transaction transaction(db);
+        // The indexes of the big tables are made again once their rows are in: one sort
+        // instead of millions of insertions into them.
+        QList<SchemaIndex> rebuilt;
+        for (const SchemaIndex &index : SchemaTables::indexes())
+            if (QStringList{QStringLiteral("Tickets"), QStringLiteral("Payments"), QStringLiteral("GiftCardTransactions"),
+                            QStringLiteral("Cards")}
+                    .contains(index.table)) {
+                rebuilt << index;
+                db.exec(QStringLiteral("DROP INDEX %1").arg(index.name));
+            }
+        for (const char *state : kStates)
+            db.insert(QStringLiteral("State"), {{"State", state}}, QString());
+        for (const char *type : {"1", "2", "3", "4"})
+            db.insert(QStringLiteral("CardType"), {{"CardType", type}}, QString());
+        fillChainLocations(db, v);
+        fillChainCustomers(db, v, start);
+        fillChainTickets(db, v, start, seconds);
+        fillChainPayments(db, v, start, seconds);
+        fillChainGiftCards(db, v, start, seconds);
+        for (const SchemaIndex &index : rebuilt)
+            db.exec(db.dialect().createIndex(index));
+        postChainBalances(db);
+        transaction.commit();
+    }
+    if (sqlite) {
+        db.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        db.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    }
+    // The planner's figures for the new rows; on PostgreSQL also the map of pages every
+    // reader sees whole, without which no index serves a query alone.
+    db.exec(sqlite ? QStringLiteral("ANALYZE") : QStringLiteral("VACUUM ANALYZE"));
+}
+
+} // namespace DatabaseTool

@@ -50,4 +50,28 @@ QString customerVolumeId(int n);
 // name at least once when there are enough tickets), spread over the last year.
 void fillCashVolume(Db &db, int names, int tickets, const QDate &today);
 
+// A chain's volume for benchmarks: at scale 1, 50 locations over the five years before
+// `today`, 50,000 customers with one to three cards each, 5,000,000 charge tickets with
+// their fuel and merchandise lines, 1,000,000 payments (a few of them returned checks)
+// and 200,000 gift card transactions over 40,000 gift cards. A smaller scale keeps the
+// locations and the years and scales every count (at least one of each). Balances equal
+// tickets less payments, accounts at their limit are on hold, and every gift card's
+// balance is what its transactions leave. The rows are made by the server itself in one
+// transaction, so a full chain takes minutes rather than hours.
+struct ChainVolume
+{
+    int locations = 50;
+    qint64 customers = 50000;
+    qint64 tickets = 5000000;
+    qint64 payments = 1000000;
+    qint64 giftCardTransactions = 200000;
+
+    // The counts at `scale` (1: the full chain).
+    static ChainVolume at(double scale);
+};
+void fillChain(Db &db, const ChainVolume &volume, const QDate &today);
+
+// The customer ID fillChain gives its n-th customer (from 0).
+QString chainCustomerId(qint64 n);
+
 } // namespace DatabaseTool

@@ -127,8 +127,12 @@ const QList<SchemaIndex> &indexes()
     static const QList<SchemaIndex> list = {
         {QStringLiteral("Tickets_Location_ID"), QStringLiteral("Tickets"), columns("Location ID")},
         {QStringLiteral("Tickets_DateEntered"), QStringLiteral("Tickets"), columns("DateEntered")},
-        {QStringLiteral("Tickets_CustomerID"), QStringLiteral("Tickets"), columns("CustomerID")},
-        {QStringLiteral("Payments_Customer_Date"), QStringLiteral("Payments"), columns("Customer PaymentDate")},
+        // One customer's tickets by day (its history, its statement) and their totals
+        // (its balance, its aging) read from the index alone, without the ticket rows
+        // (version 5; it takes the place of one on CustomerID alone).
+        {QStringLiteral("Tickets_Customer_Date_Total"), QStringLiteral("Tickets"), columns("CustomerID DateEntered Total")},
+        // The same for payments (version 5, in place of one on Customer and PaymentDate).
+        {QStringLiteral("Payments_Customer_Date_Amount"), QStringLiteral("Payments"), columns("Customer PaymentDate Amount")},
         {QStringLiteral("GiftCardTransactions_Date"), QStringLiteral("GiftCardTransactions"), columns("TransactionDate")},
         {QStringLiteral("Cards_Customer_CardNo"), QStringLiteral("Cards"), columns("CustomerID CardNo")},
         {QStringLiteral("CashTickets_Customer"), QStringLiteral("CashTickets"), columns("Customer")},

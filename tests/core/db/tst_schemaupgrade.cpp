@@ -132,6 +132,7 @@ private slots:
     void killedInTheMiddleOfAStep_data();
     void killedInTheMiddleOfAStep();
     void missingSummaryIndexesMade();
+    void upgradedIndexesAsNew();
     void newerDatabaseRefused();
     void copyCarriesTheVersion();
     void rebuiltTableKeepsRowsIndexesAndKeys();
@@ -220,6 +221,7 @@ void tst_SchemaUpgrade::killedInTheMiddleOfAStep_data()
     QTest::newRow("killed after making the version table, before it commits") << 1;
     QTest::newRow("killed after hashing the first password, before the step commits") << 2;
     QTest::newRow("killed after adding the location's terms, before the customer's") << 3;
+    QTest::newRow("killed after dropping the narrower customer indexes, before the wider ones are made") << 5;
 }
 
 void tst_SchemaUpgrade::killedInTheMiddleOfAStep()
@@ -230,7 +232,10 @@ void tst_SchemaUpgrade::killedInTheMiddleOfAStep()
     const QHash<QString, QString> clear = demoAtVersionZero(*db);
     // Killed after the password step has committed, the passwords are rightly hashed.
     const bool passwordsInClear = step <= 2;
-    const QStringList before = rowsOf(*db, passwordsInClear);
+    // Killed after the terms step has committed, every location has its terms.
+    const QStringList terms =
+        step > 4 ? QStringList{QStringLiteral("Company.PaymentTerms"), QStringLiteral("Customer.PaymentTerms")} : QStringList();
+    const QStringList before = rowsOf(*db, passwordsInClear, terms);
 
     const Run killed = upgrade(TestDb::connectionText(server), QString::number(step));
     QCOMPARE(killed.status, QProcess::CrashExit);
@@ -238,7 +243,14 @@ void tst_SchemaUpgrade::killedInTheMiddleOfAStep()
     db.reset();
     db = Db::open(TestDb::connectionText(server));
     QCOMPARE(SchemaUpgrade::versionOf(*db), step - 1);
-    QCOMPARE(rowsOf(*db, passwordsInClear), before);
+    QCOMPARE(rowsOf(*db, passwordsInClear, terms), before);
+    if (step == 5) {
+        const QString hasIndex = server == QLatin1String("SQLite")
+                                     ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND name = ?")
+                                     : QStringLiteral("SELECT indexname FROM pg_indexes WHERE indexname = lower(?)");
+        QVERIFY(db->firstRow(hasIndex, {QStringLiteral("Tickets_CustomerID")}));
+        QVERIFY(!db->firstRow(hasIndex, {QStringLiteral("Tickets_Customer_Date_Total")}));
+    }
     if (step == 1)
         QVERIFY(!db->firstRow(db->dialect().tableExistsQuery(), {QStringLiteral("SchemaVersion")}));
 
@@ -350,7 +362,37 @@ void tst_SchemaUpgrade::rebuiltTableKeepsRowsIndexesAndKeys()
     QStringList indexes;
     for (const QSqlRecord &r : db->rows(QStringLiteral("SELECT name FROM pragma_index_list('Tickets') ORDER BY name")))
         indexes << r.value(0).toString();
-    QCOMPARE(indexes, (QStringList{"Tickets_CustomerID", "Tickets_DateEntered", "Tickets_Location_ID"}));
+    QCOMPARE(indexes, (QStringList{"Tickets_Customer_Date_Total", "Tickets_DateEntered", "Tickets_Location_ID"}));
+}
+
+// An upgraded station's database ends with the same indexes as one made new, the wider
+// customer indexes in place of the narrower ones.
+void tst_SchemaUpgrade::upgradedIndexesAsNew()
+{
+    QFETCH_GLOBAL(QString, server);
+    auto indexesOf = [&](Db &db) {
+        const QString sql = server == QLatin1String("SQLite")
+                                ? QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type = 'index' AND "
+                                                 "name NOT LIKE 'sqlite_autoindex%' ORDER BY 1")
+                                : QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname = current_schema() AND "
+                                                 "indexname NOT LIKE '%_pkey' ORDER BY 1");
+        QStringList names;
+        for (const QSqlRecord &r : db.rows(sql))
+            names << r.value(0).toString();
+        return names;
+    };
+    QStringList made;
+    {
+        auto fresh = TestDb::fresh(server);
+        made = indexesOf(*fresh);
+    }
+    QVERIFY(made.contains(QStringLiteral("tickets_customer_date_total")));
+    QVERIFY(made.contains(QStringLiteral("payments_customer_date_amount")));
+    QVERIFY(!made.contains(QStringLiteral("tickets_customerid")));
+    auto db = TestDb::freshAtVersionZero(server);
+    QVERIFY(indexesOf(*db).contains(QStringLiteral("tickets_customerid")));
+    SchemaUpgrade::upgrade(*db);
+    QCOMPARE(indexesOf(*db), made);
 }
 
 QTEST_GUILESS_MAIN(tst_SchemaUpgrade)
