@@ -33,7 +33,7 @@ namespace {
 // The test server's connection text with another password, TLS settings or user.
 QString serverText(const QString &extra)
 {
-    QString text = qEnvironmentVariable("AMS_TEST_PG");
+    QString text = TestDb::postgresServer();
     return text + extra;
 }
 
@@ -89,7 +89,7 @@ private slots:
 
 void tst_ServerAccess::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariable("AMS_TEST_PG").isEmpty(), "the test command configures PostgreSQL (AMS_TEST_PG)");
+    QVERIFY2(!TestDb::postgresServer().isEmpty(), qPrintable(TestDb::postgresMissing()));
 }
 
 void tst_ServerAccess::programPassword_data()
