@@ -2,6 +2,8 @@
 
 #include "tickets/TicketStore.h"
 
+#include <optional>
+
 class Db;
 
 // The one road by which a charge ticket is stored: the ticket screen takes it, and so
@@ -27,8 +29,17 @@ struct Outcome
 // The postings are one step that may fail alone (reported by Outcome::posted), since a
 // ticket the clerk has handed over must not vanish because a balance could not be
 // written. Throws DbError, with nothing written, when the ticket itself cannot be stored:
-// an amount beyond what the money columns hold, a stored ticket that is gone, a failing
-// statement.
+// an amount beyond what the money columns hold, merchandise the card's type may not buy
+// (merchandiseRefusal), a stored ticket that is gone, a failing statement.
 Outcome save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp);
+
+// Why the ticket may not be stored on its card: "The card 1234AB may not buy Oil.
+// Nothing was saved." for the first merchandise line the card's type does not allow
+// (TicketLines::merchandiseRefused); nothing when it may. A new ticket and a stored one
+// moved to another card are checked line by line; a stored ticket saved again on its own
+// card may keep the amounts it was stored with. A card that is not on file has no type
+// and decides nothing. The screen asks before it saves, to refuse with a message of its
+// own; the save asks again, so that no other caller stores such a ticket either.
+std::optional<QString> merchandiseRefusal(Db &db, const TicketRecord &ticket);
 
 } // namespace TicketSaving
