@@ -1,5 +1,6 @@
 #include "reports/ReportBatch.h"
 
+#include "app/OutputFile.h"
 #include "db/DbError.h"
 #include "reports/Report.h"
 #include "reports/ReportRenderer.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <exception>
 
@@ -38,62 +38,59 @@ Outcome writeFile(const QList<std::shared_ptr<Report>> &reports, qsizetype first
                   const Progress &progress, int total)
 {
     Outcome outcome;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        outcome.result = Result::Failed;
-        outcome.error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return outcome;
-    }
-    std::exception_ptr failure;
     bool cancelled = false;
-    {
-        QPdfWriter writer(&file);
-        writer.setCreator(QStringLiteral("Account Management Software"));
-        writer.setResolution(600);
-        writer.setTitle(reports.value(first) ? reports[first]->title() : QString());
-        if (first < last)
-            writer.setPageLayout(reports[first]->pageLayout());
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            file.cancelWriting();
-            outcome.result = Result::Failed;
-            outcome.error = QStringLiteral("Cannot write %1").arg(path);
-            return outcome;
-        }
-        PagedDeviceSink sink(writer, painter);
-        try {
-            for (qsizetype i = first; i < last; ++i) {
-                if (!ask(progress, int(i), total)) {
-                    cancelled = true;
-                    break;
-                }
-                const Report &report = *reports[i];
-                // Each report on pages of its own layout, numbered from 1.
-                writer.setPageLayout(report.pageLayout());
-                const PageIndex index = paginate(report);
-                renderPages(report, index, sink);
-                ++outcome.reportsWritten;
+    std::exception_ptr failure;
+    int reportsWritten = 0;
+    QString error;
+    const bool written = OutputFile::write(
+        path,
+        [&](QIODevice &device, QString &why) {
+            QPdfWriter writer(&device);
+            writer.setCreator(QStringLiteral("Account Management Software"));
+            writer.setResolution(600);
+            writer.setTitle(reports.value(first) ? reports[first]->title() : QString());
+            if (first < last)
+                writer.setPageLayout(reports[first]->pageLayout());
+            QPainter painter;
+            if (!painter.begin(&writer)) {
+                why = QStringLiteral("the PDF could not be started");
+                return false;
             }
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        painter.end();
-    }
+            PagedDeviceSink sink(writer, painter);
+            try {
+                for (qsizetype i = first; i < last; ++i) {
+                    if (!ask(progress, int(i), total)) {
+                        cancelled = true;
+                        break;
+                    }
+                    const Report &report = *reports[i];
+                    // Each report on pages of its own layout, numbered from 1.
+                    writer.setPageLayout(report.pageLayout());
+                    const PageIndex index = paginate(report);
+                    renderPages(report, index, sink);
+                    ++reportsWritten;
+                }
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            const bool ended = painter.end();
+            if (!cancelled && !failure && !ended)
+                why = QStringLiteral("the PDF could not be finished");
+            return !cancelled && !failure && ended;
+        },
+        &error);
     if (cancelled || failure) {
-        file.cancelWriting();
-        file.commit();
-        outcome.reportsWritten = 0;
         outcome.result = cancelled ? Result::Cancelled : Result::Failed;
         if (failure)
             outcome.error = reasonOf(failure);
         return outcome;
     }
-    if (!file.commit()) {
-        outcome.reportsWritten = 0;
+    if (!written) {
         outcome.result = Result::Failed;
-        outcome.error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        outcome.error = error;
         return outcome;
     }
+    outcome.reportsWritten = reportsWritten;
     outcome.filesWritten = 1;
     return outcome;
 }

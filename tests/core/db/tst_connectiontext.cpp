@@ -32,6 +32,8 @@ private slots:
     void unusableSqliteFile();
     void passwordGluedToAnotherValue_data();
     void passwordGluedToAnotherValue();
+    void textShownInACommand_data();
+    void textShownInACommand();
     void programPasswordAfterTheLastValue_data();
     void programPasswordAfterTheLastValue();
     void unreachableServer();
@@ -345,6 +347,28 @@ void tst_ConnectionText::unreachableServer()
         QVERIFY2(e.serverText().contains(QStringLiteral("port %1").arg(port)), qPrintable(e.serverText()));
     }
     QVERIFY(timer.elapsed() < 11000);
+}
+
+void tst_ConnectionText::textShownInACommand_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("the program's password is left out") << "Provider=SQLite;Data Source=/srv/ams.db;PWD=QZ;"
+                                                        << "Provider=SQLite;Data Source=/srv/ams.db;";
+    QTest::newRow("a password of its own in any letter case, between other values")
+        << "Provider=PostgreSQL;Server=db;UID=st7;pwd=k8#Lm2;Port=5432;"
+        << "Provider=PostgreSQL;Server=db;UID=st7;Port=5432;";
+    QTest::newRow("a password glued to the value before it is hidden") << "Provider=PostgreSQL;Server=db;UID=amsPWD=secret9;"
+                                                                       << "Provider=PostgreSQL;Server=db;UID=amsPWD=********;";
+    QTest::newRow("a text without a password stays as it is") << "Provider=SQLite;Data Source=demo.db;"
+                                                              << "Provider=SQLite;Data Source=demo.db;";
+}
+
+// What "Run: amsdb upgrade ..." shows: a command that can be run, never a password.
+void tst_ConnectionText::textShownInACommand()
+{
+    QFETCH(QString, text);
+    QTEST(ConnectionText::withoutPasswordPairs(text), "shown");
 }
 
 QTEST_GUILESS_MAIN(tst_ConnectionText)
