@@ -87,10 +87,7 @@ private slots:
     void passwordNeverShown();
 };
 
-void tst_ServerAccess::initTestCase()
-{
-    QVERIFY2(!TestDb::postgresServer().isEmpty(), qPrintable(TestDb::postgresMissing()));
-}
+void tst_ServerAccess::initTestCase() { QVERIFY2(!TestDb::postgresServer().isEmpty(), qPrintable(TestDb::postgresMissing())); }
 
 void tst_ServerAccess::programPassword_data()
 {
