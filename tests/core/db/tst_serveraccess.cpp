@@ -206,7 +206,8 @@ void tst_ServerAccess::stationRoleRunsEveryStatement()
     // The accounts and gift cards the workstation helper works on.
     for (const QString &id : {QStringLiteral("1001"), QStringLiteral("1002"), QStringLiteral("1003"), QStringLiteral("1004")})
         owner->exec(QStringLiteral("UPDATE Customer SET Inactive = 0, AcctOnHold = 0 WHERE ID = ?"), {id});
-    owner->exec(QStringLiteral("UPDATE Cards SET InActive = 0 WHERE CardNo = '01'"));
+    // The helper sells oil on these cards: a type that allows it.
+    owner->exec(QStringLiteral("UPDATE Cards SET InActive = 0, CardType = '1' WHERE CardNo = '01'"));
     for (const QString &card : {QStringLiteral("700000001"), QStringLiteral("700000002"), QStringLiteral("700000003")})
         GiftCardStore::sell(*station, card, 50, QStringLiteral("ST"), QString(),
                             {QStringLiteral("ST7"), 1, QDateTime::currentDateTime()});
