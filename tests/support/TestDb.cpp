@@ -97,6 +97,10 @@ QStringList servers()
     return {QStringLiteral("SQLite"), QStringLiteral("PostgreSQL")};
 }
 
+QString postgresServer() { return postgresBase(); }
+
+QString postgresMissing() { return notConfigured(); }
+
 void addServerRows()
 {
     if (postgresBase().isEmpty())

@@ -32,6 +32,13 @@ std::unique_ptr<Db> freshAtVersionZero(const QString &server);
 // Runs the version-0 schema text of the database's server on it.
 void createVersionZero(Db &db);
 
+// The connection text of the PostgreSQL test server, as AMS_TEST_PG holds it; empty when
+// the variable is not set.
+QString postgresServer();
+// What a test that needs PostgreSQL says when AMS_TEST_PG is not set: the variable and
+// scripts/start-postgres, which starts a server and prints its connection text.
+QString postgresMissing();
+
 // The connection text that fresh() used last for the server, with its password: for
 // starting another process on the same database.
 QString connectionText(const QString &server);

@@ -69,6 +69,15 @@ LoginSave saveLogin(Db &db, const QString &customerId, const CustomerEntry &entr
 
 namespace CustomerStore {
 
+std::optional<QString> cardType(Db &db, const QString &customerId, const QString &cardNo)
+{
+    const auto row =
+        db.firstRow(QStringLiteral("SELECT CardType FROM Cards WHERE CustomerID = ? AND CardNo = ?"), {customerId, cardNo});
+    if (!row)
+        return std::nullopt;
+    return row->value(0).toString();
+}
+
 std::optional<CustomerCard> card(Db &db, const QString &customerId, const QString &cardNo)
 {
     const QString sql =

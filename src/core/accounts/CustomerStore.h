@@ -69,6 +69,9 @@ namespace CustomerStore {
 
 // The customer and the card with this number; nothing when there is no such card.
 std::optional<CustomerCard> card(Db &db, const QString &customerId, const QString &cardNo);
+// The type of the card with this number, read from the card alone; nothing when there is
+// no such card (a NULL type reads as "").
+std::optional<QString> cardType(Db &db, const QString &customerId, const QString &cardNo);
 
 // Every customer card with a card number, as "Name - CardNo" beside its account number
 // (ID followed by CardNo), in name and card order. Inactive customers and cards are

@@ -1,5 +1,7 @@
 #include "app/Numbers.h"
 
+#include "app/NumberText.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -337,6 +339,20 @@ bool readsWhole(QStringView text)
         if (c >= u'0' && c <= u'9')
             return true;
     return std::all_of(text.begin(), text.end(), isBlank);
+}
+
+bool isNumber(QStringView text)
+{
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && isBlank(text[from]))
+        ++from;
+    while (to > from && isBlank(text[to - 1]))
+        --to;
+    const QStringView number = text.sliced(from, to - from);
+    if (number.isEmpty() || std::any_of(number.begin(), number.end(), isBlank))
+        return false;
+    return readsWhole(number);
 }
 
 QString plainText(double value)

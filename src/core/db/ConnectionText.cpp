@@ -57,6 +57,14 @@ QString ConnectionText::withoutPasswords(const QString &message, const QString &
     return result;
 }
 
+QString ConnectionText::withoutPasswordPairs(const QString &text)
+{
+    static const QRegularExpression pair(QStringLiteral("(^|;)\\s*PWD\\s*=[^;]*;?"), QRegularExpression::CaseInsensitiveOption);
+    QString shown = text;
+    shown.replace(pair, QStringLiteral("\\1"));
+    return withoutPasswords(shown, text);
+}
+
 namespace {
 
 ConnectionText parsed(const QString &text, const QString &baseDir);

@@ -36,6 +36,10 @@ struct ConnectionText
     // missing ";", where the pairs do not see it), and whatever follows "PWD=" in the
     // message itself.
     static QString withoutPasswords(const QString &message, const QString &text);
+    // The connection text fit to be shown as part of a command to run: without its PWD
+    // pairs (the program adds its own password when it connects), and with a password
+    // glued to another value by a missing ";" hidden as withoutPasswords hides it.
+    static QString withoutPasswordPairs(const QString &text);
 
     // Throws DbError naming the unknown provider or the missing keyword.
     static ConnectionText parse(const QString &text, const QString &baseDir = {});

@@ -1,12 +1,12 @@
 #include "db/SchemaUpgrade.h"
 
 #include "accounts/WebPassword.h"
+#include "db/ConnectionText.h"
 #include "db/Db.h"
 #include "db/DbError.h"
 #include "db/SchemaTables.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QSqlRecord>
 
 #include <csignal>
@@ -115,16 +115,6 @@ qint64 addCustomerAmountIndexes(Db &db)
     return 0;
 }
 
-// The connection text as the user typed it, without its password: fit to be shown.
-QString withoutPassword(const QString &connectionText)
-{
-    static const QRegularExpression password(QStringLiteral("(^|;)\\s*PWD\\s*=[^;]*;?"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    QString shown = connectionText;
-    shown.replace(password, QStringLiteral("\\1"));
-    return shown;
-}
-
 // The upgrade reads the version locked, so that two upgrades at once apply each step
 // once: the second waits for the first's step and then reads its version. A station's
 // start-up only reads (its role may not lock).
@@ -203,7 +193,7 @@ QString versionProblem(int found, const QString &connectionText)
         return QStringLiteral("The database is at version %1; this program needs %2. Run: amsdb upgrade \"%3\"")
             .arg(found)
             .arg(needed)
-            .arg(withoutPassword(connectionText));
+            .arg(ConnectionText::withoutPasswordPairs(connectionText));
     if (found > needed)
         return QStringLiteral("The database is at version %1; this program knows versions up to %2. "
                               "Install the newer program that upgraded it.")

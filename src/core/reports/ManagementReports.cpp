@@ -485,12 +485,16 @@ std::shared_ptr<Report> detailSales(Db &db, const QDate &start, const QDate &end
     day.key = [ref = FieldRef(QStringLiteral("DateEntered"))](const QSqlRecord &row) {
         return QString::number(ReportText::readDateTime(ref.value(row)).date().toJulianDay());
     };
+    const auto dayOf = [](const QSqlRecord &row) {
+        return ReportText::readDateTime(row.value(QStringLiteral("DateEntered"))).toString(QStringLiteral("dddd, MMMM d, yyyy"));
+    };
     day.header.height = 16;
-    day.header.text(QRectF(0, 3, 300, 13), rowText([](const QSqlRecord &row) {
-                        return ReportText::readDateTime(row.value(QStringLiteral("DateEntered")))
-                            .toString(QStringLiteral("dddd, MMMM d, yyyy"));
-                    }),
-                    left, reportFont(8.5, true));
+    day.header.text(QRectF(0, 3, 300, 13), rowText(dayOf), left, reportFont(8.5, true));
+    // A day that runs onto another page is headed there again.
+    day.continued.height = 16;
+    day.continued.text(QRectF(0, 3, 300, 13),
+                       rowText([dayOf](const QSqlRecord &row) { return dayOf(row) + QStringLiteral(" (continued)"); }), left,
+                       reportFont(8.5, true));
     day.footer.height = 18;
     day.footer.line(QPointF(292, 1), QPointF(report->bodyWidth(), 1), 0.5);
     addSums(*report, day.footer, 3, totalText(QStringLiteral("Day total: %1"), [](const ReportTotals &t) {

@@ -180,6 +180,10 @@ struct ReportGroup
     std::function<QString(const QSqlRecord &)> key;
     Band header;
     Band footer;
+    // Drawn below the page header on a page that goes on with the group begun on an
+    // earlier one, so that its rows are never without their heading: the heading again,
+    // saying so ("Monday, April 1, 2024 (continued)"). Empty: nothing is repeated.
+    Band continued;
 };
 
 // One field of a report as its readers see it: the caption over its column, where its

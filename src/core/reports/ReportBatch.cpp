@@ -1,5 +1,6 @@
 #include "reports/ReportBatch.h"
 
+#include "app/OutputFile.h"
 #include "db/DbError.h"
 #include "reports/Report.h"
 #include "reports/ReportRenderer.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <exception>
 
@@ -18,6 +18,10 @@ namespace {
 using Result = Outcome::Result;
 
 bool ask(const Progress &progress, int done, int total) { return !progress || progress(done, total); }
+
+// Why a PDF's device failed it, as the file's message ends.
+const QString pdfNotStarted = QStringLiteral("the PDF could not be started");
+const QString pdfNotFinished = QStringLiteral("the PDF could not be finished");
 
 QString reasonOf(const std::exception_ptr &failure)
 {
@@ -33,49 +37,54 @@ QString reasonOf(const std::exception_ptr &failure)
 }
 
 // Writes reports[first..last) as one PDF onto the device, which is open for writing. The
-// progress is asked before each report with the batch's own count.
+// progress is asked before each report with the batch's own count. A PDF that cannot be
+// started or finished says so in the outcome's error; a cancel or a failing report leaves
+// nothing counted as written.
 Outcome writeDevice(const QList<std::shared_ptr<Report>> &reports, qsizetype first, qsizetype last, QIODevice &device,
                     const Progress &progress, int total)
 {
     Outcome outcome;
     std::exception_ptr failure;
     bool cancelled = false;
-    {
-        QPdfWriter writer(&device);
-        writer.setCreator(QStringLiteral("Account Management Software"));
-        writer.setResolution(600);
-        writer.setTitle(reports.value(first) ? reports[first]->title() : QString());
-        if (first < last)
-            writer.setPageLayout(reports[first]->pageLayout());
-        QPainter painter;
-        if (!painter.begin(&writer)) {
-            outcome.result = Result::Failed;
-            return outcome;
-        }
-        PagedDeviceSink sink(writer, painter);
-        try {
-            for (qsizetype i = first; i < last; ++i) {
-                if (!ask(progress, int(i), total)) {
-                    cancelled = true;
-                    break;
-                }
-                const Report &report = *reports[i];
-                // Each report on pages of its own layout, numbered from 1.
-                writer.setPageLayout(report.pageLayout());
-                const PageIndex index = paginate(report);
-                renderPages(report, index, sink);
-                ++outcome.reportsWritten;
-            }
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        painter.end();
+    QPdfWriter writer(&device);
+    writer.setCreator(QStringLiteral("Account Management Software"));
+    writer.setResolution(600);
+    writer.setTitle(reports.value(first) ? reports[first]->title() : QString());
+    if (first < last)
+        writer.setPageLayout(reports[first]->pageLayout());
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        outcome.result = Result::Failed;
+        outcome.error = pdfNotStarted;
+        return outcome;
     }
+    PagedDeviceSink sink(writer, painter);
+    try {
+        for (qsizetype i = first; i < last; ++i) {
+            if (!ask(progress, int(i), total)) {
+                cancelled = true;
+                break;
+            }
+            const Report &report = *reports[i];
+            // Each report on pages of its own layout, numbered from 1.
+            writer.setPageLayout(report.pageLayout());
+            const PageIndex index = paginate(report);
+            renderPages(report, index, sink);
+            ++outcome.reportsWritten;
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    const bool ended = painter.end();
     if (cancelled || failure) {
         outcome.reportsWritten = 0;
         outcome.result = cancelled ? Result::Cancelled : Result::Failed;
         if (failure)
             outcome.error = reasonOf(failure);
+    } else if (!ended) {
+        outcome.reportsWritten = 0;
+        outcome.result = Result::Failed;
+        outcome.error = pdfNotFinished;
     }
     return outcome;
 }
@@ -85,25 +94,26 @@ Outcome writeDevice(const QList<std::shared_ptr<Report>> &reports, qsizetype fir
 Outcome writeFile(const QList<std::shared_ptr<Report>> &reports, qsizetype first, qsizetype last, const QString &path,
                   const Progress &progress, int total)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        Outcome outcome;
-        outcome.result = Result::Failed;
-        outcome.error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+    Outcome outcome;
+    bool stopped = false; // cancelled, or a report failed: its own reason, not the file's
+    QString error;
+    const bool written = OutputFile::write(
+        path,
+        [&](QIODevice &device, QString &why) {
+            outcome = writeDevice(reports, first, last, device, progress, total);
+            stopped = outcome.result == Result::Cancelled
+                      || (!outcome.written() && outcome.error != pdfNotStarted && outcome.error != pdfNotFinished);
+            if (!outcome.written())
+                why = outcome.error;
+            return outcome.written();
+        },
+        &error);
+    if (stopped)
         return outcome;
-    }
-    Outcome outcome = writeDevice(reports, first, last, file, progress, total);
-    if (!outcome.written()) {
-        file.cancelWriting();
-        file.commit();
-        if (outcome.error.isEmpty())
-            outcome.error = QStringLiteral("Cannot write %1").arg(path);
-        return outcome;
-    }
-    if (!file.commit()) {
+    if (!written) {
         outcome.reportsWritten = 0;
         outcome.result = Result::Failed;
-        outcome.error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+        outcome.error = error;
         return outcome;
     }
     outcome.filesWritten = 1;

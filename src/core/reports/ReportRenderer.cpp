@@ -102,7 +102,7 @@ private:
         for (ReportTotals &totals : m_groupTotals)
             totals.add(values);
         m_grand.add(values);
-        place(m_report.detail, row, nullptr);
+        place(m_report.detail, row, nullptr, 0, m_report.groups.size());
         m_last = row;
         ++m_row;
         return !m_stopped;
@@ -148,7 +148,7 @@ private:
             m_groupTotals[i].clear();
             if (i == 0)
                 m_grand.addGroup();
-            place(m_report.groups[i].header, row, nullptr, m_report.detail.height);
+            place(m_report.groups[i].header, row, nullptr, m_report.detail.height, i);
         }
     }
 
@@ -156,12 +156,14 @@ private:
     void closeGroups(qsizetype to)
     {
         for (qsizetype i = m_report.groups.size() - 1; i >= to && !m_stopped; --i)
-            place(m_report.groups[i].footer, m_last, &m_groupTotals[i]);
+            place(m_report.groups[i].footer, m_last, &m_groupTotals[i], 0, i + 1);
     }
 
     // Places a band at the current position, first moving to a new page when the band (and
-    // whatever must stay with it) does not fit above the page footer.
-    void place(const Band &band, const QSqlRecord &row, const ReportTotals *totals, double keepWith = 0)
+    // whatever must stay with it) does not fit above the page footer. The outermost
+    // `openLevels` groups go on across such a break: the new page repeats their headings
+    // (ReportGroup::continued), bound to the row as the band is.
+    void place(const Band &band, const QSqlRecord &row, const ReportTotals *totals, double keepWith = 0, qsizetype openLevels = 0)
     {
         if (band.isEmpty() || m_stopped)
             return;
@@ -171,6 +173,11 @@ private:
             if (m_stopped)
                 return;
             startPage(row);
+            for (qsizetype i = 0; i < openLevels; ++i) {
+                draw(m_report.groups[i].continued, row, nullptr);
+                m_y += m_report.groups[i].continued.height;
+            }
+            m_pageTop = m_y;
         }
         draw(band, row, totals);
         m_y += band.height;

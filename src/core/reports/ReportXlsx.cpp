@@ -1,8 +1,8 @@
 #include "reports/ReportXlsx.h"
 
 #include "app/Numbers.h"
+#include "app/OutputFile.h"
 #include "db/DbError.h"
-#include "reports/PendingFile.h"
 #include "reports/Report.h"
 
 #include <QDateTime>
@@ -313,30 +313,32 @@ QString sheetName(const QString &title)
 
 bool save(const Report &report, const QString &path, QString *error, const ReportProgress &progress)
 {
-    auto fail = [error](const QString &why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    PendingFile file(path);
-    QString why;
-    if (!file.open(&why))
-        return fail(why);
-    try {
-        Writer writer(report, progress);
-        writer.write(file.path());
-    } catch (const Stop &stop) {
-        if (stop.reason == QLatin1String("Cancelled."))
-            return fail(stop.reason);
-        return fail(QStringLiteral("Cannot write %1: %2").arg(path, stop.reason));
-    } catch (const DbError &e) {
-        return fail(e.serverText());
-    } catch (const std::exception &e) {
-        return fail(QString::fromLocal8Bit(e.what()));
-    }
-    if (!file.commit(&why))
-        return fail(why);
-    return true;
+    // A cancelled run and a failure of the library say so in their own words, without
+    // the file's name before them.
+    QString ownWords;
+    const bool written = OutputFile::writeNamed(
+        path,
+        [&](const QString &passing, QString &why) {
+            try {
+                Writer writer(report, progress);
+                writer.write(passing);
+                return true;
+            } catch (const Stop &stop) {
+                if (stop.reason == QLatin1String("Cancelled."))
+                    ownWords = stop.reason;
+                else
+                    why = stop.reason;
+            } catch (const DbError &) {
+                throw;
+            } catch (const std::exception &e) {
+                ownWords = QString::fromLocal8Bit(e.what());
+            }
+            return false;
+        },
+        error);
+    if (!written && !ownWords.isEmpty() && error)
+        *error = ownWords;
+    return written;
 }
 
 } // namespace ReportXlsx

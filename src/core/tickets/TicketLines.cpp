@@ -117,6 +117,30 @@ std::optional<CardTypeAllows> cardTypeAllows(const QString &cardType)
     return std::nullopt;
 }
 
+std::optional<int> merchandiseRefused(const QString &cardType, const Amounts &amounts, const Amounts *stored)
+{
+    const std::optional<CardTypeAllows> allows = cardTypeAllows(cardType);
+    if (!allows)
+        return std::nullopt;
+    for (int m = 0; m < MerchandiseCount; ++m) {
+        if (allows->line(m))
+            continue;
+        const double amount = parseLeadingNumber(amounts.merchandise[m].toString());
+        if (amount == 0)
+            continue;
+        if (stored && amount == parseLeadingNumber(stored->merchandise[m].toString()))
+            continue;
+        return m;
+    }
+    return std::nullopt;
+}
+
+QString merchandiseRefusal(const QString &accountNumber, int merchandise)
+{
+    return QStringLiteral("The card %1 may not buy %2. Nothing was saved.")
+        .arg(accountNumber, merchandiseLines()[merchandise].caption);
+}
+
 QString cardTypeMeaning(const QString &cardType)
 {
     const std::optional<CardTypeAllows> allows = cardTypeAllows(cardType);

@@ -120,10 +120,23 @@ struct CardTypeAllows
 {
     bool general = false;
     bool store = false;
+
+    // Whether the card may buy this merchandise line.
+    bool line(int merchandise) const { return merchandise <= Washer ? general : store; }
 };
 std::optional<CardTypeAllows> cardTypeAllows(const QString &cardType);
 // The same in words, for the customer screen's card type; "" for a type that decides
 // nothing.
 QString cardTypeMeaning(const QString &cardType);
+
+// The first merchandise line of the amounts that the card type does not let the card
+// buy, holding an amount other than 0; nothing when the type allows every line that
+// holds one (a type that decides nothing allows them all). `stored` are the amounts of
+// the same ticket as stored on the same card: a line that keeps its stored amount sells
+// nothing new, so a ticket sold before its card's type changed can still be printed
+// again, while anything added to it is checked.
+std::optional<int> merchandiseRefused(const QString &cardType, const Amounts &amounts, const Amounts *stored = nullptr);
+// "The card 1234AB may not buy Oil. Nothing was saved."
+QString merchandiseRefusal(const QString &accountNumber, int merchandise);
 
 } // namespace TicketLines

@@ -1,5 +1,7 @@
 #include "tickets/TicketSaving.h"
 
+#include "accounts/BalancePosting.h"
+#include "accounts/CustomerStore.h"
 #include "app/FieldRules.h"
 #include "app/Logging.h"
 #include "app/Numbers.h"
@@ -53,6 +55,10 @@ TicketSaving::Outcome write(Db &db, const TicketRecord &ticket, const TicketStam
         if (!before)
             throw DbError(QStringLiteral("Ticket %1 is no longer stored.").arg(ticket.id));
     }
+    // Read after the ticket row is locked, so that the stored amounts it is measured
+    // against are the ones this save replaces.
+    if (const std::optional<QString> refusal = TicketSaving::merchandiseRefusal(db, ticket))
+        throw DbError(*refusal);
     TicketSaving::Outcome outcome;
     outcome.id = TicketStore::save(db, ticket, stamp);
     if (!post) {
@@ -122,6 +128,24 @@ Outcome save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp)
     const Outcome outcome = write(db, ticket, stamp, false, false);
     transaction.commit();
     return outcome;
+}
+
+std::optional<QString> merchandiseRefusal(Db &db, const TicketRecord &ticket)
+{
+    const std::optional<QString> cardType = CustomerStore::cardType(db, ticket.customerId, ticket.cardNo);
+    if (!cardType)
+        return std::nullopt;
+    std::optional<TicketRecord> stored;
+    if (ticket.id != 0) {
+        stored = TicketStore::load(db, ticket.id);
+        if (stored && (stored->customerId != ticket.customerId || stored->cardNo != ticket.cardNo))
+            stored.reset();
+    }
+    const std::optional<int> line =
+        TicketLines::merchandiseRefused(*cardType, ticket.amounts, stored ? &stored->amounts : nullptr);
+    if (!line)
+        return std::nullopt;
+    return TicketLines::merchandiseRefusal(ticket.accountNumber(), *line);
 }
 
 } // namespace TicketSaving

@@ -34,7 +34,17 @@ struct Outcome
 // has handed over must not vanish because a balance could not be written: the ticket is
 // then stored by itself, still in one transaction. Throws DbError, with nothing written,
 // when the ticket itself cannot be stored: an amount beyond what the money columns hold,
-// a stored ticket that is gone, a failing statement.
+// merchandise the card's type may not buy (merchandiseRefusal), a stored ticket that is
+// gone, a failing statement.
 Outcome save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp);
+
+// Why the ticket may not be stored on its card: "The card 1234AB may not buy Oil.
+// Nothing was saved." for the first merchandise line the card's type does not allow
+// (TicketLines::merchandiseRefused); nothing when it may. A new ticket and a stored one
+// moved to another card are checked line by line; a stored ticket saved again on its own
+// card may keep the amounts it was stored with. A card that is not on file has no type
+// and decides nothing. The screen asks before it saves, to refuse with a message of its
+// own; the save asks again, so that no other caller stores such a ticket either.
+std::optional<QString> merchandiseRefusal(Db &db, const TicketRecord &ticket);
 
 } // namespace TicketSaving

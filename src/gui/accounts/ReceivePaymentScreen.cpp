@@ -11,6 +11,7 @@
 #include "app/FormLayout.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
+#include "app/NumberText.h"
 #include "app/Numbers.h"
 #include "app/PickList.h"
 #include "app/ScreenGuard.h"
@@ -20,8 +21,9 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
+
+#include <cmath>
 
 namespace {
 
@@ -127,12 +129,12 @@ void ReceivePaymentScreen::ShowCurrentBalance()
 
 void ReceivePaymentScreen::amountLeft()
 {
-    // The locale's own way of writing a number passes ("1,250.75" under a locale that
-    // groups with commas); it is then read by the number rules like every amount, and
-    // the field shows when that reads less than is there.
-    bool isNumber = false;
-    QLocale().toDouble(txtPaymentAmount->plainText().trimmed(), &isNumber);
-    if (!isNumber) {
+    // A text that is not a number becomes 0, as letters always have. The amount stored
+    // and posted is what the number rules read, so a text they would read as less than
+    // it holds ("1,250.75" as 1) goes the same way rather than being stored as $1.00;
+    // so does a number too large to hold.
+    const QString typed = txtPaymentAmount->plainText();
+    if (!Numbers::isNumber(typed) || !std::isfinite(Numbers::parseLeadingNumber(typed))) {
         txtPaymentAmount->setPlainText(kZero);
         return;
     }

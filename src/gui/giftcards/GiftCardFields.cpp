@@ -33,7 +33,7 @@ QPushButton *button(const char *name, const QString &caption, QWidget *parent)
     return b;
 }
 
-bool isNumber(const QString &text) { return readsAsNumber(text); }
+bool isNumber(const QString &text) { return Numbers::isNumber(text); }
 
 QString balanceText(double balance) { return Numbers::plainText(balance); }
 

@@ -226,7 +226,7 @@ void CompanyInfoScreen::save()
     // The delay column is a number: a text that is not one (or one below a second,
     // reached by pressing Enter in the field) would be stored as nothing useful.
     const QString delay = txtKeyPressDelay->text();
-    if (!readsAsNumber(delay) || Numbers::parseLeadingNumber(delay) < 1) {
+    if (!Numbers::isNumber(delay) || Numbers::parseLeadingNumber(delay) < 1) {
         MessageBox::ok(this, QStringLiteral("Quantity must be greater than 0."), QStringLiteral("Invalid Entry"));
         txtKeyPressDelay->setFocus(Qt::OtherFocusReason);
         return;

@@ -164,7 +164,7 @@ QString SettingsScreen::captionOf(const AmountField *field) const
 // price of nothing without a word.
 bool SettingsScreen::fieldLeft(AmountField *field)
 {
-    if (readsAsNumber(field->plainText()))
+    if (Numbers::isNumber(field->plainText()))
         return true;
     MessageBox::ok(this, QStringLiteral("You must enter a valid number for %1.").arg(captionOf(field)),
                    QStringLiteral("Invalid Entry"));

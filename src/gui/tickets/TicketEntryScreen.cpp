@@ -188,10 +188,8 @@ void TicketEntryScreen::applyCardType(const QString &cardType)
     const std::optional<CardTypeAllows> allows = cardTypeAllows(cardType);
     if (!allows)
         return;
-    for (int m : {Oil, Addatives, Antifreeze, Washer})
-        m_lines->setMerchandiseUsable(m, allows->general);
-    for (int m : {Grocery, Deli, Tobacco})
-        m_lines->setMerchandiseUsable(m, allows->store);
+    for (int m = 0; m < MerchandiseCount; ++m)
+        m_lines->setMerchandiseUsable(m, allows->line(m));
 }
 
 void TicketEntryScreen::accountEntered()
@@ -260,20 +258,16 @@ std::optional<QString> TicketEntryScreen::accountToSave()
     return accountNumber;
 }
 
-bool TicketEntryScreen::merchandiseAllowed(const QString &accountNumber)
+bool TicketEntryScreen::merchandiseAllowed(const TicketRecord &ticket)
 {
-    for (int m = 0; m < MerchandiseCount; ++m) {
-        AmountField *line = m_lines->merchandise(m);
-        if (line->isEnabledTo(m_lines) || line->value() == 0)
-            continue;
-        MessageBox::ok(
-            this,
-            QStringLiteral("The card %1 may not buy %2. Nothing was saved.").arg(accountNumber, merchandiseLines()[m].caption),
-            QStringLiteral("Merchandise Not Allowed"), MessageBox::Icon::Exclamation);
-        txtAcctNo->setFocus(Qt::OtherFocusReason);
-        return false;
-    }
-    return true;
+    // The save's own rule, asked first so that the clerk gets a message of its kind
+    // rather than a database error.
+    const std::optional<QString> refusal = TicketSaving::merchandiseRefusal(Db::current(), ticket);
+    if (!refusal)
+        return true;
+    MessageBox::ok(this, *refusal, QStringLiteral("Merchandise Not Allowed"), MessageBox::Icon::Exclamation);
+    txtAcctNo->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 void TicketEntryScreen::save()
@@ -287,13 +281,12 @@ void TicketEntryScreen::save()
     const std::optional<QString> accountNumber = accountToSave();
     if (!accountNumber)
         return;
-    // Merchandise the card may not buy could only have come from another card: a ticket
-    // typed for one account and then sent to another, or a stored ticket moved.
-    const bool chargedAnew = !m_shown || *accountNumber != m_shown->accountNumber();
-    if (chargedAnew && !merchandiseAllowed(*accountNumber))
-        return;
-
+    // Merchandise the card may not buy comes from another card's lines: a ticket typed
+    // for one account and then sent to another, a stored ticket moved, or lines typed
+    // into a stored ticket shown after another card unlocked them.
     const TicketRecord ticket = ticketOnScreen(*accountNumber);
+    if (!merchandiseAllowed(ticket))
+        return;
     Db &db = Db::current();
     TicketSaving::Outcome outcome;
     {

@@ -61,7 +61,8 @@ private:
     // The account Print/Save charges the ticket to; nothing when the account field holds
     // an account that is refused (the clerk has been told why).
     std::optional<QString> accountToSave();
-    bool merchandiseAllowed(const QString &accountNumber);
+    // False, after telling the clerk, when the card may not buy a merchandise line of the ticket.
+    bool merchandiseAllowed(const TicketRecord &ticket);
     void showTicket(const std::optional<TicketRecord> &ticket);
     bool mayLeaveTicket();
     void showPrevious();

@@ -36,6 +36,9 @@ int main(int argc, char *argv[])
             ticket.amounts.fuel[TicketLines::Diesel].gallons = QString::number(20 + n % 97);
             ticket.amounts.fuel[TicketLines::Diesel].priceEach = QStringLiteral("3.899");
             ticket.amounts.merchandise[TicketLines::Grocery] = QStringLiteral("%1.37").arg(n % 9);
+            // The demo's cards come in every type: groceries only where the card may buy them.
+            if (TicketSaving::merchandiseRefusal(*db, ticket))
+                ticket.amounts.merchandise[TicketLines::Grocery] = QVariant();
             TicketLines::figure(ticket.amounts, 0.0825);
             if (!TicketSaving::save(*db, ticket, {QStringLiteral("WORKER"), 1, QDateTime::currentDateTime()}).posted) {
                 QTextStream(stderr) << "ticketworker: a posting failed\n";

@@ -33,7 +33,7 @@ namespace {
 // The test server's connection text with another password, TLS settings or user.
 QString serverText(const QString &extra)
 {
-    QString text = qEnvironmentVariable("AMS_TEST_PG");
+    QString text = TestDb::postgresServer();
     return text + extra;
 }
 
@@ -87,10 +87,7 @@ private slots:
     void passwordNeverShown();
 };
 
-void tst_ServerAccess::initTestCase()
-{
-    QVERIFY2(!qEnvironmentVariable("AMS_TEST_PG").isEmpty(), "the test command configures PostgreSQL (AMS_TEST_PG)");
-}
+void tst_ServerAccess::initTestCase() { QVERIFY2(!TestDb::postgresServer().isEmpty(), qPrintable(TestDb::postgresMissing())); }
 
 void tst_ServerAccess::programPassword_data()
 {
@@ -209,7 +206,8 @@ void tst_ServerAccess::stationRoleRunsEveryStatement()
     // The accounts and gift cards the workstation helper works on.
     for (const QString &id : {QStringLiteral("1001"), QStringLiteral("1002"), QStringLiteral("1003"), QStringLiteral("1004")})
         owner->exec(QStringLiteral("UPDATE Customer SET Inactive = 0, AcctOnHold = 0 WHERE ID = ?"), {id});
-    owner->exec(QStringLiteral("UPDATE Cards SET InActive = 0 WHERE CardNo = '01'"));
+    // The helper sells oil on these cards: a type that allows it.
+    owner->exec(QStringLiteral("UPDATE Cards SET InActive = 0, CardType = '1' WHERE CardNo = '01'"));
     for (const QString &card : {QStringLiteral("700000001"), QStringLiteral("700000002"), QStringLiteral("700000003")})
         GiftCardStore::sell(*station, card, 50, QStringLiteral("ST"), QString(),
                             {QStringLiteral("ST7"), 1, QDateTime::currentDateTime()});

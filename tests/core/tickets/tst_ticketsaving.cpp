@@ -1,8 +1,8 @@
 // The save road of a charge ticket: the ticket row and what it does to the balances
 // commit together, a reprint posts the difference to the right customers, a failing
-// posting keeps the ticket, an amount the money columns cannot hold writes nothing, and a
-// saving process killed at any moment leaves every balance equal to its tickets less
-// its payments.
+// posting keeps the ticket, an amount the money columns cannot hold or merchandise the
+// card's type does not allow writes nothing, and a saving process killed at any moment
+// leaves every balance equal to its tickets less its payments.
 
 #include "TestDb.h"
 
@@ -235,6 +235,113 @@ private slots:
         }
         QCOMPARE(db->firstRow("SELECT COUNT(*) FROM Tickets")->value(0).toInt(), 0);
         QCOMPARE(balanceCents(*db, "1001"), 10000);
+    }
+
+    // The card type decides which merchandise a card may buy, and the save holds to it
+    // whoever calls it: a refused ticket names the line and writes nothing.
+    void merchandiseFollowsTheCardType_data()
+    {
+        QTest::addColumn<QString>("cardType"); // of 1001's card 01 when the ticket is saved
+        QTest::addColumn<QString>("cardNo");   // the ticket is saved on 1001 and this card
+        QTest::addColumn<int>("line");         // the merchandise line sold; -1: diesel only
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("before");  // "new", or where oil of 100 was stored first
+        QTest::addColumn<QString>("refusal"); // "" when the ticket is stored
+        const QString oil = QStringLiteral("The card 100101 may not buy Oil. Nothing was saved.");
+        QTest::newRow("a type 1 card buys tobacco") << "1"
+                                                    << "01" << int(Tobacco) << "10"
+                                                    << "new"
+                                                    << "";
+        QTest::newRow("a type 2 card buys washer fluid") << "2"
+                                                         << "01" << int(Washer) << "10"
+                                                         << "new"
+                                                         << "";
+        QTest::newRow("a type 2 card may not buy deli") << "2"
+                                                        << "01" << int(Deli) << "4"
+                                                        << "new"
+                                                        << "The card 100101 may not buy Deli. Nothing was saved.";
+        QTest::newRow("a type 3 card may not buy oil") << "3"
+                                                       << "01" << int(Oil) << "100"
+                                                       << "new" << oil;
+        QTest::newRow("a type 3 card may not buy a negative oil line") << "3"
+                                                                       << "01" << int(Oil) << "-5"
+                                                                       << "new" << oil;
+        QTest::newRow("a type 3 card buys diesel") << "3"
+                                                   << "01" << -1 << "10"
+                                                   << "new"
+                                                   << "";
+        QTest::newRow("a type that decides nothing lets every line be bought") << "4"
+                                                                               << "01" << int(Tobacco) << "10"
+                                                                               << "new"
+                                                                               << "";
+        QTest::newRow("a card that is not on file decides nothing") << "3"
+                                                                    << "02" << int(Oil) << "100"
+                                                                    << "new"
+                                                                    << "";
+        QTest::newRow("a stored ticket saved again on its card keeps its oil") << "3"
+                                                                               << "01" << int(Oil) << "100"
+                                                                               << "on this card"
+                                                                               << "";
+        QTest::newRow("oil added to a stored ticket is refused") << "3"
+                                                                 << "01" << int(Oil) << "150"
+                                                                 << "on this card" << oil;
+        QTest::newRow("a stored ticket moved to a card that may not buy its oil is refused") << "3"
+                                                                                             << "01" << int(Oil) << "100"
+                                                                                             << "on another card" << oil;
+    }
+    void merchandiseFollowsTheCardType()
+    {
+        QFETCH_GLOBAL(QString, server);
+        QFETCH(QString, cardType);
+        QFETCH(QString, cardNo);
+        QFETCH(int, line);
+        QFETCH(QString, amount);
+        QFETCH(QString, before);
+        QFETCH(QString, refusal);
+        auto db = TestDb::fresh(server);
+        addCustomer(*db, "1001", 0);
+        addCustomer(*db, "2002", 0);
+        int id = 0;
+        if (before != u"new")
+            id = TicketSaving::save(*db, oilTicket(before == u"on this card" ? "1001" : "2002", "100"), kStamp).id;
+        db->exec("UPDATE Cards SET CardType = ? WHERE CustomerID = '1001'", {cardType});
+        const qint64 balance1001 = balanceCents(*db, "1001"), balance2002 = balanceCents(*db, "2002");
+
+        TicketRecord t = oilTicket("1001", "0", id);
+        t.cardNo = cardNo;
+        if (line < 0) {
+            t.amounts.fuel[Diesel].gallons = amount;
+            t.amounts.fuel[Diesel].priceEach = QStringLiteral("3.9");
+        } else {
+            t.amounts.merchandise[Oil] = QVariant();
+            t.amounts.merchandise[line] = amount;
+        }
+        figure(t.amounts, 0.0825);
+
+        QCOMPARE(TicketSaving::merchandiseRefusal(*db, t).value_or(QString()), refusal);
+        if (refusal.isEmpty()) {
+            const int saved = TicketSaving::save(*db, t, kStamp).id;
+            const auto row = db->firstRow("SELECT CustomerID, CardNo, Total FROM Tickets WHERE ID = ?", {saved});
+            QCOMPARE(row->value(0).toString(), QStringLiteral("1001"));
+            QCOMPARE(row->value(1).toString(), cardNo);
+            QCOMPARE(centsOf(row->value(2)), std::llround(TicketStore::postedAmount(t) * 100));
+            return;
+        }
+        try {
+            TicketSaving::save(*db, t, kStamp);
+            QFAIL("stored");
+        } catch (const DbError &error) {
+            QCOMPARE(error.serverText(), refusal);
+        }
+        QCOMPARE(db->firstRow("SELECT COUNT(*) FROM Tickets")->value(0).toInt(), id == 0 ? 0 : 1);
+        if (id != 0) {
+            const auto row = db->firstRow("SELECT CustomerID, OilPriceExt FROM Tickets WHERE ID = ?", {id});
+            QCOMPARE(row->value(0).toString(), QString(before == u"on this card" ? "1001" : "2002"));
+            QCOMPARE(row->value(1).toDouble(), 100.0);
+        }
+        QCOMPARE(balanceCents(*db, "1001"), balance1001);
+        QCOMPARE(balanceCents(*db, "2002"), balance2002);
+        QVERIFY(!db->inTransaction());
     }
 
     void vanishedTicketIsNotStoredAgain()

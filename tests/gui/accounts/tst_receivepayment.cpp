@@ -132,9 +132,10 @@ void TestReceivePayment::leavingTheAmount_data()
     QTest::newRow("an empty amount becomes 0") << ""
                                                << "0"
                                                << "0" << false;
-    QTest::newRow("a thousands separator is kept, read as 1 and marked") << "1,250.75"
-                                                                         << "1,250.75"
-                                                                         << "399" << true;
+    // It used to be kept and read as 1, and a save then stored and posted $1.00.
+    QTest::newRow("a thousands separator is no number and becomes 0, as letters do") << "1,250.75"
+                                                                                     << "0"
+                                                                                     << "0" << false;
 }
 
 void TestReceivePayment::leavingTheAmount()
@@ -171,9 +172,6 @@ void TestReceivePayment::saving_data()
     QTest::newRow("a negative payment raises the balance")
         << "3001"
         << "-20" << -20.0 << 420.0 << false << "Payment of ($20.00) saved for 3001 ACME FREIGHT: balance $420.00";
-    QTest::newRow("1,250.75 stores and posts what it reads, 1")
-        << "3001"
-        << "1,250.75" << 1.0 << 399.0 << false << "Payment of $1.00 saved for 3001 ACME FREIGHT: balance $399.00";
     QTest::newRow("the second of two customers of one name is paid")
         << "2001"
         << "10" << 10.0 << 0.0 << false << "Payment of $10.00 saved for 2001 SMITH TRUCKING: balance $0.00";
@@ -235,6 +233,9 @@ void TestReceivePayment::requiredFields_data()
                                                           << "abc";
     QTest::newRow("an amount that reads 0") << "3001"
                                             << "$50";
+    // Never stored as the $1.00 the number rules would read it as.
+    QTest::newRow("an amount with a thousands separator, which became 0") << "3001"
+                                                                          << "1,250.75";
 }
 
 void TestReceivePayment::requiredFields()

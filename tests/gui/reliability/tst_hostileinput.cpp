@@ -875,7 +875,7 @@ struct Walk : ScreenSession
                 faults << QStringLiteral("%1: a paste the box could not take was refused without a word").arg(what);
             const bool zeroed =
                 row.zeroedWhenLeft.contains(fed.field) && entered.boxText == QLatin1String("0")
-                && !(readsAsNumber(expected) && FieldRules::isStorableAmount(Numbers::parseLeadingNumber(expected)));
+                && !(Numbers::isNumber(expected) && FieldRules::isStorableAmount(Numbers::parseLeadingNumber(expected)));
             if (entered.boxText != expected && !completed && !zeroed)
                 faults << QStringLiteral("%1: the box shows \"%2\" instead of \"%3\", without a word")
                               .arg(what, describe(entered.boxText), describe(expected));

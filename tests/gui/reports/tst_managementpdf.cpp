@@ -9,7 +9,10 @@
 #include "reports/ManagementReports.h"
 #include "reports/Report.h"
 #include "reports/ReportOutput.h"
+#include "reports/ReportRenderer.h"
 
+#include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,6 +57,7 @@ private slots:
     void historySubtotalsByKind();
     void figuresStandWhole_data();
     void figuresStandWhole();
+    void dayGoesOnUnderItsHeading();
 
 private:
     QString textOf(const Report &report);
@@ -311,6 +315,57 @@ void TestManagementPdf::figuresStandWhole()
         QVERIFY2(word.count(u'$') <= 1, qPrintable(u"run together: "_s + word));
         QVERIFY2(!word.contains(QRegularExpression(u"\\.\\d{2,3}[\\d,]*\\."_s)), qPrintable(u"run together: "_s + word));
     }
+}
+
+// Detail Sales over a day with more tickets than a page holds: every page that goes on
+// with the day begins with its heading again, in the printed file and in a page drawn
+// alone as the viewer draws it; a page that begins a day of its own says no more.
+void TestManagementPdf::dayGoesOnUnderItsHeading()
+{
+    const QDate monday(2024, 4, 1);
+    for (int i = 0; i < 130; ++i)
+        ReportFixture::addTicket(*m_db, u"0001"_s, m_db->dialect().dateTimeValue(QDateTime(monday, QTime(6, 0).addSecs(60 * i))),
+                                 10, 0, 1);
+    ReportFixture::addTicket(*m_db, u"0002"_s, m_db->dialect().dateTimeValue(QDateTime(monday.addDays(1), QTime(7, 0))), 5, 0, 1);
+    auto report = ManagementReports::detailSales(*m_db, monday, monday.addDays(1), headings);
+    const QString path = m_dir.filePath(u"days.pdf"_s);
+    QVERIFY(ReportOutput::writePdf(*report, path));
+    const int pages = PdfText::pageCount(path);
+    QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
+
+    const QString continued = u"Monday, April 1, 2024 (continued)"_s;
+    const QString first = PdfText::squeezed(PdfText::of(path, 1));
+    QVERIFY2(first.contains(u"Monday, April 1, 2024"_s) && !first.contains(continued), qPrintable(first));
+    int continuing = 0;
+    for (int page = 2; page <= pages; ++page) {
+        const QString text = PdfText::squeezed(PdfText::of(path, page));
+        if (!text.contains(u"0001"_s))
+            continue; // a last page with only the next day or the totals
+        ++continuing;
+        // Under the page's captions, before its first ticket.
+        const QString wrong = outOfOrder(text, {u"Detail Sales Report"_s, u"Ticket"_s, continued, u"0001"_s});
+        QVERIFY2(wrong.isEmpty(), qPrintable(u"page %1: %2"_s.arg(page).arg(wrong)));
+    }
+    // The next day begins with its own heading; the grand total alone on a page is no day.
+    const QString whole = PdfText::squeezed(PdfText::of(path));
+    QVERIFY2(whole.contains(u"Tuesday, April 2, 2024"_s) && !whole.contains(u"Tuesday, April 2, 2024 (continued)"_s),
+             qPrintable(whole));
+    QCOMPARE(whole.count(continued), continuing);
+
+    // Page 2 drawn by itself, from where laying the report out found it begins.
+    const PageIndex index = paginate(*report);
+    QCOMPARE(index.pageCount(), pages);
+    const QString alone = m_dir.filePath(u"page2.pdf"_s);
+    {
+        QPdfWriter writer(alone);
+        writer.setPageLayout(report->pageLayout());
+        QPainter painter(&writer);
+        PagedDeviceSink sink(writer, painter);
+        renderPages(*report, index, sink, 2, 2);
+    }
+    const QString text = PdfText::squeezed(PdfText::of(alone));
+    const QString wrong = outOfOrder(text, {u"Detail Sales Report"_s, continued, u"0001"_s, u"Page 2 of"_s});
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }
 
 QTEST_MAIN(TestManagementPdf)

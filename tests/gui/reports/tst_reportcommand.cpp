@@ -471,6 +471,7 @@ void TestReportCommand::targetThatIsNotAFile_data()
     QTest::newRow("a named pipe, as CSV") << u"--csv"_s << u"pipe"_s << u"it is not a regular file"_s;
     QTest::newRow("a named pipe, as PDF") << u"--pdf"_s << u"pipe"_s << u"it is not a regular file"_s;
     QTest::newRow("a folder, as CSV") << u"--csv"_s << u"folder"_s << u"it is a folder"_s;
+    QTest::newRow("a named pipe, as Excel") << u"--xlsx"_s << u"pipe"_s << u"it is not a regular file"_s;
 }
 
 // Writing beside such a target and renaming would replace it (a device node, run as

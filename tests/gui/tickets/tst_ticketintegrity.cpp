@@ -173,6 +173,38 @@ private slots:
         QCOMPARE(RebuildCustomerBalances(*f.db).changed, 0);
     }
 
+    // Ticket 120 of 1234AB holds oil of 5, sold before the card became type 3 (fuel only).
+    // Another card unlocked the lines; the stored ticket is shown and saved again.
+    void storedTicketOfACardNowFuelOnly_data()
+    {
+        QTest::addColumn<QString>("oil"); // typed over the oil; "" to leave it
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<double>("balance1234");
+        QTest::newRow("saved again as it was, it is printed") << "" << QStringList{} << 35.41;
+        QTest::newRow("more oil typed into it is refused") << "7" << QStringList{"Merchandise Not Allowed"} << 35.41;
+    }
+    void storedTicketOfACardNowFuelOnly()
+    {
+        QFETCH(QString, oil);
+        QFETCH(QStringList, titles);
+        TicketFixture f;
+        f.addCustomer("1234", "SMITH TRUCKING", 35.41);
+        f.addCard("1234", "AB", "3");
+        addSecondAccount(f, "good");
+        f.addTicket(120, 1, "AL");
+        QVERIFY(f.open());
+        f.enterAccount("5678CD");
+        f.click("btnBack");
+        QCOMPARE(f.text("txtID"), QStringLiteral("120"));
+        if (!oil.isEmpty())
+            f.replace("txtOil", oil);
+        f.click("btnSave");
+        QCOMPARE(f.shownTitles(), titles);
+        QCOMPARE(f.scalar("SELECT OilPriceExt FROM Tickets WHERE ID = 120").toDouble(), 5.0);
+        QTEST(f.balance("1234"), "balance1234");
+        QCOMPARE(f.printed.size(), titles.isEmpty() ? 1 : 0);
+    }
+
     void unstorableAmountsAreRefused_data()
     {
         QTest::addColumn<QStringList>("typing"); // field, text, ... after the oil sale
