@@ -119,11 +119,17 @@ struct BareSql
                + now();
     }
 
+    // The card type's merchandise rule, asked by the save itself after the ticket row is locked.
+    QString cardType() const { return QStringLiteral("SELECT CardType FROM Cards WHERE CustomerID = 'B001' AND CardNo = '01';"); }
+
     QStringList chargeTicket(const QString &) const
     {
-        return {accountCheck(), begin(),
+        return {accountCheck(),
+                begin(),
+                cardType(),
                 QStringLiteral("INSERT INTO Tickets (%1) VALUES (%2) RETURNING ID;").arg(ticketColumns(), ticketValues()),
-                posting(QStringLiteral("580.13")), QStringLiteral("COMMIT;")};
+                posting(QStringLiteral("580.13")),
+                QStringLiteral("COMMIT;")};
     }
     QStringList reprint(const QString &) const
     {
@@ -136,6 +142,8 @@ struct BareSql
                 begin(),
                 QStringLiteral("SELECT CustomerID, Total FROM Tickets WHERE ID = 1%1;")
                     .arg(sqlite ? QString() : QStringLiteral(" FOR UPDATE")),
+                cardType(),
+                QStringLiteral("SELECT * FROM Tickets WHERE ID = 1;"),
                 QStringLiteral("UPDATE Tickets SET %1 WHERE ID = 1;").arg(sets),
                 posting(QStringLiteral("12.5")),
                 QStringLiteral("COMMIT;")};
