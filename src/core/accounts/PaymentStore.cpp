@@ -2,6 +2,7 @@
 
 #include "accounts/BalancePosting.h"
 #include "db/Db.h"
+#include "db/SaveRetry.h"
 
 #include <QSqlRecord>
 
@@ -10,17 +11,25 @@ namespace PaymentStore {
 bool receive(Db &db, const Payment &payment, const QDateTime &entered)
 {
     const SqlDialect &sql = db.dialect();
-    Transaction transaction(db);
-    db.insert(QStringLiteral("Payments"), {{QStringLiteral("Customer"), payment.customerId},
-                                           {QStringLiteral("PaymentDate"), sql.dateValue(payment.paymentDate)},
-                                           {QStringLiteral("Amount"), payment.amount},
-                                           {QStringLiteral("CheckNum"), payment.checkNum},
-                                           {QStringLiteral("EntryDate"), sql.dateTimeValue(entered)}});
-    // The row goes back with the transaction when the posting fails.
-    if (!PostCustomerBalance(db, payment.customerId, -payment.amount))
-        return false;
-    transaction.commit();
-    return true;
+    // The payment's key, or 0 when its posting failed and nothing is to be stored.
+    const std::function<int()> attempt = [&] {
+        Transaction transaction(db);
+        const int id = db.insert(QStringLiteral("Payments"), {{QStringLiteral("Customer"), payment.customerId},
+                                                              {QStringLiteral("PaymentDate"), sql.dateValue(payment.paymentDate)},
+                                                              {QStringLiteral("Amount"), payment.amount},
+                                                              {QStringLiteral("CheckNum"), payment.checkNum},
+                                                              {QStringLiteral("EntryDate"), sql.dateTimeValue(entered)}})
+                           .toInt();
+        // The row goes back with the transaction when the posting fails.
+        if (!PostCustomerBalance(db, payment.customerId, -payment.amount))
+            return 0;
+        transaction.commit();
+        return id;
+    };
+    // A payment whose commit went unanswered is looked for by its key before it is
+    // received again.
+    return SaveRetry::run<int>(db, attempt, [&](int id) { return SaveRetry::rowStored(db, QStringLiteral("Payments"), id); })
+           != 0;
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include "app/Numbers.h"
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "db/SaveRetry.h"
 
 #include <QList>
 #include <QPair>
@@ -36,17 +37,10 @@ QList<Posting> postingsFor(const TicketRecord &ticket, const std::optional<Ticke
     return postings;
 }
 
-} // namespace
-
-namespace TicketSaving {
-
-Outcome save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp)
+// One try: the ticket and its postings in one transaction.
+TicketSaving::Outcome saveOnce(Db &db, const TicketRecord &ticket, const TicketStamp &stamp)
 {
-    // The screens refuse such amounts with a message naming the field; this keeps every
-    // other caller from storing or posting them.
-    if (const std::optional<QString> caption = TicketColumns::unstorableAmount(ticket.amounts))
-        throw DbError(FieldRules::amountRefusal(*caption));
-
+    using TicketSaving::Outcome;
     Transaction transaction(db);
     std::optional<TicketStore::Filing> before;
     if (ticket.id != 0) {
@@ -69,6 +63,26 @@ Outcome save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp)
     }
     transaction.commit();
     return outcome;
+}
+
+} // namespace
+
+namespace TicketSaving {
+
+Outcome save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp)
+{
+    // The screens refuse such amounts with a message naming the field; this keeps every
+    // other caller from storing or posting them.
+    if (const std::optional<QString> caption = TicketColumns::unstorableAmount(ticket.amounts))
+        throw DbError(FieldRules::amountRefusal(*caption));
+    // A new ticket whose commit went unanswered is looked for by the key it was given.
+    // A stored ticket is simply saved again: the second save finds the row as the first
+    // left it and posts nothing more.
+    return SaveRetry::run<Outcome>(
+        db, [&] { return saveOnce(db, ticket, stamp); },
+        [&](const Outcome &outcome) {
+            return ticket.id == 0 && SaveRetry::rowStored(db, QStringLiteral("Tickets"), outcome.id);
+        });
 }
 
 } // namespace TicketSaving
