@@ -241,12 +241,9 @@ QSqlQuery Db::run(const QString &sql, const QVariantList &values, bool forwardOn
 {
     if (!m_db.isValid())
         throw DbError(QStringLiteral("The database is not open."), sql);
-    if (m_lost || !m_db.isOpen()) {
+    if (!connectionUp()) {
         if (m_db.driverName() == QLatin1String("QSQLITE"))
             throw DbError(QStringLiteral("The database is not open."), sql);
-        m_lost = true;
-        if (m_lostReason.isEmpty())
-            m_lostReason = errorText(m_db.lastError());
         // The transaction went with the connection; its guard ends it.
         if (inTransaction())
             throw lostError(sql);
@@ -306,9 +303,25 @@ DbError Db::lostError(const QString &sql) const
                    DbError::Connection::Lost);
 }
 
-void Db::requireConnection() const
+bool Db::connectionUp()
 {
     if (m_lost)
+        return false;
+    // An SQLite file has no connection to lose.
+    if (m_db.isOpen() || m_db.driverName() == QLatin1String("QSQLITE"))
+        return m_db.isOpen();
+    // The client library gave the connection up after a statement that still
+    // succeeded, having read the server's goodbye behind its answer.
+    const QString text = m_db.lastError().databaseText().trimmed();
+    m_lost = true;
+    m_lostReason = text.isEmpty() ? QStringLiteral("the server closed the connection.") : text;
+    qCWarning(lcConnection) << "connection to" << description() << "lost:" << m_lostReason;
+    return false;
+}
+
+void Db::requireConnection()
+{
+    if (m_db.isValid() && !connectionUp())
         throw lostError(QString());
 }
 

@@ -80,7 +80,7 @@ public:
     bool connectionLost() const { return m_lost; }
     // Throws DbError (Connection::Lost) when the connection is known to be gone: for a
     // save whose step caught the error and went on as if only the step had failed.
-    void requireConnection() const;
+    void requireConnection();
     // Opens the connection again with the connection text it was first opened with,
     // trying a bounded number of times with pauses in between while the server comes
     // back, and saying so through the connection notice. Whatever belonged to the old
@@ -107,6 +107,8 @@ private:
     // The error of a failed statement, marking the connection lost when that is why.
     DbError failure(const QSqlError &error, const QString &sql);
     DbError lostError(const QString &sql) const;
+    // False, marking the connection lost, once it is known to be gone.
+    bool connectionUp();
 
     QSqlDatabase m_db;
     std::unique_ptr<SqlDialect> m_dialect;
