@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(f.ticketCount(), 1);
         const int first = f.scalar("SELECT MAX(ID) FROM CashTickets").toInt();
         QCOMPARE(f.base.statusLine(), QStringLiteral("Connection to the database lost; reconnected. Cash ticket %1 saved for "
-                                                     "WALK IN: $10.83, printed 2 copies")
+                                                     "WALK IN: $10.82, printed 3 copies")
                                           .arg(first));
 
         f.type("txtClerk", "JD");
