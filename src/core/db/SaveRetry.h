@@ -18,6 +18,10 @@
 // So an entry is stored once or reported not stored, never stored twice. Every other
 // error, and a connection that cannot be made again, goes to the caller as DbError: the
 // screen says so and keeps the entry.
+//
+// The save roads that run through it: charge tickets (TicketSaving), cash tickets,
+// payments, gift card sales, redemptions, inquiries and edits, customers and their
+// cards, and the company information and prices.
 namespace SaveRetry {
 
 // The message for a save that could not be finished, from the error that ended it.

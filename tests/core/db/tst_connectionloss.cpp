@@ -13,6 +13,7 @@
 #include "db/Db.h"
 #include "db/DbError.h"
 #include "giftcards/GiftCardStore.h"
+#include "setup/CompanyStore.h"
 #include "tickets/TicketSaving.h"
 #include "tickets/TicketStore.h"
 
@@ -241,6 +242,11 @@ QMap<QString, Road> roads()
               return count(db, QStringLiteral("SELECT COUNT(*) FROM Customer WHERE ID = ?"), tag)
                      * count(db, QStringLiteral("SELECT COUNT(*) FROM WebUser WHERE CustomerID = ?"), tag);
           }}},
+        {QStringLiteral("company information"),
+         {[](Db &db, const QString &tag) {
+              CompanyStore::saveInformation(db, 1, {{QStringLiteral("Name"), tag}});
+          },
+          countOf(QStringLiteral("SELECT COUNT(*) FROM Company WHERE Name = ?"))}},
         {QStringLiteral("customer's card"),
          {[](Db &db, const QString &tag) {
               CustomerStore::saveCard(db, kCustomer, {tag, QStringLiteral("1"), false, tag});
