@@ -359,8 +359,11 @@ void tst_ConnectionLoss::savedOnceWhereverTheConnectionGoes_data()
         {"the connection goes after the commit, before its answer", Relay::Cut::AfterAnswer, "COMMIT"},
     };
     for (const QString &road : roads().keys())
-        for (const auto &[moment, cut, trigger] : moments)
-            QTest::addRow("%s: %s", qPrintable(road), moment) << road << int(cut) << trigger;
+        for (const auto &[moment, cut, trigger] : moments) {
+            // The location's row is there already: its save changes it rather than inserts.
+            const bool changes = road == QLatin1String("company information") && trigger == "INSERT INTO";
+            QTest::addRow("%s: %s", qPrintable(road), moment) << road << int(cut) << (changes ? "UPDATE Company" : trigger);
+        }
 }
 
 void tst_ConnectionLoss::savedOnceWhereverTheConnectionGoes()

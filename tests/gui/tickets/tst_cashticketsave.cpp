@@ -85,12 +85,12 @@ private slots:
         QCOMPARE(f.base.statusLine(), QString());
         Db::setReconnectPauses({0, 100, 200});
         const auto restoredPauses = qScopeGuard([] { Db::setReconnectPauses({}); });
-        // The server's side of a restart: every connection but this one is ended.
-        auto other = Db::open(TestDb::connectionText(server));
-        const QString database = other->firstRow(QStringLiteral("SELECT current_database()"))->value(0).toString();
+        // The server's side of a restart: every connection to the test's database is
+        // ended, from a connection to another database on the server.
+        const QString database = f.scalar("SELECT current_database()").toString();
+        auto other = Db::open(qEnvironmentVariable("AMS_TEST_PG") + QStringLiteral("PWD=QZ;"));
         const auto restart = [&] {
-            other->exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                                       "WHERE datname = current_database() AND pid <> pg_backend_pid()"));
+            other->exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = ?"), {database});
         };
         const auto letIn = [&](bool allowed) {
             other->exec(QStringLiteral("ALTER DATABASE %1 WITH ALLOW_CONNECTIONS %2").arg(database, allowed ? "true" : "false"));
