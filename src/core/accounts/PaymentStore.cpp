@@ -8,11 +8,13 @@
 
 namespace PaymentStore {
 
-bool receive(Db &db, const Payment &payment, const QDateTime &entered)
+bool receive(Db &db, const Payment &payment, const QDateTime &entered, std::optional<double> *balanceAfter)
 {
     const SqlDialect &sql = db.dialect();
-    // The payment's key, or 0 when its posting failed and nothing is to be stored.
-    const std::function<int()> attempt = [&] {
+    // The payment's key and the balance it left, or a key of 0 when its posting failed
+    // and nothing is to be stored.
+    using Received = std::pair<int, std::optional<double>>;
+    const std::function<Received()> attempt = [&] {
         Transaction transaction(db);
         const int id = db.insert(QStringLiteral("Payments"), {{QStringLiteral("Customer"), payment.customerId},
                                                               {QStringLiteral("PaymentDate"), sql.dateValue(payment.paymentDate)},
@@ -21,15 +23,21 @@ bool receive(Db &db, const Payment &payment, const QDateTime &entered)
                                                               {QStringLiteral("EntryDate"), sql.dateTimeValue(entered)}})
                            .toInt();
         // The row goes back with the transaction when the posting fails.
-        if (!PostCustomerBalance(db, payment.customerId, -payment.amount))
-            return 0;
+        std::optional<PostedBalance> posted;
+        if (!PostCustomerBalance(db, payment.customerId, -payment.amount, &posted))
+            return Received{0, std::nullopt};
         transaction.commit();
-        return id;
+        return Received{id, posted ? std::optional<double>(posted->balance) : std::nullopt};
     };
     // A payment whose commit went unanswered is looked for by its key before it is
     // received again.
-    return SaveRetry::run<int>(db, attempt, [&](int id) { return SaveRetry::rowStored(db, QStringLiteral("Payments"), id); })
-           != 0;
+    const Received received = SaveRetry::run<Received>(
+        db, attempt, [&](const Received &r) { return SaveRetry::rowStored(db, QStringLiteral("Payments"), r.first); });
+    if (received.first == 0)
+        return false;
+    if (balanceAfter)
+        *balanceAfter = received.second;
+    return true;
 }
 
 namespace {

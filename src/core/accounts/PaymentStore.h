@@ -28,7 +28,9 @@ namespace PaymentStore {
 // amount stored is the amount posted, and neither is written without the other.
 // Returns false when the posting failed, and then nothing is stored (the reason goes
 // to the "ams.posting" log); throws DbError when the payment row cannot be written.
-bool receive(Db &db, const Payment &payment, const QDateTime &entered);
+// `balanceAfter`, when given, receives the customer's balance as the payment left it
+// (nothing when no customer has the ID).
+bool receive(Db &db, const Payment &payment, const QDateTime &entered, std::optional<double> *balanceAfter = nullptr);
 
 // A payment as stored, with its number.
 struct StoredPayment

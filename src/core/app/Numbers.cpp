@@ -365,7 +365,8 @@ QString format(double value, const QString &pattern)
     QString shown = applySection(std::fabs(value), positive);
     // A negative value without a section of its own shows a minus sign, unless it rounds
     // to nothing but zeros.
-    if (value < 0 && shown.contains(QRegularExpression(QStringLiteral("[1-9]"))))
+    static const QRegularExpression nonZeroDigit(QStringLiteral("[1-9]"));
+    if (value < 0 && shown.contains(nonZeroDigit))
         shown.prepend(u'-');
     return shown;
 }

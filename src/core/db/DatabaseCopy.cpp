@@ -177,6 +177,7 @@ QString comparable(const SchemaColumn &column, const QVariant &value)
     case SchemaColumn::Kind::Money:
         return QString::number(value.toString().toDouble(), 'g', 15);
     case SchemaColumn::Kind::Text:
+    case SchemaColumn::Kind::Flag:
     case SchemaColumn::Kind::DateTime:
     case SchemaColumn::Kind::Date:
         break;

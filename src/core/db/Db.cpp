@@ -232,12 +232,71 @@ void Db::close()
     if (!m_db.isValid())
         return;
     const QString name = m_db.connectionName();
+    forgetPrepared();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(name);
 }
 
-QSqlQuery Db::run(const QString &sql, const QVariantList &values, bool forwardOnly)
+struct Db::Prepared
+{
+    explicit Prepared(const QSqlDatabase &db) : query(db) {}
+    QSqlQuery query;
+    // A caller is still reading its rows (a visitor of forEachRow may run other
+    // statements, even this one, which then runs as a one-off).
+    bool inUse = false;
+};
+
+// A statement being run: a kept one, whose rows are let go and which is given back for
+// the next run when this ends, or a one-off.
+class Db::Running
+{
+public:
+    explicit Running(std::shared_ptr<Prepared> kept) : m_kept(std::move(kept)) { m_kept->inUse = true; }
+    explicit Running(QSqlQuery oneOff) : m_oneOff(std::move(oneOff)) {}
+    Running(Running &&other) noexcept : m_kept(std::move(other.m_kept)), m_oneOff(std::move(other.m_oneOff)) {}
+    Running(const Running &) = delete;
+    Running &operator=(const Running &) = delete;
+    Running &operator=(Running &&) = delete;
+    ~Running()
+    {
+        if (m_kept) {
+            // An SQLite statement left open would hold its read of the file.
+            m_kept->query.finish();
+            m_kept->inUse = false;
+        }
+    }
+
+    QSqlQuery &query() { return m_kept ? m_kept->query : *m_oneOff; }
+
+private:
+    std::shared_ptr<Prepared> m_kept;
+    std::optional<QSqlQuery> m_oneOff;
+};
+
+namespace {
+
+// More distinct statements than the program has are SQL built from the data (report
+// filters): those are prepared each time rather than kept without end.
+constexpr std::size_t kMostKept = 200;
+
+// A change of the tables' shape: a kept statement may then return other columns.
+bool changesTables(const QString &sql)
+{
+    const QString start = sql.trimmed().left(6).toUpper();
+    return start.startsWith(QLatin1String("CREATE")) || start.startsWith(QLatin1String("ALTER"))
+           || start.startsWith(QLatin1String("DROP"));
+}
+
+} // namespace
+
+void Db::forgetPrepared()
+{
+    // One still being read goes when its reader ends.
+    m_prepared.clear();
+}
+
+Db::Running Db::run(const QString &sql, const QVariantList &values)
 {
     if (!m_db.isValid())
         throw DbError(QStringLiteral("The database is not open."), sql);
@@ -250,35 +309,69 @@ QSqlQuery Db::run(const QString &sql, const QVariantList &values, bool forwardOn
         reopen();
     }
     try {
-        return execute(sql, values, forwardOnly);
+        return execute(sql, values);
     } catch (const DbError &error) {
         // A query found the connection gone: nothing was changed, so it is asked again
         // on the connection made anew.
         if (!error.connectionLost() || inTransaction() || !isQuery(sql))
             throw;
         reopen();
-        return execute(sql, values, forwardOnly);
+        return execute(sql, values);
     }
 }
 
-QSqlQuery Db::execute(const QString &sql, const QVariantList &values, bool forwardOnly)
+Db::Running Db::execute(const QString &sql, const QVariantList &values)
 {
-    QSqlQuery query(m_db);
-    query.setForwardOnly(forwardOnly);
     // A statement without values runs as it is: some servers cannot prepare
     // transaction control or session settings.
     if (values.isEmpty()) {
+        if (changesTables(sql))
+            forgetPrepared();
+        QSqlQuery query(m_db);
+        query.setForwardOnly(true);
+        ++m_traffic.statements;
+        ++m_traffic.roundTrips;
         if (!query.exec(sql))
             throw failure(query.lastError(), sql);
-        return query;
+        return Running(std::move(query));
     }
+    const bool sqlite = m_dialect->name() == QLatin1String("SQLite");
+    std::shared_ptr<Prepared> kept;
+    if (const auto found = m_prepared.find(sql); found != m_prepared.end()) {
+        if (!found->second->inUse)
+            kept = found->second;
+    } else if (m_prepared.size() < kMostKept) {
+        auto fresh = std::make_shared<Prepared>(m_db);
+        fresh->query.setForwardOnly(true);
+        ++m_traffic.roundTrips;
+        if (!fresh->query.prepare(sql))
+            throw failure(fresh->query.lastError(), sql);
+        m_prepared.emplace(sql, fresh);
+        kept = std::move(fresh);
+    }
+    if (kept) {
+        Running running(kept);
+        QSqlQuery &query = running.query();
+        for (qsizetype i = 0; i < values.size(); ++i)
+            query.bindValue(int(i), values[i]);
+        ++m_traffic.statements;
+        ++m_traffic.roundTrips;
+        if (!query.exec())
+            throw failure(query.lastError(), sql);
+        return running;
+    }
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    // Prepared, run and (on PostgreSQL) freed again when the query goes.
+    m_traffic.roundTrips += sqlite ? 2 : 3;
+    ++m_traffic.statements;
     if (!query.prepare(sql))
         throw failure(query.lastError(), sql);
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec())
         throw failure(query.lastError(), sql);
-    return query;
+    return Running(std::move(query));
 }
 
 DbError Db::failure(const QSqlError &error, const QString &sql)
@@ -378,7 +471,8 @@ void Db::reopen()
 QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &values)
 {
     QList<QSqlRecord> result;
-    QSqlQuery query = run(sql, values, true);
+    Running running = run(sql, values);
+    QSqlQuery &query = running.query();
     while (query.next())
         result.append(query.record());
     if (query.lastError().isValid())
@@ -388,7 +482,8 @@ QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &values)
 
 std::optional<QSqlRecord> Db::firstRow(const QString &sql, const QVariantList &values)
 {
-    QSqlQuery query = run(sql, values, true);
+    Running running = run(sql, values);
+    QSqlQuery &query = running.query();
     if (query.next())
         return query.record();
     if (query.lastError().isValid())
@@ -398,7 +493,8 @@ std::optional<QSqlRecord> Db::firstRow(const QString &sql, const QVariantList &v
 
 void Db::forEachRow(const QString &sql, const QVariantList &values, const std::function<void(const QSqlRecord &)> &visit)
 {
-    QSqlQuery query = run(sql, values, true);
+    Running running = run(sql, values);
+    QSqlQuery &query = running.query();
     while (query.next())
         visit(query.record());
     if (query.lastError().isValid())
@@ -407,8 +503,8 @@ void Db::forEachRow(const QString &sql, const QVariantList &values, const std::f
 
 int Db::exec(const QString &sql, const QVariantList &values)
 {
-    QSqlQuery query = run(sql, values, true);
-    return query.numRowsAffected();
+    Running running = run(sql, values);
+    return running.query().numRowsAffected();
 }
 
 QVariant Db::insert(const QString &table, const ColumnValues &columns, const QString &keyColumn)
@@ -423,11 +519,12 @@ QVariant Db::insert(const QString &table, const ColumnValues &columns, const QSt
     }
     QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(checkedName(table), names.join(u','), marks.join(u','));
     if (keyColumn.isEmpty()) {
-        run(sql, values, true);
+        run(sql, values);
         return {};
     }
     sql += m_dialect->returningKey(checkedName(keyColumn));
-    QSqlQuery query = run(sql, values, true);
+    Running running = run(sql, values);
+    QSqlQuery &query = running.query();
     if (!query.next()) {
         if (query.lastError().isValid())
             throw failure(query.lastError(), sql);

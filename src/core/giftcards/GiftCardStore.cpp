@@ -47,12 +47,13 @@ double storedBalance(Db &db, const QString &cardId)
 }
 
 // Records the change made to the card in the caller's transaction and commits both.
+// `balance` is what the change left on the card, as its own statement returned it.
 GiftCardStore::Saved finish(Db &db, Transaction &transaction, const QString &cardId, const QString &type, double amount,
-                            const QString &clerk, const GiftCardStore::Stamp &stamp)
+                            const QString &clerk, const GiftCardStore::Stamp &stamp, double balance)
 {
     GiftCardStore::Saved saved;
     saved.transactionId = addTransaction(db, cardId, type, amount, clerk, stamp);
-    saved.balance = storedBalance(db, cardId);
+    saved.balance = balance;
     transaction.commit();
     return saved;
 }
@@ -90,24 +91,23 @@ Saved sell(Db &db, const QString &cardId, double amount, const QString &clerk, c
     const SqlDialect &sql = db.dialect();
     const std::function<Saved()> attempt = [&] {
         Transaction transaction(db);
-        // The first sale creates the card. When another workstation's first sale of the same
-        // card got there first, this one waits for it and then reloads the card it made.
-        const int activated = db.exec(
+        // The first sale creates the card; a later one adds on the server, since the balance
+        // read when the card was swiped may be out of date by now (a card whose balance was
+        // never set starts from 0). One statement decides which: when another workstation's
+        // first sale of the same card gets there first, this one waits for it and then adds
+        // to the card it made. It returns the balance it left.
+        const QString added = sql.money(sql.ifNull(QStringLiteral("GiftCards.CardBalance"), QStringLiteral("0"))
+                                        + QStringLiteral(" + excluded.CardBalance"));
+        const QList<QSqlRecord> rows = db.rows(
             QStringLiteral("INSERT INTO GiftCards (ID, DateActivated, ActivatedBy, ActivationAmount, CardBalance, Active, Notes, "
-                           "WorkStationID, Location) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (ID) DO NOTHING"),
+                           "WorkStationID, Location) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (ID) DO UPDATE SET "
+                           "CardBalance = %1, Notes = excluded.Notes RETURNING CardBalance")
+                .arg(added),
             {cardId, sql.dateTimeValue(stamp.when), clerk, amount, amount, sql.flag(true), notes, stamp.workstationId,
              stamp.location});
-        if (activated == 0) {
-            // A reload adds on the server: the balance read when the card was swiped may be
-            // out of date by now. A card whose balance was never set starts from 0.
-            const QString added =
-                sql.money(sql.ifNull(QStringLiteral("CardBalance"), QStringLiteral("0")) + QStringLiteral(" + ?"));
-            if (db.exec(QStringLiteral("UPDATE GiftCards SET CardBalance = %1, Notes = ? WHERE ID = ?").arg(added),
-                        {amount, notes, cardId})
-                != 1)
-                throw DbError(QStringLiteral("Gift card %1 could be neither activated nor reloaded.").arg(cardId));
-        }
-        return finish(db, transaction, cardId, purchaseType(), amount, clerk, stamp);
+        if (rows.size() != 1)
+            throw DbError(QStringLiteral("Gift card %1 could be neither activated nor reloaded.").arg(cardId));
+        return finish(db, transaction, cardId, purchaseType(), amount, clerk, stamp, rows.first().value(0).toDouble());
     };
     return SaveRetry::run<Saved>(db, attempt, [&](const Saved &saved) { return recorded(db, saved); });
 }
@@ -120,11 +120,13 @@ std::optional<Saved> redeem(Db &db, const QString &cardId, double amount, const 
         // One statement both checks that the card holds the amount and takes it off, so two
         // redemptions at once can never spend more than the card holds.
         const QString taken = db.dialect().money(QStringLiteral("CardBalance - ?"));
-        if (db.exec(QStringLiteral("UPDATE GiftCards SET CardBalance = %1 WHERE ID = ? AND CardBalance >= ?").arg(taken),
-                    {amount, cardId, amount})
-            == 0)
+        const QList<QSqlRecord> rows = db.rows(
+            QStringLiteral("UPDATE GiftCards SET CardBalance = %1 WHERE ID = ? AND CardBalance >= ? RETURNING CardBalance")
+                .arg(taken),
+            {amount, cardId, amount});
+        if (rows.isEmpty())
             return std::nullopt;
-        return finish(db, transaction, cardId, redemptionType(), amount, clerk, stamp);
+        return finish(db, transaction, cardId, redemptionType(), amount, clerk, stamp, rows.first().value(0).toDouble());
     };
     return SaveRetry::run<std::optional<Saved>>(db, attempt,
                                                 [&](const std::optional<Saved> &saved) { return recordedIfMade(db, saved); });
@@ -156,7 +158,7 @@ std::optional<Saved> edit(Db &db, const QString &cardId, double balance, const Q
             == 0)
             return std::nullopt;
         // The edit's row carries the balance the card now holds, not the difference.
-        return finish(db, transaction, cardId, editType(), balance, kNoClerk, stamp);
+        return finish(db, transaction, cardId, editType(), balance, kNoClerk, stamp, storedBalance(db, cardId));
     };
     return SaveRetry::run<std::optional<Saved>>(db, attempt,
                                                 [&](const std::optional<Saved> &saved) { return recordedIfMade(db, saved); });

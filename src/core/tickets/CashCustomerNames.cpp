@@ -14,10 +14,11 @@ void CashCustomerNames::fill(Db &db)
 
 CashCustomerNames::Refresh CashCustomerNames::refresh(Db &db)
 {
-    const int highest = CashTicketStore::highestId(db);
+    // The highest ID comes with the names, from the same read.
+    int highest = m_readAfter;
     QStringList fresh;
     QSet<QString> seen;
-    for (const QString &name : CashTicketStore::customerNamesAfter(db, m_readAfter)) {
+    for (const QString &name : CashTicketStore::customerNamesAfter(db, m_readAfter, &highest)) {
         if (!m_known.contains(name) && !seen.contains(name)) {
             seen.insert(name);
             fresh << name;

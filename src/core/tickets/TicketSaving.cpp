@@ -1,6 +1,5 @@
 #include "tickets/TicketSaving.h"
 
-#include "accounts/BalancePosting.h"
 #include "app/FieldRules.h"
 #include "app/Logging.h"
 #include "app/Numbers.h"
@@ -37,31 +36,58 @@ QList<Posting> postingsFor(const TicketRecord &ticket, const std::optional<Ticke
     return postings;
 }
 
-// One try: the ticket and its postings in one transaction.
-TicketSaving::Outcome saveOnce(Db &db, const TicketRecord &ticket, const TicketStamp &stamp)
+// Thrown by a posting that failed, so that the ticket can be stored without it.
+struct PostingFailed
 {
-    using TicketSaving::Outcome;
-    Transaction transaction(db);
+    DbError error;
+};
+
+// The ticket and, unless `post` is false, its postings, written in the caller's
+// transaction. With `postingStep` each posting runs as a step that may fail alone;
+// without it a failed posting throws PostingFailed and the caller's transaction must
+// not commit.
+TicketSaving::Outcome write(Db &db, const TicketRecord &ticket, const TicketStamp &stamp, bool post, bool postingStep)
+{
     std::optional<TicketStore::Filing> before;
     if (ticket.id != 0) {
         before = TicketStore::filing(db, ticket.id);
         if (!before)
             throw DbError(QStringLiteral("Ticket %1 is no longer stored.").arg(ticket.id));
     }
-    Outcome outcome;
+    TicketSaving::Outcome outcome;
     outcome.id = TicketStore::save(db, ticket, stamp);
-    const QList<Posting> postings = postingsFor(ticket, before);
+    if (!post) {
+        outcome.posted = false;
+        return outcome;
+    }
+    auto postAll = [&] {
+        for (const auto &[customerId, amount] : postingsFor(ticket, before)) {
+            const std::optional<PostedBalance> account = postToCustomerBalance(db, customerId, amount);
+            if (customerId == ticket.customerId)
+                outcome.account = account;
+        }
+    };
+    if (!postingStep) {
+        try {
+            postAll();
+        } catch (const DbError &error) {
+            // A lost connection took the ticket with it: the whole save is tried again.
+            if (error.connectionLost())
+                throw;
+            throw PostingFailed{error};
+        }
+        return outcome;
+    }
     try {
         Savepoint step(db);
-        for (const auto &[customerId, amount] : postings)
-            postToCustomerBalance(db, customerId, amount);
+        postAll();
         step.commit();
     } catch (const DbError &error) {
         qCWarning(lcPosting) << "ticket" << outcome.id << "stored, but its posting failed:" << error.serverText()
                              << error.statement();
         outcome.posted = false;
+        outcome.account.reset();
     }
-    transaction.commit();
     return outcome;
 }
 
@@ -75,14 +101,34 @@ Outcome save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp)
     // other caller from storing or posting them.
     if (const std::optional<QString> caption = TicketColumns::unstorableAmount(ticket.amounts))
         throw DbError(FieldRules::amountRefusal(*caption));
-    // A new ticket whose commit went unanswered is looked for by the key it was given.
-    // A stored ticket is simply saved again: the second save finds the row as the first
-    // left it and posts nothing more.
+
+    // Inside a caller's transaction only a savepoint can undo a failed posting alone.
+    if (db.inTransaction()) {
+        Transaction transaction(db);
+        const Outcome outcome = write(db, ticket, stamp, true, true);
+        transaction.commit();
+        return outcome;
+    }
+    // Otherwise the postings need no savepoint of their own: a posting almost never
+    // fails, and when it does, the whole transaction is undone and the ticket stored
+    // again by itself. A failed statement can leave a transaction unable to go on
+    // (PostgreSQL refuses everything after it), so the ticket is not kept from it.
+    // Each in a transaction of its own (SaveRetry's), through a connection that may be
+    // lost and made again: a new ticket whose commit went unanswered is looked for by
+    // the key it was given; a stored ticket is simply saved again, the second save
+    // finding the row as the first left it and posting nothing more.
+    const std::function<bool(const Outcome &)> stored = [&](const Outcome &outcome) {
+        return ticket.id == 0 && SaveRetry::rowStored(db, QStringLiteral("Tickets"), outcome.id);
+    };
+    try {
+        return SaveRetry::run<Outcome>(
+            db, [&] { return write(db, ticket, stamp, true, false); }, stored);
+    } catch (const PostingFailed &failed) {
+        qCWarning(lcPosting) << "ticket not posted, stored without its posting:" << failed.error.serverText()
+                             << failed.error.statement();
+    }
     return SaveRetry::run<Outcome>(
-        db, [&] { return saveOnce(db, ticket, stamp); },
-        [&](const Outcome &outcome) {
-            return ticket.id == 0 && SaveRetry::rowStored(db, QStringLiteral("Tickets"), outcome.id);
-        });
+        db, [&] { return write(db, ticket, stamp, false, false); }, stored);
 }
 
 } // namespace TicketSaving

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "accounts/BalancePosting.h"
 #include "tickets/TicketStore.h"
+
+#include <optional>
 
 class Db;
 
@@ -15,6 +18,9 @@ struct Outcome
     // False when a posting statement failed: the ticket is stored all the same and the
     // balances stay as they were until they are rebuilt.
     bool posted = true;
+    // The account of the customer the ticket is saved under as the posting left it;
+    // nothing when no posting was made to it (an unchanged reprint) or it failed.
+    std::optional<PostedBalance> account;
 };
 
 // Stores the ticket (a new row when its id is 0, else the stored row with that id) and
@@ -24,11 +30,11 @@ struct Outcome
 // - a stored ticket takes the total it was stored with off the customer it was filed
 //   under and puts the new total on the customer it is saved under; an unchanged reprint
 //   posts nothing.
-// The postings are one step that may fail alone (reported by Outcome::posted), since a
-// ticket the clerk has handed over must not vanish because a balance could not be
-// written. Throws DbError, with nothing written, when the ticket itself cannot be stored:
-// an amount beyond what the money columns hold, a stored ticket that is gone, a failing
-// statement.
+// The postings may fail alone (reported by Outcome::posted), since a ticket the clerk
+// has handed over must not vanish because a balance could not be written: the ticket is
+// then stored by itself, still in one transaction. Throws DbError, with nothing written,
+// when the ticket itself cannot be stored: an amount beyond what the money columns hold,
+// a stored ticket that is gone, a failing statement.
 Outcome save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp);
 
 } // namespace TicketSaving

@@ -4,6 +4,10 @@
 #include "db/DbError.h"
 #include "db/SaveRetry.h"
 
+#include <QSqlRecord>
+
+#include <algorithm>
+
 namespace {
 
 // The columns every save stamps: who saved the row, where and when.
@@ -156,11 +160,18 @@ QStringList customerNames(Db &db)
         db, QStringLiteral("SELECT DISTINCT Customer FROM CashTickets WHERE Customer IS NOT NULL ORDER BY Customer"), {});
 }
 
-QStringList customerNamesAfter(Db &db, int afterId)
+QStringList customerNamesAfter(Db &db, int afterId, int *highest)
 {
     // Sorting here would tempt the server to walk the whole name index instead.
-    return firstColumn(db, QStringLiteral("SELECT Customer FROM CashTickets WHERE ID > ? AND Customer IS NOT NULL ORDER BY ID"),
-                       {afterId});
+    QStringList names;
+    db.forEachRow(QStringLiteral("SELECT ID, Customer FROM CashTickets WHERE ID > ? ORDER BY ID"), {afterId},
+                  [&](const QSqlRecord &row) {
+                      if (highest)
+                          *highest = std::max(*highest, row.value(0).toInt());
+                      if (!row.isNull(1))
+                          names << row.value(1).toString();
+                  });
+    return names;
 }
 
 std::optional<QString> customerNameBefore(Db &db, const QString &name)

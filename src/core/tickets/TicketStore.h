@@ -118,8 +118,9 @@ QStringList customerNames(Db &db);
 
 // The names of the tickets with an ID above `afterId`, as the key orders the tickets:
 // one per ticket, so a name may stand more than once. A few recent tickets are read
-// straight by their key, however many tickets there are.
-QStringList customerNamesAfter(Db &db, int afterId);
+// straight by their key, however many tickets there are. `highest`, when given, is
+// raised to the highest ID the same read saw (tickets without a name included).
+QStringList customerNamesAfter(Db &db, int afterId, int *highest = nullptr);
 
 // The name that comes just before `name` among the cash tickets' names, in the server's
 // order; none when no name comes before it.

@@ -152,20 +152,21 @@ void ReceivePaymentScreen::save()
         return;
     const Payment payment{cmbCustomer->currentId().toString(), dtDate->date(), amount, txtCheckNumber->text()};
     bool stored = false;
+    std::optional<double> balance;
     {
         BusyCursor busy;
-        stored = PaymentStore::receive(Db::current(), payment, QDateTime::currentDateTime());
+        stored = PaymentStore::receive(Db::current(), payment, QDateTime::currentDateTime(), &balance);
     }
     if (!stored) {
         // Nothing was stored: the payment stays on the screen to be saved again.
         MessageBox::ok(this, QStringLiteral("Error updating customer balance!"), QStringLiteral("DB Error"));
         return;
     }
-    // The balance as the posting left it on the server, other workstations' work included.
-    const QString line =
-        QStringLiteral("Payment of %1 saved for %2 %3: balance %4")
-            .arg(Numbers::format(amount, AmountField::moneyFormat()), payment.customerId, cmbCustomer->currentText(),
-                 Numbers::format(CustomerStore::balanceOf(Db::current(), payment.customerId), AmountField::moneyFormat()));
+    // The balance as the posting left it on the server, other workstations' work included
+    // (a customer whose row is gone has none: 0, as the balance box shows it).
+    const QString line = QStringLiteral("Payment of %1 saved for %2 %3: balance %4")
+                             .arg(Numbers::format(amount, AmountField::moneyFormat()), payment.customerId,
+                                  cmbCustomer->currentText(), Numbers::format(balance.value_or(0), AmountField::moneyFormat()));
     ClearPaymentFields();
     cmbCustomer->setCurrentIndex(-1);
     MainWindow::showStatusLine(line);

@@ -41,12 +41,14 @@ PurchaseLinesPanel::PurchaseLinesPanel(std::function<double()> taxRate, QWidget 
     buildLayout();
     for (int r = 0; r < FuelRowCount; ++r) {
         connect(m_gallons[r], &AmountField::plainTextChanged, this, [this, r] {
-            fuelChanged(r);
-            // Only a change of diesel or off-road gallons moves the discount gallons;
-            // a new price does not.
-            if (r == Diesel || r == Reefer)
-                m_gallons[Discount]->setPlainText(
-                    discountGallons(m_gallons[Diesel]->plainText(), m_gallons[Reefer]->plainText()));
+            changeThenTotal([this, r] {
+                fuelChanged(r);
+                // Only a change of diesel or off-road gallons moves the discount gallons;
+                // a new price does not.
+                if (r == Diesel || r == Reefer)
+                    m_gallons[Discount]->setPlainText(
+                        discountGallons(m_gallons[Diesel]->plainText(), m_gallons[Reefer]->plainText()));
+            });
         });
         connect(m_priceEach[r], &AmountField::plainTextChanged, this, [this, r] { fuelChanged(r); });
         connect(m_priceExt[r], &AmountField::plainTextChanged, this, &PurchaseLinesPanel::recomputeTotals);
@@ -234,8 +236,32 @@ void PurchaseLinesPanel::fuelChanged(int row)
     m_priceExt[row]->setPlainText(extension(m_gallons[row]->plainText(), m_priceEach[row]->plainText()));
 }
 
+template <typename Change>
+void PurchaseLinesPanel::changeThenTotal(Change change)
+{
+    if (m_totalsHeld) {
+        change();
+        return;
+    }
+    m_totalsHeld = true;
+    m_totalsDue = false;
+    try {
+        change();
+    } catch (...) {
+        m_totalsHeld = false;
+        throw;
+    }
+    m_totalsHeld = false;
+    if (m_totalsDue)
+        recomputeTotals();
+}
+
 void PurchaseLinesPanel::recomputeTotals()
 {
+    if (m_totalsHeld) {
+        m_totalsDue = true;
+        return;
+    }
     // The views point into copies that live for the whole computation.
     std::array<QString, FuelRowCount> extensionTexts;
     std::array<QStringView, FuelRowCount> extensions;

@@ -77,9 +77,16 @@ private:
     void buildLayout();
     void fuelChanged(int row);
     void recomputeTotals();
+    // Runs a change whose lines move other lines (gallons move the discount gallons), with
+    // the totals written once at its end instead of once for every line it moves: a
+    // keystroke then formats and lays out each total once.
+    template <typename Change>
+    void changeThenTotal(Change change);
     int merchandiseIndex(const QObject *field) const;
 
     std::function<double()> m_taxRate;
+    bool m_totalsHeld = false;
+    bool m_totalsDue = false;
     std::array<AmountField *, TicketLines::FuelRowCount> m_gallons{};
     std::array<AmountField *, TicketLines::FuelRowCount> m_priceEach{};
     std::array<AmountField *, TicketLines::FuelRowCount> m_priceExt{};

@@ -97,6 +97,7 @@ void TicketEntryScreen::clearTicket()
     txtDateEntered->setText(QString());
     m_status->clear();
     m_accepted.reset();
+    m_acceptedCard.reset();
     m_shown.reset();
 }
 
@@ -165,6 +166,7 @@ std::optional<CustomerCard> TicketEntryScreen::checkedCard(const QString &accoun
 void TicketEntryScreen::accept(const QString &accountNumber, const CustomerCard &card)
 {
     m_accepted = accountNumber;
+    m_acceptedCard = card;
     txtCustomer->setText(card.name);
     m_status->showCard(card);
     applyCardType(card.cardType);
@@ -302,6 +304,14 @@ void TicketEntryScreen::save()
     if (!outcome.posted)
         MessageBox::ok(this, QStringLiteral("Error updating customer balance!"), QStringLiteral("DB Error"));
     const int id = outcome.id;
+    // The card as the check read it, with the account as the posting left it.
+    std::optional<CustomerCard> card;
+    if (outcome.account && m_accepted == *accountNumber && m_acceptedCard) {
+        card = m_acceptedCard;
+        card->balance = outcome.account->balance;
+        card->limit = outcome.account->limit;
+        card->onHold = outcome.account->onHold;
+    }
     const bool printDate = m_lines->printDate();
     const bool printed = PrintRetry::run(this, [id, printDate] { return Printers::chargeTicket()(id, false, printDate); });
     txtAcctNo->setText(QString());
@@ -310,13 +320,15 @@ void TicketEntryScreen::save()
 
     // The ticket leaves the screen; the account it went to stays in view with the
     // balance the ticket left it, and the main window says what became of the ticket.
-    // The ticket is stored and printed by now, so a failure to read the account back is
-    // no reason for another message: the panel stays empty and the log says why.
-    std::optional<CustomerCard> card;
-    try {
-        card = CustomerStore::card(db, ticket.customerId, ticket.cardNo);
-    } catch (const DbError &error) {
-        qCWarning(lcPosting) << "ticket" << id << "saved; its account could not be read back:" << error.serverText();
+    // When the save posted nothing to it (an unchanged reprint) it is read back. The
+    // ticket is stored and printed by now, so a failure to read the account back is no
+    // reason for another message: the panel stays empty and the log says why.
+    if (!card) {
+        try {
+            card = CustomerStore::card(db, ticket.customerId, ticket.cardNo);
+        } catch (const DbError &error) {
+            qCWarning(lcPosting) << "ticket" << id << "saved; its account could not be read back:" << error.serverText();
+        }
     }
     const QString customer = card && !card->name.isEmpty() ? ticket.customerId + u' ' + card->name : ticket.customerId;
     if (card)

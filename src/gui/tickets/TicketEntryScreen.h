@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accounts/CustomerStore.h"
 #include "tickets/TicketStore.h"
 
 #include <QPointer>
@@ -89,8 +90,10 @@ private:
 
     QPointer<CustomerLookupFromTicket> m_lookup;
 
-    // The account that passed the check, until the ticket is cleared.
+    // The account that passed the check, and its card as the check read it, until the
+    // ticket is cleared.
     std::optional<QString> m_accepted;
+    std::optional<CustomerCard> m_acceptedCard;
     // The stored ticket on show, as it was read.
     std::optional<TicketRecord> m_shown;
 };

@@ -123,12 +123,18 @@ void tst_Posting::posting()
     addCustomer(*db, QStringLiteral("O'1"), balance, limit, onHold);
     addCustomer(*db, QStringLiteral("1002"), 5.0, 10.0, false);
 
+    std::optional<PostedBalance> posted;
     for (double amount : amounts)
-        QVERIFY(PostCustomerBalance(*db, QStringLiteral("O'1"), amount));
+        QVERIFY(PostCustomerBalance(*db, QStringLiteral("O'1"), amount, &posted));
 
     const QSqlRecord row = customer(*db, QStringLiteral("O'1"));
     QVERIFY2(balanceIs(*db, QStringLiteral("O'1"), expectedBalance), qPrintable(row.value("CurrentBalance").toString()));
     QCOMPARE(row.value("AcctOnHold").toBool(), expectedHold);
+    // The posting hands back the account as it left it, with no second read.
+    QVERIFY(posted);
+    QCOMPARE(qRound64(posted->balance * 100), qRound64(expectedBalance * 100));
+    QCOMPARE(posted->limit, limit);
+    QCOMPARE(posted->onHold, expectedHold);
     // Nobody else's balance moves.
     QVERIFY(balanceIs(*db, QStringLiteral("1002"), 5.0));
     QCOMPARE(customer(*db, QStringLiteral("1002")).value("AcctOnHold").toBool(), false);
@@ -140,7 +146,9 @@ void tst_Posting::unknownCustomer()
     auto db = TestDb::fresh(server);
     addCustomer(*db, QStringLiteral("1001"), 950.0, 1000.0, false);
 
-    QVERIFY(PostCustomerBalance(*db, QStringLiteral("9999"), 50));
+    std::optional<PostedBalance> posted = PostedBalance{};
+    QVERIFY(PostCustomerBalance(*db, QStringLiteral("9999"), 50, &posted));
+    QVERIFY(!posted);
     QVERIFY(PostCustomerBalance(*db, QStringLiteral("100"), 50)); // a prefix is not the customer
     QVERIFY(PostCustomerBalance(*db, QStringLiteral("1001' OR '1'='1"), 50));
     QCOMPARE(db->rows(QStringLiteral("SELECT ID FROM Customer")).size(), 1);

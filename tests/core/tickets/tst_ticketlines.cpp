@@ -74,7 +74,9 @@ void tst_TicketLines::storedColumns()
 {
     Amounts a = lines({{Diesel, {"100.0005", "3.899"}}}, {{Oil, "$5"}, {Deli, "2.5abc"}});
     TicketLines::figure(a, 0.0825);
-    const ColumnValues columns = TicketColumns::write({QStringLiteral("JD")}, a);
+    TicketDetails details;
+    details.clerk = QStringLiteral("JD");
+    const ColumnValues columns = TicketColumns::write(details, a);
     QSqlRecord row;
     for (const auto &[column, value] : columns) {
         row.append(QSqlField(column, value.metaType()));

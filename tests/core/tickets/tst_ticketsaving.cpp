@@ -106,6 +106,10 @@ private slots:
         QCOMPARE(balanceCents(*db, "1001"), 20825);
         // The posting sets the hold as a posting always does.
         QVERIFY(onHold(*db, "1001"));
+        // ... and the screen is handed the account as the posting left it.
+        QVERIFY(outcome.account);
+        QCOMPARE(qRound64(outcome.account->balance * 100), 20825);
+        QVERIFY(outcome.account->onHold);
     }
 
     void reprintPostsWhatChanged_data()
@@ -154,15 +158,32 @@ private slots:
         QCOMPARE(balanceCents(*db, "B002"), b);
     }
 
+    void failingPostingKeepsTheTicket_data()
+    {
+        QTest::addColumn<bool>("inCallersTransaction");
+        QTest::newRow("a save of its own") << false;
+        QTest::newRow("a save inside the caller's transaction") << true;
+    }
+
     void failingPostingKeepsTheTicket()
     {
         QFETCH_GLOBAL(QString, server);
+        QFETCH(bool, inCallersTransaction);
         auto db = TestDb::fresh(server);
         addCustomer(*db, "1001", 100);
-        // The balance statement runs; the hold statement after it fails.
+        // The posting statement cannot run: the hold it sets is not there.
         db->exec("ALTER TABLE Customer RENAME COLUMN AcctOnHold TO HeldByHand");
-        const TicketSaving::Outcome outcome = TicketSaving::save(*db, oilTicket("1001", "100"), kStamp);
+        TicketSaving::Outcome outcome;
+        if (inCallersTransaction) {
+            Transaction caller(*db);
+            outcome = TicketSaving::save(*db, oilTicket("1001", "100"), kStamp);
+            caller.commit();
+        } else {
+            outcome = TicketSaving::save(*db, oilTicket("1001", "100"), kStamp);
+        }
         QVERIFY(!outcome.posted);
+        QVERIFY(!outcome.account);
+        QCOMPARE(db->firstRow("SELECT COUNT(*) FROM Tickets")->value(0).toInt(), 1);
         QVERIFY(outcome.id > 0);
         QCOMPARE(db->firstRow("SELECT Total FROM Tickets WHERE ID = ?", {outcome.id})->value(0).toDouble(), 108.25);
         // The posting is undone as a whole, not left half-way.
