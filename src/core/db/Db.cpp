@@ -446,8 +446,8 @@ void Db::reopen()
             qCInfo(lcConnection) << "reconnecting to" << description() << "try" << i + 1 << "failed:" << reason;
             continue;
         }
-        // The old connection (and with it anything made for it) is let go; the new one,
-        // set up as every connection is, takes its place under this Db.
+        // The old connection is let go, and with it the statements kept for it (close()
+        // forgets them); the new one, set up as every connection is, takes its place.
         close();
         m_db = fresh->m_db;
         fresh->m_db = QSqlDatabase();
