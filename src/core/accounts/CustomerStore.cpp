@@ -2,6 +2,7 @@
 
 #include "accounts/WebPassword.h"
 #include "db/Db.h"
+#include "db/SaveRetry.h"
 #include "db/DbError.h"
 
 #include <QSqlRecord>
@@ -187,18 +188,29 @@ LoginSave save(Db &db, const CustomerEntry &entry, const QDateTime &entered)
     // Hashed before the transaction opens: a hash takes a tenth of a second by design,
     // and other workstations should not wait on it.
     const QString hashed = entry.givesLogin() ? WebPassword::hash(entry.password) : QString();
-    Transaction transaction(db);
-    ColumnValues columns = CustomerColumns::written(sql, entry);
-    QString id = entry.accountNumber;
-    if (db.update(QStringLiteral("Customer"), columns, entry.accountNumber) == 0) {
-        id = entry.newCustomerId();
-        columns.prepend({QStringLiteral("ID"), id});
-        columns.append({QStringLiteral("DateEntered"), sql.dateTimeValue(entered)});
-        db.insert(QStringLiteral("Customer"), columns, QString());
-    }
-    const LoginSave login = entry.givesLogin() || entry.keepsPassword() ? saveLogin(db, id, entry, hashed) : LoginSave::NotGiven;
-    transaction.commit();
-    return login;
+    const std::function<LoginSave()> attempt = [&] {
+        Transaction transaction(db);
+        ColumnValues columns = CustomerColumns::written(sql, entry);
+        QString id = entry.accountNumber;
+        if (db.update(QStringLiteral("Customer"), columns, entry.accountNumber) == 0) {
+            id = entry.newCustomerId();
+            columns.prepend({QStringLiteral("ID"), id});
+            columns.append({QStringLiteral("DateEntered"), sql.dateTimeValue(entered)});
+            db.insert(QStringLiteral("Customer"), columns, QString());
+        }
+        const LoginSave login =
+            entry.givesLogin() || entry.keepsPassword() ? saveLogin(db, id, entry, hashed) : LoginSave::NotGiven;
+        transaction.commit();
+        return login;
+    };
+    // Saved again, a stored customer is written over with the same values. Only a new
+    // customer typed with blanks around its number could not be: its row is stored
+    // under the number without them, which the second save would try to insert again.
+    const QString newId = entry.newCustomerId();
+    return SaveRetry::run<LoginSave>(db, attempt, [&](LoginSave) {
+        return newId != entry.accountNumber
+               && db.firstRow(QStringLiteral("SELECT ID FROM Customer WHERE ID = ?"), {newId}).has_value();
+    });
 }
 
 QString savedId(Db &db, const QString &accountNumber)
@@ -233,16 +245,23 @@ QList<IssuedCard> cardsOf(Db &db, const QString &customerId)
 
 void saveCard(Db &db, const QString &customerId, const IssuedCard &card)
 {
-    Transaction transaction(db);
-    removeCard(db, customerId, card.cardNo);
-    db.insert(QStringLiteral("Cards"),
-              {{QStringLiteral("CustomerID"), customerId},
-               {QStringLiteral("CardNo"), card.cardNo},
-               {QStringLiteral("CardType"), card.cardType},
-               {QStringLiteral("InActive"), db.dialect().flag(card.inactive)},
-               {QStringLiteral("CardNote"), card.note}},
-              QString());
-    transaction.commit();
+    // Saved again, the card replaces itself: nothing needs looking for first.
+    SaveRetry::run<bool>(
+        db,
+        [&] {
+            Transaction transaction(db);
+            removeCard(db, customerId, card.cardNo);
+            db.insert(QStringLiteral("Cards"),
+                      {{QStringLiteral("CustomerID"), customerId},
+                       {QStringLiteral("CardNo"), card.cardNo},
+                       {QStringLiteral("CardType"), card.cardType},
+                       {QStringLiteral("InActive"), db.dialect().flag(card.inactive)},
+                       {QStringLiteral("CardNote"), card.note}},
+                      QString());
+            transaction.commit();
+            return true;
+        },
+        [](bool) { return false; });
 }
 
 int removeCard(Db &db, const QString &customerId, const QString &cardNo)

@@ -2,6 +2,7 @@
 
 #include "accounts/BalancePosting.h"
 #include "db/Db.h"
+#include "db/SaveRetry.h"
 
 #include <QSqlRecord>
 
@@ -10,21 +11,32 @@ namespace PaymentStore {
 bool receive(Db &db, const Payment &payment, const QDateTime &entered, std::optional<double> *balanceAfter)
 {
     const SqlDialect &sql = db.dialect();
-    Transaction transaction(db);
-    db.insert(QStringLiteral("Payments"),
-              {{QStringLiteral("Customer"), payment.customerId},
-               {QStringLiteral("PaymentDate"), sql.dateValue(payment.paymentDate)},
-               {QStringLiteral("Amount"), payment.amount},
-               {QStringLiteral("CheckNum"), payment.checkNum},
-               {QStringLiteral("EntryDate"), sql.dateTimeValue(entered)}},
-              QString());
-    // The row goes back with the transaction when the posting fails.
-    std::optional<PostedBalance> posted;
-    if (!PostCustomerBalance(db, payment.customerId, -payment.amount, &posted))
+    // The payment's key and the balance it left, or a key of 0 when its posting failed
+    // and nothing is to be stored.
+    using Received = std::pair<int, std::optional<double>>;
+    const std::function<Received()> attempt = [&] {
+        Transaction transaction(db);
+        const int id = db.insert(QStringLiteral("Payments"), {{QStringLiteral("Customer"), payment.customerId},
+                                                              {QStringLiteral("PaymentDate"), sql.dateValue(payment.paymentDate)},
+                                                              {QStringLiteral("Amount"), payment.amount},
+                                                              {QStringLiteral("CheckNum"), payment.checkNum},
+                                                              {QStringLiteral("EntryDate"), sql.dateTimeValue(entered)}})
+                           .toInt();
+        // The row goes back with the transaction when the posting fails.
+        std::optional<PostedBalance> posted;
+        if (!PostCustomerBalance(db, payment.customerId, -payment.amount, &posted))
+            return Received{0, std::nullopt};
+        transaction.commit();
+        return Received{id, posted ? std::optional<double>(posted->balance) : std::nullopt};
+    };
+    // A payment whose commit went unanswered is looked for by its key before it is
+    // received again.
+    const Received received = SaveRetry::run<Received>(
+        db, attempt, [&](const Received &r) { return SaveRetry::rowStored(db, QStringLiteral("Payments"), r.first); });
+    if (received.first == 0)
         return false;
-    transaction.commit();
     if (balanceAfter)
-        *balanceAfter = posted ? std::optional<double>(posted->balance) : std::nullopt;
+        *balanceAfter = received.second;
     return true;
 }
 

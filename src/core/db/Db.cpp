@@ -4,15 +4,63 @@
 #include "db/DbError.h"
 
 #include <QAtomicInt>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 
 namespace {
 
 Db *g_current = nullptr;
 QAtomicInt g_connectionCounter;
+
+Q_LOGGING_CATEGORY(lcConnection, "ams.connection")
+
+// About half a minute in all: a server restarted on purpose is back within seconds.
+const QList<int> kReconnectPauses = {0, 500, 1000, 1000, 2000, 2000, 3000, 3000, 3000, 5000, 5000, 5000};
+QList<int> g_reconnectPauses = kReconnectPauses;
+std::function<void(const QString &)> g_connectionNotice;
+
+void notify(const QString &text)
+{
+    if (g_connectionNotice)
+        g_connectionNotice(text);
+}
+
+// Whether the statement only reads, so that running it again changes nothing.
+bool isQuery(const QString &sql) { return sql.trimmed().startsWith(u"SELECT", Qt::CaseInsensitive); }
+
+// Whether the statement, run outside a transaction, commits a change of its own.
+bool changesOnItsOwn(const QString &sql)
+{
+    const QString s = sql.trimmed();
+    for (const char *word : {"SELECT", "BEGIN", "ROLLBACK", "SET", "SHOW"})
+        if (s.startsWith(QLatin1String(word), Qt::CaseInsensitive))
+            return false;
+    return true;
+}
+
+// Whether the PostgreSQL client library says the connection itself is gone, by what it
+// reports and never by the wording of any other error: a connection error, an SQLSTATE
+// of class 08 (connection exception) or 57P01-57P03 (the server shutting down, crashed
+// or not yet accepting connections), the library's own texts for a connection the
+// server closed, or the library no longer counting the connection open.
+bool connectionGone(const QSqlError &error, const QSqlDatabase &db)
+{
+    if (error.type() == QSqlError::ConnectionError)
+        return true;
+    const QString state = error.nativeErrorCode();
+    if (state.startsWith(u"08") || state == u"57P01" || state == u"57P02" || state == u"57P03")
+        return true;
+    for (const QString &text : {error.databaseText(), error.driverText()})
+        if (text.contains(u"server closed the connection", Qt::CaseInsensitive)
+            || text.contains(u"no connection to the server", Qt::CaseInsensitive))
+            return true;
+    return !db.isOpen();
+}
 
 QString errorText(const QSqlError &error)
 {
@@ -92,7 +140,10 @@ std::unique_ptr<Db> Db::open(const QString &connectionText, const QString &baseD
     // ever shown: a text that runs one keyword into the next can carry one into any
     // value a message names.
     try {
-        return openConnection(connectionText, baseDir);
+        std::unique_ptr<Db> db = openConnection(connectionText, baseDir);
+        db->m_connectionText = connectionText;
+        db->m_baseDir = baseDir;
+        return db;
     } catch (const DbError &error) {
         throw DbError(ConnectionText::withoutPasswords(error.serverText(), connectionText), error.statement());
     }
@@ -247,8 +298,30 @@ void Db::forgetPrepared()
 
 Db::Running Db::run(const QString &sql, const QVariantList &values)
 {
-    if (!m_db.isOpen())
+    if (!m_db.isValid())
         throw DbError(QStringLiteral("The database is not open."), sql);
+    if (!connectionUp()) {
+        if (m_db.driverName() == QLatin1String("QSQLITE"))
+            throw DbError(QStringLiteral("The database is not open."), sql);
+        // The transaction went with the connection; its guard ends it.
+        if (inTransaction())
+            throw lostError(sql);
+        reopen();
+    }
+    try {
+        return execute(sql, values);
+    } catch (const DbError &error) {
+        // A query found the connection gone: nothing was changed, so it is asked again
+        // on the connection made anew.
+        if (!error.connectionLost() || inTransaction() || !isQuery(sql))
+            throw;
+        reopen();
+        return execute(sql, values);
+    }
+}
+
+Db::Running Db::execute(const QString &sql, const QVariantList &values)
+{
     // A statement without values runs as it is: some servers cannot prepare
     // transaction control or session settings.
     if (values.isEmpty()) {
@@ -259,7 +332,7 @@ Db::Running Db::run(const QString &sql, const QVariantList &values)
         ++m_traffic.statements;
         ++m_traffic.roundTrips;
         if (!query.exec(sql))
-            throw DbError(errorText(query.lastError()), sql);
+            throw failure(query.lastError(), sql);
         return Running(std::move(query));
     }
     const bool sqlite = m_dialect->name() == QLatin1String("SQLite");
@@ -272,7 +345,7 @@ Db::Running Db::run(const QString &sql, const QVariantList &values)
         fresh->query.setForwardOnly(true);
         ++m_traffic.roundTrips;
         if (!fresh->query.prepare(sql))
-            throw DbError(errorText(fresh->query.lastError()), sql);
+            throw failure(fresh->query.lastError(), sql);
         m_prepared.emplace(sql, fresh);
         kept = std::move(fresh);
     }
@@ -284,7 +357,7 @@ Db::Running Db::run(const QString &sql, const QVariantList &values)
         ++m_traffic.statements;
         ++m_traffic.roundTrips;
         if (!query.exec())
-            throw DbError(errorText(query.lastError()), sql);
+            throw failure(query.lastError(), sql);
         return running;
     }
     QSqlQuery query(m_db);
@@ -293,12 +366,106 @@ Db::Running Db::run(const QString &sql, const QVariantList &values)
     m_traffic.roundTrips += sqlite ? 2 : 3;
     ++m_traffic.statements;
     if (!query.prepare(sql))
-        throw DbError(errorText(query.lastError()), sql);
+        throw failure(query.lastError(), sql);
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec())
-        throw DbError(errorText(query.lastError()), sql);
+        throw failure(query.lastError(), sql);
     return Running(std::move(query));
+}
+
+DbError Db::failure(const QSqlError &error, const QString &sql)
+{
+    const QString text = errorText(error);
+    // An SQLite file has no connection to lose: its errors are about the file.
+    if (m_db.driverName() == QLatin1String("QSQLITE") || !connectionGone(error, m_db))
+        return DbError(text, sql);
+    if (!m_lost)
+        qCWarning(lcConnection) << "connection to" << description() << "lost:" << text;
+    m_lost = true;
+    m_lostReason = text;
+    // Outside a transaction a change commits with its own statement, so whether it
+    // was stored is not known; inside one, the server drops it with the connection.
+    const bool mayBeStored = !inTransaction() && changesOnItsOwn(sql);
+    return DbError(text, sql, mayBeStored ? DbError::Connection::LostInCommit : DbError::Connection::Lost);
+}
+
+DbError Db::lostError(const QString &sql) const
+{
+    return DbError(QStringLiteral("The connection to the database was lost: %1").arg(m_lostReason), sql,
+                   DbError::Connection::Lost);
+}
+
+bool Db::connectionUp()
+{
+    if (m_lost)
+        return false;
+    // An SQLite file has no connection to lose.
+    if (m_db.isOpen() || m_db.driverName() == QLatin1String("QSQLITE"))
+        return m_db.isOpen();
+    // The client library gave the connection up after a statement that still
+    // succeeded, having read the server's goodbye behind its answer.
+    const QString text = m_db.lastError().databaseText().trimmed();
+    m_lost = true;
+    m_lostReason = text.isEmpty() ? QStringLiteral("the server closed the connection.") : text;
+    qCWarning(lcConnection) << "connection to" << description() << "lost:" << m_lostReason;
+    return false;
+}
+
+void Db::requireConnection()
+{
+    if (m_db.isValid() && !connectionUp())
+        throw lostError(QString());
+}
+
+void Db::setConnectionNotice(std::function<void(const QString &)> notice) { g_connectionNotice = std::move(notice); }
+
+void Db::setReconnectPauses(const QList<int> &msecs) { g_reconnectPauses = msecs.isEmpty() ? kReconnectPauses : msecs; }
+
+QList<int> Db::reconnectPauses() { return g_reconnectPauses; }
+
+void Db::reopen()
+{
+    if (inTransaction())
+        throw lostError(QString());
+    if (m_connectionText.isEmpty())
+        throw DbError(QStringLiteral("The database is not open."));
+    const QList<int> pauses = g_reconnectPauses;
+    QElapsedTimer waited;
+    waited.start();
+    QString reason = m_lostReason;
+    for (int i = 0; i < pauses.size(); ++i) {
+        if (pauses[i] > 0)
+            QThread::msleep(pauses[i]);
+        notify(QStringLiteral("Connection to the database lost; reconnecting (try %1 of %2)").arg(i + 1).arg(pauses.size()));
+        std::unique_ptr<Db> fresh;
+        try {
+            fresh = open(m_connectionText, m_baseDir);
+        } catch (const DbError &error) {
+            reason = error.serverText();
+            qCInfo(lcConnection) << "reconnecting to" << description() << "try" << i + 1 << "failed:" << reason;
+            continue;
+        }
+        // The old connection is let go, and with it the statements kept for it (close()
+        // forgets them); the new one, set up as every connection is, takes its place.
+        close();
+        m_db = fresh->m_db;
+        fresh->m_db = QSqlDatabase();
+        m_lost = false;
+        m_lostReason.clear();
+        m_savepoints = 0;
+        m_doomed = false;
+        qCWarning(lcConnection) << "reconnected to" << description() << "after" << waited.elapsed() << "ms";
+        notify(QStringLiteral("Connection to the database lost; reconnected"));
+        return;
+    }
+    notify(QStringLiteral("Connection to the database lost; not reconnected"));
+    throw DbError(QStringLiteral("The connection to the database was lost and could not be made again in %1 tries over %2 "
+                                 "seconds: %3")
+                      .arg(pauses.size())
+                      .arg((waited.elapsed() + 500) / 1000)
+                      .arg(reason),
+                  QString(), DbError::Connection::Lost);
 }
 
 QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &values)
@@ -309,7 +476,7 @@ QList<QSqlRecord> Db::rows(const QString &sql, const QVariantList &values)
     while (query.next())
         result.append(query.record());
     if (query.lastError().isValid())
-        throw DbError(errorText(query.lastError()), sql);
+        throw failure(query.lastError(), sql);
     return result;
 }
 
@@ -320,7 +487,7 @@ std::optional<QSqlRecord> Db::firstRow(const QString &sql, const QVariantList &v
     if (query.next())
         return query.record();
     if (query.lastError().isValid())
-        throw DbError(errorText(query.lastError()), sql);
+        throw failure(query.lastError(), sql);
     return std::nullopt;
 }
 
@@ -331,7 +498,7 @@ void Db::forEachRow(const QString &sql, const QVariantList &values, const std::f
     while (query.next())
         visit(query.record());
     if (query.lastError().isValid())
-        throw DbError(errorText(query.lastError()), sql);
+        throw failure(query.lastError(), sql);
 }
 
 int Db::exec(const QString &sql, const QVariantList &values)
@@ -360,7 +527,7 @@ QVariant Db::insert(const QString &table, const ColumnValues &columns, const QSt
     QSqlQuery &query = running.query();
     if (!query.next()) {
         if (query.lastError().isValid())
-            throw DbError(errorText(query.lastError()), sql);
+            throw failure(query.lastError(), sql);
         throw DbError(QStringLiteral("The server returned no key for the new %1 row.").arg(table), sql);
     }
     const QVariant key = query.value(0);
@@ -371,7 +538,7 @@ QVariant Db::insert(const QString &table, const ColumnValues &columns, const QSt
     while (query.next()) {
     }
     if (query.lastError().isValid())
-        throw DbError(errorText(query.lastError()), sql);
+        throw failure(query.lastError(), sql);
     return key;
 }
 
@@ -409,6 +576,10 @@ Transaction::~Transaction()
         return;
     }
     m_db.m_doomed = false;
+    // A lost connection took the transaction with it: there is nothing to roll back,
+    // and opening a new connection only to say so would hold up the error.
+    if (m_db.m_lost)
+        return;
     try {
         m_db.exec(QStringLiteral("ROLLBACK"));
     } catch (const DbError &) {
@@ -424,12 +595,23 @@ void Transaction::commit()
         m_done = true;
         return;
     }
+    // A step that failed with the connection may have been caught and gone past: the
+    // transaction is gone all the same, and says so.
+    m_db.requireConnection();
     if (m_db.m_doomed)
         throw DbError(QStringLiteral("Nothing was saved: a part of the change could not be written."));
     // Done only once the server accepted the commit: a refused commit (a deferred
     // constraint, a busy file) leaves SQLite inside the transaction, and the guard must
     // still roll it back.
-    m_db.exec(QStringLiteral("COMMIT"));
+    try {
+        m_db.exec(QStringLiteral("COMMIT"));
+    } catch (const DbError &error) {
+        // The connection went while the server was committing: the change may well be
+        // stored, with only the answer lost.
+        if (error.connectionLost())
+            throw DbError(error.serverText(), error.statement(), DbError::Connection::LostInCommit);
+        throw;
+    }
     m_done = true;
 }
 
@@ -444,7 +626,10 @@ Savepoint::Savepoint(Db &db) : m_db(db)
 
 Savepoint::~Savepoint()
 {
-    if (!m_done) {
+    if (!m_done && m_db.m_lost) {
+        // The whole transaction went with the connection.
+        m_db.m_doomed = true;
+    } else if (!m_done) {
         try {
             m_db.exec(QStringLiteral("ROLLBACK TO SAVEPOINT %1").arg(m_name));
             m_db.exec(QStringLiteral("RELEASE SAVEPOINT %1").arg(m_name));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/DbError.h"
 #include "db/SqlDialect.h"
 
 #include <QList>
@@ -14,6 +15,7 @@
 #include <optional>
 #include <unordered_map>
 
+class QSqlError;
 class QSqlQuery;
 
 // Column names and values for an insert or an update, in the order they are assigned.
@@ -63,6 +65,38 @@ public:
 
     // Whether a transaction is open on this connection.
     bool inTransaction() const { return m_transactionDepth > 0; }
+    // An inner step of the open transaction ended without committing: it cannot commit.
+    bool transactionDoomed() const { return m_doomed; }
+
+    // --- A lost connection (a PostgreSQL server stopped or restarted) ---
+    // A statement that fails because the connection is gone throws DbError with
+    // connectionLost(); so does every later statement of the transaction it was in, and
+    // its commit. The first statement outside a transaction opens the connection again
+    // (reopen()), and a query (SELECT) that found the connection gone outside a
+    // transaction is run once more on the new one: nothing of it was stored. Whether a
+    // change is tried again is for its save to decide (SaveRetry), since only it knows
+    // how to find out whether it was stored.
+
+    // True from the moment the connection was found gone until it is open again.
+    bool connectionLost() const { return m_lost; }
+    // Throws DbError (Connection::Lost) when the connection is known to be gone: for a
+    // save whose step caught the error and went on as if only the step had failed.
+    void requireConnection();
+    // Opens the connection again with the connection text it was first opened with,
+    // trying a bounded number of times with pauses in between while the server comes
+    // back, and saying so through the connection notice. Whatever belonged to the old
+    // connection goes with it; a transaction cannot be open. Throws DbError
+    // (Connection::Lost) naming the last reason when no try succeeded; the next
+    // statement tries again.
+    void reopen();
+    // What the user is told while a lost connection is being made again: a line for
+    // each try, "Connection to the database lost; reconnected" once it is open again.
+    // The program shows it in the main window's status bar; empty: nobody is told.
+    static void setConnectionNotice(std::function<void(const QString &)> notice);
+    // The pause before each try, in milliseconds (the first is usually 0); their number
+    // is the number of tries. Tests shorten them.
+    static void setReconnectPauses(const QList<int> &msecs);
+    static QList<int> reconnectPauses();
 
     // What this connection has asked of its server so far, so that a benchmark can show
     // what a save costs. A statement is one run of SQL; a round trip is every request the
@@ -82,8 +116,14 @@ private:
     static std::unique_ptr<Db> openConnection(const QString &connectionText, const QString &baseDir);
     class Running;
     Running run(const QString &sql, const QVariantList &values);
+    Running execute(const QString &sql, const QVariantList &values);
     // Lets go of every kept statement: the connection they belong to is closing.
     void forgetPrepared();
+    // The error of a failed statement, marking the connection lost when that is why.
+    DbError failure(const QSqlError &error, const QString &sql);
+    DbError lostError(const QString &sql) const;
+    // False, marking the connection lost, once it is known to be gone.
+    bool connectionUp();
 
     QSqlDatabase m_db;
     std::unique_ptr<SqlDialect> m_dialect;
@@ -97,6 +137,11 @@ private:
     // prepare, a run and a release.
     struct Prepared;
     std::unordered_map<QString, std::shared_ptr<Prepared>> m_prepared;
+    // What reopen() opens again, and why the connection was lost.
+    QString m_connectionText;
+    QString m_baseDir;
+    bool m_lost = false;
+    QString m_lostReason;
 };
 
 // Rolls back unless commit() was called. A guard opened inside another joins it, so

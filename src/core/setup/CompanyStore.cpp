@@ -1,6 +1,7 @@
 #include "setup/CompanyStore.h"
 
 #include "accounts/Aging.h"
+#include "db/SaveRetry.h"
 
 namespace {
 
@@ -56,22 +57,36 @@ std::optional<QSqlRecord> row(Db &db, const QVariant &location)
 
 void saveInformation(Db &db, const QVariant &location, const ColumnValues &columns)
 {
-    Transaction transaction(db);
-    if (row(db, location)) {
-        db.update(QStringLiteral("Company"), columns, location);
-    } else {
-        // The row was deleted since the list was filled: store it again under the
-        // location that was chosen, so this workstation's settings find it.
-        ColumnValues withKey = columns;
-        withKey.prepend({QStringLiteral("ID"), location});
-        db.insert(QStringLiteral("Company"), withKey, QString());
-    }
-    transaction.commit();
+    // Saved again after a lost connection, the row is written over with the same values:
+    // nothing needs looking for first.
+    SaveRetry::run<bool>(
+        db,
+        [&] {
+            Transaction transaction(db);
+            if (row(db, location)) {
+                db.update(QStringLiteral("Company"), columns, location);
+            } else {
+                // The row was deleted since the list was filled: store it again under the
+                // location that was chosen, so this workstation's settings find it.
+                ColumnValues withKey = columns;
+                withKey.prepend({QStringLiteral("ID"), location});
+                db.insert(QStringLiteral("Company"), withKey, QString());
+            }
+            transaction.commit();
+            return true;
+        },
+        [](bool) { return false; });
 }
 
 void savePrices(Db &db, const QVariant &location, const ColumnValues &columns)
 {
-    db.update(QStringLiteral("Company"), columns, location);
+    SaveRetry::run<bool>(
+        db,
+        [&] {
+            db.update(QStringLiteral("Company"), columns, location);
+            return true;
+        },
+        [](bool) { return false; });
 }
 
 } // namespace CompanyStore

@@ -7,6 +7,7 @@
 #include "app/Numbers.h"
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "db/SaveRetry.h"
 
 #include <QList>
 #include <QPair>
@@ -76,6 +77,9 @@ TicketSaving::Outcome write(Db &db, const TicketRecord &ticket, const TicketStam
         try {
             postAll();
         } catch (const DbError &error) {
+            // A lost connection took the ticket with it: the whole save is tried again.
+            if (error.connectionLost())
+                throw;
             throw PostingFailed{error};
         }
         return outcome;
@@ -115,19 +119,22 @@ Outcome save(Db &db, const TicketRecord &ticket, const TicketStamp &stamp)
     // fails, and when it does, the whole transaction is undone and the ticket stored
     // again by itself. A failed statement can leave a transaction unable to go on
     // (PostgreSQL refuses everything after it), so the ticket is not kept from it.
+    // Each in a transaction of its own (SaveRetry's), through a connection that may be
+    // lost and made again: a new ticket whose commit went unanswered is looked for by
+    // the key it was given; a stored ticket is simply saved again, the second save
+    // finding the row as the first left it and posting nothing more.
+    const std::function<bool(const Outcome &)> stored = [&](const Outcome &outcome) {
+        return ticket.id == 0 && SaveRetry::rowStored(db, QStringLiteral("Tickets"), outcome.id);
+    };
     try {
-        Transaction transaction(db);
-        const Outcome outcome = write(db, ticket, stamp, true, false);
-        transaction.commit();
-        return outcome;
+        return SaveRetry::run<Outcome>(
+            db, [&] { return write(db, ticket, stamp, true, false); }, stored);
     } catch (const PostingFailed &failed) {
         qCWarning(lcPosting) << "ticket not posted, stored without its posting:" << failed.error.serverText()
                              << failed.error.statement();
     }
-    Transaction transaction(db);
-    const Outcome outcome = write(db, ticket, stamp, false, false);
-    transaction.commit();
-    return outcome;
+    return SaveRetry::run<Outcome>(
+        db, [&] { return write(db, ticket, stamp, false, false); }, stored);
 }
 
 std::optional<QString> merchandiseRefusal(Db &db, const TicketRecord &ticket)

@@ -2,6 +2,7 @@
 
 #include "db/Db.h"
 #include "db/DbError.h"
+#include "db/SaveRetry.h"
 
 #include <QSqlRecord>
 
@@ -145,7 +146,11 @@ int insert(Db &db, const CashTicketRecord &t, const TicketStamp &stamp)
                             {QStringLiteral("Address2"), t.address2}};
     columns += TicketColumns::write(t.details, t.amounts);
     columns += stampColumns(db, stamp);
-    return db.insert(QStringLiteral("CashTickets"), columns).toInt();
+    // In a transaction of its own, so that the key is known before the commit: a commit
+    // that went unanswered is looked for by it instead of storing the ticket twice.
+    return SaveRetry::run<int>(
+        db, [&] { return db.insert(QStringLiteral("CashTickets"), columns).toInt(); },
+        [&](int id) { return SaveRetry::rowStored(db, QStringLiteral("CashTickets"), id); });
 }
 
 QStringList customerNames(Db &db)

@@ -35,6 +35,8 @@ Registry &registry()
 
 MainWindow *g_instance = nullptr;
 
+const QString kReconnected = QStringLiteral("Connection to the database lost; reconnected");
+
 // Closes the child window once the screen inside it has been closed (hidden on its
 // own, not merely along with its hidden child window).
 class ChildCloser : public QObject
@@ -119,12 +121,22 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     showWorkplace();
     resize(1100, 780);
     g_instance = this;
+    // While a lost connection to the server is made again the program cannot answer, so
+    // the status bar says why at once, and then that it is back.
+    Db::setConnectionNotice([](const QString &text) {
+        if (!g_instance)
+            return;
+        g_instance->statusBar()->showMessage(text);
+        g_instance->statusBar()->repaint();
+    });
 }
 
 MainWindow::~MainWindow()
 {
-    if (g_instance == this)
+    if (g_instance == this) {
         g_instance = nullptr;
+        Db::setConnectionNotice({});
+    }
     if (Viewer::mdiArea() == m_mdi)
         Viewer::setMdiArea(nullptr);
 }
@@ -258,6 +270,10 @@ void MainWindow::showWorkplace()
 
 void MainWindow::showStatusLine(const QString &text)
 {
-    if (g_instance)
-        g_instance->statusBar()->showMessage(text);
+    if (!g_instance)
+        return;
+    // The action that found the connection lost and made it again says so along with
+    // what it did, rather than hiding the notice at once.
+    QStatusBar *bar = g_instance->statusBar();
+    bar->showMessage(bar->currentMessage() == kReconnected ? kReconnected + QStringLiteral(". ") + text : text);
 }

@@ -74,7 +74,9 @@ public:
     // settings are loaded again).
     void showWorkplace();
     // The left of the status bar: what the clerk's last action did, until the next one.
-    // Nothing happens without a main window.
+    // Nothing happens without a main window. While a lost connection to the database is
+    // made again the left shows that too; an action that found it lost and went on
+    // shows "Connection to the database lost; reconnected. " before its own line.
     static void showStatusLine(const QString &text);
 
 signals:

@@ -4,6 +4,7 @@
 #include "reports/ReportOutput.h"
 
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 // "Print" on the cash ticket screen: the check, the stored row, the printed copies and
@@ -69,6 +70,73 @@ private slots:
             QCOMPARE(f.text("txtClerk"), clerk);
             QCOMPARE(f.text("cmbCustomer"), customer);
         }
+    }
+
+    // The server restarted while the screen was open: Print makes the connection again,
+    // stores the ticket once and says so. A server that stays away leaves the ticket on
+    // the screen with a message, nothing stored, and the next Print stores it.
+    void serverRestartedUnderTheScreen()
+    {
+        QFETCH_GLOBAL(QString, server);
+        if (server == QLatin1String("SQLite"))
+            QSKIP("An SQLite file has no connection to lose.");
+        CashTicketFixture f;
+        QVERIFY(f.open());
+        QCOMPARE(f.base.statusLine(), QString());
+        Db::setReconnectPauses({0, 100, 200});
+        const auto restoredPauses = qScopeGuard([] { Db::setReconnectPauses({}); });
+        // The server's side of a restart: every connection to the test's database is
+        // ended, from a connection to another database on the server.
+        const QString database = f.scalar("SELECT current_database()").toString();
+        auto other = Db::open(qEnvironmentVariable("AMS_TEST_PG") + QStringLiteral("PWD=QZ;"));
+        const auto restart = [&] {
+            other->exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = ?"), {database});
+        };
+        const auto letIn = [&](bool allowed) {
+            other->exec(QStringLiteral("ALTER DATABASE %1 WITH ALLOW_CONNECTIONS %2").arg(database, allowed ? "true" : "false"));
+        };
+        const auto restoredDatabase = qScopeGuard([&] { letIn(true); });
+
+        f.type("txtClerk", "JD");
+        f.enterCustomer("WALK IN");
+        f.type("txtOil", "10");
+        restart();
+        f.click("btnSave");
+        QCOMPARE(MessageBox::takeShown().size(), 0);
+        QCOMPARE(f.ticketCount(), 1);
+        const int first = f.scalar("SELECT MAX(ID) FROM CashTickets").toInt();
+        QCOMPARE(f.base.statusLine(), QStringLiteral("Connection to the database lost; reconnected. Cash ticket %1 saved for "
+                                                     "WALK IN: $10.82, printed 3 copies")
+                                          .arg(first));
+
+        f.type("txtClerk", "JD");
+        f.enterCustomer("WALK IN TWO");
+        f.type("txtOil", "20");
+        letIn(false);
+        restart();
+        f.click("btnSave");
+        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].title, QStringLiteral("Database Error"));
+        QVERIFY2(shown[0].text.startsWith(QStringLiteral("The connection to the database was lost and could not be made again "
+                                                         "in 3 tries")),
+                 qPrintable(shown[0].text));
+        QVERIFY2(shown[0].text.endsWith(QStringLiteral("Nothing was saved; save the entry again once the database answers.")),
+                 qPrintable(shown[0].text));
+        QCOMPARE(f.base.statusLine(), QStringLiteral("Connection to the database lost; not reconnected"));
+        // The ticket is still on the screen, and nothing of it was stored or printed.
+        QCOMPARE(f.text("cmbCustomer"), QStringLiteral("WALK IN TWO"));
+        QCOMPARE(f.text("txtOil"), QStringLiteral("20"));
+        QCOMPARE(f.printed.size(), 1);
+
+        letIn(true);
+        f.click("btnSave");
+        QCOMPARE(MessageBox::takeShown().size(), 0);
+        QCOMPARE(f.ticketCount(), 2);
+        QCOMPARE(f.scalar("SELECT COUNT(*) FROM CashTickets WHERE Customer = 'WALK IN TWO'").toInt(), 1);
+        QCOMPARE(f.printed.size(), 2);
+        QVERIFY2(f.base.statusLine().startsWith(QStringLiteral("Connection to the database lost; reconnected. Cash ticket ")),
+                 qPrintable(f.base.statusLine()));
     }
 
     void storedRowHoldsTheScreen()
