@@ -530,7 +530,7 @@ QVariant Db::insert(const QString &table, const ColumnValues &columns, const QSt
             throw failure(query.lastError(), sql);
         throw DbError(QStringLiteral("The server returned no key for the new %1 row.").arg(table), sql);
     }
-    const QVariant key = query.value(0);
+    QVariant key = query.value(0);
     // The statement is run to its end before the key counts. Outside a transaction,
     // SQLite commits a statement that returns rows only when it ends, and that commit
     // can still fail (a full disk, a file turned read-only); a statement merely dropped
