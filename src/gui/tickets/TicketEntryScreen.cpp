@@ -21,6 +21,7 @@
 #include "tickets/CustomerLookupFromTicket.h"
 #include "tickets/PurchaseLinesPanel.h"
 #include "tickets/TicketInfoGroup.h"
+#include "tickets/TicketLines.h"
 #include "tickets/TicketSaving.h"
 #include "tickets/TicketScreenKit.h"
 
@@ -261,8 +262,20 @@ std::optional<QString> TicketEntryScreen::accountToSave()
 bool TicketEntryScreen::merchandiseAllowed(const TicketRecord &ticket)
 {
     // The save's own rule, asked first so that the clerk gets a message of its kind
-    // rather than a database error.
-    const std::optional<QString> refusal = TicketSaving::merchandiseRefusal(Db::current(), ticket);
+    // rather than a database error. The card accepted for this account and the stored
+    // ticket on screen are what the save reads again; without them the rule asks the
+    // database itself.
+    const QString accountNumber = ticket.accountNumber();
+    std::optional<QString> refusal;
+    if (m_accepted && *m_accepted == accountNumber && m_acceptedCard) {
+        const bool sameCard = m_shown && m_shown->customerId == ticket.customerId && m_shown->cardNo == ticket.cardNo;
+        const std::optional<int> line =
+            TicketLines::merchandiseRefused(m_acceptedCard->cardType, ticket.amounts, sameCard ? &m_shown->amounts : nullptr);
+        if (line)
+            refusal = TicketLines::merchandiseRefusal(accountNumber, *line);
+    } else {
+        refusal = TicketSaving::merchandiseRefusal(Db::current(), ticket);
+    }
     if (!refusal)
         return true;
     MessageBox::ok(this, *refusal, QStringLiteral("Merchandise Not Allowed"), MessageBox::Icon::Exclamation);
