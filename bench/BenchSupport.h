@@ -4,9 +4,12 @@
 
 #include "db/DatabaseTool.h"
 #include "db/Db.h"
+#include "db/DbError.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -14,6 +17,25 @@
 #include <memory>
 
 namespace BenchSupport {
+
+// Runs a bare client (the sqlite3 shell, pgbench) with its input from a file and returns
+// its wall time in ms. A failing run throws; with quiet, so does any word on stderr.
+inline double timedProcess(const QString &program, const QStringList &args, const QString &input, const QProcessEnvironment &env,
+                           bool quiet = false)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    if (!input.isEmpty())
+        p.setStandardInputFile(input);
+    QElapsedTimer timer;
+    timer.start();
+    p.start(program, args);
+    if (!p.waitForFinished(600000) || p.exitCode() != 0)
+        throw DbError(QStringLiteral("%1 failed: %2").arg(program, QString::fromUtf8(p.readAllStandardError())));
+    if (const QByteArray err = p.readAllStandardError(); quiet && !err.isEmpty())
+        throw DbError(QStringLiteral("%1 said: %2").arg(program, QString::fromUtf8(err)));
+    return timer.nsecsElapsed() / 1e6;
+}
 
 // The process's peak resident memory so far (VmHWM) in KiB; -1 where it cannot be read.
 inline long peakKiB()

@@ -138,20 +138,6 @@ double programRun(Db &db, int count)
     return ms;
 }
 
-double timedProcess(const QString &program, const QStringList &args, const QString &input, const QProcessEnvironment &env)
-{
-    QProcess p;
-    p.setProcessEnvironment(env);
-    if (!input.isEmpty())
-        p.setStandardInputFile(input);
-    QElapsedTimer timer;
-    timer.start();
-    p.start(program, args);
-    if (!p.waitForFinished(600000) || p.exitCode() != 0)
-        throw DbError(QStringLiteral("%1 failed: %2").arg(program, QString::fromUtf8(p.readAllStandardError())));
-    return timer.nsecsElapsed() / 1e6;
-}
-
 struct Result
 {
     QString server, tool;
@@ -180,7 +166,7 @@ Result benchSQLite(int count, QTemporaryDir &dir)
     const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
     if (sqlite3.isEmpty())
         throw DbError(QStringLiteral("the sqlite3 shell is not installed"));
-    r.reference = timedProcess(sqlite3, {file}, script, QProcessEnvironment::systemEnvironment());
+    r.reference = BenchSupport::timedProcess(sqlite3, {file}, script, QProcessEnvironment::systemEnvironment());
     verify(*db, count, "the sqlite3 shell");
     return r;
 }
@@ -204,10 +190,10 @@ Result benchPostgreSQL(int count, QTemporaryDir &dir, const QString &admin)
         throw DbError(QStringLiteral("pgbench is not installed"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PGPASSWORD"), c.password);
-    r.reference = timedProcess(pgbench,
-                               {"-n", "-f", script, "-t", QString::number(count), "-c", "1", "-h", c.server, "-p",
-                                QString::number(c.port), "-U", c.user, c.database},
-                               QString(), env);
+    r.reference = BenchSupport::timedProcess(pgbench,
+                                             {"-n", "-f", script, "-t", QString::number(count), "-c", "1", "-h", c.server, "-p",
+                                              QString::number(c.port), "-U", c.user, c.database},
+                                             QString(), env);
     verify(*db, count, "pgbench");
     return r;
 }

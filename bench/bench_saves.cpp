@@ -210,22 +210,6 @@ struct Figures
     int bareStatements = 0;
 };
 
-double timedProcess(const QString &program, const QStringList &args, const QString &input, const QProcessEnvironment &env)
-{
-    QProcess p;
-    p.setProcessEnvironment(env);
-    if (!input.isEmpty())
-        p.setStandardInputFile(input);
-    QElapsedTimer timer;
-    timer.start();
-    p.start(program, args);
-    if (!p.waitForFinished(600000) || p.exitCode() != 0)
-        throw DbError(QStringLiteral("%1 failed: %2").arg(program, QString::fromUtf8(p.readAllStandardError())));
-    if (const QByteArray err = p.readAllStandardError(); !err.isEmpty())
-        throw DbError(QStringLiteral("%1 said: %2").arg(program, QString::fromUtf8(err)));
-    return timer.nsecsElapsed() / 1e6;
-}
-
 void setUp(Db &db)
 {
     db.insert(QStringLiteral("Customer"),
@@ -402,7 +386,8 @@ double bareRound(const QString &connection, QTemporaryDir &dir, const Road &road
             out.write((road.bare(BareSql{true}, QString::number(n)).join(u'\n') + u'\n').toUtf8());
         out.close();
         const ConnectionText c = ConnectionText::parse(connection);
-        return timedProcess(sqlite3, {c.dataSource}, script, QProcessEnvironment::systemEnvironment()) / saves;
+        return BenchSupport::timedProcess(sqlite3, {c.dataSource}, script, QProcessEnvironment::systemEnvironment(), true)
+               / saves;
     }
     const QString pgbench = QStandardPaths::findExecutable(QStringLiteral("pgbench"));
     if (pgbench.isEmpty())
@@ -421,10 +406,10 @@ double bareRound(const QString &connection, QTemporaryDir &dir, const Road &road
     out.write(QStringLiteral("\\set n %1 + random(1, 9000000)\n").arg(first).toUtf8());
     out.write((road.bare(BareSql{false}, QString()).join(u'\n') + u'\n').toUtf8());
     out.close();
-    return timedProcess(pgbench,
-                        {"-n", "-f", script, "-t", QString::number(saves), "-c", "1", "-h", c.server, "-p",
-                         QString::number(c.port), "-U", c.user, c.database},
-                        QString(), env)
+    return BenchSupport::timedProcess(pgbench,
+                                      {"-n", "-f", script, "-t", QString::number(saves), "-c", "1", "-h", c.server, "-p",
+                                       QString::number(c.port), "-U", c.user, c.database},
+                                      QString(), env, true)
            / saves;
 }
 
