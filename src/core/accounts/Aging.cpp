@@ -69,6 +69,21 @@ AgedBalance apply(const std::array<Cents, BucketCount> &charged, Cents credits)
     return result;
 }
 
+AgedBalance ageBalance(const std::array<Cents, BucketCount> &recent, Cents balance)
+{
+    std::array<Cents, BucketCount> charged{};
+    Cents younger = 0;
+    for (int b = 0; b < Over90; ++b) {
+        charged[b] = recent[b];
+        younger += recent[b];
+    }
+    // Money owed beyond what the younger charges hold is older than all of them.
+    charged[Over90] = std::max<Cents>(balance - younger, 0);
+    return Aging::apply(charged, younger + charged[Over90] - balance);
+}
+
+int lastRecentDay() { return buckets()[Over90 - 1].toDays; }
+
 } // namespace Aging
 
 namespace PaymentTerms {
@@ -87,6 +102,11 @@ int effective(const QVariant &customerTerms, int locationDays)
     bool ok = false;
     const int days = customerTerms.isNull() ? -1 : customerTerms.toInt(&ok);
     return ok && days >= 0 && days <= kMostDays ? days : locationDays;
+}
+
+QString effectiveSql(const QString &column)
+{
+    return QStringLiteral("CASE WHEN %1 >= 0 AND %1 <= %2 THEN %1 ELSE CAST(? AS INTEGER) END").arg(column).arg(kMostDays);
 }
 
 bool read(const QString &text, std::optional<int> *days)

@@ -62,6 +62,16 @@ struct AgedBalance
 // is paid first, then the next, so what stays open is the newest money.
 AgedBalance apply(const std::array<Cents, BucketCount> &charged, Cents credits);
 
+// The same result from a balance and only the charges of the younger columns: as the
+// oldest money is paid first, what is owed is the newest money, so the balance stands in
+// the columns of the newest charges that make it up, and whatever those cannot hold is
+// over 90 days. `recent` holds the charges of every column but Over90 (its Over90 entry
+// is not read); a balance of 0 or less owes nothing and a negative one is a credit.
+AgedBalance ageBalance(const std::array<Cents, BucketCount> &recent, Cents balance);
+
+// The days past due past which every charge stands in the oldest column.
+int lastRecentDay();
+
 } // namespace Aging
 
 // Payment terms: how many days after a ticket its money is due. A customer has terms of
@@ -77,6 +87,10 @@ QString text(int days);
 
 // The customer's terms (a NULL column: none of its own) or else the location's.
 int effective(const QVariant &customerTerms, int locationDays);
+
+// The same rule as SQL, for a customer's terms column: the location's terms come from
+// the one placeholder the expression holds.
+QString effectiveSql(const QString &column);
 
 // The terms of a stored location (a NULL column or a value out of range: 30 days).
 int ofLocation(const QVariant &stored);

@@ -5,6 +5,8 @@
 #include <QSqlRecord>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 QString text(const QSqlRecord &row, const char *column) { return row.value(QLatin1String(column)).toString(); }
@@ -22,56 +24,104 @@ QString forCustomer(const QString &column, const QString &customerId, QVariantLi
 
 namespace ReceivablesStore {
 
-QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, const QString &customerId)
+QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, const QString &customerId, BalanceFrom from)
 {
     const SqlDialect &d = db.dialect();
-    // Days past due: from the entry's due date (its day plus the customer's terms) to
-    // asOf. The values are bound in the order their places stand in the text.
-    QVariantList values{qint64(asOf.toJulianDay()), locationTerms};
-    const QString pastDue = QStringLiteral("CAST(? AS INTEGER) - Entries.Day - ")
-                            + d.ifNull(QStringLiteral("Terms.PaymentTerms"), QStringLiteral("CAST(? AS INTEGER)"));
+    QVariantList values;
+    const auto aCustomer = [&](const QString &column) { return forCustomer(column, customerId, values); };
 
-    // Charges and credits of every ticket and payment up to the day, each with its day.
-    // A ticket with a negative total and a positive payment are credits; a negative
-    // payment (a returned check) is a charge.
-    values << d.dayEnd(asOf);
-    QString entries = QStringLiteral("SELECT CustomerID AS Cust,") + d.dayNumber(QStringLiteral("DateEntered"))
-                      + QStringLiteral(" AS Day,CASE WHEN Total > 0 THEN Total ELSE 0 END AS Charge,"
-                                       "CASE WHEN Total < 0 THEN -Total ELSE 0 END AS Credit FROM Tickets "
-                                       "WHERE DateEntered <= ? AND Total <> 0")
-                      + forCustomer(QStringLiteral("CustomerID"), customerId, values);
-    values << d.dateValue(asOf.addDays(1));
-    entries += QStringLiteral(" UNION ALL SELECT Customer,") + d.dayNumber(QStringLiteral("PaymentDate"))
-               + QStringLiteral(",CASE WHEN Amount < 0 THEN -Amount ELSE 0 END,CASE WHEN Amount > 0 THEN Amount ELSE 0 END "
-                                "FROM Payments WHERE PaymentDate < ? AND Amount <> 0")
-               + forCustomer(QStringLiteral("Customer"), customerId, values);
+    // Only charges young enough to stand in a column before Over 90 are read one by one:
+    // those of the last lastRecentDay() days past due under the longest terms in use.
+    QVariantList termsValues{PaymentTerms::kMostDays};
+    const auto longest = db.firstRow(QStringLiteral("SELECT MAX(PaymentTerms) FROM Customer WHERE PaymentTerms >= 0 AND "
+                                                    "PaymentTerms <= ?")
+                                         + forCustomer(QStringLiteral("ID"), customerId, termsValues),
+                                     termsValues);
+    int longestTerms = locationTerms;
+    if (longest && !longest->value(0).isNull())
+        longestTerms = std::max(longestTerms, longest->value(0).toInt());
+    const QDate firstRecentDay = asOf.addDays(-longestTerms - Aging::lastRecentDay());
 
-    const QString dated = QStringLiteral("SELECT Entries.Cust,Entries.Charge,Entries.Credit,") + pastDue
-                          + QStringLiteral(" AS PastDue FROM (") + entries
-                          + QStringLiteral(") Entries JOIN Customer Terms ON Terms.ID = Entries.Cust");
+    // Each young charge by its column, summed per customer. The customer comes first in
+    // the join, so that each one's charges are read as one range of its index by day.
+    const auto recent = [&](const QString &entries, const QString &charge, const QString &day, const QString &range,
+                            const QString &isCharge, const QString &customer, const QVariant &from, const QVariant &upTo) {
+        values << qint64(asOf.toJulianDay()) << locationTerms << from << upTo;
+        QString dated = QStringLiteral("SELECT Terms.ID AS Cust,%1 AS Charge,CAST(? AS INTEGER) - %2 - %3 AS PastDue "
+                                       "FROM Customer Terms CROSS JOIN %4 WHERE %5 = Terms.ID AND %6 AND %7")
+                            .arg(charge, d.dayNumber(day), PaymentTerms::effectiveSql(QStringLiteral("Terms.PaymentTerms")),
+                                 entries, customer, range, isCharge)
+                        + aCustomer(QStringLiteral("Terms.ID"));
+        QStringList sums;
+        for (int b = 0; b < Aging::Over90; ++b)
+            sums << d.money(QStringLiteral("SUM(CASE WHEN %1 = %2 THEN Dated.Charge END)")
+                                .arg(Aging::bucketCase(QStringLiteral("Dated.PastDue")))
+                                .arg(b))
+                        + QStringLiteral(" AS C%1").arg(b);
+        return QStringLiteral("SELECT Dated.Cust,") + sums.join(u',') + QStringLiteral(" FROM (") + dated
+               + QStringLiteral(") Dated GROUP BY Dated.Cust");
+    };
+    // A ticket with a positive total is a charge; so is a returned check (a negative payment).
+    const QString recentTickets =
+        recent(QStringLiteral("Tickets T"), QStringLiteral("T.Total"), QStringLiteral("T.DateEntered"),
+               QStringLiteral("T.DateEntered >= ? AND T.DateEntered <= ?"), QStringLiteral("T.Total > 0"),
+               QStringLiteral("T.CustomerID"), d.dayStart(firstRecentDay), d.dayEnd(asOf));
+    const QString recentChecks =
+        recent(QStringLiteral("Payments P"), QStringLiteral("-P.Amount"), QStringLiteral("P.PaymentDate"),
+               QStringLiteral("P.PaymentDate >= ? AND P.PaymentDate < ?"), QStringLiteral("P.Amount < 0"),
+               QStringLiteral("P.Customer"), d.dateValue(firstRecentDay), d.dateValue(asOf.addDays(1)));
 
-    QStringList sums;
-    for (int b = 0; b < Aging::BucketCount; ++b)
-        sums << d.money(QStringLiteral("SUM(CASE WHEN %1 = %2 THEN Dated.Charge ELSE 0 END)")
-                            .arg(Aging::bucketCase(QStringLiteral("Dated.PastDue")))
-                            .arg(b))
-                    + QStringLiteral(" AS Charged%1").arg(b);
-    sums << d.money(QStringLiteral("SUM(Dated.Credit)")) + QStringLiteral(" AS Credits");
+    // Sums of tickets and of payments per customer, of the entries up to the day (onOrBefore)
+    // or after it; `unset` keeps to customers without a stored balance.
+    const auto sumOf = [&](bool tickets, bool onOrBefore, bool unset) {
+        const QString table = tickets ? QStringLiteral("Tickets") : QStringLiteral("Payments");
+        const QString amount = tickets ? QStringLiteral("E.Total") : QStringLiteral("E.Amount");
+        const QString customer = tickets ? QStringLiteral("E.CustomerID") : QStringLiteral("E.Customer");
+        const QString date = tickets ? QStringLiteral("E.DateEntered") : QStringLiteral("E.PaymentDate");
+        // A ticket's day ends at its last second; a payment's day is a date.
+        const QString edge =
+            QStringLiteral("%1 %2 ?").arg(date, tickets ? (onOrBefore ? u"<=" : u">") : (onOrBefore ? u"<" : u">="));
+        values << (tickets ? d.dayEnd(asOf) : d.dateValue(asOf.addDays(1)));
+        if (unset) {
+            return QStringLiteral("SELECT Unset.ID AS Cust,%1 AS Amount FROM Customer Unset CROSS JOIN %2 E WHERE "
+                                  "Unset.CurrentBalance IS NULL AND %3 = Unset.ID AND %4")
+                       .arg(d.money(QStringLiteral("SUM(%1)").arg(amount)), table, customer, edge)
+                   + aCustomer(QStringLiteral("Unset.ID")) + QStringLiteral(" GROUP BY Unset.ID");
+        }
+        return QStringLiteral("SELECT %1 AS Cust,%2 AS Amount FROM %3 E WHERE %4")
+                   .arg(customer, d.money(QStringLiteral("SUM(%1)").arg(amount)), table, edge)
+               + aCustomer(customer) + QStringLiteral(" GROUP BY ") + customer;
+    };
 
-    QString sql =
-        QStringLiteral("SELECT Customer.ID,Customer.Name,Customer.Address1,Customer.Address2,Customer.City,"
-                       "Customer.State,Customer.Zip,Customer.Phone,Customer.Contact,Customer.Inactive,"
-                       "Customer.AcctOnHold,Customer.CurrentBalance,Customer.")
-        + d.limitColumn()
-        + QStringLiteral(" AS CreditLimit,Customer.PaymentTerms,Owed.* FROM Customer LEFT JOIN (SELECT Dated.Cust AS OwedBy,")
-        + sums.join(u',') + QStringLiteral(" FROM (") + dated
-        + QStringLiteral(") Dated GROUP BY Dated.Cust) Owed ON Owed.OwedBy = Customer.ID");
+    QStringList joins{QStringLiteral("LEFT JOIN (") + recentTickets + QStringLiteral(") RT ON RT.Cust = Customer.ID"),
+                      QStringLiteral("LEFT JOIN (") + recentChecks + QStringLiteral(") RC ON RC.Cust = Customer.ID")};
+    const bool stored = from == BalanceFrom::StoredBalance;
+    // The values are bound in the order their places stand in the text: one join at a time.
+    joins << QStringLiteral("LEFT JOIN (") + sumOf(true, !stored, false) + QStringLiteral(") ST ON ST.Cust = Customer.ID");
+    joins << QStringLiteral("LEFT JOIN (") + sumOf(false, !stored, false) + QStringLiteral(") SP ON SP.Cust = Customer.ID");
+    if (stored) {
+        joins << QStringLiteral("LEFT JOIN (") + sumOf(true, true, true) + QStringLiteral(") UT ON UT.Cust = Customer.ID");
+        joins << QStringLiteral("LEFT JOIN (") + sumOf(false, true, true) + QStringLiteral(") UP ON UP.Cust = Customer.ID");
+    }
+    QStringList columns;
+    for (int b = 0; b < Aging::Over90; ++b)
+        columns << QStringLiteral("RT.C%1 AS T%1,RC.C%1 AS P%1").arg(b);
+    columns << QStringLiteral("ST.Amount AS TicketSum,SP.Amount AS PaymentSum");
+    if (stored)
+        columns << QStringLiteral("UT.Amount AS UnsetTicketSum,UP.Amount AS UnsetPaymentSum");
+
+    QString sql = QStringLiteral("SELECT Customer.ID,Customer.Name,Customer.Address1,Customer.Address2,Customer.City,"
+                                 "Customer.State,Customer.Zip,Customer.Phone,Customer.Contact,Customer.Inactive,"
+                                 "Customer.AcctOnHold,Customer.CurrentBalance,Customer.")
+                  + d.limitColumn() + QStringLiteral(" AS CreditLimit,Customer.PaymentTerms,") + columns.join(u',')
+                  + QStringLiteral(" FROM Customer ") + joins.join(u' ');
     if (!customerId.isNull()) {
         sql += QStringLiteral(" WHERE Customer.ID = ?");
         values << customerId;
     }
     sql += QStringLiteral(" ORDER BY Customer.ID");
 
+    const auto cents = [](const QSqlRecord &row, const QString &column) { return Aging::toCents(row.value(column).toDouble()); };
     QList<AgedAccount> accounts;
     db.forEachRow(sql, values, [&](const QSqlRecord &row) {
         AgedAccount a;
@@ -91,10 +141,18 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
         const QVariant own = row.value(QStringLiteral("PaymentTerms"));
         a.terms = PaymentTerms::effective(own, locationTerms);
         a.ownTerms = !own.isNull();
-        for (int b = 0; b < Aging::BucketCount; ++b)
-            a.charged[b] = Aging::toCents(row.value(QStringLiteral("Charged%1").arg(b)).toDouble());
-        a.credits = Aging::toCents(row.value(QStringLiteral("Credits")).toDouble());
-        a.aged = Aging::apply(a.charged, a.credits);
+        std::array<Aging::Cents, Aging::BucketCount> young{};
+        for (int b = 0; b < Aging::Over90; ++b)
+            young[b] = cents(row, QStringLiteral("T%1").arg(b)) + cents(row, QStringLiteral("P%1").arg(b));
+        Aging::Cents balance = 0;
+        if (!stored)
+            balance = cents(row, QStringLiteral("TicketSum")) - cents(row, QStringLiteral("PaymentSum"));
+        else if (a.currentBalance.isNull())
+            balance = cents(row, QStringLiteral("UnsetTicketSum")) - cents(row, QStringLiteral("UnsetPaymentSum"));
+        else // The stored balance holds the entries after the day too; they are taken off.
+            balance = Aging::toCents(a.currentBalance.toDouble()) - cents(row, QStringLiteral("TicketSum"))
+                      + cents(row, QStringLiteral("PaymentSum"));
+        a.aged = Aging::ageBalance(young, balance);
         accounts.append(a);
     });
     return accounts;

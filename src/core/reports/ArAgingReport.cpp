@@ -76,7 +76,8 @@ double owedOf(const ReportTotals &t)
 
 std::shared_ptr<Report> build(Db &db, const QDate &asOf, int locationTerms, const QStringList &headings)
 {
-    QList<AgedAccount> accounts = ReceivablesStore::agedAccounts(db, asOf, locationTerms);
+    QList<AgedAccount> accounts =
+        ReceivablesStore::agedAccounts(db, asOf, locationTerms, QString(), ReceivablesStore::BalanceFrom::StoredBalance);
     accounts.erase(std::remove_if(accounts.begin(), accounts.end(), [](const AgedAccount &a) { return a.aged.balance() == 0; }),
                    accounts.end());
     std::stable_sort(accounts.begin(), accounts.end(), olderMoneyFirst);

@@ -8,6 +8,7 @@
 #include "TestDb.h"
 
 #include "accounts/Aging.h"
+#include "accounts/CustomerBalances.h"
 #include "accounts/ReceivablesStore.h"
 #include "db/DatabaseTool.h"
 #include "db/Db.h"
@@ -137,6 +138,8 @@ void fill(Db &db)
     addPayment(db, u"R600"_s, daysAgo(40), 40.00);
     addPayment(db, u"R600"_s, daysAgo(35), -40.00, u"NSF 1001"_s);
     transaction.commit();
+    // The stored balances the postings would have left, the next day's entries included.
+    RebuildCustomerBalances(db);
 }
 
 QStringList csvLines(const Report &report)
@@ -165,6 +168,8 @@ private slots:
     void agingOfEveryCustomer_data();
     void agingOfEveryCustomer();
     void agingReportListsTheOldestMoneyFirst();
+    void agingOfAStoredBalance_data();
+    void agingOfAStoredBalance();
     void periodEdges_data();
     void periodEdges();
     void demoStatementsAddUp_data();
@@ -265,6 +270,103 @@ void TestStatements::agingReportListsTheOldestMoneyFirst()
     const QList<AgedAccount> before = ReceivablesStore::agedAccounts(*m_db, asOf.addDays(-1), locationTerms, u"E100"_s);
     QCOMPARE(before.size(), 1);
     QCOMPARE(cents(before.first().aged.balance()), u"450.00"_s);
+}
+
+void TestStatements::agingOfAStoredBalance_data()
+{
+    QTest::addColumn<QVariant>("terms");      // NULL: the location's
+    QTest::addColumn<QVariant>("stored");     // CurrentBalance; NULL: never set
+    QTest::addColumn<QStringList>("entries"); // "ticket|payment days-ago amount"; -1 days ago is the next day
+    QTest::addColumn<QStringList>("columns"); // Current, 1-30, 31-60, 61-90, over 90
+    QTest::addColumn<QString>("credit");
+    QTest::addColumn<bool>("asTheEntriesHaveIt");
+    const QVariant none(QMetaType::fromType<int>());
+    const QVariant noBalance(QMetaType::fromType<double>());
+
+    QTest::newRow("a balance brought forward without any ticket is older than every column")
+        << none << QVariant(75.0) << QStringList() << QStringList{u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"75.00"_s}
+        << u"0.00"_s << false;
+    QTest::newRow("what the young charges cannot hold of a balance is over 90")
+        << none << QVariant(100.0) << QStringList{u"ticket 5 30.00"_s, u"ticket 45 20.00"_s}
+        << QStringList{u"30.00"_s, u"20.00"_s, u"0.00"_s, u"0.00"_s, u"50.00"_s} << u"0.00"_s << false;
+    QTest::newRow("a balance never set is aged from the tickets and payments")
+        << none << noBalance << QStringList{u"ticket 150 70.00"_s, u"ticket 40 50.00"_s, u"payment 10 90.00"_s}
+        << QStringList{u"0.00"_s, u"30.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
+    QTest::newRow("a ticket of the next day is taken off the stored balance")
+        << none << QVariant(80.0) << QStringList{u"ticket 5 60.00"_s, u"ticket -1 20.00"_s}
+        << QStringList{u"60.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
+    QTest::newRow("a payment of the next day is given back to the stored balance")
+        << none << QVariant(0.0) << QStringList{u"ticket 50 100.00"_s, u"payment -1 100.00"_s}
+        << QStringList{u"0.00"_s, u"100.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
+    QTest::newRow("payments larger than the oldest charges leave the newest open")
+        << none << QVariant(45.0) << QStringList{u"ticket 200 100.00"_s, u"ticket 100 40.00"_s,  u"ticket 70 30.00"_s,
+                                                 u"ticket 20 15.00"_s,   u"payment 60 120.00"_s, u"payment 30 20.00"_s}
+        << QStringList{u"15.00"_s, u"0.00"_s, u"30.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
+    QTest::newRow("terms of a whole year reach back past three months of tickets")
+        << QVariant(365) << QVariant(10.0) << QStringList{u"ticket 400 10.00"_s}
+        << QStringList{u"0.00"_s, u"0.00"_s, u"10.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
+    QTest::newRow("stored terms beyond a year count as the location's")
+        << QVariant(400) << QVariant(10.0) << QStringList{u"ticket 75 10.00"_s}
+        << QStringList{u"0.00"_s, u"0.00"_s, u"10.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
+    QTest::newRow("a credit ticket and a stored credit balance: nothing is aged")
+        << none << QVariant(-20.0) << QStringList{u"ticket 10 30.00"_s, u"ticket 3 -50.00"_s}
+        << QStringList{u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"20.00"_s << true;
+    QTest::newRow("a returned check of the next day is taken off, the earlier one is a charge")
+        << none << QVariant(30.0)
+        << QStringList{u"ticket 45 25.00"_s, u"payment 40 25.00"_s, u"payment 35 -25.00"_s, u"payment -1 -5.00"_s}
+        << QStringList{u"0.00"_s, u"25.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
+}
+
+void TestStatements::agingOfAStoredBalance()
+{
+    QFETCH(QVariant, terms);
+    QFETCH(QVariant, stored);
+    QFETCH(QStringList, entries);
+    QFETCH(QStringList, columns);
+    QFETCH(QString, credit);
+    QFETCH(bool, asTheEntriesHaveIt);
+
+    const QString id = u"S800"_s;
+    addCustomer(*m_db, id, u"Stored Balance Co"_s, terms, stored);
+    for (const QString &entry : std::as_const(entries)) {
+        const QStringList part = entry.split(u' ');
+        const int age = part[1].toInt();
+        if (part[0] == u"ticket"_s)
+            addTicket(*m_db, id, QDateTime(daysAgo(age), QTime(8, 30)), part[2].toDouble());
+        else
+            addPayment(*m_db, id, daysAgo(age), part[2].toDouble());
+    }
+
+    const auto figures = [](const AgedAccount &a) {
+        QStringList list;
+        for (Aging::Cents c : a.aged.open)
+            list << cents(c);
+        return list << cents(a.aged.credit);
+    };
+    const QStringList expected = QStringList(columns) << credit;
+    const QList<AgedAccount> stores =
+        ReceivablesStore::agedAccounts(*m_db, asOf, locationTerms, id, ReceivablesStore::BalanceFrom::StoredBalance);
+    QCOMPARE(stores.size(), 1);
+    QCOMPARE(figures(stores.first()), expected);
+    const QList<AgedAccount> fromEntries = ReceivablesStore::agedAccounts(*m_db, asOf, locationTerms, id);
+    QCOMPARE(fromEntries.size(), 1);
+    QCOMPARE(figures(fromEntries.first()) == expected, asTheEntriesHaveIt);
+
+    // The report reads every customer at once: the same figures on its line, and the
+    // station's other customers as before.
+    QString line, other;
+    for (const QString &l : csvLines(*ArAgingReport::build(*m_db, asOf, locationTerms, {})).mid(1)) {
+        if (l.startsWith(id + u','))
+            line = l;
+        if (l.startsWith(u"P200,"_s))
+            other = l;
+    }
+    QVERIFY2(!line.isEmpty(), "no line for the customer");
+    QStringList reported;
+    for (const QString &field : line.split(u',').mid(7, 6))
+        reported << QString::number(field.toDouble(), 'f', 2);
+    QCOMPARE(reported, expected);
+    QVERIFY2(other.contains(u",50,300,170,0,0,0,520"_s), qPrintable(other));
 }
 
 void TestStatements::periodEdges_data()
