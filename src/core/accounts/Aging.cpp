@@ -82,7 +82,12 @@ AgedBalance ageBalance(const std::array<Cents, BucketCount> &recent, Cents balan
     return Aging::apply(charged, younger + charged[Over90] - balance);
 }
 
-int lastRecentDay() { return buckets()[Over90 - 1].toDays; }
+QDate firstDayOf(Bucket bucket, const QDate &asOf, int terms)
+{
+    // The column ends toDays past due: a charge is that many days past due when it is
+    // dated terms + toDays days before asOf.
+    return asOf.addDays(-qint64(terms) - buckets()[bucket].toDays);
+}
 
 } // namespace Aging
 

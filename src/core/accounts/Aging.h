@@ -69,8 +69,10 @@ AgedBalance apply(const std::array<Cents, BucketCount> &charged, Cents credits);
 // is not read); a balance of 0 or less owes nothing and a negative one is a credit.
 AgedBalance ageBalance(const std::array<Cents, BucketCount> &recent, Cents balance);
 
-// The days past due past which every charge stands in the oldest column.
-int lastRecentDay();
+// The first day a charge may be dated to stand in a column before Over90, on the day
+// `asOf`, for a customer with these terms: a charge of that day or later (and before the
+// next younger column's first day) stands in the column.
+QDate firstDayOf(Bucket bucket, const QDate &asOf, int terms);
 
 } // namespace Aging
 

@@ -30,46 +30,78 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
     QVariantList values;
     const auto aCustomer = [&](const QString &column) { return forCustomer(column, customerId, values); };
 
-    // Only charges young enough to stand in a column before Over 90 are read one by one:
-    // those of the last lastRecentDay() days past due under the longest terms in use.
-    QVariantList termsValues{PaymentTerms::kMostDays};
-    const auto longest = db.firstRow(QStringLiteral("SELECT MAX(PaymentTerms) FROM Customer WHERE PaymentTerms >= 0 AND "
-                                                    "PaymentTerms <= ?")
-                                         + forCustomer(QStringLiteral("ID"), customerId, termsValues),
-                                     termsValues);
-    int longestTerms = locationTerms;
-    if (longest && !longest->value(0).isNull())
-        longestTerms = std::max(longestTerms, longest->value(0).toInt());
-    const QDate firstRecentDay = asOf.addDays(-longestTerms - Aging::lastRecentDay());
+    // The terms in use, each with the first day of each younger column: a charge on or
+    // after a column's first day (and before the next younger one's) stands in it, so
+    // each row is only compared, never dated. Charges before the first day of 61-90 are
+    // over 90 and are not read one by one.
+    QVariantList termsValues;
+    QList<int> termsInUse{locationTerms};
+    db.forEachRow(QStringLiteral("SELECT DISTINCT PaymentTerms FROM Customer WHERE 1 = 1")
+                      + forCustomer(QStringLiteral("ID"), customerId, termsValues),
+                  termsValues, [&](const QSqlRecord &row) {
+                      const int terms = PaymentTerms::effective(row.value(0), locationTerms);
+                      if (!termsInUse.contains(terms))
+                          termsInUse << terms;
+                  });
+    const QString dateTime = d.columnType(SchemaColumn::Kind::DateTime);
+    const QString date = d.columnType(SchemaColumn::Kind::Date);
+    const auto firstDays = [&] {
+        QStringList rows;
+        for (int terms : std::as_const(termsInUse)) {
+            QStringList row{QStringLiteral("CAST(? AS INTEGER) AS Terms")};
+            values << terms;
+            for (int b = 0; b < Aging::Over90; ++b) {
+                row << QStringLiteral("CAST(? AS %1) AS T%2").arg(dateTime).arg(b);
+                values << d.dayStart(Aging::firstDayOf(Aging::Bucket(b), asOf, terms));
+            }
+            for (int b = 0; b < Aging::Over90; ++b) {
+                row << QStringLiteral("CAST(? AS %1) AS P%2").arg(date).arg(b);
+                values << d.dateValue(Aging::firstDayOf(Aging::Bucket(b), asOf, terms));
+            }
+            rows << QStringLiteral("SELECT ") + row.join(u',');
+        }
+        return rows.join(QStringLiteral(" UNION ALL "));
+    };
+    QDate earliest = asOf;
+    for (int terms : std::as_const(termsInUse))
+        earliest = std::min(earliest, Aging::firstDayOf(Aging::Days61To90, asOf, terms));
 
-    // Each young charge by its column, summed per customer. The customer comes first in
-    // the join, so that each one's charges are read as one range of its index by day.
-    const auto recent = [&](const QString &entries, const QString &charge, const QString &day, const QString &range,
-                            const QString &isCharge, const QString &customer, const QVariant &from, const QVariant &upTo) {
-        values << qint64(asOf.toJulianDay()) << locationTerms << from << upTo;
-        QString dated = QStringLiteral("SELECT Terms.ID AS Cust,%1 AS Charge,CAST(? AS INTEGER) - %2 - %3 AS PastDue "
-                                       "FROM Customer Terms CROSS JOIN %4 WHERE %5 = Terms.ID AND %6 AND %7")
-                            .arg(charge, d.dayNumber(day), PaymentTerms::effectiveSql(QStringLiteral("Terms.PaymentTerms")),
-                                 entries, customer, range, isCharge)
-                        + aCustomer(QStringLiteral("Terms.ID"));
+    // Each young charge summed in its column per customer. The customer comes first in
+    // the join, so that each one's charges are one range of its index by day.
+    const auto recent = [&](const QString &entries, const QString &charge, const QString &day, const QString &firstDay,
+                            const QString &range, const QString &isCharge, const QString &customer, const QVariant &from,
+                            const QVariant &upTo) {
         QStringList sums;
-        for (int b = 0; b < Aging::Over90; ++b)
-            sums << d.money(QStringLiteral("SUM(CASE WHEN %1 = %2 THEN Dated.Charge END)")
-                                .arg(Aging::bucketCase(QStringLiteral("Dated.PastDue")))
-                                .arg(b))
+        for (int b = 0; b < Aging::Over90; ++b) {
+            QStringList in;
+            if (b > 0)
+                in << QStringLiteral("%1 < B.%2%3").arg(day, firstDay).arg(b - 1);
+            if (b < Aging::Over90 - 1)
+                in << QStringLiteral("%1 >= B.%2%3").arg(day, firstDay).arg(b);
+            sums << d.money(QStringLiteral("SUM(CASE WHEN %1 THEN %2 END)").arg(in.join(QStringLiteral(" AND ")), charge))
                         + QStringLiteral(" AS C%1").arg(b);
-        return QStringLiteral("SELECT Dated.Cust,") + sums.join(u',') + QStringLiteral(" FROM (") + dated
-               + QStringLiteral(") Dated GROUP BY Dated.Cust");
+        }
+        QString sql = QStringLiteral("SELECT Terms.ID AS Cust,") + sums.join(u',')
+                      + QStringLiteral(" FROM Customer Terms CROSS JOIN (") + firstDays() + QStringLiteral(") B CROSS JOIN ")
+                      + entries + QStringLiteral(" WHERE B.Terms = ")
+                      + PaymentTerms::effectiveSql(QStringLiteral("Terms.PaymentTerms"));
+        values << locationTerms << from << upTo;
+        sql += QStringLiteral(" AND %1 = Terms.ID AND %2 >= B.%3%4 AND %5 AND %6")
+                   .arg(customer, day, firstDay)
+                   .arg(Aging::Over90 - 1)
+                   .arg(range, isCharge)
+               + aCustomer(QStringLiteral("Terms.ID")) + QStringLiteral(" GROUP BY Terms.ID");
+        return sql;
     };
     // A ticket with a positive total is a charge; so is a returned check (a negative payment).
     const QString recentTickets =
-        recent(QStringLiteral("Tickets T"), QStringLiteral("T.Total"), QStringLiteral("T.DateEntered"),
+        recent(QStringLiteral("Tickets T"), QStringLiteral("T.Total"), QStringLiteral("T.DateEntered"), QStringLiteral("T"),
                QStringLiteral("T.DateEntered >= ? AND T.DateEntered <= ?"), QStringLiteral("T.Total > 0"),
-               QStringLiteral("T.CustomerID"), d.dayStart(firstRecentDay), d.dayEnd(asOf));
+               QStringLiteral("T.CustomerID"), d.dayStart(earliest), d.dayEnd(asOf));
     const QString recentChecks =
-        recent(QStringLiteral("Payments P"), QStringLiteral("-P.Amount"), QStringLiteral("P.PaymentDate"),
+        recent(QStringLiteral("Payments P"), QStringLiteral("-P.Amount"), QStringLiteral("P.PaymentDate"), QStringLiteral("P"),
                QStringLiteral("P.PaymentDate >= ? AND P.PaymentDate < ?"), QStringLiteral("P.Amount < 0"),
-               QStringLiteral("P.Customer"), d.dateValue(firstRecentDay), d.dateValue(asOf.addDays(1)));
+               QStringLiteral("P.Customer"), d.dateValue(earliest), d.dateValue(asOf.addDays(1)));
 
     // Sums of tickets and of payments per customer, of the entries up to the day (onOrBefore)
     // or after it; `unset` keeps to customers without a stored balance.
@@ -82,15 +114,13 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
         const QString edge =
             QStringLiteral("%1 %2 ?").arg(date, tickets ? (onOrBefore ? u"<=" : u">") : (onOrBefore ? u"<" : u">="));
         values << (tickets ? d.dayEnd(asOf) : d.dateValue(asOf.addDays(1)));
-        if (unset) {
-            return QStringLiteral("SELECT Unset.ID AS Cust,%1 AS Amount FROM Customer Unset CROSS JOIN %2 E WHERE "
-                                  "Unset.CurrentBalance IS NULL AND %3 = Unset.ID AND %4")
-                       .arg(d.money(QStringLiteral("SUM(%1)").arg(amount)), table, customer, edge)
-                   + aCustomer(QStringLiteral("Unset.ID")) + QStringLiteral(" GROUP BY Unset.ID");
-        }
-        return QStringLiteral("SELECT %1 AS Cust,%2 AS Amount FROM %3 E WHERE %4")
-                   .arg(customer, d.money(QStringLiteral("SUM(%1)").arg(amount)), table, edge)
-               + aCustomer(customer) + QStringLiteral(" GROUP BY ") + customer;
+        // Customer first again: each one's entries are one range of its index by day, so
+        // the few entries after a recent day cost one look per customer, not a scan.
+        return QStringLiteral("SELECT Owner.ID AS Cust,%1 AS Amount FROM Customer Owner CROSS JOIN %2 E WHERE %3 = Owner.ID "
+                              "AND %4%5")
+                   .arg(d.money(QStringLiteral("SUM(%1)").arg(amount)), table, customer, edge,
+                        unset ? QStringLiteral(" AND Owner.CurrentBalance IS NULL") : QString())
+               + aCustomer(QStringLiteral("Owner.ID")) + QStringLiteral(" GROUP BY Owner.ID");
     };
 
     QStringList joins{QStringLiteral("LEFT JOIN (") + recentTickets + QStringLiteral(") RT ON RT.Cust = Customer.ID"),
@@ -121,39 +151,61 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
     }
     sql += QStringLiteral(" ORDER BY Customer.ID");
 
-    const auto cents = [](const QSqlRecord &row, const QString &column) { return Aging::toCents(row.value(column).toDouble()); };
+    // The columns by their place in the select above: fifty thousand customers are read
+    // by position rather than each field looked up by name.
+    enum Column {
+        ID,
+        Name,
+        Address1,
+        Address2,
+        City,
+        State,
+        Zip,
+        Phone,
+        Contact,
+        Inactive,
+        AcctOnHold,
+        CurrentBalance,
+        CreditLimit,
+        Terms,
+        Young,
+        TicketSum = Young + 2 * Aging::Over90,
+        PaymentSum,
+        UnsetTicketSum,
+        UnsetPaymentSum
+    };
+    const auto cents = [](const QSqlRecord &row, int column) { return Aging::toCents(row.value(column).toDouble()); };
     QList<AgedAccount> accounts;
     db.forEachRow(sql, values, [&](const QSqlRecord &row) {
         AgedAccount a;
-        a.customerId = text(row, "ID");
-        a.name = text(row, "Name");
-        a.address1 = text(row, "Address1");
-        a.address2 = text(row, "Address2");
-        a.city = text(row, "City");
-        a.state = text(row, "State");
-        a.zip = text(row, "Zip");
-        a.phone = text(row, "Phone");
-        a.contact = text(row, "Contact");
-        a.inactive = row.value(QStringLiteral("Inactive")).toInt() != 0;
-        a.onHold = row.value(QStringLiteral("AcctOnHold")).toInt() != 0;
-        a.limit = row.value(QStringLiteral("CreditLimit")).toDouble();
-        a.currentBalance = row.value(QStringLiteral("CurrentBalance"));
-        const QVariant own = row.value(QStringLiteral("PaymentTerms"));
+        a.customerId = row.value(ID).toString();
+        a.name = row.value(Name).toString();
+        a.address1 = row.value(Address1).toString();
+        a.address2 = row.value(Address2).toString();
+        a.city = row.value(City).toString();
+        a.state = row.value(State).toString();
+        a.zip = row.value(Zip).toString();
+        a.phone = row.value(Phone).toString();
+        a.contact = row.value(Contact).toString();
+        a.inactive = row.value(Inactive).toInt() != 0;
+        a.onHold = row.value(AcctOnHold).toInt() != 0;
+        a.limit = row.value(CreditLimit).toDouble();
+        a.currentBalance = row.value(CurrentBalance);
+        const QVariant own = row.value(Terms);
         a.terms = PaymentTerms::effective(own, locationTerms);
         a.ownTerms = !own.isNull();
         std::array<Aging::Cents, Aging::BucketCount> young{};
         for (int b = 0; b < Aging::Over90; ++b)
-            young[b] = cents(row, QStringLiteral("T%1").arg(b)) + cents(row, QStringLiteral("P%1").arg(b));
+            young[b] = cents(row, Young + 2 * b) + cents(row, Young + 2 * b + 1);
         Aging::Cents balance = 0;
         if (!stored)
-            balance = cents(row, QStringLiteral("TicketSum")) - cents(row, QStringLiteral("PaymentSum"));
+            balance = cents(row, TicketSum) - cents(row, PaymentSum);
         else if (a.currentBalance.isNull())
-            balance = cents(row, QStringLiteral("UnsetTicketSum")) - cents(row, QStringLiteral("UnsetPaymentSum"));
+            balance = cents(row, UnsetTicketSum) - cents(row, UnsetPaymentSum);
         else // The stored balance holds the entries after the day too; they are taken off.
-            balance = Aging::toCents(a.currentBalance.toDouble()) - cents(row, QStringLiteral("TicketSum"))
-                      + cents(row, QStringLiteral("PaymentSum"));
+            balance = Aging::toCents(a.currentBalance.toDouble()) - cents(row, TicketSum) + cents(row, PaymentSum);
         a.aged = Aging::ageBalance(young, balance);
-        accounts.append(a);
+        accounts.append(std::move(a));
     });
     return accounts;
 }
