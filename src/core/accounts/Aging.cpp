@@ -31,18 +31,6 @@ Bucket bucketOf(int daysPastDue)
     return Over90;
 }
 
-QString bucketCase(const QString &daysPastDue)
-{
-    QStringList whens;
-    for (int b = 0; b < BucketCount; ++b) {
-        const BucketRule &rule = buckets()[b];
-        if (rule.toDays < 0)
-            return QStringLiteral("CASE %1 ELSE %2 END").arg(whens.join(u' ')).arg(b);
-        whens << QStringLiteral("WHEN %1 <= %2 THEN %3").arg(daysPastDue).arg(rule.toDays).arg(b);
-    }
-    return QStringLiteral("CASE %1 END").arg(whens.join(u' '));
-}
-
 Cents toCents(double amount) { return Cents(std::llround(amount * 100.0)); }
 
 double fromCents(Cents cents) { return double(cents) / 100.0; }

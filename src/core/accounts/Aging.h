@@ -33,10 +33,6 @@ const std::array<BucketRule, BucketCount> &buckets();
 // The column of a charge that is this many days past its due date (0 or less: not due yet).
 Bucket bucketOf(int daysPastDue);
 
-// The same rule as SQL: a CASE giving the column's number (0 to 4) for an expression that
-// reads the days past due. Built from buckets(), so the query and the rule never disagree.
-QString bucketCase(const QString &daysPastDue);
-
 // Money in whole cents: the sums of many charges stay exact.
 using Cents = qint64;
 Cents toCents(double amount);

@@ -169,6 +169,8 @@ private slots:
     void agingOfEveryCustomer();
     void agingReportListsTheOldestMoneyFirst();
     void agingOfAStoredBalance_data();
+    void firstDaysOfTheColumnsKeepTheDaysPastDue_data();
+    void firstDaysOfTheColumnsKeepTheDaysPastDue();
     void agingOfAStoredBalance();
     void periodEdges_data();
     void periodEdges();
@@ -367,6 +369,37 @@ void TestStatements::agingOfAStoredBalance()
         reported << QString::number(field.toDouble(), 'f', 2);
     QCOMPARE(reported, expected);
     QVERIFY2(other.contains(u",50,300,170,0,0,0,520"_s), qPrintable(other));
+}
+
+void TestStatements::firstDaysOfTheColumnsKeepTheDaysPastDue_data()
+{
+    QTest::addColumn<int>("terms");
+
+    QTest::newRow("due on receipt") << 0;
+    QTest::newRow("net 10") << 10;
+    QTest::newRow("net 30") << 30;
+    QTest::newRow("a whole year") << 365;
+}
+
+// The report places a charge by comparing its day with each column's first day; the rule
+// is stated in days past due. Every day of the last two years lands in the same column
+// both ways.
+void TestStatements::firstDaysOfTheColumnsKeepTheDaysPastDue()
+{
+    QFETCH(int, terms);
+    const QDate leapDay(2024, 2, 29);
+    for (const QDate &day : {asOf, leapDay}) {
+        for (int back = 0; back <= 730; ++back) {
+            const QDate charged = day.addDays(-back);
+            int byFirstDay = Aging::Over90;
+            for (int b = Aging::Over90 - 1; b >= 0; --b) {
+                if (charged >= Aging::firstDayOf(Aging::Bucket(b), day, terms))
+                    byFirstDay = b;
+            }
+            QVERIFY2(byFirstDay == Aging::bucketOf(back - terms),
+                     qPrintable(u"%1 on %2: %3"_s.arg(charged.toString(Qt::ISODate), day.toString(Qt::ISODate)).arg(byFirstDay)));
+        }
+    }
 }
 
 void TestStatements::periodEdges_data()
