@@ -24,7 +24,7 @@ QString forCustomer(const QString &column, const QString &customerId, QVariantLi
 
 namespace ReceivablesStore {
 
-QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, const QString &customerId, BalanceFrom from)
+QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, const QString &customerId)
 {
     const SqlDialect &d = db.dialect();
     QVariantList values;
@@ -103,42 +103,31 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
                QStringLiteral("P.PaymentDate >= ? AND P.PaymentDate < ?"), QStringLiteral("P.Amount < 0"),
                QStringLiteral("P.Customer"), d.dateValue(earliest), d.dateValue(asOf.addDays(1)));
 
-    // Sums of tickets and of payments per customer, of the entries up to the day (onOrBefore)
-    // or after it; `unset` keeps to customers without a stored balance.
-    const auto sumOf = [&](bool tickets, bool onOrBefore, bool unset) {
+    // Sums of tickets and of payments per customer up to the end of the day: the balance
+    // that is aged. Customer first again, so that each one's entries are one range of its
+    // index by day.
+    const auto sumOf = [&](bool tickets) {
         const QString table = tickets ? QStringLiteral("Tickets") : QStringLiteral("Payments");
         const QString amount = tickets ? QStringLiteral("E.Total") : QStringLiteral("E.Amount");
         const QString customer = tickets ? QStringLiteral("E.CustomerID") : QStringLiteral("E.Customer");
-        const QString date = tickets ? QStringLiteral("E.DateEntered") : QStringLiteral("E.PaymentDate");
         // A ticket's day ends at its last second; a payment's day is a date.
-        const QString edge =
-            QStringLiteral("%1 %2 ?").arg(date, tickets ? (onOrBefore ? u"<=" : u">") : (onOrBefore ? u"<" : u">="));
+        const QString edge = tickets ? QStringLiteral("E.DateEntered <= ?") : QStringLiteral("E.PaymentDate < ?");
         values << (tickets ? d.dayEnd(asOf) : d.dateValue(asOf.addDays(1)));
-        // Customer first again: each one's entries are one range of its index by day, so
-        // the few entries after a recent day cost one look per customer, not a scan.
         return QStringLiteral("SELECT Owner.ID AS Cust,%1 AS Amount FROM Customer Owner CROSS JOIN %2 E WHERE %3 = Owner.ID "
-                              "AND %4%5")
-                   .arg(d.money(QStringLiteral("SUM(%1)").arg(amount)), table, customer, edge,
-                        unset ? QStringLiteral(" AND Owner.CurrentBalance IS NULL") : QString())
+                              "AND %4")
+                   .arg(d.money(QStringLiteral("SUM(%1)").arg(amount)), table, customer, edge)
                + aCustomer(QStringLiteral("Owner.ID")) + QStringLiteral(" GROUP BY Owner.ID");
     };
 
-    QStringList joins{QStringLiteral("LEFT JOIN (") + recentTickets + QStringLiteral(") RT ON RT.Cust = Customer.ID"),
-                      QStringLiteral("LEFT JOIN (") + recentChecks + QStringLiteral(") RC ON RC.Cust = Customer.ID")};
-    const bool stored = from == BalanceFrom::StoredBalance;
     // The values are bound in the order their places stand in the text: one join at a time.
-    joins << QStringLiteral("LEFT JOIN (") + sumOf(true, !stored, false) + QStringLiteral(") ST ON ST.Cust = Customer.ID");
-    joins << QStringLiteral("LEFT JOIN (") + sumOf(false, !stored, false) + QStringLiteral(") SP ON SP.Cust = Customer.ID");
-    if (stored) {
-        joins << QStringLiteral("LEFT JOIN (") + sumOf(true, true, true) + QStringLiteral(") UT ON UT.Cust = Customer.ID");
-        joins << QStringLiteral("LEFT JOIN (") + sumOf(false, true, true) + QStringLiteral(") UP ON UP.Cust = Customer.ID");
-    }
+    const QStringList joins{QStringLiteral("LEFT JOIN (") + recentTickets + QStringLiteral(") RT ON RT.Cust = Customer.ID"),
+                            QStringLiteral("LEFT JOIN (") + recentChecks + QStringLiteral(") RC ON RC.Cust = Customer.ID"),
+                            QStringLiteral("LEFT JOIN (") + sumOf(true) + QStringLiteral(") ST ON ST.Cust = Customer.ID"),
+                            QStringLiteral("LEFT JOIN (") + sumOf(false) + QStringLiteral(") SP ON SP.Cust = Customer.ID")};
     QStringList columns;
     for (int b = 0; b < Aging::Over90; ++b)
         columns << QStringLiteral("RT.C%1 AS T%1,RC.C%1 AS P%1").arg(b);
     columns << QStringLiteral("ST.Amount AS TicketSum,SP.Amount AS PaymentSum");
-    if (stored)
-        columns << QStringLiteral("UT.Amount AS UnsetTicketSum,UP.Amount AS UnsetPaymentSum");
 
     QString sql = QStringLiteral("SELECT Customer.ID,Customer.Name,Customer.Address1,Customer.Address2,Customer.City,"
                                  "Customer.State,Customer.Zip,Customer.Phone,Customer.Contact,Customer.Inactive,"
@@ -170,9 +159,7 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
         Terms,
         Young,
         TicketSum = Young + 2 * Aging::Over90,
-        PaymentSum,
-        UnsetTicketSum,
-        UnsetPaymentSum
+        PaymentSum
     };
     const auto cents = [](const QSqlRecord &row, int column) { return Aging::toCents(row.value(column).toDouble()); };
     QList<AgedAccount> accounts;
@@ -197,14 +184,7 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
         std::array<Aging::Cents, Aging::BucketCount> young{};
         for (int b = 0; b < Aging::Over90; ++b)
             young[b] = cents(row, Young + 2 * b) + cents(row, Young + 2 * b + 1);
-        Aging::Cents balance = 0;
-        if (!stored)
-            balance = cents(row, TicketSum) - cents(row, PaymentSum);
-        else if (a.currentBalance.isNull())
-            balance = cents(row, UnsetTicketSum) - cents(row, UnsetPaymentSum);
-        else // The stored balance holds the entries after the day too; they are taken off.
-            balance = Aging::toCents(a.currentBalance.toDouble()) - cents(row, TicketSum) + cents(row, PaymentSum);
-        a.aged = Aging::ageBalance(young, balance);
+        a.aged = Aging::ageBalance(young, cents(row, TicketSum) - cents(row, PaymentSum));
         accounts.append(std::move(a));
     });
     return accounts;

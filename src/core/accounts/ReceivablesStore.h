@@ -63,26 +63,13 @@ struct AccountEntry
 // it was stored with. Each routine reads all customers in one or two statements.
 namespace ReceivablesStore {
 
-// Where the balance that is aged comes from.
-enum class BalanceFrom {
-    // The customer's tickets up to the day less its payments up to the day: what a
-    // statement adds up to. Reads every ticket and payment of the customers asked for.
-    Entries,
-    // The stored CurrentBalance the postings keep, less the tickets and payments dated
-    // after the day: what the account balance report and the holds go by. Reads only the
-    // charges young enough to fall short of the oldest column, and the entries after the
-    // day, so it stays quick however long the history. A customer whose CurrentBalance was
-    // never set (NULL) is aged from its entries instead.
-    StoredBalance,
-};
-
-// Every customer (or the one with this ID) with what it owed at the end of `asOf`, aged
+// Every customer (or the one with this ID) with what it owed at the end of `asOf` (its
+// tickets up to that day less its payments up to that day), aged
 // by each customer's terms (its own, or locationTerms): the balance stands in the columns
 // of the newest charges (tickets up to that day's last second, returned checks dated up
 // to that day) that make it up. In customer ID order. Tickets and payments filed under no
 // customer are left out. Throws DbError.
-QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, const QString &customerId = {},
-                                BalanceFrom from = BalanceFrom::Entries);
+QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, const QString &customerId = {});
 
 // The balance of every customer (or the one) before the day `day`: its tickets less its
 // payments dated before that day's midnight, in cents. Customers without any are absent.

@@ -98,8 +98,7 @@ double owedOf(const ReportTotals &t)
 
 std::shared_ptr<Report> build(Db &db, const QDate &asOf, int locationTerms, const QStringList &headings)
 {
-    QList<AgedAccount> accounts =
-        ReceivablesStore::agedAccounts(db, asOf, locationTerms, QString(), ReceivablesStore::BalanceFrom::StoredBalance);
+    QList<AgedAccount> accounts = ReceivablesStore::agedAccounts(db, asOf, locationTerms);
     // The accounts stay where they are; only the order of pointers to them is sorted.
     QList<const AgedAccount *> owing;
     owing.reserve(accounts.size());

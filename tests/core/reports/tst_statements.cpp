@@ -8,7 +8,6 @@
 #include "TestDb.h"
 
 #include "accounts/Aging.h"
-#include "accounts/CustomerBalances.h"
 #include "accounts/ReceivablesStore.h"
 #include "db/DatabaseTool.h"
 #include "db/Db.h"
@@ -138,8 +137,6 @@ void fill(Db &db)
     addPayment(db, u"R600"_s, daysAgo(40), 40.00);
     addPayment(db, u"R600"_s, daysAgo(35), -40.00, u"NSF 1001"_s);
     transaction.commit();
-    // The stored balances the postings would have left, the next day's entries included.
-    RebuildCustomerBalances(db);
 }
 
 QStringList csvLines(const Report &report)
@@ -168,10 +165,10 @@ private slots:
     void agingOfEveryCustomer_data();
     void agingOfEveryCustomer();
     void agingReportListsTheOldestMoneyFirst();
-    void agingOfAStoredBalance_data();
+    void agingOfAnAccount_data();
+    void agingOfAnAccount();
     void firstDaysOfTheColumnsKeepTheDaysPastDue_data();
     void firstDaysOfTheColumnsKeepTheDaysPastDue();
-    void agingOfAStoredBalance();
     void periodEdges_data();
     void periodEdges();
     void demoStatementsAddUp_data();
@@ -274,62 +271,56 @@ void TestStatements::agingReportListsTheOldestMoneyFirst()
     QCOMPARE(cents(before.first().aged.balance()), u"450.00"_s);
 }
 
-void TestStatements::agingOfAStoredBalance_data()
+void TestStatements::agingOfAnAccount_data()
 {
     QTest::addColumn<QVariant>("terms");      // NULL: the location's
-    QTest::addColumn<QVariant>("stored");     // CurrentBalance; NULL: never set
     QTest::addColumn<QStringList>("entries"); // "ticket|payment days-ago amount"; -1 days ago is the next day
     QTest::addColumn<QStringList>("columns"); // Current, 1-30, 31-60, 61-90, over 90
     QTest::addColumn<QString>("credit");
-    QTest::addColumn<bool>("asTheEntriesHaveIt");
     const QVariant none(QMetaType::fromType<int>());
-    const QVariant noBalance(QMetaType::fromType<double>());
 
-    QTest::newRow("a balance brought forward without any ticket is older than every column")
-        << none << QVariant(75.0) << QStringList() << QStringList{u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"75.00"_s}
-        << u"0.00"_s << false;
-    QTest::newRow("what the young charges cannot hold of a balance is over 90")
-        << none << QVariant(100.0) << QStringList{u"ticket 5 30.00"_s, u"ticket 45 20.00"_s}
-        << QStringList{u"30.00"_s, u"20.00"_s, u"0.00"_s, u"0.00"_s, u"50.00"_s} << u"0.00"_s << false;
-    QTest::newRow("a balance never set is aged from the tickets and payments")
-        << none << noBalance << QStringList{u"ticket 150 70.00"_s, u"ticket 40 50.00"_s, u"payment 10 90.00"_s}
-        << QStringList{u"0.00"_s, u"30.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
-    QTest::newRow("a ticket of the next day is taken off the stored balance")
-        << none << QVariant(80.0) << QStringList{u"ticket 5 60.00"_s, u"ticket -1 20.00"_s}
-        << QStringList{u"60.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
-    QTest::newRow("a payment of the next day is given back to the stored balance")
-        << none << QVariant(0.0) << QStringList{u"ticket 50 100.00"_s, u"payment -1 100.00"_s}
-        << QStringList{u"0.00"_s, u"100.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
+    QTest::newRow("charges older than every column are over 90 with a young one beside them")
+        << none << QStringList{u"ticket 400 70.00"_s, u"ticket 130 50.00"_s, u"ticket 5 30.00"_s}
+        << QStringList{u"30.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"120.00"_s} << u"0.00"_s;
+    QTest::newRow("a payment pays the oldest charge first")
+        << none << QStringList{u"ticket 150 70.00"_s, u"ticket 40 50.00"_s, u"payment 10 90.00"_s}
+        << QStringList{u"0.00"_s, u"30.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
+    QTest::newRow("a ticket of the next day is not owed yet")
+        << none << QStringList{u"ticket 5 60.00"_s, u"ticket -1 20.00"_s}
+        << QStringList{u"60.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
+    QTest::newRow("a payment of the next day has not paid anything yet")
+        << none << QStringList{u"ticket 50 100.00"_s, u"payment -1 100.00"_s}
+        << QStringList{u"0.00"_s, u"100.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
     QTest::newRow("payments larger than the oldest charges leave the newest open")
-        << none << QVariant(45.0) << QStringList{u"ticket 200 100.00"_s, u"ticket 100 40.00"_s,  u"ticket 70 30.00"_s,
-                                                 u"ticket 20 15.00"_s,   u"payment 60 120.00"_s, u"payment 30 20.00"_s}
-        << QStringList{u"15.00"_s, u"0.00"_s, u"30.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
+        << none << QStringList{u"ticket 200 100.00"_s, u"ticket 100 40.00"_s,  u"ticket 70 30.00"_s,
+                               u"ticket 20 15.00"_s,   u"payment 60 120.00"_s, u"payment 30 20.00"_s}
+        << QStringList{u"15.00"_s, u"0.00"_s, u"30.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
     QTest::newRow("terms of a whole year reach back past three months of tickets")
-        << QVariant(365) << QVariant(10.0) << QStringList{u"ticket 400 10.00"_s}
-        << QStringList{u"0.00"_s, u"0.00"_s, u"10.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
+        << QVariant(365) << QStringList{u"ticket 400 10.00"_s}
+        << QStringList{u"0.00"_s, u"0.00"_s, u"10.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
     QTest::newRow("stored terms beyond a year count as the location's")
-        << QVariant(400) << QVariant(10.0) << QStringList{u"ticket 75 10.00"_s}
-        << QStringList{u"0.00"_s, u"0.00"_s, u"10.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
-    QTest::newRow("a credit ticket and a stored credit balance: nothing is aged")
-        << none << QVariant(-20.0) << QStringList{u"ticket 10 30.00"_s, u"ticket 3 -50.00"_s}
-        << QStringList{u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"20.00"_s << true;
-    QTest::newRow("a returned check of the next day is taken off, the earlier one is a charge")
-        << none << QVariant(30.0)
-        << QStringList{u"ticket 45 25.00"_s, u"payment 40 25.00"_s, u"payment 35 -25.00"_s, u"payment -1 -5.00"_s}
-        << QStringList{u"0.00"_s, u"25.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s << true;
+        << QVariant(400) << QStringList{u"ticket 75 10.00"_s}
+        << QStringList{u"0.00"_s, u"0.00"_s, u"10.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
+    QTest::newRow("a credit ticket larger than the charges: nothing is aged")
+        << none << QStringList{u"ticket 10 30.00"_s, u"ticket 3 -50.00"_s}
+        << QStringList{u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"20.00"_s;
+    QTest::newRow("a returned check is a charge of its day, one of the next day is not yet")
+        << none << QStringList{u"ticket 45 25.00"_s, u"payment 40 25.00"_s, u"payment 35 -25.00"_s, u"payment -1 -5.00"_s}
+        << QStringList{u"0.00"_s, u"25.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
 }
 
-void TestStatements::agingOfAStoredBalance()
+// The store reads only the young charges one by one and ages the balance over them; the
+// report shows the same figures on the customer's line.
+void TestStatements::agingOfAnAccount()
 {
     QFETCH(QVariant, terms);
-    QFETCH(QVariant, stored);
     QFETCH(QStringList, entries);
     QFETCH(QStringList, columns);
     QFETCH(QString, credit);
-    QFETCH(bool, asTheEntriesHaveIt);
 
     const QString id = u"S800"_s;
-    addCustomer(*m_db, id, u"Stored Balance Co"_s, terms, stored);
+    // A stored balance that disagrees with the entries: the aging goes by the entries.
+    addCustomer(*m_db, id, u"Aged Account Co"_s, terms, 12345.0);
     for (const QString &entry : std::as_const(entries)) {
         const QStringList part = entry.split(u' ');
         const int age = part[1].toInt();
@@ -339,20 +330,13 @@ void TestStatements::agingOfAStoredBalance()
             addPayment(*m_db, id, daysAgo(age), part[2].toDouble());
     }
 
-    const auto figures = [](const AgedAccount &a) {
-        QStringList list;
-        for (Aging::Cents c : a.aged.open)
-            list << cents(c);
-        return list << cents(a.aged.credit);
-    };
-    const QStringList expected = QStringList(columns) << credit;
-    const QList<AgedAccount> stores =
-        ReceivablesStore::agedAccounts(*m_db, asOf, locationTerms, id, ReceivablesStore::BalanceFrom::StoredBalance);
+    QStringList figures;
+    const QList<AgedAccount> stores = ReceivablesStore::agedAccounts(*m_db, asOf, locationTerms, id);
     QCOMPARE(stores.size(), 1);
-    QCOMPARE(figures(stores.first()), expected);
-    const QList<AgedAccount> fromEntries = ReceivablesStore::agedAccounts(*m_db, asOf, locationTerms, id);
-    QCOMPARE(fromEntries.size(), 1);
-    QCOMPARE(figures(fromEntries.first()) == expected, asTheEntriesHaveIt);
+    for (Aging::Cents c : stores.first().aged.open)
+        figures << cents(c);
+    const QStringList expected = QStringList(columns) << credit;
+    QCOMPARE(figures << cents(stores.first().aged.credit), expected);
 
     // The report reads every customer at once: the same figures on its line, and the
     // station's other customers as before.
