@@ -31,18 +31,6 @@ Bucket bucketOf(int daysPastDue)
     return Over90;
 }
 
-QString bucketCase(const QString &daysPastDue)
-{
-    QStringList whens;
-    for (int b = 0; b < BucketCount; ++b) {
-        const BucketRule &rule = buckets()[b];
-        if (rule.toDays < 0)
-            return QStringLiteral("CASE %1 ELSE %2 END").arg(whens.join(u' ')).arg(b);
-        whens << QStringLiteral("WHEN %1 <= %2 THEN %3").arg(daysPastDue).arg(rule.toDays).arg(b);
-    }
-    return QStringLiteral("CASE %1 END").arg(whens.join(u' '));
-}
-
 Cents toCents(double amount) { return Cents(std::llround(amount * 100.0)); }
 
 double fromCents(Cents cents) { return double(cents) / 100.0; }
@@ -69,6 +57,26 @@ AgedBalance apply(const std::array<Cents, BucketCount> &charged, Cents credits)
     return result;
 }
 
+AgedBalance ageBalance(const std::array<Cents, BucketCount> &recent, Cents balance)
+{
+    std::array<Cents, BucketCount> charged{};
+    Cents younger = 0;
+    for (int b = 0; b < Over90; ++b) {
+        charged[b] = recent[b];
+        younger += recent[b];
+    }
+    // Money owed beyond what the younger charges hold is older than all of them.
+    charged[Over90] = std::max<Cents>(balance - younger, 0);
+    return Aging::apply(charged, younger + charged[Over90] - balance);
+}
+
+QDate firstDayOf(Bucket bucket, const QDate &asOf, int terms)
+{
+    // The column ends toDays past due: a charge is that many days past due when it is
+    // dated terms + toDays days before asOf.
+    return asOf.addDays(-qint64(terms) - buckets()[bucket].toDays);
+}
+
 } // namespace Aging
 
 namespace PaymentTerms {
@@ -87,6 +95,11 @@ int effective(const QVariant &customerTerms, int locationDays)
     bool ok = false;
     const int days = customerTerms.isNull() ? -1 : customerTerms.toInt(&ok);
     return ok && days >= 0 && days <= kMostDays ? days : locationDays;
+}
+
+QString effectiveSql(const QString &column)
+{
+    return QStringLiteral("CASE WHEN %1 >= 0 AND %1 <= %2 THEN %1 ELSE CAST(? AS INTEGER) END").arg(column).arg(kMostDays);
 }
 
 bool read(const QString &text, std::optional<int> *days)

@@ -33,10 +33,6 @@ const std::array<BucketRule, BucketCount> &buckets();
 // The column of a charge that is this many days past its due date (0 or less: not due yet).
 Bucket bucketOf(int daysPastDue);
 
-// The same rule as SQL: a CASE giving the column's number (0 to 4) for an expression that
-// reads the days past due. Built from buckets(), so the query and the rule never disagree.
-QString bucketCase(const QString &daysPastDue);
-
 // Money in whole cents: the sums of many charges stay exact.
 using Cents = qint64;
 Cents toCents(double amount);
@@ -62,6 +58,18 @@ struct AgedBalance
 // is paid first, then the next, so what stays open is the newest money.
 AgedBalance apply(const std::array<Cents, BucketCount> &charged, Cents credits);
 
+// The same result from a balance and only the charges of the younger columns: as the
+// oldest money is paid first, what is owed is the newest money, so the balance stands in
+// the columns of the newest charges that make it up, and whatever those cannot hold is
+// over 90 days. `recent` holds the charges of every column but Over90 (its Over90 entry
+// is not read); a balance of 0 or less owes nothing and a negative one is a credit.
+AgedBalance ageBalance(const std::array<Cents, BucketCount> &recent, Cents balance);
+
+// The first day a charge may be dated to stand in a column before Over90, on the day
+// `asOf`, for a customer with these terms: a charge of that day or later (and before the
+// next younger column's first day) stands in the column.
+QDate firstDayOf(Bucket bucket, const QDate &asOf, int terms);
+
 } // namespace Aging
 
 // Payment terms: how many days after a ticket its money is due. A customer has terms of
@@ -77,6 +85,10 @@ QString text(int days);
 
 // The customer's terms (a NULL column: none of its own) or else the location's.
 int effective(const QVariant &customerTerms, int locationDays);
+
+// The same rule as SQL, for a customer's terms column: the location's terms come from
+// the one placeholder the expression holds.
+QString effectiveSql(const QString &column);
 
 // The terms of a stored location (a NULL column or a value out of range: 30 days).
 int ofLocation(const QVariant &stored);

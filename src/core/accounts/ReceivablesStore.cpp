@@ -5,6 +5,8 @@
 #include <QSqlRecord>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 QString text(const QSqlRecord &row, const char *column) { return row.value(QLatin1String(column)).toString(); }
@@ -25,77 +27,165 @@ namespace ReceivablesStore {
 QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, const QString &customerId)
 {
     const SqlDialect &d = db.dialect();
-    // Days past due: from the entry's due date (its day plus the customer's terms) to
-    // asOf. The values are bound in the order their places stand in the text.
-    QVariantList values{qint64(asOf.toJulianDay()), locationTerms};
-    const QString pastDue = QStringLiteral("CAST(? AS INTEGER) - Entries.Day - ")
-                            + d.ifNull(QStringLiteral("Terms.PaymentTerms"), QStringLiteral("CAST(? AS INTEGER)"));
+    QVariantList values;
+    const auto aCustomer = [&](const QString &column) { return forCustomer(column, customerId, values); };
 
-    // Charges and credits of every ticket and payment up to the day, each with its day.
-    // A ticket with a negative total and a positive payment are credits; a negative
-    // payment (a returned check) is a charge.
-    values << d.dayEnd(asOf);
-    QString entries = QStringLiteral("SELECT CustomerID AS Cust,") + d.dayNumber(QStringLiteral("DateEntered"))
-                      + QStringLiteral(" AS Day,CASE WHEN Total > 0 THEN Total ELSE 0 END AS Charge,"
-                                       "CASE WHEN Total < 0 THEN -Total ELSE 0 END AS Credit FROM Tickets "
-                                       "WHERE DateEntered <= ? AND Total <> 0")
-                      + forCustomer(QStringLiteral("CustomerID"), customerId, values);
-    values << d.dateValue(asOf.addDays(1));
-    entries += QStringLiteral(" UNION ALL SELECT Customer,") + d.dayNumber(QStringLiteral("PaymentDate"))
-               + QStringLiteral(",CASE WHEN Amount < 0 THEN -Amount ELSE 0 END,CASE WHEN Amount > 0 THEN Amount ELSE 0 END "
-                                "FROM Payments WHERE PaymentDate < ? AND Amount <> 0")
-               + forCustomer(QStringLiteral("Customer"), customerId, values);
+    // The terms in use, each with the first day of each younger column: a charge on or
+    // after a column's first day (and before the next younger one's) stands in it, so
+    // each row is only compared, never dated. Charges before the first day of 61-90 are
+    // over 90 and are not read one by one.
+    QVariantList termsValues;
+    QList<int> termsInUse{locationTerms};
+    db.forEachRow(QStringLiteral("SELECT DISTINCT PaymentTerms FROM Customer WHERE 1 = 1")
+                      + forCustomer(QStringLiteral("ID"), customerId, termsValues),
+                  termsValues, [&](const QSqlRecord &row) {
+                      const int terms = PaymentTerms::effective(row.value(0), locationTerms);
+                      if (!termsInUse.contains(terms))
+                          termsInUse << terms;
+                  });
+    const QString dateTime = d.columnType(SchemaColumn::Kind::DateTime);
+    const QString date = d.columnType(SchemaColumn::Kind::Date);
+    const auto firstDays = [&] {
+        QStringList rows;
+        for (int terms : std::as_const(termsInUse)) {
+            QStringList row{QStringLiteral("CAST(? AS INTEGER) AS Terms")};
+            values << terms;
+            for (int b = 0; b < Aging::Over90; ++b) {
+                row << QStringLiteral("CAST(? AS %1) AS T%2").arg(dateTime).arg(b);
+                values << d.dayStart(Aging::firstDayOf(Aging::Bucket(b), asOf, terms));
+            }
+            for (int b = 0; b < Aging::Over90; ++b) {
+                row << QStringLiteral("CAST(? AS %1) AS P%2").arg(date).arg(b);
+                values << d.dateValue(Aging::firstDayOf(Aging::Bucket(b), asOf, terms));
+            }
+            rows << QStringLiteral("SELECT ") + row.join(u',');
+        }
+        return rows.join(QStringLiteral(" UNION ALL "));
+    };
+    QDate earliest = asOf;
+    for (int terms : std::as_const(termsInUse))
+        earliest = std::min(earliest, Aging::firstDayOf(Aging::Days61To90, asOf, terms));
 
-    const QString dated = QStringLiteral("SELECT Entries.Cust,Entries.Charge,Entries.Credit,") + pastDue
-                          + QStringLiteral(" AS PastDue FROM (") + entries
-                          + QStringLiteral(") Entries JOIN Customer Terms ON Terms.ID = Entries.Cust");
+    // Each young charge summed in its column per customer. The customer comes first in
+    // the join, so that each one's charges are one range of its index by day.
+    const auto recent = [&](const QString &entries, const QString &charge, const QString &day, const QString &firstDay,
+                            const QString &range, const QString &isCharge, const QString &customer, const QVariant &from,
+                            const QVariant &upTo) {
+        QStringList sums;
+        for (int b = 0; b < Aging::Over90; ++b) {
+            QStringList in;
+            if (b > 0)
+                in << QStringLiteral("%1 < B.%2%3").arg(day, firstDay).arg(b - 1);
+            if (b < Aging::Over90 - 1)
+                in << QStringLiteral("%1 >= B.%2%3").arg(day, firstDay).arg(b);
+            sums << d.money(QStringLiteral("SUM(CASE WHEN %1 THEN %2 END)").arg(in.join(QStringLiteral(" AND ")), charge))
+                        + QStringLiteral(" AS C%1").arg(b);
+        }
+        QString sql = QStringLiteral("SELECT Terms.ID AS Cust,") + sums.join(u',')
+                      + QStringLiteral(" FROM Customer Terms CROSS JOIN (") + firstDays() + QStringLiteral(") B CROSS JOIN ")
+                      + entries + QStringLiteral(" WHERE B.Terms = ")
+                      + PaymentTerms::effectiveSql(QStringLiteral("Terms.PaymentTerms"));
+        values << locationTerms << from << upTo;
+        sql += QStringLiteral(" AND %1 = Terms.ID AND %2 >= B.%3%4 AND %5 AND %6")
+                   .arg(customer, day, firstDay)
+                   .arg(Aging::Over90 - 1)
+                   .arg(range, isCharge)
+               + aCustomer(QStringLiteral("Terms.ID")) + QStringLiteral(" GROUP BY Terms.ID");
+        return sql;
+    };
+    // A ticket with a positive total is a charge; so is a returned check (a negative payment).
+    const QString recentTickets =
+        recent(QStringLiteral("Tickets T"), QStringLiteral("T.Total"), QStringLiteral("T.DateEntered"), QStringLiteral("T"),
+               QStringLiteral("T.DateEntered >= ? AND T.DateEntered <= ?"), QStringLiteral("T.Total > 0"),
+               QStringLiteral("T.CustomerID"), d.dayStart(earliest), d.dayEnd(asOf));
+    const QString recentChecks =
+        recent(QStringLiteral("Payments P"), QStringLiteral("-P.Amount"), QStringLiteral("P.PaymentDate"), QStringLiteral("P"),
+               QStringLiteral("P.PaymentDate >= ? AND P.PaymentDate < ?"), QStringLiteral("P.Amount < 0"),
+               QStringLiteral("P.Customer"), d.dateValue(earliest), d.dateValue(asOf.addDays(1)));
 
-    QStringList sums;
-    for (int b = 0; b < Aging::BucketCount; ++b)
-        sums << d.money(QStringLiteral("SUM(CASE WHEN %1 = %2 THEN Dated.Charge ELSE 0 END)")
-                            .arg(Aging::bucketCase(QStringLiteral("Dated.PastDue")))
-                            .arg(b))
-                    + QStringLiteral(" AS Charged%1").arg(b);
-    sums << d.money(QStringLiteral("SUM(Dated.Credit)")) + QStringLiteral(" AS Credits");
+    // Sums of tickets and of payments per customer up to the end of the day: the balance
+    // that is aged. Customer first again, so that each one's entries are one range of its
+    // index by day.
+    const auto sumOf = [&](bool tickets) {
+        const QString table = tickets ? QStringLiteral("Tickets") : QStringLiteral("Payments");
+        const QString amount = tickets ? QStringLiteral("E.Total") : QStringLiteral("E.Amount");
+        const QString customer = tickets ? QStringLiteral("E.CustomerID") : QStringLiteral("E.Customer");
+        // A ticket's day ends at its last second; a payment's day is a date.
+        const QString edge = tickets ? QStringLiteral("E.DateEntered <= ?") : QStringLiteral("E.PaymentDate < ?");
+        values << (tickets ? d.dayEnd(asOf) : d.dateValue(asOf.addDays(1)));
+        return QStringLiteral("SELECT Owner.ID AS Cust,%1 AS Amount FROM Customer Owner CROSS JOIN %2 E WHERE %3 = Owner.ID "
+                              "AND %4")
+                   .arg(d.money(QStringLiteral("SUM(%1)").arg(amount)), table, customer, edge)
+               + aCustomer(QStringLiteral("Owner.ID")) + QStringLiteral(" GROUP BY Owner.ID");
+    };
 
-    QString sql =
-        QStringLiteral("SELECT Customer.ID,Customer.Name,Customer.Address1,Customer.Address2,Customer.City,"
-                       "Customer.State,Customer.Zip,Customer.Phone,Customer.Contact,Customer.Inactive,"
-                       "Customer.AcctOnHold,Customer.CurrentBalance,Customer.")
-        + d.limitColumn()
-        + QStringLiteral(" AS CreditLimit,Customer.PaymentTerms,Owed.* FROM Customer LEFT JOIN (SELECT Dated.Cust AS OwedBy,")
-        + sums.join(u',') + QStringLiteral(" FROM (") + dated
-        + QStringLiteral(") Dated GROUP BY Dated.Cust) Owed ON Owed.OwedBy = Customer.ID");
+    // The values are bound in the order their places stand in the text: one join at a time.
+    const QStringList joins{QStringLiteral("LEFT JOIN (") + recentTickets + QStringLiteral(") RT ON RT.Cust = Customer.ID"),
+                            QStringLiteral("LEFT JOIN (") + recentChecks + QStringLiteral(") RC ON RC.Cust = Customer.ID"),
+                            QStringLiteral("LEFT JOIN (") + sumOf(true) + QStringLiteral(") ST ON ST.Cust = Customer.ID"),
+                            QStringLiteral("LEFT JOIN (") + sumOf(false) + QStringLiteral(") SP ON SP.Cust = Customer.ID")};
+    QStringList columns;
+    for (int b = 0; b < Aging::Over90; ++b)
+        columns << QStringLiteral("RT.C%1 AS T%1,RC.C%1 AS P%1").arg(b);
+    columns << QStringLiteral("ST.Amount AS TicketSum,SP.Amount AS PaymentSum");
+
+    QString sql = QStringLiteral("SELECT Customer.ID,Customer.Name,Customer.Address1,Customer.Address2,Customer.City,"
+                                 "Customer.State,Customer.Zip,Customer.Phone,Customer.Contact,Customer.Inactive,"
+                                 "Customer.AcctOnHold,Customer.CurrentBalance,Customer.")
+                  + d.limitColumn() + QStringLiteral(" AS CreditLimit,Customer.PaymentTerms,") + columns.join(u',')
+                  + QStringLiteral(" FROM Customer ") + joins.join(u' ');
     if (!customerId.isNull()) {
         sql += QStringLiteral(" WHERE Customer.ID = ?");
         values << customerId;
     }
     sql += QStringLiteral(" ORDER BY Customer.ID");
 
+    // The columns by their place in the select above: fifty thousand customers are read
+    // by position rather than each field looked up by name.
+    enum Column {
+        ID,
+        Name,
+        Address1,
+        Address2,
+        City,
+        State,
+        Zip,
+        Phone,
+        Contact,
+        Inactive,
+        AcctOnHold,
+        CurrentBalance,
+        CreditLimit,
+        Terms,
+        Young,
+        TicketSum = Young + 2 * Aging::Over90,
+        PaymentSum
+    };
+    const auto cents = [](const QSqlRecord &row, int column) { return Aging::toCents(row.value(column).toDouble()); };
     QList<AgedAccount> accounts;
     db.forEachRow(sql, values, [&](const QSqlRecord &row) {
         AgedAccount a;
-        a.customerId = text(row, "ID");
-        a.name = text(row, "Name");
-        a.address1 = text(row, "Address1");
-        a.address2 = text(row, "Address2");
-        a.city = text(row, "City");
-        a.state = text(row, "State");
-        a.zip = text(row, "Zip");
-        a.phone = text(row, "Phone");
-        a.contact = text(row, "Contact");
-        a.inactive = row.value(QStringLiteral("Inactive")).toInt() != 0;
-        a.onHold = row.value(QStringLiteral("AcctOnHold")).toInt() != 0;
-        a.limit = row.value(QStringLiteral("CreditLimit")).toDouble();
-        a.currentBalance = row.value(QStringLiteral("CurrentBalance"));
-        const QVariant own = row.value(QStringLiteral("PaymentTerms"));
+        a.customerId = row.value(ID).toString();
+        a.name = row.value(Name).toString();
+        a.address1 = row.value(Address1).toString();
+        a.address2 = row.value(Address2).toString();
+        a.city = row.value(City).toString();
+        a.state = row.value(State).toString();
+        a.zip = row.value(Zip).toString();
+        a.phone = row.value(Phone).toString();
+        a.contact = row.value(Contact).toString();
+        a.inactive = row.value(Inactive).toInt() != 0;
+        a.onHold = row.value(AcctOnHold).toInt() != 0;
+        a.limit = row.value(CreditLimit).toDouble();
+        a.currentBalance = row.value(CurrentBalance);
+        const QVariant own = row.value(Terms);
         a.terms = PaymentTerms::effective(own, locationTerms);
         a.ownTerms = !own.isNull();
-        for (int b = 0; b < Aging::BucketCount; ++b)
-            a.charged[b] = Aging::toCents(row.value(QStringLiteral("Charged%1").arg(b)).toDouble());
-        a.credits = Aging::toCents(row.value(QStringLiteral("Credits")).toDouble());
-        a.aged = Aging::apply(a.charged, a.credits);
-        accounts.append(a);
+        std::array<Aging::Cents, Aging::BucketCount> young{};
+        for (int b = 0; b < Aging::Over90; ++b)
+            young[b] = cents(row, Young + 2 * b) + cents(row, Young + 2 * b + 1);
+        a.aged = Aging::ageBalance(young, cents(row, TicketSum) - cents(row, PaymentSum));
+        accounts.append(std::move(a));
     });
     return accounts;
 }

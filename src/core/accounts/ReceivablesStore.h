@@ -34,10 +34,7 @@ struct AgedAccount
     // The terms its tickets are due by, and whether they are its own (else the location's).
     int terms = PaymentTerms::kDefaultDays;
     bool ownTerms = false;
-    // The charges of each column (their whole amounts) and the credits, before they meet.
-    std::array<Aging::Cents, Aging::BucketCount> charged{};
-    Aging::Cents credits = 0;
-    // The two applied to each other (Aging::apply).
+    // What it owed at the end of the day, by column, and any credit (Aging::ageBalance).
     Aging::AgedBalance aged;
 };
 
@@ -63,13 +60,15 @@ struct AccountEntry
 
 // What customers owe, read for statements and the aging report. A day is whole: a ticket
 // counts on its day from 00:00:00 to 23:59:59, a payment on its day whatever time of day
-// it was stored with. Each routine is one statement however many customers it reads.
+// it was stored with. Each routine reads all customers in one or two statements.
 namespace ReceivablesStore {
 
-// Every customer (or the one with this ID) with what it owed at the end of `asOf`: every
-// ticket up to that day's last second and every payment dated up to that day, aged by
-// each customer's terms (its own, or locationTerms). In customer ID order. Tickets and
-// payments filed under no customer are left out. Throws DbError.
+// Every customer (or the one with this ID) with what it owed at the end of `asOf` (its
+// tickets up to that day less its payments up to that day), aged
+// by each customer's terms (its own, or locationTerms): the balance stands in the columns
+// of the newest charges (tickets up to that day's last second, returned checks dated up
+// to that day) that make it up. In customer ID order. Tickets and payments filed under no
+// customer are left out. Throws DbError.
 QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, const QString &customerId = {});
 
 // The balance of every customer (or the one) before the day `day`: its tickets less its

@@ -30,29 +30,51 @@ void add(QSqlRecord &record, const QString &name, const QVariant &value)
     record.append(field);
 }
 
+// The report's row of an account. The fields are made once, with their names and types,
+// and each account's row is a copy given its values: tens of thousands of rows.
 QSqlRecord recordOf(const AgedAccount &a)
 {
-    QSqlRecord r;
-    add(r, QStringLiteral("CustomerID"), a.customerId);
-    add(r, QStringLiteral("Name"), a.name);
-    add(r, QStringLiteral("Phone"), a.phone);
-    add(r, QStringLiteral("Contact"), a.contact);
-    add(r, QStringLiteral("Terms"), a.terms);
-    add(r, QStringLiteral("TermsText"), PaymentTerms::text(a.terms));
-    add(r, QStringLiteral("Limit"), a.limit);
-    add(r, QStringLiteral("AcctOnHold"), a.onHold ? 1 : 0);
+    static const QSqlRecord shape = [] {
+        QSqlRecord r;
+        const QString text = QString();
+        add(r, QStringLiteral("CustomerID"), text);
+        add(r, QStringLiteral("Name"), text);
+        add(r, QStringLiteral("Phone"), text);
+        add(r, QStringLiteral("Contact"), text);
+        add(r, QStringLiteral("Terms"), 0);
+        add(r, QStringLiteral("TermsText"), text);
+        add(r, QStringLiteral("Limit"), 0.0);
+        add(r, QStringLiteral("AcctOnHold"), 0);
+        for (int b = 0; b < Aging::BucketCount; ++b)
+            add(r, bucketField(b), 0.0);
+        add(r, QStringLiteral("Credit"), 0.0);
+        add(r, QStringLiteral("Balance"), 0.0);
+        add(r, QStringLiteral("HasCredit"), 0.0);
+        return r;
+    }();
+    QSqlRecord r = shape;
+    int i = 0;
+    r.setValue(i++, a.customerId);
+    r.setValue(i++, a.name);
+    r.setValue(i++, a.phone);
+    r.setValue(i++, a.contact);
+    r.setValue(i++, a.terms);
+    r.setValue(i++, PaymentTerms::text(a.terms));
+    r.setValue(i++, a.limit);
+    r.setValue(i++, a.onHold ? 1 : 0);
     for (int b = 0; b < Aging::BucketCount; ++b)
-        add(r, bucketField(b), a.aged.amount(Aging::Bucket(b)));
-    add(r, QStringLiteral("Credit"), a.aged.creditAmount());
-    add(r, QStringLiteral("Balance"), a.aged.balanceAmount());
-    add(r, QStringLiteral("HasCredit"), a.aged.credit > 0 ? 1.0 : 0.0);
+        r.setValue(i++, a.aged.amount(Aging::Bucket(b)));
+    r.setValue(i++, a.aged.creditAmount());
+    r.setValue(i++, a.aged.balanceAmount());
+    r.setValue(i++, a.aged.credit > 0 ? 1.0 : 0.0);
     return r;
 }
 
 // The oldest money first: the most over 90 days, then 61-90 and so on; credit balances
 // after everyone who owes; then by name and ID.
-bool olderMoneyFirst(const AgedAccount &x, const AgedAccount &y)
+bool olderMoneyFirst(const AgedAccount *px, const AgedAccount *py)
 {
+    const AgedAccount &x = *px, &y = *py;
     for (int b = Aging::BucketCount - 1; b >= 0; --b) {
         if (x.aged.open[b] != y.aged.open[b])
             return x.aged.open[b] > y.aged.open[b];
@@ -77,13 +99,17 @@ double owedOf(const ReportTotals &t)
 std::shared_ptr<Report> build(Db &db, const QDate &asOf, int locationTerms, const QStringList &headings)
 {
     QList<AgedAccount> accounts = ReceivablesStore::agedAccounts(db, asOf, locationTerms);
-    accounts.erase(std::remove_if(accounts.begin(), accounts.end(), [](const AgedAccount &a) { return a.aged.balance() == 0; }),
-                   accounts.end());
-    std::stable_sort(accounts.begin(), accounts.end(), olderMoneyFirst);
-    QList<QSqlRecord> rows;
-    rows.reserve(accounts.size());
+    // The accounts stay where they are; only the order of pointers to them is sorted.
+    QList<const AgedAccount *> owing;
+    owing.reserve(accounts.size());
     for (const AgedAccount &a : std::as_const(accounts))
-        rows << recordOf(a);
+        if (a.aged.balance() != 0)
+            owing << &a;
+    std::stable_sort(owing.begin(), owing.end(), olderMoneyFirst);
+    QList<QSqlRecord> rows;
+    rows.reserve(owing.size());
+    for (const AgedAccount *a : std::as_const(owing))
+        rows << recordOf(*a);
 
     auto report = std::make_shared<Report>(QStringLiteral("crptArAging"));
     QPageLayout page = report->pageLayout();

@@ -165,6 +165,10 @@ private slots:
     void agingOfEveryCustomer_data();
     void agingOfEveryCustomer();
     void agingReportListsTheOldestMoneyFirst();
+    void agingOfAnAccount_data();
+    void agingOfAnAccount();
+    void firstDaysOfTheColumnsKeepTheDaysPastDue_data();
+    void firstDaysOfTheColumnsKeepTheDaysPastDue();
     void periodEdges_data();
     void periodEdges();
     void demoStatementsAddUp_data();
@@ -265,6 +269,121 @@ void TestStatements::agingReportListsTheOldestMoneyFirst()
     const QList<AgedAccount> before = ReceivablesStore::agedAccounts(*m_db, asOf.addDays(-1), locationTerms, u"E100"_s);
     QCOMPARE(before.size(), 1);
     QCOMPARE(cents(before.first().aged.balance()), u"450.00"_s);
+}
+
+void TestStatements::agingOfAnAccount_data()
+{
+    QTest::addColumn<QVariant>("terms");      // NULL: the location's
+    QTest::addColumn<QStringList>("entries"); // "ticket|payment days-ago amount"; -1 days ago is the next day
+    QTest::addColumn<QStringList>("columns"); // Current, 1-30, 31-60, 61-90, over 90
+    QTest::addColumn<QString>("credit");
+    const QVariant none(QMetaType::fromType<int>());
+
+    QTest::newRow("charges older than every column are over 90 with a young one beside them")
+        << none << QStringList{u"ticket 400 70.00"_s, u"ticket 130 50.00"_s, u"ticket 5 30.00"_s}
+        << QStringList{u"30.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"120.00"_s} << u"0.00"_s;
+    QTest::newRow("a payment pays the oldest charge first")
+        << none << QStringList{u"ticket 150 70.00"_s, u"ticket 40 50.00"_s, u"payment 10 90.00"_s}
+        << QStringList{u"0.00"_s, u"30.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
+    QTest::newRow("a ticket of the next day is not owed yet")
+        << none << QStringList{u"ticket 5 60.00"_s, u"ticket -1 20.00"_s}
+        << QStringList{u"60.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
+    QTest::newRow("a payment of the next day has not paid anything yet")
+        << none << QStringList{u"ticket 50 100.00"_s, u"payment -1 100.00"_s}
+        << QStringList{u"0.00"_s, u"100.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
+    QTest::newRow("payments larger than the oldest charges leave the newest open")
+        << none << QStringList{u"ticket 200 100.00"_s, u"ticket 100 40.00"_s,  u"ticket 70 30.00"_s,
+                               u"ticket 20 15.00"_s,   u"payment 60 120.00"_s, u"payment 30 20.00"_s}
+        << QStringList{u"15.00"_s, u"0.00"_s, u"30.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
+    QTest::newRow("terms of a whole year reach back past three months of tickets")
+        << QVariant(365) << QStringList{u"ticket 400 10.00"_s}
+        << QStringList{u"0.00"_s, u"0.00"_s, u"10.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
+    QTest::newRow("stored terms beyond a year count as the location's")
+        << QVariant(400) << QStringList{u"ticket 75 10.00"_s}
+        << QStringList{u"0.00"_s, u"0.00"_s, u"10.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
+    QTest::newRow("a credit ticket larger than the charges: nothing is aged")
+        << none << QStringList{u"ticket 10 30.00"_s, u"ticket 3 -50.00"_s}
+        << QStringList{u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"20.00"_s;
+    QTest::newRow("a returned check is a charge of its day, one of the next day is not yet")
+        << none << QStringList{u"ticket 45 25.00"_s, u"payment 40 25.00"_s, u"payment 35 -25.00"_s, u"payment -1 -5.00"_s}
+        << QStringList{u"0.00"_s, u"25.00"_s, u"0.00"_s, u"0.00"_s, u"0.00"_s} << u"0.00"_s;
+}
+
+// The store reads only the young charges one by one and ages the balance over them; the
+// report shows the same figures on the customer's line.
+void TestStatements::agingOfAnAccount()
+{
+    QFETCH(QVariant, terms);
+    QFETCH(QStringList, entries);
+    QFETCH(QStringList, columns);
+    QFETCH(QString, credit);
+
+    const QString id = u"S800"_s;
+    // A stored balance that disagrees with the entries: the aging goes by the entries.
+    addCustomer(*m_db, id, u"Aged Account Co"_s, terms, 12345.0);
+    for (const QString &entry : std::as_const(entries)) {
+        const QStringList part = entry.split(u' ');
+        const int age = part[1].toInt();
+        if (part[0] == u"ticket"_s)
+            addTicket(*m_db, id, QDateTime(daysAgo(age), QTime(8, 30)), part[2].toDouble());
+        else
+            addPayment(*m_db, id, daysAgo(age), part[2].toDouble());
+    }
+
+    QStringList figures;
+    const QList<AgedAccount> stores = ReceivablesStore::agedAccounts(*m_db, asOf, locationTerms, id);
+    QCOMPARE(stores.size(), 1);
+    for (Aging::Cents c : stores.first().aged.open)
+        figures << cents(c);
+    const QStringList expected = QStringList(columns) << credit;
+    QCOMPARE(figures << cents(stores.first().aged.credit), expected);
+
+    // The report reads every customer at once: the same figures on its line, and the
+    // station's other customers as before.
+    QString line, other;
+    for (const QString &l : csvLines(*ArAgingReport::build(*m_db, asOf, locationTerms, {})).mid(1)) {
+        if (l.startsWith(id + u','))
+            line = l;
+        if (l.startsWith(u"P200,"_s))
+            other = l;
+    }
+    QVERIFY2(!line.isEmpty(), "no line for the customer");
+    QStringList reported;
+    for (const QString &field : line.split(u',').mid(7, 6))
+        reported << QString::number(field.toDouble(), 'f', 2);
+    QCOMPARE(reported, expected);
+    QVERIFY2(other.contains(u",50,300,170,0,0,0,520"_s), qPrintable(other));
+}
+
+void TestStatements::firstDaysOfTheColumnsKeepTheDaysPastDue_data()
+{
+    QTest::addColumn<int>("terms");
+
+    QTest::newRow("due on receipt") << 0;
+    QTest::newRow("net 10") << 10;
+    QTest::newRow("net 30") << 30;
+    QTest::newRow("a whole year") << 365;
+}
+
+// The report places a charge by comparing its day with each column's first day; the rule
+// is stated in days past due. Every day of the last two years lands in the same column
+// both ways.
+void TestStatements::firstDaysOfTheColumnsKeepTheDaysPastDue()
+{
+    QFETCH(int, terms);
+    const QDate leapDay(2024, 2, 29);
+    for (const QDate &day : {asOf, leapDay}) {
+        for (int back = 0; back <= 730; ++back) {
+            const QDate charged = day.addDays(-back);
+            int byFirstDay = Aging::Over90;
+            for (int b = Aging::Over90 - 1; b >= 0; --b) {
+                if (charged >= Aging::firstDayOf(Aging::Bucket(b), day, terms))
+                    byFirstDay = b;
+            }
+            QVERIFY2(byFirstDay == Aging::bucketOf(back - terms),
+                     qPrintable(u"%1 on %2: %3"_s.arg(charged.toString(Qt::ISODate), day.toString(Qt::ISODate)).arg(byFirstDay)));
+        }
+    }
 }
 
 void TestStatements::periodEdges_data()
