@@ -2,6 +2,7 @@
 
 #include "app/NumberText.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -372,12 +373,29 @@ double roundHalfEven(double value, int decimals)
 
 QString format(double value, const QString &pattern)
 {
-    const QStringList sections = pattern.split(u';');
+    // The screens show every amount through one of a few patterns, and a keystroke
+    // formats several amounts: each pattern is read once per thread, not once per amount.
+    struct Parsed
+    {
+        bool blank = false; // the section's text is empty
+        Section section;
+    };
+    thread_local QHash<QString, QList<Parsed>> known;
+    auto found = known.constFind(pattern);
+    if (found == known.cend()) {
+        if (known.size() >= 64)
+            known.clear();
+        QList<Parsed> parsed;
+        for (const QString &text : pattern.split(u';'))
+            parsed.append({text.isEmpty(), parseSection(text)});
+        found = known.insert(pattern, parsed);
+    }
+    const QList<Parsed> sections = *found;
     if (value == 0 && sections.size() >= 3)
-        return applySection(0, parseSection(sections[2]));
-    if (value < 0 && sections.size() >= 2 && !sections[1].isEmpty())
-        return applySection(-value, parseSection(sections[1]));
-    const Section positive = parseSection(sections[0]);
+        return applySection(0, sections[2].section);
+    if (value < 0 && sections.size() >= 2 && !sections[1].blank)
+        return applySection(-value, sections[1].section);
+    const Section &positive = sections[0].section;
     QString shown = applySection(std::fabs(value), positive);
     // A negative value without a section of its own shows a minus sign, unless it rounds
     // to nothing but zeros.
