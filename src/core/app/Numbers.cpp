@@ -38,21 +38,32 @@ Decimal toDecimal(double value)
     Decimal d;
     if (value == 0 || !std::isfinite(value))
         return d;
+    // Every amount shown goes through here, several times a keystroke: the digits are
+    // picked from the buffer as they stand, with one string made at the end.
     char buffer[40];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
     // buffer: [-]d.dddddddddddddde[+-]xx
-    QString text = QString::fromLatin1(buffer, written.ptr - buffer);
-    if (text.startsWith(u'-')) {
+    const char *at = buffer;
+    const char *const end = written.ptr;
+    if (at < end && *at == '-') {
         d.negative = true;
-        text.remove(0, 1);
+        ++at;
     }
-    const qsizetype e = text.indexOf(u'e');
-    QString mantissa = text.left(e);
-    mantissa.remove(u'.');
-    d.exponent = text.mid(e + 1).toInt() + 1;
-    while (mantissa.endsWith(u'0'))
-        mantissa.chop(1);
-    d.digits = mantissa;
+    const char *const e = std::find(at, end, 'e');
+    char digits[sizeof buffer];
+    int count = 0;
+    for (const char *c = at; c < e; ++c)
+        if (*c != '.')
+            digits[count++] = *c;
+    const char *exponentText = e < end ? e + 1 : end;
+    if (exponentText < end && *exponentText == '+')
+        ++exponentText;
+    int exponent = 0;
+    std::from_chars(exponentText, end, exponent);
+    d.exponent = exponent + 1;
+    while (count > 0 && digits[count - 1] == '0')
+        --count;
+    d.digits = QString::fromLatin1(digits, count);
     return d;
 }
 
