@@ -14,10 +14,12 @@
 // website yields to the counters' work.
 //
 //   bench_portal [SESSIONS REQUESTS CONCURRENCY LIMIT_MS] [--portal-nice N] [--clients-nice N]
-//                [--clients-everywhere]
+//                [--clients-everywhere] [--passes N]
 //     defaults 200 20 16 100, portal nice 10, clients nice 19 on the last core; needs
 //     AMS_TEST_PG. --portal-nice 0 --clients-nice 0 --clients-everywhere puts everything
-//     on an equal footing, as the first version of this bench did.
+//     on an equal footing, as the first version of this bench did. --passes N makes the
+//     sessions' requests N times over (default 1): one pass lasts a few seconds, too few
+//     of the station's saves for their p99 to mean much.
 
 #include "BenchSupport.h"
 
@@ -148,9 +150,9 @@ std::unique_ptr<httplib::Client> client(int port)
 const char *const kPages[] = {"/account", "/tickets", "/payments", "/tickets?card=01", "/statements"};
 
 // The browsers' side, run as a process of its own: the signed-in sessions' cookies one a
-// line in `cookieFile`, REQUESTS page requests each, CONCURRENCY at a time. Prints one
-// line per request, "page-index status ms", for the bench to read.
-int runClients(int port, const QString &cookieFile, int requests, int concurrency)
+// line in `cookieFile`, REQUESTS page requests each, CONCURRENCY at a time, `passes`
+// times over. Prints one line per request, "page-index status ms", for the bench to read.
+int runClients(int port, const QString &cookieFile, int requests, int concurrency, int passes)
 {
     std::vector<std::string> cookies;
     {
@@ -163,7 +165,7 @@ int runClients(int port, const QString &cookieFile, int requests, int concurrenc
         return 1;
     std::mutex outMutex;
     std::atomic<int> next{0};
-    const int total = sessions * requests;
+    const int total = sessions * requests * passes;
     std::vector<std::thread> workers;
     for (int w = 0; w < concurrency; ++w) {
         workers.emplace_back([&] {
@@ -222,12 +224,14 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     if (args.value(1) == QLatin1String("--clients"))
-        return runClients(args.value(2).toInt(), args.value(3), args.value(4).toInt(), std::max(1, args.value(5).toInt()));
+        return runClients(args.value(2).toInt(), args.value(3), args.value(4).toInt(), std::max(1, args.value(5).toInt()),
+                          std::max(1, args.value(6).toInt()));
     // Each line as it is made, for whoever follows the run (or profiles the portal in it).
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const int portalNice = takeOption(args, QStringLiteral("--portal-nice"), 10);
     const int clientsNice = takeOption(args, QStringLiteral("--clients-nice"), 19);
     const bool clientsEverywhere = args.removeAll(QStringLiteral("--clients-everywhere")) > 0;
+    const int passes = std::max(1, takeOption(args, QStringLiteral("--passes"), 1));
     const int sessions = args.value(1, QStringLiteral("200")).toInt();
     const int requests = args.value(2, QStringLiteral("20")).toInt();
     const int concurrency = std::max(1, args.value(3, QStringLiteral("16")).toInt());
@@ -346,7 +350,7 @@ int main(int argc, char *argv[])
         lowerPriority(clients, clientsNice, !clientsEverywhere);
         clients.start(QCoreApplication::applicationFilePath(),
                       {QStringLiteral("--clients"), QString::number(portNumber), cookieFile, QString::number(requests),
-                       QString::number(concurrency)});
+                       QString::number(concurrency), QString::number(passes)});
         if (!clients.waitForFinished(1800000) || clients.exitCode() != 0) {
             std::printf("bench_portal: the page requests' process failed\n");
             ++pageErrors;
@@ -370,7 +374,7 @@ int main(int argc, char *argv[])
         // Every request answered or counted: a session that never signed in made none.
         const size_t expected =
             size_t(std::count_if(cookies.begin(), cookies.end(), [](const std::string &c) { return !c.empty(); }))
-            * size_t(requests);
+            * size_t(requests) * size_t(passes);
         if (pageTimes.ms.size() != expected) {
             std::printf("bench_portal: %zu page requests reported of %zu\n", pageTimes.ms.size(), expected);
             ++pageErrors;
@@ -382,9 +386,9 @@ int main(int argc, char *argv[])
     portal.terminate();
     portal.waitForFinished(10000);
 
-    std::printf("%d sessions x %d requests, %d at a time: %zu page requests in %.1f s (%.0f/s), %d errors (%s)\n", sessions,
-                requests, concurrency, pageTimes.ms.size(), seconds, double(pageTimes.ms.size()) / seconds, pageErrors,
-                qPrintable(pageFailures.text()));
+    std::printf("%d sessions x %d requests x %d passes, %d at a time: %zu page requests in %.1f s (%.0f/s), %d errors (%s)\n",
+                sessions, requests, passes, concurrency, pageTimes.ms.size(), seconds, double(pageTimes.ms.size()) / seconds,
+                pageErrors, qPrintable(pageFailures.text()));
     std::printf("page requests:               %s\n", qPrintable(pageTimes.summary()));
     for (const auto &[page, times] : byPage)
         std::printf("  %-26s %s\n", page.c_str(), qPrintable(times.summary()));
