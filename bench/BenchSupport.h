@@ -14,15 +14,37 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <ctime>
 #include <memory>
+
+#include <sys/resource.h>
 
 namespace BenchSupport {
 
-// Runs a bare client (the sqlite3 shell, pgbench) with its input from a file and returns
-// its wall time in ms. A failing run throws; with quiet, so does any word on stderr.
-inline double timedProcess(const QString &program, const QStringList &args, const QString &input, const QProcessEnvironment &env,
-                           bool quiet = false)
+// The CPU time (user and system) of the children this process has waited for, in ms.
+inline double childrenCpuMs()
 {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+// The CPU time this thread has used, in ms: the program's own work, without the waits for
+// the disk or the server that its wall time also counts.
+inline double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// Runs a bare client (the sqlite3 shell, pgbench) with its input from a file and returns
+// its wall time in ms; with cpuMs, also the CPU time the client used. A failing run
+// throws; with quiet, so does any word on stderr.
+inline double timedProcess(const QString &program, const QStringList &args, const QString &input, const QProcessEnvironment &env,
+                           bool quiet = false, double *cpuMs = nullptr)
+{
+    const double cpuBefore = childrenCpuMs();
     QProcess p;
     p.setProcessEnvironment(env);
     if (!input.isEmpty())
@@ -34,7 +56,10 @@ inline double timedProcess(const QString &program, const QStringList &args, cons
         throw DbError(QStringLiteral("%1 failed: %2").arg(program, QString::fromUtf8(p.readAllStandardError())));
     if (const QByteArray err = p.readAllStandardError(); quiet && !err.isEmpty())
         throw DbError(QStringLiteral("%1 said: %2").arg(program, QString::fromUtf8(err)));
-    return timer.nsecsElapsed() / 1e6;
+    const double wallMs = timer.nsecsElapsed() / 1e6;
+    if (cpuMs)
+        *cpuMs = childrenCpuMs() - cpuBefore;
+    return wallMs;
 }
 
 // The process's peak resident memory so far (VmHWM) in KiB; -1 where it cannot be read.

@@ -6,8 +6,20 @@
 // Prints the errors and the latency percentiles of the page requests and of the saves;
 // exits 1 on any error. p99 under LIMIT_MS is the target and is said as met or not.
 //
-//   bench_portal [SESSIONS REQUESTS CONCURRENCY LIMIT_MS]   (defaults 200 20 16 100;
-//                                                            needs AMS_TEST_PG)
+// The fleets' browsers are other machines; here they share the cores with the station,
+// the portal and PostgreSQL. So the page requests are made by a process of their own
+// (this program started again with --clients), at the lowest CPU priority and kept to
+// the last core, standing in for browsers elsewhere as far as one machine can. The portal
+// runs at the priority its service file gives it (Nice=10 in ams-portal.service), so the
+// website yields to the counters' work.
+//
+//   bench_portal [SESSIONS REQUESTS CONCURRENCY LIMIT_MS] [--portal-nice N] [--clients-nice N]
+//                [--clients-everywhere] [--passes N]
+//     defaults 200 20 16 100, portal nice 10, clients nice 19 on the last core; needs
+//     AMS_TEST_PG. --portal-nice 0 --clients-nice 0 --clients-everywhere puts everything
+//     on an equal footing, as the first version of this bench did. --passes N makes the
+//     sessions' requests N times over (default 1): one pass lasts a few seconds, too few
+//     of the station's saves for their p99 to mean much.
 
 #include "BenchSupport.h"
 
@@ -27,12 +39,17 @@
 #include <httplib.h>
 
 #include <algorithm>
-#include <map>
 #include <atomic>
 #include <cstdio>
+#include <fstream>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -129,14 +146,92 @@ std::unique_ptr<httplib::Client> client(int port)
     return c;
 }
 
+// The pages a fleet looks at, in turn.
+const char *const kPages[] = {"/account", "/tickets", "/payments", "/tickets?card=01", "/statements"};
+
+// The browsers' side, run as a process of its own: the signed-in sessions' cookies one a
+// line in `cookieFile`, REQUESTS page requests each, CONCURRENCY at a time, `passes`
+// times over. Prints one line per request, "page-index status ms", for the bench to read.
+int runClients(int port, const QString &cookieFile, int requests, int concurrency, int passes)
+{
+    std::vector<std::string> cookies;
+    {
+        std::ifstream in(cookieFile.toStdString());
+        for (std::string line; std::getline(in, line);)
+            cookies.push_back(line);
+    }
+    const int sessions = int(cookies.size());
+    if (sessions == 0)
+        return 1;
+    std::mutex outMutex;
+    std::atomic<int> next{0};
+    const int total = sessions * requests * passes;
+    std::vector<std::thread> workers;
+    for (int w = 0; w < concurrency; ++w) {
+        workers.emplace_back([&] {
+            auto c = client(port);
+            std::string lines;
+            for (int job = next++; job < total; job = next++) {
+                const std::string &cookie = cookies[size_t(job % sessions)];
+                const int page = (job / sessions) % int(std::size(kPages));
+                QElapsedTimer timer;
+                timer.start();
+                auto r = c->Get(kPages[page], {{"Cookie", cookie}});
+                const double ms = double(timer.nsecsElapsed()) / 1e6;
+                lines += std::to_string(page) + ' ' + std::to_string(r ? r->status : 0) + ' ' + std::to_string(ms) + '\n';
+            }
+            std::lock_guard lock(outMutex);
+            std::fwrite(lines.data(), 1, lines.size(), stdout);
+        });
+    }
+    for (auto &w : workers)
+        w.join();
+    std::fflush(stdout);
+    return 0;
+}
+
+// The value after `option` in args (and both taken out of args); `otherwise` when absent.
+int takeOption(QStringList &args, const QString &option, int otherwise)
+{
+    const qsizetype at = args.indexOf(option);
+    if (at < 0 || at + 1 >= args.size())
+        return otherwise;
+    const int value = args[at + 1].toInt();
+    args.remove(at, 2);
+    return value;
+}
+
+// A child process started at CPU priority `nice`; with oneCore, kept to the machine's
+// last core (when it has more than one).
+void lowerPriority(QProcess &process, int nice, bool oneCore)
+{
+    process.setChildProcessModifier([nice, oneCore] {
+        setpriority(PRIO_PROCESS, 0, nice);
+        const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+        if (oneCore && cores > 1) {
+            cpu_set_t set;
+            CPU_ZERO(&set);
+            CPU_SET(int(cores - 1), &set);
+            sched_setaffinity(0, sizeof set, &set);
+        }
+    });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    if (args.value(1) == QLatin1String("--clients"))
+        return runClients(args.value(2).toInt(), args.value(3), args.value(4).toInt(), std::max(1, args.value(5).toInt()),
+                          std::max(1, args.value(6).toInt()));
     // Each line as it is made, for whoever follows the run (or profiles the portal in it).
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    const QStringList args = app.arguments();
+    const int portalNice = takeOption(args, QStringLiteral("--portal-nice"), 10);
+    const int clientsNice = takeOption(args, QStringLiteral("--clients-nice"), 19);
+    const bool clientsEverywhere = args.removeAll(QStringLiteral("--clients-everywhere")) > 0;
+    const int passes = std::max(1, takeOption(args, QStringLiteral("--passes"), 1));
     const int sessions = args.value(1, QStringLiteral("200")).toInt();
     const int requests = args.value(2, QStringLiteral("20")).toInt();
     const int concurrency = std::max(1, args.value(3, QStringLiteral("16")).toInt());
@@ -176,6 +271,7 @@ int main(int argc, char *argv[])
         bin = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../src"));
     QProcess portal;
     portal.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    lowerPriority(portal, portalNice, false);
     portal.start(QDir(bin).filePath(QStringLiteral("ams-portal")),
                  {QStringLiteral("--config"), dir.filePath(QStringLiteral("portal.conf"))});
     QByteArray said;
@@ -187,8 +283,10 @@ int main(int argc, char *argv[])
         return 1;
     }
     const int portNumber = port.captured(1).toInt();
-    std::printf("ams-portal on port %d, PostgreSQL database %s, %lld logins of the demo\n", portNumber, qPrintable(name),
-                qlonglong(logins.size()));
+    std::printf("ams-portal on port %d (nice %d), PostgreSQL database %s, %lld logins of the demo; page requests from a "
+                "process of their own at nice %d, %s\n",
+                portNumber, portalNice, qPrintable(name), qlonglong(logins.size()), clientsNice,
+                clientsEverywhere ? "on every core" : "on the last core");
 
     Station station(connection);
     const int alone = 150;
@@ -228,48 +326,59 @@ int main(int argc, char *argv[])
     std::printf("%d sign-ins in %.1f s, %d failed (%s)\n", sessions, double(signIns.elapsed()) / 1000, errors.load(),
                 qPrintable(signInFailures.text()));
 
-    // The pages a fleet looks at, in turn.
-    const char *const pages[] = {"/account", "/tickets", "/payments", "/tickets?card=01", "/statements"};
+    // The page requests, from the browsers' process.
+    const QString cookieFile = dir.filePath(QStringLiteral("cookies.txt"));
+    {
+        QFile out(cookieFile);
+        out.open(QIODevice::WriteOnly);
+        for (const std::string &cookie : cookies)
+            if (!cookie.empty())
+                out.write(QByteArray::fromStdString(cookie) + '\n');
+    }
     std::atomic<bool> stop{false};
     Times loaded;
     std::thread stationThread([&] { loaded = station.run(1000000, &stop); });
-    std::mutex timesMutex;
     Times pageTimes;
     std::map<std::string, Times> byPage;
-    std::atomic<int> pageErrors{0};
+    int pageErrors = 0;
     Statuses pageFailures;
     QElapsedTimer wall;
     wall.start();
     {
-        std::atomic<int> next{0};
-        const int total = sessions * requests;
-        std::vector<std::thread> workers;
-        for (int w = 0; w < concurrency; ++w) {
-            workers.emplace_back([&] {
-                auto c = client(portNumber);
-                std::vector<double> mine;
-                std::map<std::string, std::vector<double>> minePerPage;
-                for (int job = next++; job < total; job = next++) {
-                    const std::string &cookie = cookies[size_t(job % sessions)];
-                    const char *page = pages[(job / sessions) % std::size(pages)];
-                    QElapsedTimer timer;
-                    timer.start();
-                    auto r = c->Get(page, {{"Cookie", cookie}});
-                    mine.push_back(double(timer.nsecsElapsed()) / 1e6);
-                    minePerPage[page].push_back(mine.back());
-                    if (!r || r->status != 200) {
-                        ++pageErrors;
-                        pageFailures.add(r ? r->status : 0);
-                    }
-                }
-                std::lock_guard lock(timesMutex);
-                pageTimes.ms.insert(pageTimes.ms.end(), mine.begin(), mine.end());
-                for (const auto &[page, times] : minePerPage)
-                    byPage[page].ms.insert(byPage[page].ms.end(), times.begin(), times.end());
-            });
+        QProcess clients;
+        clients.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        lowerPriority(clients, clientsNice, !clientsEverywhere);
+        clients.start(QCoreApplication::applicationFilePath(),
+                      {QStringLiteral("--clients"), QString::number(portNumber), cookieFile, QString::number(requests),
+                       QString::number(concurrency), QString::number(passes)});
+        if (!clients.waitForFinished(1800000) || clients.exitCode() != 0) {
+            std::printf("bench_portal: the page requests' process failed\n");
+            ++pageErrors;
         }
-        for (auto &w : workers)
-            w.join();
+        for (const QByteArray &line : clients.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> parts = line.split(' ');
+            if (parts.size() != 3)
+                continue;
+            const int page = parts[0].toInt();
+            if (page < 0 || page >= int(std::size(kPages)))
+                continue;
+            const int status = parts[1].toInt();
+            const double ms = parts[2].toDouble();
+            pageTimes.ms.push_back(ms);
+            byPage[kPages[page]].ms.push_back(ms);
+            if (status != 200) {
+                ++pageErrors;
+                pageFailures.add(status);
+            }
+        }
+        // Every request answered or counted: a session that never signed in made none.
+        const size_t expected =
+            size_t(std::count_if(cookies.begin(), cookies.end(), [](const std::string &c) { return !c.empty(); }))
+            * size_t(requests) * size_t(passes);
+        if (pageTimes.ms.size() != expected) {
+            std::printf("bench_portal: %zu page requests reported of %zu\n", pageTimes.ms.size(), expected);
+            ++pageErrors;
+        }
     }
     const double seconds = double(wall.elapsed()) / 1000;
     stop = true;
@@ -277,9 +386,9 @@ int main(int argc, char *argv[])
     portal.terminate();
     portal.waitForFinished(10000);
 
-    std::printf("%d sessions x %d requests, %d at a time: %zu page requests in %.1f s (%.0f/s), %d errors (%s)\n", sessions,
-                requests, concurrency, pageTimes.ms.size(), seconds, double(pageTimes.ms.size()) / seconds, pageErrors.load(),
-                qPrintable(pageFailures.text()));
+    std::printf("%d sessions x %d requests x %d passes, %d at a time: %zu page requests in %.1f s (%.0f/s), %d errors (%s)\n",
+                sessions, requests, passes, concurrency, pageTimes.ms.size(), seconds, double(pageTimes.ms.size()) / seconds,
+                pageErrors, qPrintable(pageFailures.text()));
     std::printf("page requests:               %s\n", qPrintable(pageTimes.summary()));
     for (const auto &[page, times] : byPage)
         std::printf("  %-26s %s\n", page.c_str(), qPrintable(times.summary()));

@@ -14,7 +14,10 @@
 //   redemption      a card swiped, an amount, Print/Save
 //
 // Per save: the program's time, the bare client's time, their ratio, and the statements
-// and round trips the program asked of the server (see Db::Traffic).
+// and round trips the program asked of the server (see Db::Traffic). Beside the wall
+// times, the CPU time each side used on the client's side (SQLite's own work included, a
+// PostgreSQL server's not): a disk whose flushes swing with the machine's other work
+// moves both wall times, while the CPU times show the program's own work per save.
 //
 //   bench_saves [SAVES] [ROUNDS]   (defaults 200 and 3: each road's program and bare
 //                                   client side by side, the fastest round counting;
@@ -205,6 +208,8 @@ struct Figures
 {
     double programMs = 0;
     double bareMs = 0;
+    double programCpuMs = 0;
+    double bareCpuMs = 0;
     double statements = 0;
     double roundTrips = 0;
     int bareStatements = 0;
@@ -351,18 +356,22 @@ Figures programRound(Db &db, const Road &road, int saves, int first)
     MessageBox::takeShown();
     QElapsedTimer timer;
     qint64 ns = 0;
+    double cpuMs = 0;
     Db::Traffic used;
     for (int n = first; n < first + saves; ++n) {
         road.ready(n);
         const Db::Traffic start = db.traffic();
+        const double cpuStart = BenchSupport::threadCpuMs();
         timer.start();
         road.save(n);
         ns += timer.nsecsElapsed();
+        cpuMs += BenchSupport::threadCpuMs() - cpuStart;
         used.statements += db.traffic().statements - start.statements;
         used.roundTrips += db.traffic().roundTrips - start.roundTrips;
     }
     Figures f;
     f.programMs = ns / 1e6 / saves;
+    f.programCpuMs = cpuMs / saves;
     f.statements = double(used.statements) / saves;
     f.roundTrips = double(used.roundTrips) / saves;
     // The reprint stores no new row.
@@ -370,9 +379,11 @@ Figures programRound(Db &db, const Road &road, int saves, int first)
     return f;
 }
 
-// Runs one road's statements with the server's own client; ms per save.
-double bareRound(const QString &connection, QTemporaryDir &dir, const Road &road, int saves, int first)
+// Runs one road's statements with the server's own client; wall ms per save, and its CPU
+// ms per save in cpuMs.
+double bareRound(const QString &connection, QTemporaryDir &dir, const Road &road, int saves, int first, double &cpuMs)
 {
+    double cpu = 0;
     if (!connection.contains(QLatin1String("PostgreSQL"), Qt::CaseInsensitive)) {
         const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
         if (sqlite3.isEmpty())
@@ -386,8 +397,10 @@ double bareRound(const QString &connection, QTemporaryDir &dir, const Road &road
             out.write((road.bare(BareSql{true}, QString::number(n)).join(u'\n') + u'\n').toUtf8());
         out.close();
         const ConnectionText c = ConnectionText::parse(connection);
-        return BenchSupport::timedProcess(sqlite3, {c.dataSource}, script, QProcessEnvironment::systemEnvironment(), true)
-               / saves;
+        const double wall =
+            BenchSupport::timedProcess(sqlite3, {c.dataSource}, script, QProcessEnvironment::systemEnvironment(), true, &cpu);
+        cpuMs = cpu / saves;
+        return wall / saves;
     }
     const QString pgbench = QStandardPaths::findExecutable(QStringLiteral("pgbench"));
     if (pgbench.isEmpty())
@@ -406,11 +419,12 @@ double bareRound(const QString &connection, QTemporaryDir &dir, const Road &road
     out.write(QStringLiteral("\\set n %1 + random(1, 9000000)\n").arg(first).toUtf8());
     out.write((road.bare(BareSql{false}, QString()).join(u'\n') + u'\n').toUtf8());
     out.close();
-    return BenchSupport::timedProcess(pgbench,
-                                      {"-n", "-f", script, "-t", QString::number(saves), "-c", "1", "-h", c.server, "-p",
-                                       QString::number(c.port), "-U", c.user, c.database},
-                                      QString(), env, true)
-           / saves;
+    const double wall = BenchSupport::timedProcess(pgbench,
+                                                   {"-n", "-f", script, "-t", QString::number(saves), "-c", "1", "-h", c.server,
+                                                    "-p", QString::number(c.port), "-U", c.user, c.database},
+                                                   QString(), env, true, &cpu);
+    cpuMs = cpu / saves;
+    return wall / saves;
 }
 
 // Every road on one database, program and bare client side by side, `rounds` times; the
@@ -440,12 +454,17 @@ QList<Figures> runRoads(Db &db, const QString &connection, QTemporaryDir &dir, i
         for (int round = 0; round < rounds; ++round) {
             for (qsizetype r = 0; r < list.size(); ++r) {
                 const Figures f = programRound(db, list[r], saves, round * saves);
-                const double bare = bareRound(connection, dir, list[r], saves, (100 + round) * saves);
+                double bareCpu = 0;
+                const double bare = bareRound(connection, dir, list[r], saves, (100 + round) * saves, bareCpu);
                 Figures &best = result[r];
                 if (round == 0 || f.programMs < best.programMs)
                     best.programMs = f.programMs;
                 if (round == 0 || bare < best.bareMs)
                     best.bareMs = bare;
+                if (round == 0 || f.programCpuMs < best.programCpuMs)
+                    best.programCpuMs = f.programCpuMs;
+                if (round == 0 || bareCpu < best.bareCpuMs)
+                    best.bareCpuMs = bareCpu;
                 best.statements = f.statements;
                 best.roundTrips = f.roundTrips;
                 best.bareStatements = int(list[r].bare(BareSql{true}, QStringLiteral("1")).size());
@@ -459,13 +478,13 @@ QList<Figures> runRoads(Db &db, const QString &connection, QTemporaryDir &dir, i
 
 void print(const QString &server, const QList<Road> &list, const QList<Figures> &figures)
 {
-    std::printf("\n%s\n%-15s %10s %10s %7s %11s %12s %11s\n", qPrintable(server), "road", "program ms", "bare ms", "ratio",
-                "statements", "round trips", "bare stmts");
+    std::printf("\n%s\n%-15s %10s %10s %7s %9s %9s %7s %11s %12s %11s\n", qPrintable(server), "road", "program ms", "bare ms",
+                "ratio", "prog CPU", "bare CPU", "ratio", "statements", "round trips", "bare stmts");
     for (qsizetype r = 0; r < list.size(); ++r) {
         const Figures &f = figures[r];
-        std::printf("%-15s %10.3f %10.3f %6.2fx %11.1f %12.1f %11d%s\n", list[r].name, f.programMs, f.bareMs,
-                    f.programMs / f.bareMs, f.statements, f.roundTrips, f.bareStatements,
-                    f.programMs > 2 * f.bareMs ? "   above 2x" : "");
+        std::printf("%-15s %10.3f %10.3f %6.2fx %9.3f %9.3f %6.2fx %11.1f %12.1f %11d%s\n", list[r].name, f.programMs, f.bareMs,
+                    f.programMs / f.bareMs, f.programCpuMs, f.bareCpuMs, f.programCpuMs / f.bareCpuMs, f.statements, f.roundTrips,
+                    f.bareStatements, f.programMs > 2 * f.bareMs ? "   above 2x" : "");
     }
     std::fflush(stdout);
 }

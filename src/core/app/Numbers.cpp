@@ -2,6 +2,7 @@
 
 #include "app/NumberText.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -37,21 +38,32 @@ Decimal toDecimal(double value)
     Decimal d;
     if (value == 0 || !std::isfinite(value))
         return d;
+    // Every amount shown goes through here, several times a keystroke: the digits are
+    // picked from the buffer as they stand, with one string made at the end.
     char buffer[40];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
     // buffer: [-]d.dddddddddddddde[+-]xx
-    QString text = QString::fromLatin1(buffer, written.ptr - buffer);
-    if (text.startsWith(u'-')) {
+    const char *at = buffer;
+    const char *const end = written.ptr;
+    if (at < end && *at == '-') {
         d.negative = true;
-        text.remove(0, 1);
+        ++at;
     }
-    const qsizetype e = text.indexOf(u'e');
-    QString mantissa = text.left(e);
-    mantissa.remove(u'.');
-    d.exponent = text.mid(e + 1).toInt() + 1;
-    while (mantissa.endsWith(u'0'))
-        mantissa.chop(1);
-    d.digits = mantissa;
+    const char *const e = std::find(at, end, 'e');
+    char digits[sizeof buffer];
+    int count = 0;
+    for (const char *c = at; c < e; ++c)
+        if (*c != '.')
+            digits[count++] = *c;
+    const char *exponentText = e < end ? e + 1 : end;
+    if (exponentText < end && *exponentText == '+')
+        ++exponentText;
+    int exponent = 0;
+    std::from_chars(exponentText, end, exponent);
+    d.exponent = exponent + 1;
+    while (count > 0 && digits[count - 1] == '0')
+        --count;
+    d.digits = QString::fromLatin1(digits, count);
     return d;
 }
 
@@ -372,12 +384,29 @@ double roundHalfEven(double value, int decimals)
 
 QString format(double value, const QString &pattern)
 {
-    const QStringList sections = pattern.split(u';');
+    // The screens show every amount through one of a few patterns, and a keystroke
+    // formats several amounts: each pattern is read once per thread, not once per amount.
+    struct Parsed
+    {
+        bool blank = false; // the section's text is empty
+        Section section;
+    };
+    thread_local QHash<QString, QList<Parsed>> known;
+    auto found = known.constFind(pattern);
+    if (found == known.cend()) {
+        if (known.size() >= 64)
+            known.clear();
+        QList<Parsed> parsed;
+        for (const QString &text : pattern.split(u';'))
+            parsed.append({text.isEmpty(), parseSection(text)});
+        found = known.insert(pattern, parsed);
+    }
+    const QList<Parsed> sections = *found;
     if (value == 0 && sections.size() >= 3)
-        return applySection(0, parseSection(sections[2]));
-    if (value < 0 && sections.size() >= 2 && !sections[1].isEmpty())
-        return applySection(-value, parseSection(sections[1]));
-    const Section positive = parseSection(sections[0]);
+        return applySection(0, sections[2].section);
+    if (value < 0 && sections.size() >= 2 && !sections[1].blank)
+        return applySection(-value, sections[1].section);
+    const Section &positive = sections[0].section;
     QString shown = applySection(std::fabs(value), positive);
     // A negative value without a section of its own shows a minus sign, unless it rounds
     // to nothing but zeros.

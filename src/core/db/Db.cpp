@@ -72,11 +72,19 @@ QString errorText(const QSqlError &error)
     return text;
 }
 
-// Table and column names are never user input; this guard keeps it that way.
+// Table and column names are never user input; this guard keeps it that way. It runs for
+// every column of every insert and update, so it reads the characters itself: a letter or
+// underscore, then letters, digits and underscores, and nothing else (no line break
+// either).
 const QString &checkedName(const QString &name)
 {
-    static const QRegularExpression valid(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
-    if (!valid.match(name).hasMatch())
+    const auto letter = [](char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_'; };
+    bool valid = !name.isEmpty() && letter(name.front().unicode());
+    for (qsizetype i = 1; valid && i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        valid = letter(c) || (c >= u'0' && c <= u'9');
+    }
+    if (!valid)
         throw DbError(QStringLiteral("Not a table or column name: %1").arg(name));
     return name;
 }

@@ -34,6 +34,7 @@ double AmountField::value() const { return Numbers::parseLeadingNumber(m_plain);
 void AmountField::setDisplayFormat(const QString &format)
 {
     m_format = format;
+    m_formattedValid = false;
     showText();
 }
 
@@ -45,7 +46,12 @@ void AmountField::setDisplayOnly(bool displayOnly)
 
 void AmountField::showText()
 {
-    const QString shown = hasFocus() || m_format.isEmpty() ? m_plain : Numbers::formatText(m_plain, m_format);
+    if (!hasFocus() && !m_format.isEmpty() && (!m_formattedValid || m_formattedPlain != m_plain)) {
+        m_formatted = Numbers::formatText(m_plain, m_format);
+        m_formattedPlain = m_plain;
+        m_formattedValid = true;
+    }
+    const QString &shown = hasFocus() || m_format.isEmpty() ? m_plain : m_formatted;
     if (shown != text()) {
         const QSignalBlocker blocker(this);
         setText(shown);

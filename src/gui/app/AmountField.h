@@ -58,6 +58,11 @@ private:
 
     QString m_plain;
     QString m_format;
+    // The last plain text formatted and how it looked: a field set again to what it holds
+    // (every clear of a ticket does so to most of its lines) is not formatted again.
+    QString m_formattedPlain;
+    QString m_formatted;
+    bool m_formattedValid = false;
     bool m_selectOnFocus = false;
     bool m_marked = false;
     bool m_marks = true;

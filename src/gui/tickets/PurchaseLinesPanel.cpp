@@ -136,22 +136,26 @@ void PurchaseLinesPanel::takeNewPrices(const CompanySettings &prices)
 
 void PurchaseLinesPanel::clear(const CompanySettings &prices)
 {
-    m_gallons[Gas]->setPlainText(QString());
-    m_priceEach[Gas]->setPlainText(QString());
-    m_gallons[Diesel]->setPlainText(QString());
-    m_priceEach[Diesel]->setPlainText(defaultPrice(prices.DieselPricePerGallon));
-    m_gallons[Reefer]->setPlainText(QString());
-    m_priceEach[Reefer]->setPlainText(defaultPrice(prices.ReeferPricePerGallon));
-    m_gallons[Discount]->setPlainText(QString());
-    m_priceEach[Discount]->setPlainText(defaultPrice(prices.DiscountPricePerGallon));
-    m_gallons[Def]->setPlainText(QString());
-    m_priceEach[Def]->setPlainText(defaultPrice(prices.DefPricePerGallon));
-    for (AmountField *field : m_merchandise)
-        field->setPlainText(QString());
-    m_subtotal->setPlainText(QStringLiteral("0"));
-    // The change rules above only run for fields that changed; recomputing once more
-    // makes sure every extension and total reads 0 whatever was shown before.
-    recomputeAll();
+    // Every line emptied would otherwise write the totals again: a clear after each save
+    // and at each account would format and lay out the totals a score of times.
+    changeThenTotal([this, &prices] {
+        m_gallons[Gas]->setPlainText(QString());
+        m_priceEach[Gas]->setPlainText(QString());
+        m_gallons[Diesel]->setPlainText(QString());
+        m_priceEach[Diesel]->setPlainText(defaultPrice(prices.DieselPricePerGallon));
+        m_gallons[Reefer]->setPlainText(QString());
+        m_priceEach[Reefer]->setPlainText(defaultPrice(prices.ReeferPricePerGallon));
+        m_gallons[Discount]->setPlainText(QString());
+        m_priceEach[Discount]->setPlainText(defaultPrice(prices.DiscountPricePerGallon));
+        m_gallons[Def]->setPlainText(QString());
+        m_priceEach[Def]->setPlainText(defaultPrice(prices.DefPricePerGallon));
+        for (AmountField *field : m_merchandise)
+            field->setPlainText(QString());
+        m_subtotal->setPlainText(QStringLiteral("0"));
+        // The change rules above only run for fields that changed; recomputing once more
+        // makes sure every extension and total reads 0 whatever was shown before.
+        recomputeAll();
+    });
 }
 
 Amounts PurchaseLinesPanel::amounts() const

@@ -320,8 +320,12 @@ void TicketEntryScreen::save()
     }
     const bool printDate = m_lines->printDate();
     const bool printed = PrintRetry::run(this, [id, printDate] { return Printers::chargeTicket()(id, false, printDate); });
-    txtAcctNo->setText(QString());
-    clearTicket();
+    // Emptying the account number clears the ticket through its change handler; only
+    // an account number emptied already needs the clear asked for.
+    if (txtAcctNo->text().isEmpty())
+        clearTicket();
+    else
+        txtAcctNo->setText(QString());
     txtAcctNo->setFocus();
 
     // The ticket leaves the screen; the account it went to stays in view with the

@@ -21,6 +21,8 @@ private slots:
     void insertReturnsRisingKeys_data();
     void insertReturnsRisingKeys();
     void updateByKey();
+    void namesOutsideTheProgramsOwnAreRefused_data();
+    void namesOutsideTheProgramsOwnAreRefused();
     void transactionGuard_data();
     void transactionGuard();
     void failedCommitLeavesNoTransaction();
@@ -159,6 +161,61 @@ void tst_Connection::updateByKey()
     QCOMPARE(db->update(QStringLiteral("Tickets"), {{"Clerk", "MIKE"}}, ticket), 1);
     QCOMPARE(db->firstRow(QStringLiteral("SELECT Clerk FROM Tickets WHERE ID = ?"), {ticket})->value("Clerk").toString(),
              QStringLiteral("MIKE"));
+}
+
+void tst_Connection::namesOutsideTheProgramsOwnAreRefused_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("column");
+
+    QTest::newRow("a column with a statement behind it") << "insert"
+                                                         << "Customer"
+                                                         << "Name) VALUES ('x'); DROP TABLE Customer; --";
+    QTest::newRow("a column ending in a line break") << "insert"
+                                                     << "Customer"
+                                                     << "Name\n";
+    QTest::newRow("a column starting with a digit") << "insert"
+                                                    << "Customer"
+                                                    << "1Name";
+    QTest::newRow("an empty column") << "update"
+                                     << "Customer"
+                                     << "";
+    QTest::newRow("a column with a letter beyond ASCII") << "update"
+                                                         << "Customer" << QStringLiteral("N\u00e4me");
+    QTest::newRow("a column in quotes") << "update"
+                                        << "Customer"
+                                        << "\"Name\"";
+    QTest::newRow("a table with a space") << "insert"
+                                          << "Customer x"
+                                          << "Name";
+    QTest::newRow("a table ending in a line break") << "update"
+                                                    << "Customer\n"
+                                                    << "Name";
+}
+
+void tst_Connection::namesOutsideTheProgramsOwnAreRefused()
+{
+    QFETCH_GLOBAL(QString, server);
+    QFETCH(QString, operation);
+    QFETCH(QString, table);
+    QFETCH(QString, column);
+    auto db = TestDb::fresh(server);
+    db->insert(QStringLiteral("Customer"), {{"ID", "1001"}, {"Name", "Acme"}}, QString());
+
+    try {
+        if (operation == u"insert")
+            db->insert(table, {{"ID", "1002"}, {column, "Other"}}, QString());
+        else
+            db->update(table, {{column, "Other"}}, QStringLiteral("1001"));
+        QFAIL("the name was taken");
+    } catch (const DbError &e) {
+        QVERIFY2(e.serverText().startsWith(QLatin1String("Not a table or column name")), qPrintable(e.serverText()));
+    }
+    // Nothing reached the server: the table and its row are as they were.
+    QCOMPARE(db->firstRow(QStringLiteral("SELECT COUNT(*) FROM Customer"))->value(0).toInt(), 1);
+    QCOMPARE(db->firstRow(QStringLiteral("SELECT Name FROM Customer WHERE ID = ?"), {"1001"})->value("Name").toString(),
+             QStringLiteral("Acme"));
 }
 
 void tst_Connection::transactionGuard_data()

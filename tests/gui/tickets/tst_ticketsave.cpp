@@ -1,5 +1,7 @@
 #include "TicketFixture.h"
 
+#include "app/Numbers.h"
+
 #include <QGuiApplication>
 
 // Saving, posting, printing and browsing charge tickets, on every configured server.
@@ -81,6 +83,61 @@ private slots:
         QCOMPARE(f.scalar("SELECT TruckNumber FROM Tickets").toString(), QStringLiteral("T-1"));
         QCOMPARE(f.scalar("SELECT Total FROM Tickets").toDouble(), 40.82);
         QCOMPARE(f.focused(), QStringLiteral("txtAcctNo"));
+    }
+
+    // After a save the screen is a blank ticket, its lines and totals as a newly opened
+    // screen has them, and the next ticket typed figures from there alone.
+    void aSavedTicketLeavesABlankOneForTheNext_data()
+    {
+        QTest::addColumn<QStringList>("first"); // field, text, field, text...
+        QTest::addColumn<QStringList>("next");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("fuel with its discount, then merchandise alone")
+            << QStringList{"txtClerk", "JD", "txtDieselGallons", "100", "txtReeferGallons", "20", "txtOil", "3"}
+            << QStringList{"txtClerk", "JD", "txtOil", "10"}
+            << QStringList{"txtDiscountGallons", "",      "txtDieselPriceExt", "0", "txtSubtotal", "10", "txtTax", "0.825",
+                           "txtTotal",           "10.825"};
+        QTest::newRow("gas at a price of its own, then diesel")
+            << QStringList{"txtClerk", "JD", "txtGasGallons", "40", "txtGasPriceEach", "2.5"}
+            << QStringList{"txtClerk", "JD", "txtDieselGallons", "10"}
+            << QStringList{"txtGasPriceEach",   "",   "txtGasPriceExt",      "0",    "txtDiscountGallons", "10",
+                           "txtDieselPriceExt", "39", "txtDiscountPriceExt", "-0.5", "txtTotal",           "38.5"};
+        QTest::newRow("a diesel price typed over goes back to the default")
+            << QStringList{"txtClerk", "JD", "txtDieselGallons", "100", "txtDieselPriceEach", "4"}
+            << QStringList{"txtClerk", "JD", "txtDieselGallons", "1"}
+            << QStringList{"txtDieselPriceEach", "3.9", "txtDieselPriceExt", "3.9", "txtTotal", "3.85"};
+    }
+    void aSavedTicketLeavesABlankOneForTheNext()
+    {
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, next);
+        QFETCH(QStringList, expected);
+        TicketFixture f;
+        QVERIFY(f.openWithStandardAccount());
+        f.replaceAll(first);
+        f.click("btnSave");
+        QCOMPARE(f.ticketCount(), 1);
+
+        QCOMPARE(f.text("txtAcctNo"), QString());
+        for (const char *name : {"txtClerk", "txtGasGallons", "txtGasPriceEach", "txtDieselGallons", "txtReeferGallons",
+                                 "txtDiscountGallons", "txtDEFGallons", "txtOil"})
+            QCOMPARE(f.text(name), QString());
+        QCOMPARE(f.text("txtDieselPriceEach"), QStringLiteral("3.9"));
+        QCOMPARE(f.text("txtDiscountPriceEach"), QStringLiteral("-0.05"));
+        QCOMPARE(f.text("txtDEFPriceEach"), QStringLiteral("2.999"));
+        for (const char *name : {"txtGasPriceExt", "txtDieselPriceExt", "txtReeferPriceExt", "txtDiscountPriceExt",
+                                 "txtDEFPriceExt", "txtSubtotal", "txtTax", "txtTotal"})
+            QCOMPARE(f.text(name), QStringLiteral("0"));
+        QVERIFY(!f.group("Purchase Info")->isEnabled());
+        // The account panel stays on the account with the balance the ticket left it.
+        QCOMPARE(f.text("txtBalance"), Numbers::plainText(f.balance()));
+
+        f.enterAccount(QStringLiteral("1234AB"));
+        f.replaceAll(next);
+        for (int i = 0; i < expected.size(); i += 2)
+            QCOMPARE(f.text(expected[i]), expected[i + 1]);
+        f.click("btnSave");
+        QCOMPARE(f.ticketCount(), 2);
     }
 
     void storedRowHoldsTheScreen()
