@@ -232,7 +232,7 @@ bool writeNamed(const QString &path, const FillNamed &fill, QString *error)
         QString why;
         if (!fill(file.name(), why))
             return unmade(why);
-        if (const std::optional<QString> failure = file.syncByName())
+        if (std::optional<QString> failure = file.syncByName())
             return failure;
         return file.rename();
     });

@@ -87,7 +87,7 @@ ConnectionText parsed(const QString &text, const QString &baseDir)
     using Provider = ConnectionText::Provider;
     const auto kv = ConnectionText::pairs(text);
     auto required = [&](const char *keyword) {
-        const QString value = kv.value(QString::fromLatin1(keyword).toUpper());
+        QString value = kv.value(QString::fromLatin1(keyword).toUpper());
         if (value.isEmpty())
             throw DbError(QStringLiteral("The connection text has no %1 keyword.").arg(QLatin1String(keyword)));
         return value;

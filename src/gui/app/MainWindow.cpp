@@ -60,12 +60,12 @@ private:
 
 void MainWindow::registerScreen(const QString &command, ScreenFactory factory)
 {
-    registry().screens.insert(command, std::move(factory));
+    registry().screens.emplace(command, std::move(factory));
 }
 
 void MainWindow::registerCommand(const QString &command, CommandHandler handler)
 {
-    registry().commands.insert(command, std::move(handler));
+    registry().commands.emplace(command, std::move(handler));
 }
 
 void MainWindow::clearRegistrations()

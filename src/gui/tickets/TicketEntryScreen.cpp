@@ -131,7 +131,7 @@ std::optional<CustomerCard> TicketEntryScreen::checkedCard(const QString &accoun
         MessageBox::ok(this, kWrongLength, kInvalidAccount);
         return std::nullopt;
     }
-    const std::optional<CustomerCard> row = lookUp(Db::current(), accountNumber);
+    std::optional<CustomerCard> row = lookUp(Db::current(), accountNumber);
     if (!row) {
         MessageBox::ok(this, kNotFound, kInvalidAccount);
         return std::nullopt;

@@ -15,7 +15,7 @@ QByteArray Sessions::randomId()
 
 QByteArray Sessions::start(const QString &customerId, const QString &userName)
 {
-    const QByteArray id = randomId();
+    QByteArray id = randomId();
     std::lock_guard lock(m_mutex);
     const auto now = Clock::now();
     dropIdle(now);
