@@ -23,11 +23,11 @@ public:
     QIcon icon(const QFileInfo &info) const override
     {
         if (info.isRoot())
-            return QAbstractFileIconProvider::icon(Drive);
+            return QFileIconProvider::icon(Drive);
         if (info.isDir())
-            return QAbstractFileIconProvider::icon(Folder);
+            return QFileIconProvider::icon(Folder);
         const QIcon themed = QIcon::fromTheme(typeByName(info).iconName());
-        return themed.isNull() ? QAbstractFileIconProvider::icon(File) : themed;
+        return themed.isNull() ? QFileIconProvider::icon(File) : themed;
     }
 
     QString type(const QFileInfo &info) const override
@@ -95,7 +95,7 @@ void guardAll()
 
 QString startFolder()
 {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QFileInfo(documents).isDir())
         return documents;
     return QDir::homePath();
