@@ -153,31 +153,32 @@ void Portal::route()
         return httplib::Server::HandlerResponse::Handled;
     }));
 
-    server.set_exception_handler([&services](const httplib::Request &, httplib::Response &response, std::exception_ptr error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const PortalBusy &) {
-            qCInfo(lcPortal) << "busy: a password check found no turn";
-            response.status = 503;
+    server.set_exception_handler(
+        [&services](const httplib::Request &, httplib::Response &response, const std::exception_ptr &error) {
+            try {
+                std::rethrow_exception(error);
+            } catch (const PortalBusy &) {
+                qCInfo(lcPortal) << "busy: a password check found no turn";
+                response.status = 503;
+                response.set_header("Cache-Control", "no-store");
+                response.set_header("Retry-After", "60");
+                response.set_content(Html::page(QStringLiteral("Sorry"), Html::message(statusText(503))).toStdString(),
+                                     "text/html; charset=utf-8");
+                return;
+            } catch (const DbError &e) {
+                qCWarning(lcPortal) << "database error:" << e.what();
+            } catch (const std::exception &e) {
+                qCWarning(lcPortal) << "error:" << e.what();
+            } catch (...) {
+                qCWarning(lcPortal) << "unknown error";
+            }
+            // The connection may be broken; the next request of this worker opens a new one.
+            services.dropDb();
+            response.status = 500;
             response.set_header("Cache-Control", "no-store");
-            response.set_header("Retry-After", "60");
-            response.set_content(Html::page(QStringLiteral("Sorry"), Html::message(statusText(503))).toStdString(),
+            response.set_content(Html::page(QStringLiteral("Sorry"), Html::message(statusText(500))).toStdString(),
                                  "text/html; charset=utf-8");
-            return;
-        } catch (const DbError &e) {
-            qCWarning(lcPortal) << "database error:" << e.what();
-        } catch (const std::exception &e) {
-            qCWarning(lcPortal) << "error:" << e.what();
-        } catch (...) {
-            qCWarning(lcPortal) << "unknown error";
-        }
-        // The connection may be broken; the next request of this worker opens a new one.
-        services.dropDb();
-        response.status = 500;
-        response.set_header("Cache-Control", "no-store");
-        response.set_content(Html::page(QStringLiteral("Sorry"), Html::message(statusText(500))).toStdString(),
-                             "text/html; charset=utf-8");
-    });
+        });
 
     // Paths only, never the query, a header or a body: no password, hash or session ID.
     server.set_logger([](const httplib::Request &request, const httplib::Response &response) {
@@ -188,7 +189,7 @@ void Portal::route()
     using Handler = std::function<void(Exchange &)>;
     // A page anyone may open.
     auto open = [&services](Handler handler) {
-        return [&services, handler](const httplib::Request &request, httplib::Response &response) {
+        return [&services, handler = std::move(handler)](const httplib::Request &request, httplib::Response &response) {
             Exchange x{request, response, services, sessionCookie(request), std::nullopt};
             x.session = services.sessions.find(x.sessionId);
             handler(x);
@@ -196,7 +197,7 @@ void Portal::route()
     };
     // A page for a signed-in fleet; a POST must also carry the session's form token.
     auto signedIn = [&services](Handler handler, bool post) {
-        return [&services, handler, post](const httplib::Request &request, httplib::Response &response) {
+        return [&services, handler = std::move(handler), post](const httplib::Request &request, httplib::Response &response) {
             Exchange x{request, response, services, sessionCookie(request), std::nullopt};
             x.session = services.sessions.find(x.sessionId);
             if (!x.session) {
