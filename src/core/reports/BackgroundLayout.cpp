@@ -74,8 +74,9 @@ void BackgroundLayout::run(Report &report, const std::function<std::unique_ptr<D
 void BackgroundLayout::publish(const PageIndex &laidOut, bool done)
 {
     const QMutexLocker lock(&m_mutex);
-    for (int page = int(m_starts.size()) + 1; page <= laidOut.pageCount(); ++page)
+    for (int page = m_published + 1; page <= laidOut.pageCount(); ++page)
         m_starts.append(laidOut.start(page));
+    m_published = qMax(m_published, laidOut.pageCount());
     if (done) {
         m_rows = laidOut.rowCount();
         m_done = true;
@@ -87,24 +88,19 @@ bool BackgroundLayout::takePages(PageIndex &index)
 {
     const QMutexLocker lock(&m_mutex);
     // The pages the index has already (laid out before this layout began) are the same
-    // as this layout's first ones: only those after them are added.
-    const bool more = m_starts.size() > index.pageCount();
-    for (qsizetype page = index.pageCount(); page < m_starts.size(); ++page)
-        index.append(m_starts[page]);
+    // as this layout's first ones: only those after them are added. Those taken are let
+    // go here, so that a long report's starts are not held twice.
+    const int first = m_published - int(m_starts.size()) + 1;
+    const bool more = m_published > index.pageCount();
+    for (int page = qMax(first, index.pageCount() + 1); page <= m_published; ++page)
+        index.append(m_starts[page - first]);
+    m_starts.clear();
     const bool whole = m_done && m_error.isEmpty();
     const bool finished = whole && index.isPartial();
     index.setPartial(!whole);
     if (whole)
         index.setRowCount(m_rows);
     return more || finished;
-}
-
-void BackgroundLayout::waitForPages(int pages)
-{
-    QMutexLocker lock(&m_mutex);
-    // A page can be drawn once the next one has begun.
-    while (!m_done && m_starts.size() <= pages)
-        m_changed.wait(&m_mutex);
 }
 
 void BackgroundLayout::wait()

@@ -38,8 +38,6 @@ public:
     // beyond those it has; once the layout is done the index is made whole (row count,
     // no longer partial). Returns whether it changed.
     bool takePages(PageIndex &index);
-    // Waits until `pages` pages can be drawn, or the layout has ended.
-    void waitForPages(int pages);
     // Waits until the layout has ended.
     void wait();
     bool isDone() const;
@@ -58,8 +56,10 @@ private:
 
     mutable QMutex m_mutex;
     QWaitCondition m_changed;
-    // What the thread has published, guarded by m_mutex.
+    // What the thread has published and the reader not yet taken, guarded by m_mutex:
+    // the starts of the pages up to m_published, the last m_starts.size() of them.
     QList<PageIndex::Start> m_starts;
+    int m_published = 0;
     qsizetype m_rows = 0;
     bool m_done = false;
     QString m_error;
