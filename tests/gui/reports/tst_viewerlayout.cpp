@@ -3,6 +3,7 @@
 // the page number, and the pages it ends with are those of a whole layout made at once.
 // Showing another report meanwhile stops that layout; a query that fails is not shown.
 
+#include "PdfText.h"
 #include "SampleReports.h"
 #include "ScreenTest.h"
 #include "TestDb.h"
@@ -11,11 +12,13 @@
 #include "db/DbError.h"
 #include "reports/BackgroundLayout.h"
 #include "reports/Report.h"
+#include "reports/ReportOutput.h"
 #include "reports/Viewer.h"
 
 #include <QLabel>
 #include <QMdiArea>
 #include <QSemaphore>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -138,6 +141,11 @@ void TestViewerLayout::firstPagesShowBeforeTheRest()
         QCOMPARE(viewer->currentPage(), viewer->pageCount());
         viewer->setPage(1);
         QCOMPARE(viewer->pageImage(), uncounted);
+        // A PDF written meanwhile from the viewer's index of the first pages has them all.
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(u"meanwhile.pdf"_s);
+        QVERIFY(ReportOutput::writePdf(*report, pdf, &viewer->pageIndex()));
+        QCOMPARE(PdfText::pageCount(pdf), paginate(*report).pageCount());
         m_held.release();
         // The viewer takes the rest as they come, and draws page 1 again with its count.
         QTRY_VERIFY_WITH_TIMEOUT(viewer->isLaidOut(), 60000);
