@@ -257,8 +257,14 @@ private:
             const QRectF box = toDevice(item.rect, top);
             const double clear = qMin(textClearance * m_canvas.scale, box.width() / 4);
             const QRectF room = box.adjusted(clear, 0, -clear, 0);
-            const QFontMetricsF &metrics = metricsOf(item, p);
-            const double wide = metrics.horizontalAdvance(text);
+            const ItemMetrics &metrics = metricsOf(item, p);
+            // Most texts are short enough to fit whatever their letters: those are drawn
+            // without measuring them first, which would lay each one out twice.
+            if (metrics.surelyFits(text, room.width())) {
+                p.drawText(room, int(item.alignment), text);
+                return;
+            }
+            const double wide = metrics.metrics.horizontalAdvance(text);
             if (wide <= room.width()) {
                 p.drawText(room, int(item.alignment), text);
                 return;
@@ -311,11 +317,47 @@ private:
             p.drawText(room, int(item.alignment), text);
     }
 
-    const QFontMetricsF &metricsOf(const ReportItem &item, QPainter &p)
+    // An item's font metrics, with the widest advance of a character that figures are
+    // written with and of any printable ASCII character: a text of n such characters is
+    // at most n of those wide (with a margin for kerning and rounding).
+    struct ItemMetrics
+    {
+        explicit ItemMetrics(const QFontMetricsF &fontMetrics) : metrics(fontMetrics)
+        {
+            for (char16_t c = 0x20; c < 0x7f; ++c) {
+                const double advance = metrics.horizontalAdvance(QChar(c));
+                widestAscii = qMax(widestAscii, advance);
+                if (isFigure(c))
+                    widestFigure = qMax(widestFigure, advance);
+            }
+        }
+        static bool isFigure(char16_t c)
+        {
+            return (c >= u'0' && c <= u'9') || c == u'$' || c == u',' || c == u'.' || c == u'-' || c == u'(' || c == u')'
+                   || c == u'%' || c == u' ' || c == u'/' || c == u':';
+        }
+        bool surelyFits(const QString &text, double room) const
+        {
+            bool figures = true;
+            for (const QChar ch : text) {
+                const char16_t c = ch.unicode();
+                if (c < 0x20 || c >= 0x7f)
+                    return false;
+                figures = figures && isFigure(c);
+            }
+            return double(text.size()) * (figures ? widestFigure : widestAscii) * 1.05 + 1 <= room;
+        }
+
+        QFontMetricsF metrics;
+        double widestFigure = 0;
+        double widestAscii = 0;
+    };
+
+    const ItemMetrics &metricsOf(const ReportItem &item, QPainter &p)
     {
         auto found = m_metrics.find(&item);
         if (found == m_metrics.end())
-            found = m_metrics.emplace(&item, QFontMetricsF(item.font, p.device())).first;
+            found = m_metrics.emplace(&item, ItemMetrics(QFontMetricsF(item.font, p.device()))).first;
         return found->second;
     }
 
@@ -339,7 +381,7 @@ private:
     QSqlRecord m_last;
     QList<ReportTotals> m_groupTotals;
     ReportTotals m_grand;
-    std::unordered_map<const ReportItem *, QFontMetricsF> m_metrics;
+    std::unordered_map<const ReportItem *, ItemMetrics> m_metrics;
 };
 
 } // namespace
