@@ -241,8 +241,7 @@ void TestReportPaging::firstPagesReadOnlyTheirRows_data()
     QTest::addColumn<QList<qsizetype>>("asked"); // the limit of each reading of the rows
 
     // Five pages asked for: the rows are read with a limit of 600, then 2400, 9600...
-    QTest::newRow("a report shorter than the pages asked for is laid out whole") << 100 << 20.0 << true
-                                                                                 << QList<qsizetype>{600};
+    QTest::newRow("a report shorter than the pages asked for is laid out whole") << 100 << 20.0 << true << QList<qsizetype>{600};
     QTest::newRow("a long report stops at the pages asked for within the first limit")
         << 20000 << 20.0 << false << QList<qsizetype>{600};
     QTest::newRow("pages of more rows than the limit are read again with more")
