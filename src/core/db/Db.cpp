@@ -235,6 +235,17 @@ QString Db::description() const
     return QStringLiteral("%1 on %2").arg(m_db.databaseName(), server);
 }
 
+std::function<std::unique_ptr<Db>()> Db::anotherConnection() const
+{
+    if (m_connectionText.isEmpty())
+        return {};
+    return [text = m_connectionText, baseDir = m_baseDir] {
+        std::unique_ptr<Db> db = open(text, baseDir);
+        db->m_reconnects = false;
+        return db;
+    };
+}
+
 bool Db::hasCurrent() { return g_current != nullptr; }
 void Db::setCurrent(Db *db) { g_current = db; }
 
@@ -315,7 +326,7 @@ Db::Running Db::run(const QString &sql, const QVariantList &values)
         if (m_db.driverName() == QLatin1String("QSQLITE"))
             throw DbError(QStringLiteral("The database is not open."), sql);
         // The transaction went with the connection; its guard ends it.
-        if (inTransaction())
+        if (inTransaction() || !m_reconnects)
             throw lostError(sql);
         reopen();
     }
@@ -324,7 +335,7 @@ Db::Running Db::run(const QString &sql, const QVariantList &values)
     } catch (const DbError &error) {
         // A query found the connection gone: nothing was changed, so it is asked again
         // on the connection made anew.
-        if (!error.connectionLost() || inTransaction() || !isQuery(sql))
+        if (!error.connectionLost() || inTransaction() || !isQuery(sql) || !m_reconnects)
             throw;
         reopen();
         return execute(sql, values);

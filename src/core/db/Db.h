@@ -42,6 +42,14 @@ public:
     static void setCurrent(Db *db);
 
     const SqlDialect &dialect() const { return *m_dialect; }
+    // Opens another connection to the same database, for work on a thread of its own
+    // (a connection belongs to the thread that opened it). The function may be called on
+    // any thread; it throws DbError as open() does. The connection it opens never
+    // reconnects by itself: a lost connection fails its statements, and its work is
+    // for its owner to give up or start again. Empty when this connection was not
+    // opened from a connection text.
+    std::function<std::unique_ptr<Db>()> anotherConnection() const;
+
     // Which database this is, as people name it: the SQLite file, or the PostgreSQL
     // database and its server. Never the user or the password.
     QString description() const;
@@ -140,6 +148,9 @@ private:
     // What reopen() opens again, and why the connection was lost.
     QString m_connectionText;
     QString m_baseDir;
+    // False for a connection of another thread (anotherConnection()): reopening tells
+    // the user through the program's notice, which belongs to the main thread.
+    bool m_reconnects = true;
     bool m_lost = false;
     QString m_lostReason;
 };

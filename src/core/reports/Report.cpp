@@ -43,6 +43,16 @@ RowSource RowSource::fromRecords(QList<QSqlRecord> records)
 
 RowSource RowSource::fromQuery(Db &db, const QString &sql, const QVariantList &values, const QStringList &dateTimeColumns)
 {
+    RowSource source = readOver(db, sql, values, dateTimeColumns);
+    source.m_db = &db;
+    source.m_rebind = [sql, values, dateTimeColumns](Db &other) { return fromQuery(other, sql, values, dateTimeColumns); };
+    return source;
+}
+
+RowSource RowSource::on(Db &db) const { return m_rebind ? m_rebind(db) : *this; }
+
+RowSource RowSource::readOver(Db &db, const QString &sql, const QVariantList &values, const QStringList &dateTimeColumns)
+{
     return resumable([&db, sql, values, dateTimeColumns](qsizetype first, qsizetype count, const Visitor &visit) {
         QList<FieldRef> dateTimes;
         for (const QString &column : dateTimeColumns)

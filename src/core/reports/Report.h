@@ -59,8 +59,19 @@ public:
 
     bool isNull() const { return !m_run; }
 
+    // The connection a query's rows are read over; nullptr for rows that are not read
+    // from a database (rows already read, rows the program makes).
+    Db *connection() const { return m_db; }
+    // The same query's rows read over another connection to the same database (one of
+    // another thread); rows not read from a database are handed back as they are.
+    RowSource on(Db &db) const;
+
 private:
+    static RowSource readOver(Db &db, const QString &sql, const QVariantList &values, const QStringList &dateTimeColumns);
+
     Runner m_run;
+    Db *m_db = nullptr;
+    std::function<RowSource(Db &)> m_rebind;
 };
 
 // A column of the rows looked up by its name once and by its place after that: every
@@ -290,6 +301,7 @@ public:
     // report out reads these, and the pages drawn read the whole rows.
     void setLayoutRows(RowSource rows) { m_layoutRows = std::move(rows); }
     const RowSource &layoutRows() const { return m_layoutRows.isNull() ? m_rows : m_layoutRows; }
+    bool hasLayoutRows() const { return !m_layoutRows.isNull(); }
 
     // Fields and values summed into every group's and the report's totals.
     QStringList summedFields;

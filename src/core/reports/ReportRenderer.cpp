@@ -40,6 +40,19 @@ public:
         return m_page;
     }
 
+    // Every page from the first until the sink stops the run, reading at most `limit`
+    // rows; false when the limit cut the rows off before that (there may be more).
+    bool runFirst(bool layoutOnly, qsizetype limit)
+    {
+        const RowSource &rows = layoutOnly ? m_report.layoutRows() : m_report.rows();
+        rows.runFrom(
+            0, [this](const QSqlRecord &row) { return visit(row); }, limit);
+        if (!m_stopped && m_row >= limit)
+            return false;
+        finish();
+        return true;
+    }
+
     // Pages first..last, resuming from where the index says the first one began and
     // reading `count` rows (all when negative).
     void resume(const PageIndex::Start &start, int first, int last, qsizetype count)
@@ -244,8 +257,14 @@ private:
             const QRectF box = toDevice(item.rect, top);
             const double clear = qMin(textClearance * m_canvas.scale, box.width() / 4);
             const QRectF room = box.adjusted(clear, 0, -clear, 0);
-            const QFontMetricsF &metrics = metricsOf(item, p);
-            const double wide = metrics.horizontalAdvance(text);
+            const ItemMetrics &metrics = metricsOf(item, p);
+            // Most texts are short enough to fit whatever their letters: those are drawn
+            // without measuring them first, which would lay each one out twice.
+            if (metrics.surelyFits(text, room.width())) {
+                p.drawText(room, int(item.alignment), text);
+                return;
+            }
+            const double wide = metrics.metrics.horizontalAdvance(text);
             if (wide <= room.width()) {
                 p.drawText(room, int(item.alignment), text);
                 return;
@@ -298,11 +317,47 @@ private:
             p.drawText(room, int(item.alignment), text);
     }
 
-    const QFontMetricsF &metricsOf(const ReportItem &item, QPainter &p)
+    // An item's font metrics, with the widest advance of a character that figures are
+    // written with and of any printable ASCII character: a text of n such characters is
+    // at most n of those wide (with a margin for kerning and rounding).
+    struct ItemMetrics
+    {
+        explicit ItemMetrics(const QFontMetricsF &fontMetrics) : metrics(fontMetrics)
+        {
+            for (char16_t c = 0x20; c < 0x7f; ++c) {
+                const double advance = metrics.horizontalAdvance(QChar(c));
+                widestAscii = qMax(widestAscii, advance);
+                if (isFigure(c))
+                    widestFigure = qMax(widestFigure, advance);
+            }
+        }
+        static bool isFigure(char16_t c)
+        {
+            return (c >= u'0' && c <= u'9') || c == u'$' || c == u',' || c == u'.' || c == u'-' || c == u'(' || c == u')'
+                   || c == u'%' || c == u' ' || c == u'/' || c == u':';
+        }
+        bool surelyFits(const QString &text, double room) const
+        {
+            bool figures = true;
+            for (const QChar ch : text) {
+                const char16_t c = ch.unicode();
+                if (c < 0x20 || c >= 0x7f)
+                    return false;
+                figures = figures && isFigure(c);
+            }
+            return double(text.size()) * (figures ? widestFigure : widestAscii) * 1.05 + 1 <= room;
+        }
+
+        QFontMetricsF metrics;
+        double widestFigure = 0;
+        double widestAscii = 0;
+    };
+
+    const ItemMetrics &metricsOf(const ReportItem &item, QPainter &p)
     {
         auto found = m_metrics.find(&item);
         if (found == m_metrics.end())
-            found = m_metrics.emplace(&item, QFontMetricsF(item.font, p.device())).first;
+            found = m_metrics.emplace(&item, ItemMetrics(QFontMetricsF(item.font, p.device()))).first;
         return found->second;
     }
 
@@ -326,7 +381,7 @@ private:
     QSqlRecord m_last;
     QList<ReportTotals> m_groupTotals;
     ReportTotals m_grand;
-    std::unordered_map<const ReportItem *, QFontMetricsF> m_metrics;
+    std::unordered_map<const ReportItem *, ItemMetrics> m_metrics;
 };
 
 } // namespace
@@ -337,20 +392,71 @@ int renderReport(const Report &report, PageSink &sink)
     return renderer.run();
 }
 
-PageIndex paginate(const Report &report)
+namespace {
+
+// Tells the caller of each page laid out, and hands the pages on to a sink that draws
+// them when there is one; the index is the renderer's own, complete up to the page just
+// ended.
+class Watch final : public PageSink
+{
+public:
+    Watch(const PageIndex &index, std::function<bool(const PageIndex &)> pageDone, PageSink *inner = nullptr)
+        : m_index(index),
+          m_pageDone(std::move(pageDone)),
+          m_inner(inner)
+    {}
+    PageCanvas beginPage(int page) override { return m_inner ? m_inner->beginPage(page) : PageCanvas(); }
+    bool endPage(int page) override
+    {
+        if ((!m_inner || m_inner->endPage(page)) && (!m_pageDone || m_pageDone(m_index)))
+            return true;
+        stopped = true;
+        return false;
+    }
+    bool stopped = false;
+
+private:
+    const PageIndex &m_index;
+    std::function<bool(const PageIndex &)> m_pageDone;
+    PageSink *m_inner;
+};
+
+} // namespace
+
+PageIndex paginate(const Report &report) { return paginate(report, {}); }
+
+PageIndex paginate(const Report &report, const std::function<bool(const PageIndex &)> &pageDone)
 {
     PageIndex index;
-    PageCounter counter;
-    Renderer renderer(report, counter, &index);
+    Watch watch(index, pageDone);
+    Renderer renderer(report, watch, &index);
     renderer.run(true);
     index.setRowCount(renderer.rowCount());
+    index.setPartial(watch.stopped);
     return index;
+}
+
+PageIndex paginateFirst(const Report &report, int pages, PageSink *sink)
+{
+    // Enough rows for the pages at a few dozen rows a page; a report that needs more rows
+    // for them (pages of group headings, say) is read again with four times the limit.
+    for (qsizetype limit = qsizetype(pages + 1) * 100;; limit *= 4) {
+        PageIndex index;
+        Watch watch(
+            index, [pages](const PageIndex &laidOut) { return laidOut.pageCount() <= pages; }, sink);
+        Renderer renderer(report, watch, &index);
+        if (!renderer.runFirst(!sink, limit))
+            continue;
+        index.setRowCount(renderer.rowCount());
+        index.setPartial(watch.stopped);
+        return index;
+    }
 }
 
 void renderPages(const Report &report, const PageIndex &index, PageSink &sink, int first, int last)
 {
     first = qMax(1, first);
-    last = qMin(last, index.pageCount());
+    last = qMin(last, index.pagesReady());
     if (first > last)
         return;
     // The last page wanted is finished by the bands of the row that begins the next one:
@@ -360,7 +466,7 @@ void renderPages(const Report &report, const PageIndex &index, PageSink &sink, i
     qsizetype count = -1;
     if (last < index.pageCount())
         count = index.start(last + 1).row - qMax<qsizetype>(start.row - 1, 0) + 1;
-    Renderer renderer(report, sink, nullptr, index.pageCount());
+    Renderer renderer(report, sink, nullptr, index.isPartial() ? 0 : index.pageCount());
     renderer.resume(start, first, last, count);
 }
 

@@ -6,6 +6,8 @@
 #include <QPointF>
 #include <QStringList>
 
+#include <functional>
+
 class QPagedPaintDevice;
 class QPainter;
 
@@ -58,9 +60,18 @@ public:
     const Start &start(int page) const { return m_starts[page - 1]; }
     void append(const Start &start) { m_starts.append(start); }
 
+    // An index of the first pages only, while the rest are still being laid out: its
+    // pages but the last can be drawn (the last one's end is not known yet), and their
+    // footers are not told a number of pages.
+    bool isPartial() const { return m_partial; }
+    void setPartial(bool partial) { m_partial = partial; }
+    // The pages that can be drawn from it.
+    int pagesReady() const { return m_partial ? qMax(0, pageCount() - 1) : pageCount(); }
+
 private:
     QList<Start> m_starts;
     qsizetype m_rows = 0;
+    bool m_partial = false;
 };
 
 // Lays the report out and hands it to the sink page by page, reading its rows once, one
@@ -72,6 +83,19 @@ int renderReport(const Report &report, PageSink &sink);
 // The first of two passes: lays every page out without drawing it and notes where each
 // begins. Throws DbError.
 PageIndex paginate(const Report &report);
+// The same, handing the index as it stands to `pageDone` each time a page has been laid
+// out; when that returns false the layout ends there, and the index it returns is
+// partial.
+PageIndex paginate(const Report &report, const std::function<bool(const PageIndex &)> &pageDone);
+
+// The first `pages` pages only, for showing a report while the rest is laid out
+// elsewhere: the rows are read from the start with a limit (so that a server stops
+// early), raised and read again when the pages need more rows, until `pages` pages can
+// be drawn or the rows end. With a sink the whole rows are read, and every page laid
+// out is handed to it too (it may be handed again if the rows are read again); without
+// one the layout's rows. The index is partial unless the report ended within those
+// pages. Throws DbError.
+PageIndex paginateFirst(const Report &report, int pages, PageSink *sink = nullptr);
 
 // The second: hands pages first..last (from 1, within the index's pages) to the sink,
 // reading only the rows from the first of them on; footers know the number of pages.

@@ -28,11 +28,13 @@ void PrintArAgingReport(const QDate &asOf, bool preview)
     // The terms as stored now: the pricing screen may have changed them since the start.
     const int terms = CompanyStore::paymentTerms(db, appContext().config.LocationID);
     std::shared_ptr<Report> report = ArAgingReport::build(db, asOf, terms, company.headingTexts());
-    PageIndex index = paginate(*report);
     if (preview) {
-        if (!Viewer::showReport(report, std::move(index)))
+        if (!Viewer::openReport(report))
             qCWarning(lcPrint) << report->layoutName() << "could not be shown";
-    } else if (!ReportOutput::print(*report, 1)) {
+        return;
+    }
+    paginate(*report);
+    if (!ReportOutput::print(*report, 1)) {
         qCWarning(lcPrint) << report->layoutName() << "could not be printed";
     }
 }

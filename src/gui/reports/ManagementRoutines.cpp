@@ -17,17 +17,20 @@ namespace {
 
 using Build = std::function<std::shared_ptr<Report>(Db &, const QStringList &)>;
 
-// Lays the report out first, so that a query that fails does so here, with its error,
-// before the viewer or the printer is involved.
+// A query that fails does so here, with its error, before the viewer or the printer is
+// involved: the viewer shows the report once its first pages are laid out (the rest
+// follow on a thread of their own); a print lays it all out first.
 void run(const Build &build, bool preview)
 {
     BusyCursor busy;
     std::shared_ptr<Report> report = build(Db::current(), appContext().company.headingTexts());
-    PageIndex index = paginate(*report);
     if (preview) {
-        if (!Viewer::showReport(report, std::move(index)))
+        if (!Viewer::openReport(report))
             qCWarning(lcPrint) << report->layoutName() << "could not be shown";
-    } else if (!ReportOutput::print(*report, 1)) {
+        return;
+    }
+    paginate(*report);
+    if (!ReportOutput::print(*report, 1)) {
         qCWarning(lcPrint) << report->layoutName() << "could not be printed";
     }
 }

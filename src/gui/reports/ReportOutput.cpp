@@ -63,7 +63,9 @@ bool drawAll(const Report &report, QPagedPaintDevice &device, QPainter &painter,
 {
     try {
         ProgressSink sink(device, painter, progress);
-        if (known) {
+        // An index of the first pages only (the viewer's while it lays out the rest) would
+        // leave the others out: the report is then laid out here.
+        if (known && !known->isPartial()) {
             renderPages(report, *known, sink);
         } else {
             const PageIndex index = paginate(report);

@@ -3,6 +3,8 @@
 #include "app/BusyCursor.h"
 #include "app/FileDialogs.h"
 #include "app/MainWindow.h"
+#include "db/DbError.h"
+#include "reports/BackgroundLayout.h"
 #include "reports/Report.h"
 #include "reports/OutputProgress.h"
 #include "reports/ReportCsv.h"
@@ -24,8 +26,11 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QSpinBox>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <optional>
 
 // The sheet of paper on screen.
 class ReportPageWidget : public QWidget
@@ -117,6 +122,37 @@ private:
     QPainter m_painter;
 };
 
+// Draws page 1 while the first pages are laid out, letting the layout go on after it.
+class FirstPageSink final : public PageSink
+{
+public:
+    FirstPageSink(const Report &report, double pixelsPerPoint) : m_page(report, 1, pixelsPerPoint), m_scale(pixelsPerPoint) {}
+
+    PageCanvas beginPage(int page) override
+    {
+        // Read again with a higher limit: drawn afresh.
+        if (page == 1)
+            m_page.image.fill(Qt::white);
+        return m_page.beginPage(page);
+    }
+    bool endPage(int page) override
+    {
+        if (page == 1) {
+            m_page.endPage(page);
+            m_drawn = true;
+        }
+        return true;
+    }
+    bool drawn() const { return m_drawn; }
+    double scale() const { return m_scale; }
+    const QImage &image() const { return m_page.image; }
+
+private:
+    SinglePageSink m_page;
+    double m_scale;
+    bool m_drawn = false;
+};
+
 } // namespace
 
 void Viewer::setMdiArea(QMdiArea *area) { theArea() = area; }
@@ -125,21 +161,64 @@ Viewer *Viewer::instance() { return theViewer(); }
 
 Viewer *Viewer::showReport(std::shared_ptr<const Report> report)
 {
-    if (!report)
-        return nullptr;
-    PageIndex index;
     try {
-        index = paginate(*report);
+        return openReport(std::move(report));
     } catch (...) {
         return nullptr;
     }
-    return showReport(std::move(report), std::move(index));
+}
+
+Viewer *Viewer::openReport(std::shared_ptr<const Report> report)
+{
+    if (!report)
+        return nullptr;
+    if (!BackgroundLayout::canRun(*report)) {
+        PageIndex index = paginate(*report);
+        return showReport(std::move(report), std::move(index));
+    }
+    // The first pages are laid out here, reading only their rows; a report that reads the
+    // same rows for its layout as for its pages has page 1 drawn in the same reading, at
+    // the size of the window it is shown in (shown first, so that its size is settled).
+    const bool opened = !theViewer();
+    Viewer *viewer = window();
+    viewer->present();
+    std::optional<FirstPageSink> first;
+    if (!report->hasLayoutRows())
+        first.emplace(*report, viewer->pixelsPerPoint(*report));
+    PageIndex index;
+    try {
+        index = paginateFirst(*report, pagesBeforeShowing, first ? &*first : nullptr);
+    } catch (...) {
+        // A report that cannot be shown leaves no empty viewer behind.
+        if (opened)
+            delete (qobject_cast<QMdiSubWindow *>(viewer->parentWidget()) ? viewer->parentWidget() : viewer);
+        throw;
+    }
+    if (first && first->drawn())
+        viewer->setReport(report, std::move(index), first->image(), first->scale());
+    else
+        viewer->setReport(report, std::move(index));
+    viewer->present();
+    // The rest on a thread and a connection of their own.
+    if (viewer->m_index.isPartial()) {
+        viewer->m_layout = std::make_unique<BackgroundLayout>(*report);
+        viewer->m_layoutTimer->start();
+    }
+    return viewer;
 }
 
 Viewer *Viewer::showReport(std::shared_ptr<const Report> report, PageIndex index)
 {
     if (!report)
         return nullptr;
+    Viewer *viewer = window();
+    viewer->setReport(std::move(report), std::move(index));
+    viewer->present();
+    return viewer;
+}
+
+Viewer *Viewer::window()
+{
     Viewer *viewer = theViewer();
     if (!viewer) {
         viewer = new Viewer;
@@ -154,15 +233,20 @@ Viewer *Viewer::showReport(std::shared_ptr<const Report> report, PageIndex index
             viewer->resize(900, 1000);
         }
     }
-    viewer->setReport(std::move(report), std::move(index));
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(viewer->parentWidget())) {
+    return viewer;
+}
+
+void Viewer::present()
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget())) {
         sub->show();
         sub->mdiArea()->setActiveSubWindow(sub);
     }
-    viewer->show();
-    viewer->raise();
-    return viewer;
+    show();
+    raise();
 }
+
+Viewer::~Viewer() = default;
 
 Viewer::Viewer()
 {
@@ -246,6 +330,11 @@ Viewer::Viewer()
     m_scroll->setWidget(m_pageWidget);
     layout->addWidget(m_scroll);
     m_scroll->installEventFilter(this);
+
+    // The pages a layout on its thread has laid out are taken a few times a second.
+    m_layoutTimer = new QTimer(this);
+    m_layoutTimer->setInterval(100);
+    connect(m_layoutTimer, &QTimer::timeout, this, [this] { takeLaidOutPages(); });
 }
 
 bool Viewer::eventFilter(QObject *watched, QEvent *event)
@@ -254,7 +343,8 @@ bool Viewer::eventFilter(QObject *watched, QEvent *event)
     // its new size only once the view's layout has run, so this waits for it.
     if (watched == m_scroll && event->type() == QEvent::Resize && m_report) {
         const QString zoom = m_zoom->currentText();
-        if (zoom == fitWidth || zoom == wholePage)
+        // A size that leaves the page as it was drawn draws nothing again.
+        if ((zoom == fitWidth || zoom == wholePage) && pixelsPerPoint() != m_drawnScale)
             redraw();
     }
     return QWidget::eventFilter(watched, event);
@@ -266,20 +356,81 @@ void Viewer::resizeEvent(QResizeEvent *event)
     m_view->setGeometry(0, 0, width(), height());
 }
 
-void Viewer::setReport(std::shared_ptr<const Report> report, PageIndex index)
+void Viewer::setReport(std::shared_ptr<const Report> report, PageIndex index, const QImage &firstPage, double firstScale)
 {
+    // A layout of the report shown before is stopped first: its pages are no use now.
+    m_layout.reset();
+    m_layoutTimer->stop();
     m_report = std::move(report);
     m_index = std::move(index);
-    m_pageCount = qMax(1, m_index.pageCount());
     m_exportCsv->setEnabled(!m_report->columns.isEmpty());
     m_exportXlsx->setEnabled(!m_report->columns.isEmpty());
     m_page = 1;
     m_status->clear();
+    {
+        const QSignalBlocker blocker(m_pageBox);
+        m_pageBox->setValue(1);
+    }
+    showPageCount();
+    // Page 1 drawn while the first pages were laid out is shown as it is while the number
+    // of pages is not known (its footer could not have said it), at the size it was drawn.
+    if (!firstPage.isNull() && m_index.isPartial() && firstScale == pixelsPerPoint()) {
+        m_drawnScale = firstScale;
+        ++m_pagesDrawn;
+        m_pageWidget->setImage(firstPage);
+        updateControls();
+    } else {
+        redraw();
+    }
+}
+
+void Viewer::showPageCount()
+{
+    m_pageCount = qMax(1, m_index.pagesReady());
     const QSignalBlocker blocker(m_pageBox);
     m_pageBox->setMaximum(m_pageCount);
-    m_pageBox->setValue(1);
-    m_pageOf->setText(QStringLiteral("of %1").arg(m_pageCount));
-    redraw();
+    m_pageOf->setText(m_index.isPartial() ? QStringLiteral("of ...") : QStringLiteral("of %1").arg(m_pageCount));
+}
+
+void Viewer::takeLaidOutPages()
+{
+    if (!m_layout) {
+        m_layoutTimer->stop();
+        return;
+    }
+    // Done is asked first: whatever the layout published before it was done is taken.
+    const bool done = m_layout->isDone();
+    const bool wasPartial = m_index.isPartial();
+    if (!m_layout->takePages(m_index) && !done)
+        return;
+    if (done) {
+        const QString error = m_layout->error();
+        m_layout.reset();
+        m_layoutTimer->stop();
+        if (!error.isEmpty())
+            m_status->setText(QStringLiteral("The report's rows could not be read."));
+    }
+    showPageCount();
+    // The page on view is drawn again now that its footer can say "of N".
+    if (wasPartial && !m_index.isPartial())
+        redraw();
+    else
+        updateControls();
+}
+
+void Viewer::waitForLayout()
+{
+    if (!m_layout)
+        return;
+    BusyCursor busy;
+    m_layout->wait();
+    takeLaidOutPages();
+}
+
+const PageIndex *Viewer::wholeIndex()
+{
+    waitForLayout();
+    return m_index.isPartial() ? nullptr : &m_index;
 }
 
 void Viewer::setPage(int page)
@@ -294,13 +445,13 @@ void Viewer::setPage(int page)
 
 void Viewer::setZoomText(const QString &text) { m_zoom->setCurrentText(text); }
 
-double Viewer::pixelsPerPoint() const
+double Viewer::pixelsPerPoint() const { return m_report ? pixelsPerPoint(*m_report) : logicalDpiX() / 72.0; }
+
+double Viewer::pixelsPerPoint(const Report &report) const
 {
     const double screen = logicalDpiX() / 72.0;
     const QString zoom = m_zoom->currentText();
-    if (!m_report)
-        return screen;
-    const QSizeF paper = m_report->pageLayout().fullRect(QPageLayout::Point).size();
+    const QSizeF paper = report.pageLayout().fullRect(QPageLayout::Point).size();
     // The room inside the scroll area, always leaving space for the scroll bars so that
     // their showing up never changes the fit.
     const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
@@ -318,7 +469,8 @@ void Viewer::redraw()
 {
     if (!m_report)
         return;
-    SinglePageSink sink(*m_report, m_page, pixelsPerPoint());
+    m_drawnScale = pixelsPerPoint();
+    SinglePageSink sink(*m_report, m_page, m_drawnScale);
     try {
         renderPages(*m_report, m_index, sink, m_page, m_page);
     } catch (...) {
@@ -347,9 +499,10 @@ void Viewer::printReport()
 {
     if (!m_report)
         return;
+    const PageIndex *index = wholeIndex();
     OutputProgress progress(this, QStringLiteral("Printing ") + m_report->title(), OutputProgress::Unit::Pages, m_pageCount,
                             showsProgress());
-    if (!ReportOutput::printWithDialog(*m_report, this, &m_index, progress.callback())) {
+    if (!ReportOutput::printWithDialog(*m_report, this, index, progress.callback())) {
         m_status->setText(progress.wasCancelled() ? QStringLiteral("Printing cancelled.")
                                                   : QStringLiteral("The report was not printed."));
         return;
@@ -393,10 +546,11 @@ bool Viewer::savePdf(const QString &path)
     if (!m_report)
         return false;
     BusyCursor busy;
+    const PageIndex *index = wholeIndex();
     OutputProgress progress(this, QStringLiteral("Exporting ") + m_report->title(), OutputProgress::Unit::Pages, m_pageCount,
                             showsProgress());
     QString error;
-    const bool ok = ReportOutput::writePdf(*m_report, path, &m_index, progress.callback(), &error);
+    const bool ok = ReportOutput::writePdf(*m_report, path, index, progress.callback(), &error);
     if (ok)
         m_status->setText(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
     else if (progress.wasCancelled())
@@ -420,6 +574,7 @@ bool Viewer::saveCsv(const QString &path)
     if (!m_report || m_report->columns.isEmpty())
         return false;
     BusyCursor busy;
+    waitForLayout();
     OutputProgress progress(this, QStringLiteral("Exporting ") + m_report->title(), OutputProgress::Unit::Rows,
                             m_index.rowCount(), showsProgress());
     QString error;
@@ -441,6 +596,7 @@ bool Viewer::saveXlsx(const QString &path)
     if (!m_report || m_report->columns.isEmpty())
         return false;
     BusyCursor busy;
+    waitForLayout();
     OutputProgress progress(this, QStringLiteral("Exporting ") + m_report->title(), OutputProgress::Unit::Rows,
                             m_index.rowCount(), showsProgress());
     QString error;

@@ -13,6 +13,8 @@ class QLabel;
 class QMdiArea;
 class QScrollArea;
 class QSpinBox;
+class QTimer;
+class BackgroundLayout;
 class Report;
 class ReportPageWidget;
 
@@ -27,12 +29,19 @@ class ReportPageWidget;
 // the rows without drawing, noting where each page begins), and each page shown is drawn
 // by reading only the rows from that page's start on, so a 2,000-page report opens
 // without drawing 2,000 pages, its last page comes as fast as its first, and no rows
-// are held.
+// are held. A report read from the database is laid out on a thread and a connection of
+// its own (BackgroundLayout): its first page shows as soon as the first pages are laid
+// out, "of ..." stands beside the page number until the last page is, and the pages
+// laid out meanwhile can be turned to; then the count is filled in and the page on view
+// drawn again, its footer now knowing the number of pages.
 class Viewer : public QWidget
 {
     Q_OBJECT
 
 public:
+    // Stops a layout still running.
+    ~Viewer() override;
+
     // The area the viewer opens in as a child window. The main window sets it at start;
     // without one (tests, tools) the viewer opens as a window of its own.
     static void setMdiArea(QMdiArea *area);
@@ -42,15 +51,27 @@ public:
     // viewer, or nullptr when the report's rows cannot be read (the viewer then keeps
     // what it showed). Never throws.
     static Viewer *showReport(std::shared_ptr<const Report> report);
+    // The same, throwing DbError when the report's first pages cannot be laid out, so
+    // that the query's own error reaches the user.
+    static Viewer *openReport(std::shared_ptr<const Report> report);
     // The same for a report already laid out (paginate); never reads the rows to count.
     static Viewer *showReport(std::shared_ptr<const Report> report, PageIndex index);
     // The open viewer, or nullptr.
     static Viewer *instance();
 
     std::shared_ptr<const Report> report() const { return m_report; }
-    // Where the report's pages begin, as laid out when it was shown.
+    // Where the report's pages begin, as far as they are laid out (partial until then).
     const PageIndex &pageIndex() const { return m_index; }
+    // The pages that can be turned to: all of them once the report is laid out.
     int pageCount() const { return m_pageCount; }
+    // Whether every page is laid out and the number of pages known.
+    bool isLaidOut() const { return !m_index.isPartial(); }
+    // Waits for the rest of the report to be laid out (exports and printing need every
+    // page); afterwards isLaidOut() unless its rows could not be read.
+    void waitForLayout();
+    // How many pages are laid out before a report is shown: a report no longer than
+    // this shows with its number of pages known.
+    static constexpr int pagesBeforeShowing = 20;
     int currentPage() const { return m_page; }
     void setPage(int page);
     // One of the zoom choices: "Page Width", "Whole Page", "50%" .. "200%".
@@ -75,9 +96,21 @@ protected:
 
 private:
     Viewer();
-    void setReport(std::shared_ptr<const Report> report, PageIndex index);
+    // The viewer window, made when there is none.
+    static Viewer *window();
+    void present();
+    // firstPage: page 1 as drawn while the first pages were laid out, at firstScale.
+    void setReport(std::shared_ptr<const Report> report, PageIndex index, const QImage &firstPage = QImage(),
+                   double firstScale = 0);
+    // Takes the pages laid out meanwhile; draws the page on view again once all are.
+    void takeLaidOutPages();
+    void showPageCount();
+    // The whole index for an export or a print, waiting for the layout; nullptr when
+    // the layout failed (the output then lays the report out itself).
+    const PageIndex *wholeIndex();
     void redraw();
     double pixelsPerPoint() const;
+    double pixelsPerPoint(const Report &report) const;
     QString exportPath(const QString &suffix, const QString &filter);
     void exportPdf();
     void exportCsv();
@@ -92,9 +125,13 @@ private:
 
     std::shared_ptr<const Report> m_report;
     PageIndex m_index;
+    std::unique_ptr<BackgroundLayout> m_layout;
+    QTimer *m_layoutTimer = nullptr;
     int m_pageCount = 0;
     int m_page = 1;
     int m_pagesDrawn = 0;
+    // The scale the page on view was drawn at.
+    double m_drawnScale = 0;
 
     QWidget *m_view = nullptr;
     QAction *m_first = nullptr;

@@ -102,6 +102,8 @@ private slots:
     void queryRowsResumeAtAnyRow_data();
     void queryRowsResumeAtAnyRow();
     void rowsThatCannotResumeAreSkipped();
+    void firstPagesReadOnlyTheirRows_data();
+    void firstPagesReadOnlyTheirRows();
 };
 
 void TestReportPaging::pageAloneIsThePageInOneRun_data()
@@ -229,6 +231,68 @@ void TestReportPaging::rowsThatCannotResumeAreSkipped()
     });
     QCOMPARE(got, QStringList({u"Row 6"_s, u"Row 7"_s, u"Row 8"_s, u"Row 9"_s}));
     QCOMPARE(made, 10);
+}
+
+void TestReportPaging::firstPagesReadOnlyTheirRows_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<double>("detailHeight");
+    QTest::addColumn<bool>("whole");             // the report ends within the pages asked for
+    QTest::addColumn<QList<qsizetype>>("asked"); // the limit of each reading of the rows
+
+    // Five pages asked for: the rows are read with a limit of 600, then 2400, 9600...
+    QTest::newRow("a report shorter than the pages asked for is laid out whole") << 100 << 20.0 << true << QList<qsizetype>{600};
+    QTest::newRow("a long report stops at the pages asked for within the first limit")
+        << 20000 << 20.0 << false << QList<qsizetype>{600};
+    QTest::newRow("pages of more rows than the limit are read again with more")
+        << 20000 << 1.0 << false << QList<qsizetype>{600, 2400, 9600};
+}
+
+void TestReportPaging::firstPagesReadOnlyTheirRows()
+{
+    QFETCH(int, rows);
+    QFETCH(double, detailHeight);
+    QFETCH(bool, whole);
+    QFETCH(QList<qsizetype>, asked);
+    const int pages = 5;
+    // Groups of 700 rows; each reading notes the limit it was given.
+    auto limits = std::make_shared<QList<qsizetype>>();
+    auto report = grouped({});
+    report->detail.height = detailHeight;
+    report->setRows(RowSource::resumable([rows, limits](qsizetype first, qsizetype count, const RowSource::Visitor &visit) {
+        limits->append(count);
+        const qsizetype end = count < 0 ? rows : qMin<qsizetype>(rows, first + count);
+        for (qsizetype i = first; i < end; ++i) {
+            if (!visit(record(u"G%1"_s.arg(i / 700), int(i + 1), 0.5 * double(i))))
+                return;
+        }
+    }));
+
+    const PageIndex first = paginateFirst(*report, pages);
+    QCOMPARE(*limits, asked);
+    limits->clear();
+    const PageIndex all = paginate(*report);
+    QCOMPARE(first.isPartial(), !whole);
+    QCOMPARE(first.pagesReady(), whole ? all.pageCount() : pages);
+    if (whole)
+        QCOMPARE(first.rowCount(), all.rowCount());
+    // The pages laid out begin where a whole layout begins them, with the same totals.
+    for (int page = 1; page <= first.pageCount(); ++page) {
+        QCOMPARE(first.start(page).row, all.start(page).row);
+        QCOMPARE(first.start(page).y, all.start(page).y);
+        QCOMPARE(first.start(page).keys, all.start(page).keys);
+        QCOMPARE(first.start(page).grand.sum(u"Amount"_s), all.start(page).grand.sum(u"Amount"_s));
+        QCOMPARE(first.start(page).groupTotals.value(0).count(), all.start(page).groupTotals.value(0).count());
+    }
+
+    // A page drawn from the partial index is the page drawn from the whole one, but for
+    // the footer, which cannot count the pages yet.
+    ImageSink fromFirst(*report);
+    renderPages(*report, first, fromFirst, 2, 2);
+    ImageSink fromAll(*report);
+    renderPages(*report, all, fromAll, 2, 2);
+    QCOMPARE(fromFirst.pages.size(), 1);
+    QCOMPARE(fromFirst.pages.first() == fromAll.pages.first(), whole);
 }
 
 QTEST_MAIN(TestReportPaging)
