@@ -13,13 +13,26 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <vector>
 
 #include <sys/resource.h>
 
 namespace BenchSupport {
+
+// The sample at fraction p (0 to 1) of the samples in order, by nearest rank: 0.5 is the
+// median, 1 the largest. 0 when there are none.
+template <typename T>
+T percentile(std::vector<T> samples, double p)
+{
+    if (samples.empty())
+        return T();
+    std::sort(samples.begin(), samples.end());
+    return samples[std::min(samples.size() - 1, std::size_t(p * double(samples.size())))];
+}
 
 // The CPU time (user and system) of the children this process has waited for, in ms.
 inline double childrenCpuMs()

@@ -38,13 +38,7 @@ void key(QWidget *w, int code, const QString &text = QString())
     QApplication::sendEvent(w, &release);
 }
 
-double percentile(std::vector<qint64> ns, double p)
-{
-    if (ns.empty())
-        return 0;
-    std::sort(ns.begin(), ns.end());
-    return ns[std::min(ns.size() - 1, size_t(p * double(ns.size())))] / 1e6;
-}
+double percentile(const std::vector<qint64> &ns, double p) { return BenchSupport::percentile(ns, p) / 1e6; }
 
 double mean(const std::vector<qint64> &ns)
 {

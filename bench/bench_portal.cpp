@@ -80,14 +80,7 @@ struct Times
 {
     std::vector<double> ms;
 
-    double at(double q) const
-    {
-        if (ms.empty())
-            return 0;
-        std::vector<double> sorted = ms;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[std::min(sorted.size() - 1, size_t(q * double(sorted.size())))];
-    }
+    double at(double q) const { return BenchSupport::percentile(ms, q); }
     QString summary() const
     {
         return QStringLiteral("%1 in all, p50 %2 ms, p90 %3 ms, p99 %4 ms, max %5 ms")
