@@ -14,12 +14,19 @@
 // website yields to the counters' work.
 //
 //   bench_portal [SESSIONS REQUESTS CONCURRENCY LIMIT_MS] [--portal-nice N] [--clients-nice N]
-//                [--clients-everywhere] [--passes N]
+//                [--clients-everywhere] [--passes N] [--database-workers N]
 //     defaults 200 20 16 100, portal nice 10, clients nice 19 on the last core; needs
 //     AMS_TEST_PG. --portal-nice 0 --clients-nice 0 --clients-everywhere puts everything
 //     on an equal footing, as the first version of this bench did. --passes N makes the
 //     sessions' requests N times over (default 1): one pass lasts a few seconds, too few
-//     of the station's saves for their p99 to mean much.
+//     of the station's saves for their p99 to mean much. --database-workers N is the
+//     portal's DatabaseWorkers setting (default 2, as installed): how many of its requests
+//     do their database work at once; 16, one per request it serves, is no bound at all.
+//
+// For each save it also reads the kernel's scheduler counts of the station's thread and of
+// the server process serving it, and prints their mean time on a CPU and waiting for one:
+// a save slowed by the load shows there whether it queued for a CPU or waited on something
+// else (a lock, the disk).
 
 #include "BenchSupport.h"
 
@@ -79,6 +86,9 @@ private:
 struct Times
 {
     std::vector<double> ms;
+    // Where the saves' time went, summed over them, in ms: the station's own thread and
+    // its server process each on a CPU and waiting for one (the kernel's scheduler counts).
+    double clientCpu = 0, clientQueued = 0, serverCpu = 0, serverQueued = 0;
 
     double at(double q) const { return BenchSupport::percentile(ms, q); }
     QString summary() const
@@ -89,6 +99,42 @@ struct Times
             .arg(at(0.9), 0, 'f', 1)
             .arg(at(0.99), 0, 'f', 1)
             .arg(at(1.0), 0, 'f', 1);
+    }
+    // The mean save and, of it, the on-CPU and waiting-for-a-CPU time of both sides. The
+    // server process may still be finishing its part when the station reads the counts,
+    // so the four can add up to a little more than the save took.
+    QString split() const
+    {
+        const double n = double(std::max<size_t>(1, ms.size()));
+        double wall = 0;
+        for (double m : ms)
+            wall += m;
+        return QStringLiteral("mean %1 ms: the station on a CPU %2, waiting for one %3; its server process on a CPU %4, "
+                              "waiting for one %5")
+            .arg(wall / n, 0, 'f', 2)
+            .arg(clientCpu / n, 0, 'f', 2)
+            .arg(clientQueued / n, 0, 'f', 2)
+            .arg(serverCpu / n, 0, 'f', 2)
+            .arg(serverQueued / n, 0, 'f', 2);
+    }
+};
+
+// A thread's time on a CPU and waiting in a run queue so far, in ms, from the kernel's
+// schedstat file; zeros where it cannot be read (another machine's server, say).
+struct SchedTimes
+{
+    double cpu = 0, queued = 0;
+
+    static SchedTimes of(const char *path)
+    {
+        SchedTimes t;
+        std::ifstream in(path);
+        unsigned long long cpuNs = 0, queuedNs = 0;
+        if (in >> cpuNs >> queuedNs) {
+            t.cpu = double(cpuNs) / 1e6;
+            t.queued = double(queuedNs) / 1e6;
+        }
+        return t;
     }
 };
 
@@ -104,6 +150,11 @@ public:
     {
         Times times;
         auto db = Db::open(m_connection);
+        // The server process serving this connection: on this machine over loopback, the
+        // kernel's counts show whether a save waited for a CPU on either side.
+        const std::string serverStat =
+            "/proc/" + db->rows(QStringLiteral("SELECT pg_backend_pid()")).value(0).value(0).toString().toStdString()
+            + "/schedstat";
         const char *const customers[] = {"1001", "1002", "1004", "1006"};
         for (int n = 0; n < count && !(stop && *stop); ++n) {
             TicketRecord ticket;
@@ -113,11 +164,19 @@ public:
             ticket.amounts.fuel[TicketLines::Diesel].gallons = QString::number(20 + n % 97);
             ticket.amounts.fuel[TicketLines::Diesel].priceEach = QStringLiteral("3.899");
             TicketLines::figure(ticket.amounts, 0.0825);
+            const SchedTimes clientBefore = SchedTimes::of("/proc/thread-self/schedstat");
+            const SchedTimes serverBefore = SchedTimes::of(serverStat.c_str());
             QElapsedTimer timer;
             timer.start();
             if (!TicketSaving::save(*db, ticket, {QStringLiteral("BENCH"), 1, QDateTime::currentDateTime()}).posted)
                 ++m_failures;
             times.ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+            const SchedTimes clientAfter = SchedTimes::of("/proc/thread-self/schedstat");
+            const SchedTimes serverAfter = SchedTimes::of(serverStat.c_str());
+            times.clientCpu += clientAfter.cpu - clientBefore.cpu;
+            times.clientQueued += clientAfter.queued - clientBefore.queued;
+            times.serverCpu += serverAfter.cpu - serverBefore.cpu;
+            times.serverQueued += serverAfter.queued - serverBefore.queued;
             // A clerk types for a while between tickets; the bench keeps a short pause so
             // that the station is a steady, modest writer.
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -225,6 +284,7 @@ int main(int argc, char *argv[])
     const int clientsNice = takeOption(args, QStringLiteral("--clients-nice"), 19);
     const bool clientsEverywhere = args.removeAll(QStringLiteral("--clients-everywhere")) > 0;
     const int passes = std::max(1, takeOption(args, QStringLiteral("--passes"), 1));
+    const int databaseWorkers = takeOption(args, QStringLiteral("--database-workers"), 2);
     const int sessions = args.value(1, QStringLiteral("200")).toInt();
     const int requests = args.value(2, QStringLiteral("20")).toInt();
     const int concurrency = std::max(1, args.value(3, QStringLiteral("16")).toInt());
@@ -257,7 +317,10 @@ int main(int argc, char *argv[])
     {
         QFile config(dir.filePath(QStringLiteral("portal.conf")));
         config.open(QIODevice::WriteOnly);
-        config.write(QStringLiteral("Listen = 127.0.0.1\nPort = 0\nConnection = %1\n").arg(connection).toUtf8());
+        config.write(QStringLiteral("Listen = 127.0.0.1\nPort = 0\nConnection = %1\nDatabaseWorkers = %2\n")
+                         .arg(connection)
+                         .arg(databaseWorkers)
+                         .toUtf8());
     }
     QString bin = qEnvironmentVariable("AMS_BIN_DIR");
     if (bin.isEmpty())
@@ -276,15 +339,16 @@ int main(int argc, char *argv[])
         return 1;
     }
     const int portNumber = port.captured(1).toInt();
-    std::printf("ams-portal on port %d (nice %d), PostgreSQL database %s, %lld logins of the demo; page requests from a "
-                "process of their own at nice %d, %s\n",
-                portNumber, portalNice, qPrintable(name), qlonglong(logins.size()), clientsNice,
+    std::printf("ams-portal on port %d (nice %d, DatabaseWorkers = %d), PostgreSQL database %s, %lld logins of the demo; "
+                "page requests from a process of their own at nice %d, %s\n",
+                portNumber, portalNice, databaseWorkers, qPrintable(name), qlonglong(logins.size()), clientsNice,
                 clientsEverywhere ? "on every core" : "on the last core");
 
     Station station(connection);
     const int alone = 150;
     const Times quiet = station.run(alone);
     std::printf("station saves, alone:        %s\n", qPrintable(quiet.summary()));
+    std::printf("  %s\n", qPrintable(quiet.split()));
 
     // Every session signs in: a password check each, two at a time, as many as the portal
     // checks at once (more would wait for a turn, and past a few seconds be told "busy").
@@ -386,6 +450,7 @@ int main(int argc, char *argv[])
     for (const auto &[page, times] : byPage)
         std::printf("  %-26s %s\n", page.c_str(), qPrintable(times.summary()));
     std::printf("station saves, under load:   %s\n", qPrintable(loaded.summary()));
+    std::printf("  %s\n", qPrintable(loaded.split()));
     std::printf("station save failures: %d\n", station.failures());
     const bool met = pageTimes.at(0.99) < limit;
     std::printf("target p99 < %.0f ms: %s\n", limit, met ? "met" : "NOT met");

@@ -241,6 +241,8 @@ private slots:
     void sessionsEnd();
     void ticketsFiftyToAPage();
     void slowClientDoesNotHoldUpOthers();
+    void databaseWorkTakesTurns_data();
+    void databaseWorkTakesTurns();
     void tlsAndItsSecureCookie();
     void plainHttpOnlyOnLoopback();
     void nothingSecretIsLogged();
@@ -928,6 +930,94 @@ void tst_Portal::slowClientDoesNotHoldUpOthers()
     // The slow one was cut off near the deadline (15 s), long before it could finish.
     const qint64 ms = dropped.toLongLong();
     QVERIFY2(ms >= 14000 && ms < 25000, dropped.constData());
+}
+
+void tst_Portal::databaseWorkTakesTurns_data()
+{
+    QTest::addColumn<int>("workers");
+    QTest::addColumn<int>("waitSeconds");
+    // How many of the two requests reach the server while the first is held up there.
+    QTest::addColumn<int>("atTheServer");
+    QTest::addColumn<int>("secondStatus");
+    QTest::newRow("one turn: the second request waits in the portal, then is served") << 1 << 10 << 1 << 200;
+    QTest::newRow("two turns: both requests reach the server") << 2 << 10 << 2 << 200;
+    QTest::newRow("one turn held past the wait: the second request is told busy") << 1 << 1 << 1 << 503;
+}
+
+void tst_Portal::databaseWorkTakesTurns()
+{
+    QFETCH_GLOBAL(QString, server);
+    if (server != QLatin1String("PostgreSQL"))
+        QSKIP("A request is held up here by a lock on the server's table, which SQLite's readers never wait for.");
+    QFETCH(int, workers);
+    QFETCH(int, waitSeconds);
+    QFETCH(int, atTheServer);
+    QFETCH(int, secondStatus);
+    PortalProcess portal;
+    QVERIFY(startPortal(portal, {QStringLiteral("DatabaseWorkers = %1").arg(workers),
+                                 QStringLiteral("DatabaseWaitSeconds = %1").arg(waitSeconds)}));
+    const auto browser = signedIn(portal);
+    QVERIFY(browser);
+
+    // The counters' side holds the customers' table, as a long save or an upgrade would;
+    // the account page waits for it at the server while holding its turn.
+    auto holder = Db::open(TestDb::connectionText(server));
+    auto watcher = Db::open(TestDb::connectionText(server));
+    auto waitingAtTheServer = [&watcher] {
+        return watcher
+            ->rows(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE datname = current_database() "
+                                  "AND wait_event_type = 'Lock'"))
+            .value(0)
+            .value(0)
+            .toInt();
+    };
+    std::optional<Transaction> hold(std::in_place, *holder);
+    holder->exec(QStringLiteral("LOCK TABLE Customer IN ACCESS EXCLUSIVE MODE"));
+    int statuses[2] = {0, 0};
+    std::string bodies[2];
+    auto visit = [&](int n) {
+        auto r = portal.client()->Get("/account", browser->headers());
+        statuses[n] = r ? r->status : -1;
+        bodies[n] = r ? r->body : std::string();
+    };
+    // Every check waits until both requests are answered: a thread left running would end
+    // the whole test program.
+    std::thread first(visit, 0);
+    QElapsedTimer arrived;
+    arrived.start();
+    while (waitingAtTheServer() < 1 && arrived.elapsed() < 10000)
+        QThread::msleep(20);
+    const bool firstHeldUp = waitingAtTheServer() == 1;
+    std::thread second(visit, 1);
+    // Long enough for a second turn's request to reach the server, and, in the last row,
+    // for the second request's wait to run out.
+    QElapsedTimer held;
+    held.start();
+    int most = 0;
+    while (held.elapsed() < 2500) {
+        most = std::max(most, waitingAtTheServer());
+        QThread::msleep(50);
+    }
+    hold.reset();
+    first.join();
+    second.join();
+    QVERIFY2(firstHeldUp, "the first request never waited for the lock");
+    QCOMPARE(most, atTheServer);
+    QCOMPARE(statuses[0], 200);
+    QVERIFY(bodies[0].find("O&#39;Brien Haulage") != std::string::npos);
+    QCOMPARE(statuses[1], secondStatus);
+    if (secondStatus == 503) {
+        QVERIFY2(bodies[1].find("The website is busy. Please try again in a minute.") != std::string::npos, bodies[1].c_str());
+        // Nothing of the account: neither its name nor its balance.
+        QVERIFY(bodies[1].find("Brien") == std::string::npos);
+        QVERIFY(bodies[1].find("1,234.50") == std::string::npos);
+    }
+    // The turns are all given back: the next request is served at once.
+    auto after = portal.client()->Get("/account", browser->headers());
+    QVERIFY(after);
+    QCOMPARE(after->status, 200);
+    portal.stop();
+    QCOMPARE(portal.log().contains("busy: a request found no turn for the database"), secondStatus == 503);
 }
 
 void tst_Portal::aBurstOfConnectionsWaitsInALongQueue()

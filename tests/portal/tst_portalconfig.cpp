@@ -57,6 +57,21 @@ void tst_PortalConfig::read_data()
                                                      << "line 2: 1; DROP TABLE Company is not a usable value for Location.";
     QTest::newRow("a location wider than its column") << sqlite + "Location = 123456789012\n"
                                                       << "is not a usable value for Location.";
+    QTest::newRow("database work one request at a time, a short wait")
+        << sqlite + "DatabaseWorkers = 1\nDatabaseWaitSeconds = 0.5\n"
+        << "";
+    QTest::newRow("no request allowed to read the database") << sqlite + "DatabaseWorkers = 0\n"
+                                                             << "line 2: 0 is not a usable value for DatabaseWorkers.";
+    QTest::newRow("more database workers than requests served at once")
+        << sqlite + "DatabaseWorkers = 17\n"
+        << "line 2: 17 is not a usable value for DatabaseWorkers.";
+    QTest::newRow("a fraction of a database worker") << sqlite + "DatabaseWorkers = 1.5\n"
+                                                     << "1.5 is not a usable value for DatabaseWorkers.";
+    QTest::newRow("no wait for a database turn") << sqlite + "DatabaseWaitSeconds = 0\n"
+                                                 << "line 2: 0 is not a usable value for DatabaseWaitSeconds.";
+    QTest::newRow("a wait for a database turn past the request's own time")
+        << sqlite + "DatabaseWaitSeconds = 30\n"
+        << "line 2: 30 is not a usable value for DatabaseWaitSeconds.";
     QTest::newRow("a proxy flag other than 0 or 1") << sqlite + "BehindProxy = yes\n"
                                                     << "yes is not a usable value for BehindProxy.";
 }
@@ -103,6 +118,9 @@ void tst_PortalConfig::defaultsWithoutTheirLines()
     QCOMPARE(config.lockoutMinutes, 15.0);
     QCOMPARE(config.sessionMinutes, 30.0);
     QCOMPARE(config.locationId, QStringLiteral("1"));
+    // A shared database server keeps CPUs for the counters.
+    QCOMPARE(config.databaseWorkers, 2);
+    QCOMPARE(config.databaseWaitSeconds, 5.0);
     QCOMPARE(config.listenAddress, QStringLiteral("127.0.0.1"));
     QVERIFY(!config.tls());
 }

@@ -92,6 +92,13 @@ bool PortalConfig::read(const QString &path, PortalConfig *config, QString *erro
         } else if (name == QLatin1String("failuresperaddress")) {
             ok = readNumber(value, 1, &number);
             c.failuresPerAddress = int(number);
+        } else if (name == QLatin1String("databaseworkers")) {
+            ok = readNumber(value, 1, &number) && number <= kRequestWorkers && number == int(number);
+            c.databaseWorkers = int(number);
+        } else if (name == QLatin1String("databasewaitseconds")) {
+            // Shorter than the time a request is given in all, so that the busy page is sent.
+            ok = readNumber(value, 0.1, &number) && number <= 10;
+            c.databaseWaitSeconds = number;
         } else if (name == QLatin1String("behindproxy")) {
             ok = value == QLatin1String("0") || value == QLatin1String("1");
             c.behindProxy = value == QLatin1String("1");

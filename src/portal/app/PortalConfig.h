@@ -32,6 +32,14 @@ struct PortalConfig
     // Behind a reverse proxy every request comes from the proxy's address; the proxy then
     // names the client in X-Real-IP, which is believed only when this is set.
     bool behindProxy = false;
+    // How many requests may do their database work at once, and how long one waits for its
+    // turn before it is answered "busy". The website shares its database server with the
+    // counters, so it never uses more than a few of the server's CPUs.
+    int databaseWorkers = 2;
+    double databaseWaitSeconds = 5;
+
+    // The requests the website serves at once; DatabaseWorkers is at most this.
+    static constexpr int kRequestWorkers = 16;
 
     bool tls() const { return !tlsCertificate.isEmpty(); }
 

@@ -39,7 +39,8 @@ namespace Pages {
 
 void account(Exchange &x)
 {
-    Db &db = x.services.db();
+    DatabaseTurn turn(x.services);
+    Db &db = turn.db();
     const QString &id = x.session->customerId;
     const auto found = CustomerStore::account(db, id);
     if (!found) {
@@ -79,7 +80,7 @@ void payments(Exchange &x)
     body += QStringLiteral(
                 "<form class=\"filter\" method=\"get\" action=\"/payments\">%1<button type=\"submit\">Show</button></form>")
                 .arg(PageText::rangeFields(range));
-    const auto list = PaymentStore::paymentsOf(x.services.db(), x.session->customerId, range.from, range.to);
+    const auto list = PaymentStore::paymentsOf(DatabaseTurn(x.services).db(), x.session->customerId, range.from, range.to);
     body += QStringLiteral(
         "<table><thead><tr><th>Date</th><th>Number</th><th>Check or memo</th><th class=\"n\">Amount</th></tr></thead><tbody>");
     double sum = 0;
@@ -105,7 +106,7 @@ void changePassword(Exchange &x)
     PortalServices &s = x.services;
     const QString oldPassword = x.value("old");
     const QString newPassword = x.value("new");
-    const auto found = CustomerStore::loginOf(s.db(), x.session->customerId);
+    const auto found = CustomerStore::loginOf(DatabaseTurn(s).db(), x.session->customerId);
     auto refuse = [&](const QString &text) {
         x.page(400, QStringLiteral("Change password"), ::passwordForm(x, Html::message(text)));
     };
@@ -136,7 +137,7 @@ void changePassword(Exchange &x)
         HashTurn turn(s);
         hashed = WebPassword::hash(newPassword);
     }
-    if (!CustomerStore::replacePassword(s.db(), x.session->customerId, found->passwordHash, hashed)) {
+    if (!CustomerStore::replacePassword(DatabaseTurn(s).db(), x.session->customerId, found->passwordHash, hashed)) {
         refuse(QStringLiteral("The password was changed meanwhile from elsewhere; nothing was changed now. Please try again."));
         return;
     }

@@ -69,7 +69,7 @@ void signIn(Exchange &x)
     const bool possible =
         !userName.isEmpty() && userName.size() <= 200
         && std::none_of(userName.cbegin(), userName.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
-    const auto owner = possible ? CustomerStore::loginByUserName(s.db(), userName) : std::nullopt;
+    const auto owner = possible ? CustomerStore::loginByUserName(DatabaseTurn(s).db(), userName) : std::nullopt;
     // An unknown name is checked against a decoy so that it costs the same time.
     bool good = false;
     {
@@ -90,7 +90,7 @@ void signIn(Exchange &x)
             HashTurn turn(s);
             hashed = WebPassword::hash(password);
         }
-        CustomerStore::replacePassword(s.db(), owner->customerId, owner->passwordHash, hashed);
+        CustomerStore::replacePassword(DatabaseTurn(s).db(), owner->customerId, owner->passwordHash, hashed);
     }
     // A fresh ID at every sign-in: an ID planted in the browser beforehand is worth nothing.
     if (!x.sessionId.isEmpty())

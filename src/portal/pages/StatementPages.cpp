@@ -22,7 +22,7 @@ constexpr int kMonthsShown = 24;
 // ticket or payment (at most kMonthsShown back) to this month, which runs to today.
 QList<QDate> statementMonths(Exchange &x)
 {
-    const auto first = ReceivablesStore::firstDay(x.services.db(), x.session->customerId);
+    const auto first = ReceivablesStore::firstDay(DatabaseTurn(x.services).db(), x.session->customerId);
     if (!first)
         return {};
     const QDate today = QDate::currentDate();
@@ -78,15 +78,21 @@ void statementPdf(Exchange &x, int year, int month)
         x.notFound();
         return;
     }
-    Db &db = x.services.db();
-    const QString &location = x.services.config.locationId;
-    const QList<Statement> found =
-        Statements::gather(db, start, periodEnd(start), CompanyStore::paymentTerms(db, location), x.session->customerId);
+    QList<Statement> found;
+    std::optional<CompanySettings> company;
+    {
+        // The figures are read in a turn; the drawing, the slow part, is done after it.
+        DatabaseTurn turn(x.services);
+        Db &db = turn.db();
+        const QString &location = x.services.config.locationId;
+        found = Statements::gather(db, start, periodEnd(start), CompanyStore::paymentTerms(db, location), x.session->customerId);
+        if (found.size() == 1)
+            company = CompanyStore::settings(db, location);
+    }
     if (found.size() != 1 || found.first().account.customerId != x.session->customerId) {
         x.notFound();
         return;
     }
-    const auto company = CompanyStore::settings(db, location);
     const QStringList headings = company ? company->headingTexts() : QStringList{QString(), QString(), QString()};
 
     QBuffer pdf;

@@ -27,7 +27,7 @@ struct Filter
     QString problem;
 };
 
-Filter filterOf(Exchange &x)
+Filter filterOf(Exchange &x, Db &db)
 {
     Filter f;
     const PageText::Range range = PageText::range(x);
@@ -35,7 +35,7 @@ Filter filterOf(Exchange &x)
     f.filter.customerId = x.session->customerId;
     f.filter.from = range.from;
     f.filter.to = range.to;
-    f.cards = CustomerStore::cardsOf(x.services.db(), x.session->customerId);
+    f.cards = CustomerStore::cardsOf(db, x.session->customerId);
     const QString card = x.value("card");
     if (!card.isEmpty()) {
         const bool known = std::any_of(f.cards.cbegin(), f.cards.cend(), [&](const IssuedCard &c) { return c.cardNo == card; });
@@ -83,7 +83,9 @@ namespace Pages {
 
 void tickets(Exchange &x)
 {
-    const Filter f = filterOf(x);
+    DatabaseTurn turn(x.services);
+    Db &db = turn.db();
+    const Filter f = filterOf(x, db);
     bool pageOk = true;
     const QString pageText = x.value("page");
     int page = pageText.isEmpty() ? 1 : pageText.toInt(&pageOk);
@@ -96,7 +98,6 @@ void tickets(Exchange &x)
     body += QStringLiteral(
                 "<form class=\"filter\" method=\"get\" action=\"/tickets\">%1%2<button type=\"submit\">Show</button></form>")
                 .arg(PageText::rangeFields({f.filter.from, f.filter.to, QString()}), cardSelect(f));
-    Db &db = x.services.db();
     const auto list = TicketStore::ticketsOf(db, f.filter, (page - 1) * kPerPage, kPerPage);
     // A first page that is not full holds every ticket of the filter, which is most
     // visits: the count then costs no query of its own.
@@ -131,7 +132,7 @@ void tickets(Exchange &x)
 
 void ticket(Exchange &x, int id)
 {
-    const auto found = TicketStore::loadFor(x.services.db(), x.session->customerId, id);
+    const auto found = TicketStore::loadFor(DatabaseTurn(x.services).db(), x.session->customerId, id);
     if (!found) {
         x.notFound();
         return;
@@ -184,12 +185,14 @@ void ticket(Exchange &x, int id)
 
 void ticketsCsv(Exchange &x)
 {
-    const Filter f = filterOf(x);
+    // The list's rows are read as the file is written: the turn lasts until it is done.
+    DatabaseTurn turn(x.services);
+    const Filter f = filterOf(x, turn.db());
     if (!f.problem.isEmpty()) {
         x.page(400, QStringLiteral("Tickets"), Html::message(f.problem));
         return;
     }
-    const auto report = TicketDownload::ticketList(x.services.db(), f.filter);
+    const auto report = TicketDownload::ticketList(turn.db(), f.filter);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     ReportCsv::write(*report, buffer);

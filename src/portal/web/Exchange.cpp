@@ -17,7 +17,8 @@ PortalServices::PortalServices(const PortalConfig &c)
       sessions(std::chrono::milliseconds(qint64(c.sessionMinutes * 60000))),
       throttle(std::chrono::milliseconds(qint64(c.failureWindowMinutes * 60000)),
                std::chrono::milliseconds(qint64(c.lockoutMinutes * 60000)), c.failuresPerUser, c.failuresPerAddress),
-      decoyHash(WebPassword::hash(QString::fromLatin1(Sessions::randomId())))
+      decoyHash(WebPassword::hash(QString::fromLatin1(Sessions::randomId()))),
+      databaseTurns(c.databaseWorkers)
 {}
 
 Db &PortalServices::db()
@@ -28,6 +29,13 @@ Db &PortalServices::db()
 }
 
 void PortalServices::dropDb() { t_db.reset(); }
+
+DatabaseTurn::DatabaseTurn(PortalServices &services) : m_services(services)
+{
+    const auto wait = std::chrono::milliseconds(qint64(services.config.databaseWaitSeconds * 1000));
+    if (!m_services.databaseTurns.try_acquire_for(wait))
+        throw PortalBusy("a request found no turn for the database");
+}
 
 QString Exchange::value(const char *name) const
 {

@@ -17,7 +17,7 @@
 class Db;
 
 // What every page handler shares: the configuration, the sessions, the sign-in counts,
-// and a database connection of the handler's own thread.
+// and a database connection of the handler's own thread, reached through a DatabaseTurn.
 struct PortalServices
 {
     explicit PortalServices(const PortalConfig &config);
@@ -31,12 +31,20 @@ struct PortalServices
     // Each password check or hash takes a tenth of a second and 64 MB by design; a flood
     // of sign-ins waits for these few turns instead of taking every core and the memory.
     std::counting_semaphore<2> hashTurns{2};
+    // The database is often the station's own server: the website's queries run there at
+    // the same priority as the counters' saves. So only a few requests at a time (the
+    // configuration's DatabaseWorkers) do their database work; the others wait their turn
+    // here rather than crowding the server's CPUs.
+    std::counting_semaphore<PortalConfig::kRequestWorkers> databaseTurns;
 
-    // The connection of the calling thread, opened on first use.
-    Db &db();
     // Drops the calling thread's connection after an error, so the next request opens a
     // fresh one.
     void dropDb();
+
+private:
+    friend class DatabaseTurn;
+    // The connection of the calling thread, opened on first use.
+    Db &db();
 };
 
 // One request and its answer, as the page handlers see them.
@@ -63,11 +71,11 @@ struct Exchange
     void clearSessionCookie();
 };
 
-// Thrown when the website is too busy to check a password now; the request is answered
-// "busy" (503) instead of holding a worker any longer.
+// Thrown when the website is too busy to check a password or read the database now; the
+// request is answered "busy" (503) instead of holding a worker any longer.
 struct PortalBusy : std::runtime_error
 {
-    PortalBusy() : std::runtime_error("no turn for password work") {}
+    explicit PortalBusy(const char *work) : std::runtime_error(work) {}
 };
 
 // Holds one of the turns for password work while it lives; waits a few seconds for one,
@@ -78,7 +86,7 @@ public:
     explicit HashTurn(PortalServices &services) : m_turns(services.hashTurns)
     {
         if (!m_turns.try_acquire_for(std::chrono::seconds(5)))
-            throw PortalBusy();
+            throw PortalBusy("a password check found no turn");
     }
     ~HashTurn() { m_turns.release(); }
     HashTurn(const HashTurn &) = delete;
@@ -86,6 +94,23 @@ public:
 
 private:
     std::counting_semaphore<2> &m_turns;
+};
+
+// Holds one of the turns for database work while it lives, and with it the thread's
+// connection: a page reads the database only through a turn. Waits the configuration's
+// DatabaseWaitSeconds for one, then gives up with PortalBusy.
+class DatabaseTurn
+{
+public:
+    explicit DatabaseTurn(PortalServices &services);
+    ~DatabaseTurn() { m_services.databaseTurns.release(); }
+    DatabaseTurn(const DatabaseTurn &) = delete;
+    DatabaseTurn &operator=(const DatabaseTurn &) = delete;
+
+    Db &db() { return m_services.db(); }
+
+private:
+    PortalServices &m_services;
 };
 
 // The name of the session cookie.

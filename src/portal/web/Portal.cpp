@@ -125,7 +125,7 @@ void Portal::route()
     server.set_read_timeout(5, 0);
     server.set_write_timeout(5, 0);
     server.set_payload_max_length(kMaxBody);
-    server.new_task_queue = [] { return new httplib::ThreadPool(16); };
+    server.new_task_queue = [] { return new httplib::ThreadPool(PortalConfig::kRequestWorkers); };
     server.set_default_headers({
         {"Content-Security-Policy",
          "default-src 'none'; style-src 'self'; img-src 'self'; form-action 'self'; frame-ancestors 'none'; base-uri 'none'"},
@@ -157,8 +157,8 @@ void Portal::route()
         [&services](const httplib::Request &, httplib::Response &response, const std::exception_ptr &error) {
             try {
                 std::rethrow_exception(error);
-            } catch (const PortalBusy &) {
-                qCInfo(lcPortal) << "busy: a password check found no turn";
+            } catch (const PortalBusy &e) {
+                qCInfo(lcPortal) << "busy:" << e.what();
                 response.status = 503;
                 response.set_header("Cache-Control", "no-store");
                 response.set_header("Retry-After", "60");
