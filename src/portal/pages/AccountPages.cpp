@@ -39,10 +39,20 @@ namespace Pages {
 
 void account(Exchange &x)
 {
-    DatabaseTurn turn(x.services);
-    Db &db = turn.db();
     const QString &id = x.session->customerId;
-    const auto found = CustomerStore::account(db, id);
+    // Everything the page shows is read in one turn; the page is written after it.
+    std::optional<CustomerAccount> found;
+    std::optional<PaymentStore::StoredPayment> last;
+    QList<IssuedCard> cards;
+    {
+        DatabaseTurn turn(x.services);
+        Db &db = turn.db();
+        found = CustomerStore::account(db, id);
+        if (found) {
+            last = PaymentStore::lastPayment(db, id);
+            cards = CustomerStore::cardsOf(db, id);
+        }
+    }
     if (!found) {
         x.notFound();
         return;
@@ -55,13 +65,11 @@ void account(Exchange &x)
     body += row(QStringLiteral("Credit limit"), PageText::money(c.limit));
     body += row(QStringLiteral("Available credit"), PageText::money(c.availableCredit()));
     body += row(QStringLiteral("On hold"), c.onHold ? QStringLiteral("Yes") : QStringLiteral("No"));
-    const auto last = PaymentStore::lastPayment(db, id);
     body += row(
         QStringLiteral("Last payment"),
         last ? QStringLiteral("%1 on %2").arg(PageText::money(last->payment.amount), PageText::date(last->payment.paymentDate))
              : QStringLiteral("None"));
     body += QStringLiteral("</dl><h2>Cards</h2><table><thead><tr><th>Card</th><th>Type</th><th>Active</th></tr></thead><tbody>");
-    const auto cards = CustomerStore::cardsOf(db, id);
     for (const IssuedCard &card : cards) {
         body += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>")
                     .arg(Html::text(card.cardNo), Html::text(card.cardType),

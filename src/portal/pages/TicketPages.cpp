@@ -83,25 +83,32 @@ namespace Pages {
 
 void tickets(Exchange &x)
 {
-    DatabaseTurn turn(x.services);
-    Db &db = turn.db();
-    const Filter f = filterOf(x, db);
     bool pageOk = true;
     const QString pageText = x.value("page");
     int page = pageText.isEmpty() ? 1 : pageText.toInt(&pageOk);
-    QString problem = f.problem;
-    if (problem.isEmpty() && (!pageOk || page < 1 || page > 1000000)) {
-        problem = QStringLiteral("Page: give a page number from 1 on.");
+    const bool pageGood = pageOk && page >= 1 && page <= 1000000;
+    if (!pageGood)
         page = 1;
+    // Everything the page shows is read in one turn; the page is written after it.
+    Filter f;
+    QList<TicketRecord> list;
+    int count = 0;
+    {
+        DatabaseTurn turn(x.services);
+        Db &db = turn.db();
+        f = filterOf(x, db);
+        list = TicketStore::ticketsOf(db, f.filter, (page - 1) * kPerPage, kPerPage);
+        // A first page that is not full holds every ticket of the filter, which is most
+        // visits: the count then costs no query of its own.
+        count = page == 1 && list.size() < kPerPage ? int(list.size()) : TicketStore::countOf(db, f.filter);
     }
+    QString problem = f.problem;
+    if (problem.isEmpty() && !pageGood)
+        problem = QStringLiteral("Page: give a page number from 1 on.");
     QString body = problem.isEmpty() ? QString() : Html::message(problem);
     body += QStringLiteral(
                 "<form class=\"filter\" method=\"get\" action=\"/tickets\">%1%2<button type=\"submit\">Show</button></form>")
                 .arg(PageText::rangeFields({f.filter.from, f.filter.to, QString()}), cardSelect(f));
-    const auto list = TicketStore::ticketsOf(db, f.filter, (page - 1) * kPerPage, kPerPage);
-    // A first page that is not full holds every ticket of the filter, which is most
-    // visits: the count then costs no query of its own.
-    const int count = page == 1 && list.size() < kPerPage ? int(list.size()) : TicketStore::countOf(db, f.filter);
     const int pages = std::max(1, (count + kPerPage - 1) / kPerPage);
     body += QStringLiteral("<p>%1 %2. <a href=\"/tickets.csv?%3\">Download this list (CSV)</a></p>")
                 .arg(count)

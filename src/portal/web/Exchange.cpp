@@ -33,7 +33,7 @@ void PortalServices::dropDb() { t_db.reset(); }
 DatabaseTurn::DatabaseTurn(PortalServices &services) : m_services(services)
 {
     const auto wait = std::chrono::milliseconds(qint64(services.config.databaseWaitSeconds * 1000));
-    if (!m_services.databaseTurns.try_acquire_for(wait))
+    if (!m_services.databaseTurns.take(wait))
         throw PortalBusy("a request found no turn for the database");
 }
 

@@ -3,6 +3,7 @@
 #include "app/PortalConfig.h"
 #include "web/Sessions.h"
 #include "web/SignInThrottle.h"
+#include "web/TurnQueue.h"
 
 #include <httplib.h>
 
@@ -34,8 +35,8 @@ struct PortalServices
     // The database is often the station's own server: the website's queries run there at
     // the same priority as the counters' saves. So only a few requests at a time (the
     // configuration's DatabaseWorkers) do their database work; the others wait their turn
-    // here rather than crowding the server's CPUs.
-    std::counting_semaphore<PortalConfig::kRequestWorkers> databaseTurns;
+    // here, in the order they came, rather than crowding the server's CPUs.
+    TurnQueue databaseTurns;
 
     // Drops the calling thread's connection after an error, so the next request opens a
     // fresh one.
@@ -103,7 +104,7 @@ class DatabaseTurn
 {
 public:
     explicit DatabaseTurn(PortalServices &services);
-    ~DatabaseTurn() { m_services.databaseTurns.release(); }
+    ~DatabaseTurn() { m_services.databaseTurns.giveBack(); }
     DatabaseTurn(const DatabaseTurn &) = delete;
     DatabaseTurn &operator=(const DatabaseTurn &) = delete;
 
