@@ -26,7 +26,8 @@
 // For each save it also reads the kernel's scheduler counts of the station's thread and of
 // the server process serving it, and prints their mean time on a CPU and waiting for one:
 // a save slowed by the load shows there whether it queued for a CPU or waited on something
-// else (a lock, the disk).
+// else (a lock, the disk). The machine's load average is printed before the saves alone
+// and after the page requests: other work on the machine shows in both.
 
 #include "BenchSupport.h"
 
@@ -242,6 +243,16 @@ int runClients(int port, const QString &cookieFile, int requests, int concurrenc
     return 0;
 }
 
+// The machine's load averages (1, 5 and 15 minutes): other work on the machine shows in
+// the save times, alone and under the load alike.
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    return QString::fromLatin1(file.readAll()).section(u' ', 0, 2);
+}
+
 // The value after `option` in args (and both taken out of args); `otherwise` when absent.
 int takeOption(QStringList &args, const QString &option, int otherwise)
 {
@@ -345,7 +356,10 @@ int main(int argc, char *argv[])
                 clientsEverywhere ? "on every core" : "on the last core");
 
     Station station(connection);
-    const int alone = 150;
+    // Enough saves that their p99 is not just the slowest one or two: the station's times
+    // alone are what its times under the load are held against.
+    std::printf("machine's load before the saves alone: %s\n", qPrintable(loadAverage()));
+    const int alone = 500;
     const Times quiet = station.run(alone);
     std::printf("station saves, alone:        %s\n", qPrintable(quiet.summary()));
     std::printf("  %s\n", qPrintable(quiet.split()));
@@ -438,6 +452,7 @@ int main(int argc, char *argv[])
         }
     }
     const double seconds = double(wall.elapsed()) / 1000;
+    std::printf("machine's load at the end of the page requests: %s\n", qPrintable(loadAverage()));
     stop = true;
     stationThread.join();
     portal.terminate();
