@@ -20,8 +20,9 @@
 //     on an equal footing, as the first version of this bench did. --passes N makes the
 //     sessions' requests N times over (default 1): one pass lasts a few seconds, too few
 //     of the station's saves for their p99 to mean much. --database-workers N is the
-//     portal's DatabaseWorkers setting (default 2, as installed): how many of its requests
-//     do their database work at once; 16, one per request it serves, is no bound at all.
+//     portal's DatabaseWorkers setting (default as installed: half the machine's CPUs, at
+//     least one): how many of its requests do their database work at once; 16, one per
+//     request it serves, is no bound at all.
 //
 // For each save it also reads the kernel's scheduler counts of the station's thread and of
 // the server process serving it, and prints their mean time on a CPU and waiting for one:
@@ -295,7 +296,9 @@ int main(int argc, char *argv[])
     const int clientsNice = takeOption(args, QStringLiteral("--clients-nice"), 19);
     const bool clientsEverywhere = args.removeAll(QStringLiteral("--clients-everywhere")) > 0;
     const int passes = std::max(1, takeOption(args, QStringLiteral("--passes"), 1));
-    const int databaseWorkers = takeOption(args, QStringLiteral("--database-workers"), 2);
+    // The portal's own default: half the machine's CPUs, at least one.
+    const int databaseWorkers =
+        takeOption(args, QStringLiteral("--database-workers"), std::max(1, int(std::thread::hardware_concurrency()) / 2));
     const int sessions = args.value(1, QStringLiteral("200")).toInt();
     const int requests = args.value(2, QStringLiteral("20")).toInt();
     const int concurrency = std::max(1, args.value(3, QStringLiteral("16")).toInt());

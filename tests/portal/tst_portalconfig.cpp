@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <thread>
+
 class tst_PortalConfig : public QObject
 {
     Q_OBJECT
@@ -118,8 +120,11 @@ void tst_PortalConfig::defaultsWithoutTheirLines()
     QCOMPARE(config.lockoutMinutes, 15.0);
     QCOMPARE(config.sessionMinutes, 30.0);
     QCOMPARE(config.locationId, QStringLiteral("1"));
-    // A shared database server keeps CPUs for the counters.
-    QCOMPARE(config.databaseWorkers, 2);
+    // A shared machine keeps at least half its CPUs for the counters' saves, and the
+    // website can still read its database.
+    const int cpus = int(std::thread::hardware_concurrency());
+    QVERIFY(config.databaseWorkers >= 1);
+    QVERIFY2(cpus <= 1 || config.databaseWorkers * 2 <= cpus, qPrintable(QString::number(config.databaseWorkers)));
     QCOMPARE(config.databaseWaitSeconds, 5.0);
     QCOMPARE(config.listenAddress, QStringLiteral("127.0.0.1"));
     QVERIFY(!config.tls());

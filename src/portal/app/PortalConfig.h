@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <algorithm>
+#include <thread>
+
 // What the website is told by its configuration file: where it listens, whether it speaks
 // TLS itself, the database it reads and how long a session lives. The file is a list of
 // "Name = value" lines; blank lines and lines starting with # are skipped, names compare
@@ -33,9 +36,10 @@ struct PortalConfig
     // names the client in X-Real-IP, which is believed only when this is set.
     bool behindProxy = false;
     // How many requests may do their database work at once, and how long one waits for its
-    // turn before it is answered "busy". The website shares its database server with the
-    // counters, so it never uses more than a few of the server's CPUs.
-    int databaseWorkers = 2;
+    // turn before it is answered "busy". The website usually shares its machine and its
+    // database server with the counters: by default its queries take at most half the
+    // machine's CPUs (one on a machine of two), so a counter's save always finds one free.
+    int databaseWorkers = std::max(1, int(std::thread::hardware_concurrency()) / 2);
     double databaseWaitSeconds = 5;
 
     // The requests the website serves at once; DatabaseWorkers is at most this.
