@@ -141,7 +141,7 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
     sql += QStringLiteral(" ORDER BY Customer.ID");
 
     // The columns by their place in the select above: fifty thousand customers are read
-    // by position rather than each field looked up by name.
+    // by position, with no record made for each.
     enum Column {
         ID,
         Name,
@@ -161,9 +161,9 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
         TicketSum = Young + 2 * Aging::Over90,
         PaymentSum
     };
-    const auto cents = [](const QSqlRecord &row, int column) { return Aging::toCents(row.value(column).toDouble()); };
+    const auto cents = [](const Db::Row &row, int column) { return Aging::toCents(row.value(column).toDouble()); };
     QList<AgedAccount> accounts;
-    db.forEachRow(sql, values, [&](const QSqlRecord &row) {
+    db.forEachRowByPlace(sql, values, [&](const Db::Row &row) {
         AgedAccount a;
         a.customerId = row.value(ID).toString();
         a.name = row.value(Name).toString();

@@ -9,6 +9,7 @@
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QThread>
 
@@ -517,8 +518,39 @@ void Db::forEachRow(const QString &sql, const QVariantList &values, const std::f
 {
     Running running = run(sql, values);
     QSqlQuery &query = running.query();
+    // One record is made for the statement and its values replaced row by row: a record
+    // of its own per row would build every column's description again, which on a report
+    // of fifty thousand rows costs more than reading them. A visitor that keeps the row
+    // keeps a copy, as the record is shared until it is written to. A column the driver
+    // marks read-only would refuse a new value, so then each row is its own record.
+    QSqlRecord row;
+    bool first = true;
+    bool reuse = true;
+    while (query.next()) {
+        if (first || !reuse) {
+            row = query.record();
+            for (int i = 0; first && i < row.count(); ++i)
+                reuse = reuse && !row.field(i).isReadOnly();
+            first = false;
+        } else {
+            for (int i = 0; i < row.count(); ++i)
+                row.setValue(i, query.value(i));
+        }
+        visit(row);
+    }
+    if (query.lastError().isValid())
+        throw failure(query.lastError(), sql);
+}
+
+QVariant Db::Row::value(int column) const { return m_query.value(column); }
+
+void Db::forEachRowByPlace(const QString &sql, const QVariantList &values, const std::function<void(const Row &)> &visit)
+{
+    Running running = run(sql, values);
+    QSqlQuery &query = running.query();
+    const Row row(query);
     while (query.next())
-        visit(query.record());
+        visit(row);
     if (query.lastError().isValid())
         throw failure(query.lastError(), sql);
 }

@@ -61,6 +61,20 @@ public:
     std::optional<QSqlRecord> firstRow(const QString &sql, const QVariantList &values = {});
     // One row after another without holding them all: for long reports.
     void forEachRow(const QString &sql, const QVariantList &values, const std::function<void(const QSqlRecord &)> &visit);
+    // A row whose columns are read by their place in the select, straight from the
+    // statement. Valid only while the visitor it is handed to runs.
+    class Row
+    {
+    public:
+        explicit Row(const QSqlQuery &query) : m_query(query) {}
+        QVariant value(int column) const;
+
+    private:
+        const QSqlQuery &m_query;
+    };
+    // The same as forEachRow, for many rows of many columns that the caller knows by
+    // place: no record is made, nor any column looked up by name.
+    void forEachRowByPlace(const QString &sql, const QVariantList &values, const std::function<void(const Row &)> &visit);
     // Runs a statement; returns the number of rows it changed.
     int exec(const QString &sql, const QVariantList &values = {});
     // Inserts one row and returns the key the server gave it (keyColumn empty: no key).

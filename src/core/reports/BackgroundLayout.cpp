@@ -17,6 +17,8 @@ std::function<void(int)> &pageHook()
 
 bool BackgroundLayout::canRun(const Report &report)
 {
+    if (report.layoutRows().isHeld())
+        return true;
     const Db *db = report.layoutRows().connection();
     return db && db->anotherConnection();
 }
@@ -44,11 +46,15 @@ void BackgroundLayout::run(Report &report, const std::function<std::unique_ptr<D
 {
     QString failure;
     try {
-        if (!open)
-            throw DbError(QStringLiteral("The report's rows cannot be read over another connection."));
-        // Opened, used and closed on this thread, as a connection must be.
-        const std::unique_ptr<Db> db = open();
-        report.setLayoutRows(report.layoutRows().on(*db));
+        // Opened, used and closed on this thread, as a connection must be; rows the
+        // report holds need none.
+        std::unique_ptr<Db> db;
+        if (!report.layoutRows().isHeld()) {
+            if (!open)
+                throw DbError(QStringLiteral("The report's rows cannot be read over another connection."));
+            db = open();
+            report.setLayoutRows(report.layoutRows().on(*db));
+        }
         const std::function<void(int)> hook = pageHook();
         const PageIndex index = paginate(report, [&](const PageIndex &laidOut) {
             publish(laidOut, false);

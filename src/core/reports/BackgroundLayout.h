@@ -14,15 +14,16 @@
 class QThread;
 
 // Lays a report out on a thread of its own, reading its rows over a connection of its
-// own, so that the viewer can show the first pages of a long report while the rest are
+// own (or the rows the report holds), so that the viewer can show the first pages of a long report while the rest are
 // laid out, and the screen never waits for the last row. The pages are handed over as
 // they are laid out (takePages); the index it ends with is the one paginate() makes.
 class BackgroundLayout
 {
 public:
-    // Whether the report's layout rows can be read over another connection: rows of a
-    // query on a database opened from a connection text. Other rows (already read, or
-    // made by the program) are laid out where they are.
+    // Whether the report's layout rows can be read on another thread: rows of a query on
+    // a database opened from a connection text (read over a connection of the thread's
+    // own), or rows already read and held by the report. Rows the program makes as they
+    // are asked for are laid out where they are.
     static bool canRun(const Report &report);
 
     // Starts laying the report out. The report is copied for the thread, so the caller

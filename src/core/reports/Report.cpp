@@ -32,13 +32,15 @@ RowSource RowSource::resumable(Runner run)
 
 RowSource RowSource::fromRecords(QList<QSqlRecord> records)
 {
-    return resumable([records = std::move(records)](qsizetype first, qsizetype count, const Visitor &visit) {
+    RowSource source = resumable([records = std::move(records)](qsizetype first, qsizetype count, const Visitor &visit) {
         const qsizetype end = count < 0 ? records.size() : qMin(records.size(), first + count);
         for (qsizetype i = qMax<qsizetype>(first, 0); i < end; ++i) {
             if (!visit(records[i]))
                 return;
         }
     });
+    source.m_held = true;
+    return source;
 }
 
 RowSource RowSource::fromQuery(Db &db, const QString &sql, const QVariantList &values, const QStringList &dateTimeColumns)

@@ -58,6 +58,9 @@ public:
     void runFrom(qsizetype first, const Visitor &visit, qsizetype count = -1) const;
 
     bool isNull() const { return !m_run; }
+    // Whether the rows are held by the source itself (rows already read): nothing of
+    // theirs changes, so another thread may read them while this one does.
+    bool isHeld() const { return m_held; }
 
     // The connection a query's rows are read over; nullptr for rows that are not read
     // from a database (rows already read, rows the program makes).
@@ -71,6 +74,7 @@ private:
 
     Runner m_run;
     Db *m_db = nullptr;
+    bool m_held = false;
     std::function<RowSource(Db &)> m_rebind;
 };
 

@@ -30,7 +30,7 @@ class ReportPageWidget;
 // by reading only the rows from that page's start on, so a 2,000-page report opens
 // without drawing 2,000 pages, its last page comes as fast as its first, and no rows
 // are held. A report read from the database is laid out on a thread and a connection of
-// its own (BackgroundLayout): its first page shows as soon as the first pages are laid
+// its own (BackgroundLayout), and so is one whose rows are already read: its first page shows as soon as the first pages are laid
 // out, "of ..." stands beside the page number until the last page is, and the pages
 // laid out meanwhile can be turned to; then the count is filled in and the page on view
 // drawn again, its footer now knowing the number of pages.

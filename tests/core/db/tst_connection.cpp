@@ -27,6 +27,7 @@ private slots:
     void transactionGuard();
     void failedCommitLeavesNoTransaction();
     void keptStatementsRunAgain();
+    void visitedRowsAreEachTheirOwn();
 };
 
 void tst_Connection::initTestCase_data() { TestDb::addServerRows(); }
@@ -343,6 +344,40 @@ void tst_Connection::keptStatementsRunAgain()
     const QList<QSqlRecord> rows = db->rows(byId, {"1004"});
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows.first().value("Extra").toString(), QStringLiteral("x"));
+}
+
+// A long read hands its rows over one at a time, reusing what it can between them: a
+// row a visitor keeps still holds its own values after the next is read, a NULL after
+// a value reads as NULL, and a read by place gives what the record gives by name.
+void tst_Connection::visitedRowsAreEachTheirOwn()
+{
+    QFETCH_GLOBAL(QString, server);
+    auto db = TestDb::fresh(server);
+    db->insert(QStringLiteral("Customer"), {{"ID", "3001"}, {"Name", "First"}, {"City", "Amarillo"}}, QString());
+    db->insert(QStringLiteral("Customer"), {{"ID", "3002"}, {"Name", "Second"}, {"City", QVariant()}}, QString());
+    db->insert(QStringLiteral("Customer"), {{"ID", "3003"}, {"Name", "Third"}, {"City", "Dumas"}}, QString());
+    const QString sql = QStringLiteral("SELECT ID, Name, City FROM Customer ORDER BY ID");
+    const QList<QSqlRecord> whole = db->rows(sql);
+    QCOMPARE(whole.size(), 3);
+
+    QList<QSqlRecord> kept;
+    db->forEachRow(sql, {}, [&](const QSqlRecord &row) { kept << row; });
+    QStringList byPlace;
+    db->forEachRowByPlace(sql, {}, [&](const Db::Row &row) {
+        byPlace << row.value(0).toString() + u'|' + row.value(1).toString() + u'|'
+                       + (row.value(2).isNull() ? QStringLiteral("NULL") : row.value(2).toString());
+    });
+    QCOMPARE(kept.size(), whole.size());
+    QCOMPARE(byPlace.size(), whole.size());
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        for (const char *column : {"ID", "Name", "City"}) {
+            QCOMPARE(kept[i].value(column).isNull(), whole[i].value(column).isNull());
+            QCOMPARE(kept[i].value(column).toString(), whole[i].value(column).toString());
+        }
+        const QString city = whole[i].value("City").isNull() ? QStringLiteral("NULL") : whole[i].value("City").toString();
+        QCOMPARE(byPlace[i], whole[i].value("ID").toString() + u'|' + whole[i].value("Name").toString() + u'|' + city);
+    }
+    QCOMPARE(kept[1].value("City").isNull(), true);
 }
 
 QTEST_GUILESS_MAIN(tst_Connection)

@@ -1,6 +1,7 @@
 // A report read from the database is laid out by the viewer on a thread and a connection
-// of its own: its first page shows before the rest are laid out, with "of ..." beside
-// the page number, and the pages it ends with are those of a whole layout made at once.
+// of its own, and so is one whose rows are already read: its first page shows before the
+// rest are laid out, with "of ..." beside the page number, and the pages it ends with are
+// those of a whole layout made at once.
 // Showing another report meanwhile stops that layout; a query that fails is not shown.
 
 #include "PdfText.h"
@@ -43,7 +44,8 @@ private slots:
 private:
     // Rows 1..count in regions of `perRegion` rows ("R100", "R101", ...), amount i / 4.
     void fill(int count, int perRegion);
-    std::shared_ptr<Report> listing(bool grouped, const QString &table = u"LayoutRows"_s);
+    // Reads its rows as it is laid out and drawn, or once beforehand when `held`.
+    std::shared_ptr<Report> listing(bool grouped, const QString &table = u"LayoutRows"_s, bool held = false);
     QString pageOf(Viewer *viewer) const { return ScreenTest::control<QLabel>(viewer, u"lblPageCount"_s)->text(); }
 
     std::unique_ptr<Db> m_db;
@@ -85,15 +87,15 @@ void TestViewerLayout::fill(int count, int perRegion)
                {count, perRegion});
 }
 
-std::shared_ptr<Report> TestViewerLayout::listing(bool grouped, const QString &table)
+std::shared_ptr<Report> TestViewerLayout::listing(bool grouped, const QString &table, bool held)
 {
     auto report = SampleReports::listing(grouped);
     // The footer says "Page 3 of 60" once the number of pages is known.
     report->pageFooter.items.clear();
     report->pageFooter.text(QRectF(0, 4, report->bodyWidth(), 16), ReportText::pageOfPages(),
                             Qt::AlignHCenter | Qt::AlignVCenter);
-    report->setRows(RowSource::fromQuery(
-        *m_db, u"SELECT Region AS Region, Name AS Name, Amount AS Amount FROM %1 ORDER BY Region, ID"_s.arg(table), {}));
+    const QString sql = u"SELECT Region AS Region, Name AS Name, Amount AS Amount FROM %1 ORDER BY Region, ID"_s.arg(table);
+    report->setRows(held ? RowSource::fromRecords(m_db->rows(sql)) : RowSource::fromQuery(*m_db, sql, {}));
     return report;
 }
 
@@ -103,12 +105,16 @@ void TestViewerLayout::firstPagesShowBeforeTheRest_data()
     QTest::addColumn<int>("perRegion"); // rows of a region; the report is grouped when not 0
     QTest::addColumn<int>("holdAt");    // the layout waits after this page until the test goes on; 0: never
     QTest::addColumn<int>("pages");
+    QTest::addColumn<bool>("held"); // the rows are read before the report is shown
 
-    QTest::newRow("a report of a few pages shows with its number of pages") << 3 * rowsPerPage << 0 << 0 << 3;
+    QTest::newRow("a report of a few pages shows with its number of pages") << 3 * rowsPerPage << 0 << 0 << 3 << false;
     QTest::newRow("a report of as many pages as are laid out before showing is counted")
-        << Viewer::pagesBeforeShowing * rowsPerPage << 0 << 0 << Viewer::pagesBeforeShowing;
-    QTest::newRow("a long report shows its first page while the rest is laid out") << 60 * rowsPerPage << 0 << 30 << 60;
-    QTest::newRow("a grouped report's pages and totals come out as in a whole layout") << 2500 << 170 << 25 << 0;
+        << Viewer::pagesBeforeShowing * rowsPerPage << 0 << 0 << Viewer::pagesBeforeShowing << false;
+    QTest::newRow("a long report shows its first page while the rest is laid out") << 60 * rowsPerPage << 0 << 30 << 60 << false;
+    QTest::newRow("a grouped report's pages and totals come out as in a whole layout") << 2500 << 170 << 25 << 0 << false;
+    QTest::newRow("a long report of rows already read shows its first page while the rest is laid out")
+        << 60 * rowsPerPage << 0 << 30 << 60 << true;
+    QTest::newRow("a grouped report of rows already read comes out as in a whole layout") << 2500 << 170 << 25 << 0 << true;
 }
 
 void TestViewerLayout::firstPagesShowBeforeTheRest()
@@ -117,8 +123,9 @@ void TestViewerLayout::firstPagesShowBeforeTheRest()
     QFETCH(int, perRegion);
     QFETCH(int, holdAt);
     QFETCH(int, pages);
+    QFETCH(bool, held);
     fill(rows, perRegion > 0 ? perRegion : rows);
-    auto report = listing(perRegion > 0);
+    auto report = listing(perRegion > 0, u"LayoutRows"_s, held);
     std::atomic<int> laidOut{0};
     BackgroundLayout::setPageHook([&](int page) {
         laidOut = page;
