@@ -75,7 +75,7 @@ void BackgroundLayout::publish(const PageIndex &laidOut, bool done)
 {
     const QMutexLocker lock(&m_mutex);
     for (int page = m_published + 1; page <= laidOut.pageCount(); ++page)
-        m_starts.append(laidOut.start(page));
+        m_starts.append(laidOut.entry(page));
     m_published = qMax(m_published, laidOut.pageCount());
     if (done) {
         m_rows = laidOut.rowCount();

@@ -57,7 +57,8 @@ private:
     mutable QMutex m_mutex;
     QWaitCondition m_changed;
     // What the thread has published and the reader not yet taken, guarded by m_mutex:
-    // the starts of the pages up to m_published, the last m_starts.size() of them.
+    // the starts of the pages up to m_published, the last m_starts.size() of them (whole
+    // for kept pages, only the row for the others: PageIndex::entry).
     QList<PageIndex::Start> m_starts;
     int m_published = 0;
     qsizetype m_rows = 0;
