@@ -83,17 +83,6 @@ public:
         if (isKept(pageCount()))
             m_kept.append(start);
     }
-    // Page `page`'s start as append() takes it again: whole for a kept page, only its row
-    // for the others.
-    Start entry(int page) const
-    {
-        if (isKept(page))
-            return start(page);
-        Start row;
-        row.row = firstRow(page);
-        return row;
-    }
-
     // An index of the first pages only, while the rest are still being laid out: its
     // pages but the last can be drawn (the last one's end is not known yet), and their
     // footers are not told a number of pages.
