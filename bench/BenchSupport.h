@@ -88,6 +88,14 @@ inline long peakKiB()
     return -1;
 }
 
+// Starts the peak resident memory (VmHWM) afresh from what the process holds now, so that
+// a later peakKiB() is the peak of the work in between; false where the kernel cannot.
+inline bool restartPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
 // The connection text of a new SQLite file of `dir`.
 inline QString sqliteText(const QTemporaryDir &dir, const QString &fileName)
 {

@@ -80,8 +80,11 @@ void BackgroundLayout::run(Report &report, const std::function<std::unique_ptr<D
 void BackgroundLayout::publish(const PageIndex &laidOut, bool done)
 {
     const QMutexLocker lock(&m_mutex);
-    for (int page = m_published + 1; page <= laidOut.pageCount(); ++page)
-        m_starts.append(laidOut.start(page));
+    for (int page = m_published + 1; page <= laidOut.pageCount(); ++page) {
+        m_firstRows.append(laidOut.firstRow(page));
+        if (PageIndex::isKept(page))
+            m_kept.append(laidOut.start(page));
+    }
     m_published = qMax(m_published, laidOut.pageCount());
     if (done) {
         m_rows = laidOut.rowCount();
@@ -96,11 +99,24 @@ bool BackgroundLayout::takePages(PageIndex &index)
     // The pages the index has already (laid out before this layout began) are the same
     // as this layout's first ones: only those after them are added. Those taken are let
     // go here, so that a long report's starts are not held twice.
-    const int first = m_published - int(m_starts.size()) + 1;
+    const int first = m_published - int(m_firstRows.size()) + 1;
     const bool more = m_published > index.pageCount();
-    for (int page = qMax(first, index.pageCount() + 1); page <= m_published; ++page)
-        index.append(m_starts[page - first]);
-    m_starts.clear();
+    qsizetype kept = 0;
+    for (int page = first; page <= m_published; ++page) {
+        const bool whole = PageIndex::isKept(page);
+        if (page > index.pageCount()) {
+            PageIndex::Start start;
+            if (whole)
+                start = m_kept[kept];
+            else
+                start.row = m_firstRows[page - first];
+            index.append(start);
+        }
+        if (whole)
+            ++kept;
+    }
+    m_firstRows.clear();
+    m_kept.clear();
     const bool whole = m_done && m_error.isEmpty();
     const bool finished = whole && index.isPartial();
     index.setPartial(!whole);

@@ -57,9 +57,13 @@ private:
 
     mutable QMutex m_mutex;
     QWaitCondition m_changed;
-    // What the thread has published and the reader not yet taken, guarded by m_mutex:
-    // the starts of the pages up to m_published, the last m_starts.size() of them.
-    QList<PageIndex::Start> m_starts;
+    // What the thread has published and the reader not yet taken, guarded by m_mutex: the
+    // first rows of the pages up to m_published, the last m_firstRows.size() of them, and the
+    // whole starts of the kept pages among them (PageIndex::isKept), so that pages not
+    // taken for a while (the viewer waiting for the last page) are held as compactly as
+    // in the index.
+    QList<qsizetype> m_firstRows;
+    QList<PageIndex::Start> m_kept;
     int m_published = 0;
     qsizetype m_rows = 0;
     bool m_done = false;

@@ -459,13 +459,15 @@ void renderPages(const Report &report, const PageIndex &index, PageSink &sink, i
     last = qMin(last, index.pagesReady());
     if (first > last)
         return;
-    // The last page wanted is finished by the bands of the row that begins the next one:
-    // the rows up to that one are all that is read (the row before the first page's, read
-    // again for what closes a group there, included).
-    const PageIndex::Start &start = index.start(first);
+    // The layout resumes where the kept page at or before the first one began; the pages
+    // before the first are laid out again without being drawn. The last page wanted is
+    // finished by the bands of the row that begins the next one: the rows up to that one
+    // are all that is read (the row before the kept page's, read again for what closes a
+    // group there, included).
+    const PageIndex::Start &start = index.start(PageIndex::keptBefore(first));
     qsizetype count = -1;
     if (last < index.pageCount())
-        count = index.start(last + 1).row - qMax<qsizetype>(start.row - 1, 0) + 1;
+        count = index.firstRow(last + 1) - qMax<qsizetype>(start.row - 1, 0) + 1;
     Renderer renderer(report, sink, nullptr, index.isPartial() ? 0 : index.pageCount());
     renderer.resume(start, first, last, count);
 }

@@ -34,16 +34,29 @@ public:
     virtual bool endPage(int page) = 0;
 };
 
-// What laying a report out once has learnt: how many pages it has, and for each page
-// where the rows stood when it began, so that any page can be drawn again by reading
-// only the rows from there on. It holds a few numbers per page, never a row.
+// What laying a report out once has learnt: how many pages it has, the row each page
+// begins with, and the whole state of the layout where every keptEvery-th page began, so
+// that any page can be drawn again by reading only the rows from the kept page before it
+// on. It never holds a row, and its memory hardly grows with the pages: a number per page,
+// and the group keys and running totals only every keptEvery pages.
 class PageIndex
 {
 public:
-    int pageCount() const { return int(m_starts.size()); }
+    // The pages whose whole start is kept: 1, 17, 33... A page in between is drawn after
+    // laying out (not drawing) the pages from the kept one before it, a few hundred rows
+    // at most.
+    static constexpr int keptEvery = 16;
+    static bool isKept(int page) { return (page - 1) % keptEvery == 0; }
+    // The kept page at or before `page`.
+    static int keptBefore(int page) { return page - (page - 1) % keptEvery; }
+
+    int pageCount() const { return int(m_rows.size()); }
+    // The row (from 0) whose bands began page `page`; the number of rows for a page begun
+    // after the last row.
+    qsizetype firstRow(int page) const { return m_rows[page - 1]; }
     // The number of detail rows, for the progress of an export of them.
-    qsizetype rowCount() const { return m_rows; }
-    void setRowCount(qsizetype rows) { m_rows = rows; }
+    qsizetype rowCount() const { return m_rowCount; }
+    void setRowCount(qsizetype rows) { m_rowCount = rows; }
 
     // The layout's state at the start of the row whose bands began a page (or, for a page
     // begun after the last row, at the end of the rows): the renderer's own business.
@@ -57,9 +70,19 @@ public:
         QList<ReportTotals> groupTotals;
         ReportTotals grand;
     };
-    const Start &start(int page) const { return m_starts[page - 1]; }
-    void append(const Start &start) { m_starts.append(start); }
-
+    // For a kept page (isKept) only.
+    const Start &start(int page) const
+    {
+        Q_ASSERT(isKept(page));
+        return m_kept[(page - 1) / keptEvery];
+    }
+    // The next page's start: its row always, the rest when the page is kept.
+    void append(const Start &start)
+    {
+        m_rows.append(start.row);
+        if (isKept(pageCount()))
+            m_kept.append(start);
+    }
     // An index of the first pages only, while the rest are still being laid out: its
     // pages but the last can be drawn (the last one's end is not known yet), and their
     // footers are not told a number of pages.
@@ -69,8 +92,9 @@ public:
     int pagesReady() const { return m_partial ? qMax(0, pageCount() - 1) : pageCount(); }
 
 private:
-    QList<Start> m_starts;
-    qsizetype m_rows = 0;
+    QList<qsizetype> m_rows;
+    QList<Start> m_kept;
+    qsizetype m_rowCount = 0;
     bool m_partial = false;
 };
 
