@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <array>
 #include <list>
 
 namespace {
@@ -186,6 +187,33 @@ QStringList wrongBalances(Db &db)
                          .arg(r.value("ID").toString(), r.value("CurrentBalance").toString())
                          .arg(expected / 100.0);
     }
+    return wrong + wrongKeptTotals(db);
+}
+
+QStringList wrongKeptTotals(Db &db)
+{
+    // Every customer ID any ticket, payment or kept total names, with its three pairs.
+    QHash<QString, std::array<qint64, 4>> sums;
+    const auto add = [&](const QString &sql, int at) {
+        for (const QSqlRecord &r : db.rows(sql)) {
+            auto &s = sums[r.value(0).toString()];
+            s[at] += qRound64(r.value(1).toDouble() * 100);
+        }
+    };
+    add(QStringLiteral("SELECT CustomerID, SUM(Total) FROM Tickets WHERE CustomerID IS NOT NULL GROUP BY CustomerID"), 0);
+    add(QStringLiteral("SELECT Customer, SUM(Amount) FROM Payments WHERE Customer IS NOT NULL GROUP BY Customer"), 1);
+    add(QStringLiteral("SELECT CustomerID, TicketSum FROM CustomerTotals"), 2);
+    add(QStringLiteral("SELECT CustomerID, PaymentSum FROM CustomerTotals"), 3);
+    QStringList wrong;
+    for (auto it = sums.cbegin(); it != sums.cend(); ++it)
+        if (it.value()[0] != it.value()[2] || it.value()[1] != it.value()[3])
+            wrong << QStringLiteral("%1: kept tickets %2 and payments %3 instead of %4 and %5")
+                         .arg(it.key())
+                         .arg(it.value()[2] / 100.0)
+                         .arg(it.value()[3] / 100.0)
+                         .arg(it.value()[0] / 100.0)
+                         .arg(it.value()[1] / 100.0);
+    wrong.sort();
     return wrong;
 }
 

@@ -49,8 +49,13 @@ QString connectionText(const QString &server);
 QString emptyDatabase(const QString &server);
 
 // The customers whose CurrentBalance is not their tickets less their payments to the
-// cent, with what each holds: empty when every balance agrees.
+// cent, with what each holds, and those of wrongKeptTotals: empty when every balance
+// and every kept total agrees.
 QStringList wrongBalances(Db &db);
+
+// The customer IDs whose kept sums (CustomerTotals) are not the sums of their tickets'
+// totals and their payments' amounts to the cent: empty when every one agrees.
+QStringList wrongKeptTotals(Db &db);
 
 // The gift cards whose CardBalance is not what their transactions leave, with what each
 // holds: sales add, redemptions take off, an edit sets the balance it carries; a balance

@@ -1,5 +1,6 @@
 #include "accounts/CustomerBalances.h"
 
+#include "db/DatabaseTool.h"
 #include "db/Db.h"
 
 RebuildCount RebuildCustomerBalances(Db &db)
@@ -17,5 +18,10 @@ RebuildCount RebuildCustomerBalances(Db &db)
         QStringLiteral("UPDATE Customer SET CurrentBalance = %1 WHERE CurrentBalance IS NULL OR CurrentBalance <> %1").arg(owed));
     count.changed += db.exec(QStringLiteral("UPDATE Customer Set CurrentBalance = 0 Where CurrentBalance Is Null"));
     count.customers = db.firstRow(QStringLiteral("SELECT COUNT(*) FROM Customer"))->value(0).toInt();
+    // The sums the aging report and the statements start from, made again from the same
+    // rows: whole or not at all.
+    Transaction transaction(db);
+    DatabaseTool::refillCustomerTotals(db);
+    transaction.commit();
     return count;
 }

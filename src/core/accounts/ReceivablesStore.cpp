@@ -20,6 +20,44 @@ QString forCustomer(const QString &column, const QString &customerId, QVariantLi
     return QStringLiteral(" AND %1 = ?").arg(column);
 }
 
+// What each customer owed before the day `from`, as joins to a query over Customer: the
+// sums of its tickets and payments the database keeps (Kept), less those dated on or after
+// that day (Later tickets, Later payments). Each later sum reads the customer's entries
+// from its index by day, customer first: one short range each (none, as of today).
+QStringList owedBefore(const SqlDialect &d, const QDate &from, const QString &customerId, QVariantList &values)
+{
+    const auto sumFrom = [&](const QString &table, const QString &customer, const QString &amount, const QString &day,
+                             const QVariant &first) {
+        values << first;
+        return QStringLiteral("SELECT Owner.ID AS Cust,%1 AS Amount FROM Customer Owner CROSS JOIN %2 E "
+                              "WHERE E.%3 = Owner.ID AND E.%4 >= ?")
+                   .arg(d.money(QStringLiteral("SUM(E.%1)").arg(amount)), table, customer, day)
+               + forCustomer(QStringLiteral("Owner.ID"), customerId, values) + QStringLiteral(" GROUP BY Owner.ID");
+    };
+    // The values are bound in the order their places stand in the text: one join at a time.
+    QStringList joins{QStringLiteral("LEFT JOIN CustomerTotals Kept ON Kept.CustomerID = Customer.ID")};
+    joins << QStringLiteral("LEFT JOIN (")
+                 + sumFrom(QStringLiteral("Tickets"), QStringLiteral("CustomerID"), QStringLiteral("Total"),
+                           QStringLiteral("DateEntered"), d.dayStart(from))
+                 + QStringLiteral(") LaterTickets ON LaterTickets.Cust = Customer.ID");
+    joins << QStringLiteral("LEFT JOIN (")
+                 + sumFrom(QStringLiteral("Payments"), QStringLiteral("Customer"), QStringLiteral("Amount"),
+                           QStringLiteral("PaymentDate"), d.dateValue(from))
+                 + QStringLiteral(") LaterPayments ON LaterPayments.Cust = Customer.ID");
+    return joins;
+}
+
+// The columns owedBefore's joins add, in the order owed() reads them.
+const QString owedColumns =
+    QStringLiteral("Kept.TicketSum,Kept.PaymentSum,LaterTickets.Amount AS TicketsLater,LaterPayments.Amount AS PaymentsLater");
+
+// The amount owed, from owedColumns standing from column `first` on.
+Aging::Cents owed(const Db::Row &row, int first)
+{
+    const auto cents = [&](int column) { return Aging::toCents(row.value(first + column).toDouble()); };
+    return (cents(0) - cents(2)) - (cents(1) - cents(3));
+}
+
 } // namespace
 
 namespace ReceivablesStore {
@@ -103,31 +141,13 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
                QStringLiteral("P.PaymentDate >= ? AND P.PaymentDate < ?"), QStringLiteral("P.Amount < 0"),
                QStringLiteral("P.Customer"), d.dateValue(earliest), d.dateValue(asOf.addDays(1)));
 
-    // Sums of tickets and of payments per customer up to the end of the day: the balance
-    // that is aged. Customer first again, so that each one's entries are one range of its
-    // index by day.
-    const auto sumOf = [&](bool tickets) {
-        const QString table = tickets ? QStringLiteral("Tickets") : QStringLiteral("Payments");
-        const QString amount = tickets ? QStringLiteral("E.Total") : QStringLiteral("E.Amount");
-        const QString customer = tickets ? QStringLiteral("E.CustomerID") : QStringLiteral("E.Customer");
-        // A ticket's day ends at its last second; a payment's day is a date.
-        const QString edge = tickets ? QStringLiteral("E.DateEntered <= ?") : QStringLiteral("E.PaymentDate < ?");
-        values << (tickets ? d.dayEnd(asOf) : d.dateValue(asOf.addDays(1)));
-        return QStringLiteral("SELECT Owner.ID AS Cust,%1 AS Amount FROM Customer Owner CROSS JOIN %2 E WHERE %3 = Owner.ID "
-                              "AND %4")
-                   .arg(d.money(QStringLiteral("SUM(%1)").arg(amount)), table, customer, edge)
-               + aCustomer(QStringLiteral("Owner.ID")) + QStringLiteral(" GROUP BY Owner.ID");
-    };
-
-    // The values are bound in the order their places stand in the text: one join at a time.
-    const QStringList joins{QStringLiteral("LEFT JOIN (") + recentTickets + QStringLiteral(") RT ON RT.Cust = Customer.ID"),
-                            QStringLiteral("LEFT JOIN (") + recentChecks + QStringLiteral(") RC ON RC.Cust = Customer.ID"),
-                            QStringLiteral("LEFT JOIN (") + sumOf(true) + QStringLiteral(") ST ON ST.Cust = Customer.ID"),
-                            QStringLiteral("LEFT JOIN (") + sumOf(false) + QStringLiteral(") SP ON SP.Cust = Customer.ID")};
+    QStringList joins{QStringLiteral("LEFT JOIN (") + recentTickets + QStringLiteral(") RT ON RT.Cust = Customer.ID"),
+                      QStringLiteral("LEFT JOIN (") + recentChecks + QStringLiteral(") RC ON RC.Cust = Customer.ID")};
+    joins << owedBefore(d, asOf.addDays(1), customerId, values);
     QStringList columns;
     for (int b = 0; b < Aging::Over90; ++b)
         columns << QStringLiteral("RT.C%1 AS T%1,RC.C%1 AS P%1").arg(b);
-    columns << QStringLiteral("ST.Amount AS TicketSum,SP.Amount AS PaymentSum");
+    columns << owedColumns;
 
     QString sql = QStringLiteral("SELECT Customer.ID,Customer.Name,Customer.Address1,Customer.Address2,Customer.City,"
                                  "Customer.State,Customer.Zip,Customer.Phone,Customer.Contact,Customer.Inactive,"
@@ -158,8 +178,7 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
         CreditLimit,
         Terms,
         Young,
-        TicketSum = Young + 2 * Aging::Over90,
-        PaymentSum
+        Owed = Young + 2 * Aging::Over90
     };
     const auto cents = [](const Db::Row &row, int column) { return Aging::toCents(row.value(column).toDouble()); };
     QList<AgedAccount> accounts;
@@ -184,7 +203,7 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
         std::array<Aging::Cents, Aging::BucketCount> young{};
         for (int b = 0; b < Aging::Over90; ++b)
             young[b] = cents(row, Young + 2 * b) + cents(row, Young + 2 * b + 1);
-        a.aged = Aging::ageBalance(young, cents(row, TicketSum) - cents(row, PaymentSum));
+        a.aged = Aging::ageBalance(young, owed(row, Owed));
         accounts.append(std::move(a));
     });
     return accounts;
@@ -192,19 +211,15 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
 
 QHash<QString, Aging::Cents> balancesBefore(Db &db, const QDate &day, const QString &customerId)
 {
-    const SqlDialect &d = db.dialect();
-    QVariantList values{d.dayStart(day)};
-    QString sql =
-        QStringLiteral("SELECT Earlier.Cust,") + d.money(QStringLiteral("SUM(Earlier.Amount)"))
-        + QStringLiteral(" AS Balance FROM (SELECT CustomerID AS Cust,Total AS Amount FROM Tickets WHERE DateEntered < ?")
-        + forCustomer(QStringLiteral("CustomerID"), customerId, values);
-    values << d.dateValue(day);
-    sql += QStringLiteral(" UNION ALL SELECT Customer,-Amount FROM Payments WHERE PaymentDate < ?")
-           + forCustomer(QStringLiteral("Customer"), customerId, values) + QStringLiteral(") Earlier GROUP BY Earlier.Cust");
+    QVariantList values;
+    QString sql = QStringLiteral("SELECT Customer.ID,") + owedColumns + QStringLiteral(" FROM Customer ")
+                  + owedBefore(db.dialect(), day, customerId, values).join(u' ');
+    if (!customerId.isNull()) {
+        sql += QStringLiteral(" WHERE Customer.ID = ?");
+        values << customerId;
+    }
     QHash<QString, Aging::Cents> balances;
-    db.forEachRow(sql, values, [&](const QSqlRecord &row) {
-        balances.insert(row.value(0).toString(), Aging::toCents(row.value(1).toDouble()));
-    });
+    db.forEachRowByPlace(sql, values, [&](const Db::Row &row) { balances.insert(row.value(0).toString(), owed(row, 1)); });
     return balances;
 }
 

@@ -72,7 +72,8 @@ namespace ReceivablesStore {
 QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, const QString &customerId = {});
 
 // The balance of every customer (or the one) before the day `day`: its tickets less its
-// payments dated before that day's midnight, in cents. Customers without any are absent.
+// payments dated before that day's midnight, in cents. Entries filed under no customer
+// of the Customer table are left out.
 QHash<QString, Aging::Cents> balancesBefore(Db &db, const QDate &day, const QString &customerId = {});
 
 // The tickets and payments of the days start..end, of every customer (or the one), by

@@ -141,8 +141,29 @@ QStringList schemaStatements(const SqlDialect &dialect)
         statements << dialect.createTable(table);
     for (const SchemaIndex &index : SchemaTables::indexes())
         statements << dialect.createIndex(index);
+    statements << customerTotalsStatements(dialect);
     statements << dialect.createTable(SchemaTables::versionTable());
     return statements;
+}
+
+QStringList customerTotalsStatements(const SqlDialect &dialect)
+{
+    const SchemaTable &totals = SchemaTables::customerTotalsTable();
+    QStringList statements{dialect.createTable(totals)};
+    for (const SchemaTotal &total : SchemaTables::customerTotals())
+        statements << dialect.keepTotal(totals, total);
+    return statements;
+}
+
+qint64 refillCustomerTotals(Db &db)
+{
+    const SchemaTable &totals = SchemaTables::customerTotalsTable();
+    db.exec(QStringLiteral("DELETE FROM ") + totals.name);
+    for (const SchemaTotal &total : SchemaTables::customerTotals())
+        db.exec(QStringLiteral("INSERT INTO %1 (%2, %3) SELECT %4, SUM(COALESCE(%5, 0)) FROM %6 WHERE %4 IS NOT NULL "
+                               "GROUP BY %4 ON CONFLICT (%2) DO UPDATE SET %3 = excluded.%3")
+                    .arg(totals.name, totals.primaryKey, total.column, total.key, total.amount, total.table));
+    return db.firstRow(QStringLiteral("SELECT COUNT(*) FROM ") + totals.name)->value(0).toLongLong();
 }
 
 void createSchema(Db &db)
@@ -157,7 +178,7 @@ void createSchema(Db &db)
 void dropSchema(Db &db)
 {
     QStringList tables = tableNames();
-    tables << SchemaTables::versionTable().name;
+    tables << SchemaTables::customerTotalsTable().name << SchemaTables::versionTable().name;
     Transaction transaction(db);
     for (const QString &table : tables)
         db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(table));

@@ -12,7 +12,8 @@ class SqlDialect;
 namespace DatabaseTool {
 
 // Creates the newest schema version in one transaction: the eleven tables and their
-// indexes as SchemaTables defines them, and the SchemaVersion table with its row.
+// indexes as SchemaTables defines them, the customers' kept totals with the triggers that
+// keep them, and the SchemaVersion table with its row.
 void createSchema(Db &db);
 
 // The CREATE statements createSchema runs on a server, in order.
@@ -21,7 +22,14 @@ QStringList schemaStatements(const SqlDialect &dialect);
 // The names of the eleven tables.
 QStringList tableNames();
 
-// Drops the eleven tables and SchemaVersion if they exist (tests and "amsdb create
+// The kept totals table and its triggers (CREATE statements, in order).
+QStringList customerTotalsStatements(const SqlDialect &dialect);
+
+// Sums every customer's tickets and payments into the kept totals again, in the caller's
+// transaction: what the triggers keep from then on. Returns the customers summed.
+qint64 refillCustomerTotals(Db &db);
+
+// Drops the eleven tables, the kept totals and SchemaVersion if they exist (tests and "amsdb create
 // --replace").
 void dropSchema(Db &db);
 

@@ -121,6 +121,25 @@ const SchemaTable &versionTable()
     return table;
 }
 
+const SchemaTable &customerTotalsTable()
+{
+    static const SchemaTable table{QStringLiteral("CustomerTotals"),
+                                   {text("CustomerID"),
+                                    {QStringLiteral("TicketSum"), Kind::Money, QStringLiteral("0")},
+                                    {QStringLiteral("PaymentSum"), Kind::Money, QStringLiteral("0")}},
+                                   QStringLiteral("CustomerID")};
+    return table;
+}
+
+const QList<SchemaTotal> &customerTotals()
+{
+    static const QList<SchemaTotal> list = {
+        {QStringLiteral("Tickets"), QStringLiteral("CustomerID"), QStringLiteral("Total"), QStringLiteral("TicketSum")},
+        {QStringLiteral("Payments"), QStringLiteral("Customer"), QStringLiteral("Amount"), QStringLiteral("PaymentSum")},
+    };
+    return list;
+}
+
 const QList<SchemaIndex> &indexes()
 {
     auto columns = [](const char *names) { return QString::fromLatin1(names).split(u' '); };
@@ -151,8 +170,9 @@ const SchemaTable &table(const QString &name)
     for (const SchemaTable &t : all())
         if (t.name.compare(name, Qt::CaseInsensitive) == 0)
             return t;
-    if (versionTable().name.compare(name, Qt::CaseInsensitive) == 0)
-        return versionTable();
+    for (const SchemaTable *t : {&versionTable(), &customerTotalsTable()})
+        if (t->name.compare(name, Qt::CaseInsensitive) == 0)
+            return *t;
     throw DbError(QStringLiteral("The program defines no table %1.").arg(name));
 }
 

@@ -41,6 +41,17 @@ struct SchemaIndex
     bool unique = false;
 };
 
+// A running total the database keeps itself: each row written to, changed in or deleted
+// from `table` moves `column` of the totals row whose key is the row's `key` by its
+// `amount`, in the same transaction, whichever program or statement wrote it.
+struct SchemaTotal
+{
+    QString table;
+    QString key;
+    QString amount;
+    QString column;
+};
+
 namespace SchemaTables {
 
 // The eleven tables of the station's data in the order of DatabaseTool::tableNames(),
@@ -51,10 +62,20 @@ const QList<SchemaTable> &all();
 // without it is at version 0, the eleven tables as they always were.
 const SchemaTable &versionTable();
 
+// Each customer's tickets and payments summed over all time, kept by the database as they
+// are written (version 6): the A/R aging report and the statements take a customer's
+// balance on a day from these, less what is dated after that day, instead of summing a
+// chain's years of tickets each time. Derived from the eleven tables: never copied, and
+// made again from them by refill().
+const SchemaTable &customerTotalsTable();
+// What keeps its columns: the tickets' totals and the payments' amounts by customer.
+const QList<SchemaTotal> &customerTotals();
+
 // The indexes of the eleven tables: what the screens' and reports' queries look up by.
 const QList<SchemaIndex> &indexes();
 
-// The table of that name (letters in any case) among all() and versionTable(); throws
+// The table of that name (letters in any case) among all(), versionTable() and
+// customerTotalsTable(); throws
 // DbError for a name the list does not hold.
 const SchemaTable &table(const QString &name);
 

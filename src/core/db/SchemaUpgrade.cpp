@@ -2,6 +2,7 @@
 
 #include "accounts/WebPassword.h"
 #include "db/ConnectionText.h"
+#include "db/DatabaseTool.h"
 #include "db/Db.h"
 #include "db/DbError.h"
 #include "db/SchemaTables.h"
@@ -115,6 +116,16 @@ qint64 addCustomerAmountIndexes(Db &db)
     return 0;
 }
 
+// Version 6: each customer's tickets and payments summed, kept by the database from now
+// on, so that a balance on a day is the sum less what came after it.
+qint64 addCustomerTotals(Db &db)
+{
+    for (const QString &statement : DatabaseTool::customerTotalsStatements(db.dialect()))
+        db.exec(statement);
+    dieHereInTests(6);
+    return DatabaseTool::refillCustomerTotals(db);
+}
+
 // The upgrade reads the version locked, so that two upgrades at once apply each step
 // once: the second waits for the first's step and then reads its version. A station's
 // start-up only reads (its role may not lock).
@@ -142,6 +153,7 @@ const QList<Step> &steps()
         {4, QStringLiteral("Payment terms: days per customer, and a default per location (Net 30)"), addPaymentTerms},
         {5, QStringLiteral("Indexes of each customer's tickets and payments by day, with their amounts"),
          addCustomerAmountIndexes},
+        {6, QStringLiteral("Each customer's tickets and payments summed, kept as they are written"), addCustomerTotals},
     };
     return list;
 }

@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <tuple>
+
 namespace {
 
 // SQLite keeps dates as ISO text, so that text comparison is date order; money is REAL,
@@ -89,6 +91,27 @@ public:
     }
     // AUTOINCREMENT records the highest key ever written, given or not.
     QStringList keepKeysAhead(const QString &, const QString &) const override { return {}; }
+    // One trigger for each kind of change. An update that moves a row to another key (or
+    // changes its amount) takes it off the old total and adds it to the new one.
+    QStringList keepTotal(const SchemaTable &totals, const SchemaTotal &total) const override
+    {
+        const QString name = total.table + u'_' + total.column;
+        // DROP and CREATE are separate statements: Qt runs one at a time.
+        QStringList statements;
+        const QList<std::tuple<QString, QString, QStringList>> triggers = {
+            {QStringLiteral("Insert"), QStringLiteral("INSERT"), {addToTotal(totals, total, QStringLiteral("NEW"))}},
+            {QStringLiteral("Delete"), QStringLiteral("DELETE"), {takeFromTotal(totals, total, QStringLiteral("OLD"))}},
+            {QStringLiteral("Update"),
+             QStringLiteral("UPDATE OF %1, %2").arg(total.key, total.amount),
+             {takeFromTotal(totals, total, QStringLiteral("OLD")), addToTotal(totals, total, QStringLiteral("NEW"))}},
+        };
+        for (const auto &[suffix, event, body] : triggers) {
+            statements << QStringLiteral("DROP TRIGGER IF EXISTS %1_%2").arg(name, suffix);
+            statements << QStringLiteral("CREATE TRIGGER %1_%2 AFTER %3 ON %4 BEGIN %5; END")
+                              .arg(name, suffix, event, total.table, body.join(QStringLiteral("; ")));
+        }
+        return statements;
+    }
     QStringList sessionSetup() const override
     {
         return {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=FULL"),
@@ -198,6 +221,22 @@ public:
                     .arg(table, keyColumn.toLower(), keyColumn)};
     }
 
+    // A row trigger runs a function; both are replaced when made again.
+    QStringList keepTotal(const SchemaTable &totals, const SchemaTotal &total) const override
+    {
+        const QString name = total.table + u'_' + total.column;
+        return {
+            QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $body$ BEGIN "
+                           "IF TG_OP <> 'INSERT' THEN %2; END IF; "
+                           "IF TG_OP <> 'DELETE' THEN %3; END IF; "
+                           "RETURN NULL; END $body$")
+                .arg(name, takeFromTotal(totals, total, QStringLiteral("OLD")), addToTotal(totals, total, QStringLiteral("NEW"))),
+            QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(name, total.table),
+            QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR DELETE OR UPDATE OF %2, %3 ON %4 "
+                           "FOR EACH ROW EXECUTE FUNCTION %1()")
+                .arg(name, total.key, total.amount, total.table)};
+    }
+
     QStringList sessionSetup() const override
     {
         return {QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION ISOLATION LEVEL READ COMMITTED"),
@@ -268,6 +307,20 @@ QString SqlDialect::createIndex(const SchemaIndex &index) const
         columns << columnName(column);
     return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
         .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), index.name, index.table, columns.join(QStringLiteral(", ")));
+}
+
+QString SqlDialect::addToTotal(const SchemaTable &totals, const SchemaTotal &total, const QString &row)
+{
+    // A select with a WHERE, so that SQLite reads ON CONFLICT as the upsert's.
+    return QStringLiteral("INSERT INTO %1 (%2, %3) SELECT %4.%5, COALESCE(%4.%6, 0) WHERE %4.%5 IS NOT NULL "
+                          "ON CONFLICT (%2) DO UPDATE SET %3 = %1.%3 + excluded.%3")
+        .arg(totals.name, totals.primaryKey, total.column, row, total.key, total.amount);
+}
+
+QString SqlDialect::takeFromTotal(const SchemaTable &totals, const SchemaTotal &total, const QString &row)
+{
+    return QStringLiteral("UPDATE %1 SET %2 = %2 - COALESCE(%3.%4, 0) WHERE %5 = %3.%6")
+        .arg(totals.name, total.column, row, total.amount, totals.primaryKey, total.key);
 }
 
 std::unique_ptr<SqlDialect> SqlDialect::forSQLite() { return std::make_unique<SQLiteDialect>(); }

@@ -14,6 +14,13 @@
 // routines build their SQL through these pieces and never ask which server it is.
 class SqlDialect
 {
+protected:
+    // Within a trigger: the statement that adds the amount of `row` (NEW) to its key's
+    // total, making the totals row when there is none, and the one that takes the amount
+    // of `row` (OLD) off it. A row without a key is in no total.
+    static QString addToTotal(const SchemaTable &totals, const SchemaTotal &total, const QString &row);
+    static QString takeFromTotal(const SchemaTable &totals, const SchemaTotal &total, const QString &row);
+
 public:
     virtual ~SqlDialect() = default;
 
@@ -111,6 +118,10 @@ public:
     // The CREATE statements of a table and of an index, from the one table list.
     QString createTable(const SchemaTable &table) const;
     QString createIndex(const SchemaIndex &index) const;
+    // The statements that make the database keep a running total in `totals` (keyed by
+    // its primary key) as rows are inserted, updated and deleted: triggers, and on
+    // PostgreSQL their function. Running them again replaces what they made.
+    virtual QStringList keepTotal(const SchemaTable &totals, const SchemaTotal &total) const = 0;
     // Whether the database holds a table of that name (letters in any case).
     virtual QString tableExistsQuery() const = 0;
 

@@ -26,6 +26,8 @@ private slots:
     void namesIgnoreLetterCase();
     void cardColumnsInOrder();
     void newCustomerBalanceIsZero();
+    void keptTotalsFollowEveryWrite_data();
+    void keptTotalsFollowEveryWrite();
     void flagsReadBackTrue_data();
     void flagsReadBackTrue();
     void textsRoundTrip_data();
@@ -38,9 +40,10 @@ void tst_Schema::initTestCase_data() { TestDb::addServerRows(); }
 
 namespace {
 
-// What the server's catalog says of the eleven tables, one line per column, key and
-// index: names, types, defaults, nullability, keys the server assigns, index columns in
-// order and uniqueness. SchemaVersion is left out: version 0 has none.
+// What the server's catalog says of the eleven tables and the kept totals, one line per
+// column, key, index and trigger: names, types, defaults, nullability, keys the server
+// assigns, index columns in order and uniqueness, and each trigger's statement.
+// SchemaVersion is left out: version 0 has none.
 QStringList catalog(Db &db)
 {
     QStringList lines;
@@ -53,7 +56,8 @@ QStringList catalog(Db &db)
         }
     };
     if (db.dialect().name() == QLatin1String("SQLite")) {
-        for (const QString &table : DatabaseTool::tableNames()) {
+        const QStringList tables = DatabaseTool::tableNames() << SchemaTables::customerTotalsTable().name;
+        for (const QString &table : tables) {
             add(QStringLiteral("SELECT ?, cid, name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?)"),
                 {table, table});
             add(QStringLiteral(
@@ -79,7 +83,14 @@ QStringList catalog(Db &db)
                            "AND c.table_name <> 'schemaversion' ORDER BY c.table_name, c.constraint_type, k.column_name"));
         add(QStringLiteral("SELECT tablename, indexname, indexdef FROM pg_indexes WHERE schemaname = current_schema() "
                            "AND tablename <> 'schemaversion' ORDER BY tablename, indexname"));
+        add(QStringLiteral("SELECT event_object_table, trigger_name, event_manipulation, action_timing, action_orientation, "
+                           "action_statement FROM information_schema.triggers WHERE trigger_schema = current_schema() "
+                           "ORDER BY trigger_name, event_manipulation"));
+        add(QStringLiteral("SELECT p.proname, p.prosrc FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
+                           "WHERE n.nspname = current_schema() ORDER BY p.proname"));
     }
+    if (db.dialect().name() == QLatin1String("SQLite"))
+        add(QStringLiteral("SELECT tbl_name, name, sql FROM sqlite_master WHERE type = 'trigger' ORDER BY name"));
     return lines;
 }
 
@@ -233,6 +244,87 @@ void tst_Schema::newCustomerBalanceIsZero()
                  ->value("CurrentBalance")
                  .toDouble(),
              12.5);
+}
+
+void tst_Schema::keptTotalsFollowEveryWrite_data()
+{
+    // Statements after two tickets (10.25 and 5.10) and one payment (3.00) of 1001, and
+    // each customer's kept tickets and payments after them.
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<QStringList>("kept");
+    const auto ticket = [](const char *customer, const char *total) {
+        return QStringLiteral("INSERT INTO Tickets (CustomerID, Total) VALUES (%1, %2)")
+            .arg(QLatin1String(customer), QLatin1String(total));
+    };
+    QTest::newRow("as written") << QStringList{} << QStringList{"1001 15.35 3.00"};
+    QTest::newRow("a ticket's total changed")
+        << QStringList{"UPDATE Tickets SET Total = 20 WHERE Total = 10.25"} << QStringList{"1001 25.10 3.00"};
+    QTest::newRow("a ticket moved to another customer")
+        << QStringList{"UPDATE Tickets SET CustomerID = '1002', Total = 6 WHERE Total = 5.10"}
+        << QStringList{"1001 10.25 3.00", "1002 6.00 0.00"};
+    QTest::newRow("a ticket put under no customer")
+        << QStringList{"UPDATE Tickets SET CustomerID = NULL WHERE Total = 5.10"} << QStringList{"1001 10.25 3.00"};
+    QTest::newRow("a ticket of no customer given one")
+        << QStringList{ticket("NULL", "7"), "UPDATE Tickets SET CustomerID = '1003' WHERE CustomerID IS NULL"}
+        << QStringList{"1001 15.35 3.00", "1003 7.00 0.00"};
+    QTest::newRow("a ticket without a total, then with one")
+        << QStringList{ticket("'1002'", "NULL"), "UPDATE Tickets SET Total = 1.5 WHERE Total IS NULL"}
+        << QStringList{"1001 15.35 3.00", "1002 1.50 0.00"};
+    QTest::newRow("a refund") << QStringList{ticket("'1001'", "-4")} << QStringList{"1001 11.35 3.00"};
+    QTest::newRow("a ticket deleted") << QStringList{"DELETE FROM Tickets WHERE Total = 10.25"} << QStringList{"1001 5.10 3.00"};
+    QTest::newRow("a returned check") << QStringList{"INSERT INTO Payments (Customer, Amount) VALUES ('1001', -3)"}
+                                      << QStringList{"1001 15.35 0.00"};
+    QTest::newRow("a payment changed and moved")
+        << QStringList{"UPDATE Payments SET Customer = '1002', Amount = 50"} << QStringList{"1001 15.35 0.00", "1002 0.00 50.00"};
+    QTest::newRow("everything deleted") << QStringList{"DELETE FROM Tickets", "DELETE FROM Payments"}
+                                        << QStringList{"1001 0.00 0.00"};
+    QTest::newRow("a statement over many rows")
+        << QStringList{ticket("'1002'", "1"), ticket("'1002'", "2"), "UPDATE Tickets SET Total = Total * 2"}
+        << QStringList{"1001 30.70 3.00", "1002 6.00 0.00"};
+}
+
+// The database keeps each customer's sums of tickets and payments through every kind of
+// write, whatever statement makes it; a write rolled back leaves them; a refill makes
+// them again from the tables.
+void tst_Schema::keptTotalsFollowEveryWrite()
+{
+    QFETCH_GLOBAL(QString, server);
+    QFETCH(QStringList, statements);
+    QFETCH(QStringList, kept);
+    auto db = TestDb::fresh(server);
+    const QStringList written{"INSERT INTO Tickets (CustomerID, Total) VALUES ('1001', 10.25)",
+                              "INSERT INTO Tickets (CustomerID, Total) VALUES ('1001', 5.10)",
+                              "INSERT INTO Payments (Customer, Amount) VALUES ('1001', 3)"};
+    for (const QString &statement : written + statements)
+        db->exec(statement);
+    const auto keptNow = [&] {
+        QStringList rows;
+        for (const QSqlRecord &r : db->rows(QStringLiteral("SELECT CustomerID, TicketSum, PaymentSum FROM CustomerTotals "
+                                                           "ORDER BY CustomerID")))
+            rows << QStringLiteral("%1 %2 %3")
+                        .arg(r.value(0).toString(), QString::number(r.value(1).toDouble(), 'f', 2),
+                             QString::number(r.value(2).toDouble(), 'f', 2));
+        return rows;
+    };
+    QCOMPARE(keptNow(), kept);
+    QCOMPARE(TestDb::wrongKeptTotals(*db), QStringList());
+
+    {
+        Transaction rolledBack(*db);
+        db->exec(QStringLiteral("INSERT INTO Tickets (CustomerID, Total) VALUES ('1001', 99)"));
+        db->exec(QStringLiteral("DELETE FROM Payments"));
+    }
+    QCOMPARE(keptNow(), kept);
+
+    db->exec(QStringLiteral("UPDATE CustomerTotals SET TicketSum = 1, PaymentSum = 2"));
+    db->exec(QStringLiteral("INSERT INTO CustomerTotals (CustomerID) VALUES ('9999')"));
+    QVERIFY(!TestDb::wrongKeptTotals(*db).isEmpty());
+    DatabaseTool::refillCustomerTotals(*db);
+    QCOMPARE(TestDb::wrongKeptTotals(*db), QStringList());
+    // Refilled, a customer whose every row is gone has no kept row; the others as before.
+    QStringList refilled = kept;
+    refilled.removeIf([](const QString &row) { return row.endsWith(QLatin1String(" 0.00 0.00")); });
+    QCOMPARE(keptNow(), refilled);
 }
 
 void tst_Schema::flagsReadBackTrue_data()

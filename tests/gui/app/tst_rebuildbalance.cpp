@@ -115,8 +115,12 @@ void TestRebuildBalance::rebuild()
     addAccount(db, "G007", 0.0, {19.99, 0.01}, {});
     // Cash tickets never reach an account.
     db.insert(QStringLiteral("CashTickets"), {{"Customer", "B002"}, {"Total", 500.0}, {"Location", 1}});
+    // Kept sums gone astray are made again too.
+    db.exec(QStringLiteral("UPDATE CustomerTotals SET TicketSum = TicketSum + 1"));
+    QVERIFY(!TestDb::wrongKeptTotals(db).isEmpty());
 
     chooseRebuild(MessageBox::Answer::Yes);
+    QCOMPARE(TestDb::wrongKeptTotals(db), QStringList());
 
     const auto shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 2);
