@@ -28,9 +28,11 @@ QStringList owedBefore(const SqlDialect &d, const QDate &from, const QString &cu
 {
     const auto sumFrom = [&](const QString &table, const QString &customer, const QString &amount, const QString &day,
                              const QVariant &first) {
-        values << first;
+        // Nothing dated that late, as is usual, ends the query before it looks at a
+        // single customer: the newest day is one look at its index.
+        values << first << first;
         return QStringLiteral("SELECT Owner.ID AS Cust,%1 AS Amount FROM Customer Owner CROSS JOIN %2 E "
-                              "WHERE E.%3 = Owner.ID AND E.%4 >= ?")
+                              "WHERE E.%3 = Owner.ID AND E.%4 >= ? AND (SELECT MAX(%4) FROM %2) >= ?")
                    .arg(d.money(QStringLiteral("SUM(E.%1)").arg(amount)), table, customer, day)
                + forCustomer(QStringLiteral("Owner.ID"), customerId, values) + QStringLiteral(" GROUP BY Owner.ID");
     };
