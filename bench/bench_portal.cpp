@@ -14,7 +14,7 @@
 // website yields to the counters' work.
 //
 //   bench_portal [SESSIONS REQUESTS CONCURRENCY LIMIT_MS] [--portal-nice N] [--clients-nice N]
-//                [--clients-everywhere] [--passes N] [--database-workers N]
+//                [--clients-everywhere] [--passes N] [--database-workers N] [--station-apart]
 //     defaults 200 20 16 100, portal nice 10, clients nice 19 on the last core; needs
 //     AMS_TEST_PG. --portal-nice 0 --clients-nice 0 --clients-everywhere puts everything
 //     on an equal footing, as the first version of this bench did. --passes N makes the
@@ -23,6 +23,11 @@
 //     portal's DatabaseWorkers setting (default as installed: half the machine's CPUs, at
 //     least one): how many of its requests do their database work at once; 16, one per
 //     request it serves, is no bound at all.
+//     --station-apart keeps the station's thread to the first core and everything else
+//     (PostgreSQL's processes, the station's own server process among them, the portal
+//     and the page requests) to the other cores: the counter workstation on a machine of
+//     its own, as it is at a station, against a server one core smaller. It moves the
+//     server's processes, so it needs the right to (root, or PostgreSQL's own user).
 //
 // For each save it also reads the kernel's scheduler counts of the station's thread and of
 // the server process serving it, and prints their mean time on a CPU and waiting for one:
@@ -49,10 +54,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -146,10 +154,13 @@ struct SchedTimes
 class Station
 {
 public:
-    explicit Station(const QString &connection) : m_connection(connection) {}
+    // With a core set, the saving thread keeps to it.
+    Station(const QString &connection, std::optional<cpu_set_t> core) : m_connection(connection), m_core(core) {}
 
     Times run(int count, const std::atomic<bool> *stop = nullptr)
     {
+        if (m_core)
+            sched_setaffinity(0, sizeof *m_core, &*m_core);
         Times times;
         auto db = Db::open(m_connection);
         // The server process serving this connection: on this machine over loopback, the
@@ -189,6 +200,7 @@ public:
 
 private:
     QString m_connection;
+    std::optional<cpu_set_t> m_core;
     std::atomic<int> m_failures{0};
 };
 
@@ -265,20 +277,52 @@ int takeOption(QStringList &args, const QString &option, int otherwise)
     return value;
 }
 
-// A child process started at CPU priority `nice`; with oneCore, kept to the machine's
-// last core (when it has more than one).
-void lowerPriority(QProcess &process, int nice, bool oneCore)
+// The machine's cores from `first` to `last` (counted from 0; negative: from the end).
+cpu_set_t cores(int first, int last)
 {
-    process.setChildProcessModifier([nice, oneCore] {
+    const int count = int(sysconf(_SC_NPROCESSORS_ONLN));
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    for (int core = first < 0 ? count + first : first; core <= (last < 0 ? count + last : last); ++core)
+        CPU_SET(core, &set);
+    return set;
+}
+
+// A child process started at CPU priority `nice`, kept to `set` when one is given.
+void lowerPriority(QProcess &process, int nice, std::optional<cpu_set_t> set)
+{
+    process.setChildProcessModifier([nice, set] {
         setpriority(PRIO_PROCESS, 0, nice);
-        const long cores = sysconf(_SC_NPROCESSORS_ONLN);
-        if (oneCore && cores > 1) {
-            cpu_set_t set;
-            CPU_ZERO(&set);
-            CPU_SET(int(cores - 1), &set);
-            sched_setaffinity(0, sizeof set, &set);
-        }
+        if (set)
+            sched_setaffinity(0, sizeof *set, &*set);
     });
+}
+
+// Keeps PostgreSQL's processes to `set`: the server process serving `db`, the server
+// that started it and every other process that server started. A connection made later
+// is served by a process that starts there. False (with the reason said) when the
+// kernel does not allow it.
+bool keepServerTo(Db &db, const cpu_set_t &set)
+{
+    const int backend = db.rows(QStringLiteral("SELECT pg_backend_pid()")).value(0).value(0).toInt();
+    const auto parentOf = [](int pid) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("PPid:", 0) == 0)
+                return std::stoi(line.substr(5));
+        return 0;
+    };
+    const int server = parentOf(backend);
+    std::vector<int> pids{server};
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs))
+        if (const int pid = entry.toInt(); pid > 0 && parentOf(pid) == server)
+            pids.push_back(pid);
+    for (int pid : pids)
+        if (sched_setaffinity(pid, sizeof set, &set) != 0) {
+            std::printf("bench_portal: PostgreSQL's process %d cannot be moved (%s)\n", pid, std::strerror(errno));
+            return false;
+        }
+    return true;
 }
 
 } // namespace
@@ -295,6 +339,11 @@ int main(int argc, char *argv[])
     const int portalNice = takeOption(args, QStringLiteral("--portal-nice"), 10);
     const int clientsNice = takeOption(args, QStringLiteral("--clients-nice"), 19);
     const bool clientsEverywhere = args.removeAll(QStringLiteral("--clients-everywhere")) > 0;
+    const bool stationApart = args.removeAll(QStringLiteral("--station-apart")) > 0;
+    if (stationApart && sysconf(_SC_NPROCESSORS_ONLN) < 2) {
+        std::printf("bench_portal: --station-apart needs two cores or more\n");
+        return 1;
+    }
     const int passes = std::max(1, takeOption(args, QStringLiteral("--passes"), 1));
     // The portal's own default: half the machine's CPUs, at least one.
     const int databaseWorkers =
@@ -314,6 +363,8 @@ int main(int argc, char *argv[])
     QList<QPair<QString, QString>> logins;
     try {
         auto db = BenchSupport::freshPostgres(admin, name);
+        if (stationApart && !keepServerTo(*db, cores(1, -1)))
+            return 1;
         DatabaseTool::fillDemo(*db, QDate::currentDate());
         for (const QSqlRecord &row : db->rows(QStringLiteral("SELECT UserName, CustomerID FROM WebUser ORDER BY CustomerID")))
             logins.append({row.value(0).toString(), DatabaseTool::demoPassword(row.value(1).toString())});
@@ -341,7 +392,7 @@ int main(int argc, char *argv[])
         bin = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../src"));
     QProcess portal;
     portal.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    lowerPriority(portal, portalNice, false);
+    lowerPriority(portal, portalNice, stationApart ? std::optional(cores(1, -1)) : std::nullopt);
     portal.start(QDir(bin).filePath(QStringLiteral("ams-portal")),
                  {QStringLiteral("--config"), dir.filePath(QStringLiteral("portal.conf"))});
     QByteArray said;
@@ -358,7 +409,11 @@ int main(int argc, char *argv[])
                 portNumber, portalNice, databaseWorkers, qPrintable(name), qlonglong(logins.size()), clientsNice,
                 clientsEverywhere ? "on every core" : "on the last core");
 
-    Station station(connection);
+    // Apart, the station is the first core's only work; its server process is on the
+    // server's cores with the rest.
+    Station station(connection, stationApart ? std::optional(cores(0, 0)) : std::nullopt);
+    if (stationApart)
+        std::printf("the station's thread on core 0; PostgreSQL, the portal and the page requests on the others\n");
     // Enough saves that their p99 is not just the slowest one or two: the station's times
     // alone are what its times under the load are held against.
     std::printf("machine's load before the saves alone: %s\n", qPrintable(loadAverage()));
@@ -421,7 +476,7 @@ int main(int argc, char *argv[])
     {
         QProcess clients;
         clients.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        lowerPriority(clients, clientsNice, !clientsEverywhere);
+        lowerPriority(clients, clientsNice, clientsEverywhere ? std::nullopt : std::optional(cores(-1, -1)));
         clients.start(QCoreApplication::applicationFilePath(),
                       {QStringLiteral("--clients"), QString::number(portNumber), cookieFile, QString::number(requests),
                        QString::number(concurrency), QString::number(passes)});
@@ -473,6 +528,9 @@ int main(int argc, char *argv[])
     const bool met = pageTimes.at(0.99) < limit;
     std::printf("target p99 < %.0f ms: %s\n", limit, met ? "met" : "NOT met");
     try {
+        // The server's processes back on every core.
+        if (stationApart)
+            keepServerTo(*Db::open(connection), cores(0, -1));
         BenchSupport::dropPostgres(admin, name);
     } catch (const DbError &) {
     }
