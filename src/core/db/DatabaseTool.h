@@ -29,8 +29,8 @@ QStringList customerTotalsStatements(const SqlDialect &dialect);
 // transaction: what the triggers keep from then on. Returns the customers summed.
 qint64 refillCustomerTotals(Db &db);
 
-// Drops the eleven tables, the kept totals and SchemaVersion if they exist (tests and "amsdb create
-// --replace").
+// Drops the eleven tables, the kept totals and SchemaVersion if they exist (tests and
+// "amsdb create --replace").
 void dropSchema(Db &db);
 
 // The website password the demo gives a customer's login (stored as its hash).

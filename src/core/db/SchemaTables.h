@@ -66,7 +66,7 @@ const SchemaTable &versionTable();
 // are written (version 6): the A/R aging report and the statements take a customer's
 // balance on a day from these, less what is dated after that day, instead of summing a
 // chain's years of tickets each time. Derived from the eleven tables: never copied, and
-// made again from them by refill().
+// made again from them by DatabaseTool::refillCustomerTotals.
 const SchemaTable &customerTotalsTable();
 // What keeps its columns: the tickets' totals and the payments' amounts by customer.
 const QList<SchemaTotal> &customerTotals();
@@ -75,8 +75,7 @@ const QList<SchemaTotal> &customerTotals();
 const QList<SchemaIndex> &indexes();
 
 // The table of that name (letters in any case) among all(), versionTable() and
-// customerTotalsTable(); throws
-// DbError for a name the list does not hold.
+// customerTotalsTable(); throws DbError for a name the list does not hold.
 const SchemaTable &table(const QString &name);
 
 } // namespace SchemaTables
