@@ -53,11 +53,13 @@ QStringList owedBefore(const SqlDialect &d, const QDate &from, const QString &cu
 const QString owedColumns =
     QStringLiteral("Kept.TicketSum,Kept.PaymentSum,LaterTickets.Amount AS TicketsLater,LaterPayments.Amount AS PaymentsLater");
 
+// A money column of a row read by place, in cents (NULL: 0).
+Aging::Cents cents(const Db::Row &row, int column) { return Aging::toCents(row.value(column).toDouble()); }
+
 // The amount owed, from owedColumns standing from column `first` on.
 Aging::Cents owed(const Db::Row &row, int first)
 {
-    const auto cents = [&](int column) { return Aging::toCents(row.value(first + column).toDouble()); };
-    return (cents(0) - cents(2)) - (cents(1) - cents(3));
+    return (cents(row, first) - cents(row, first + 2)) - (cents(row, first + 1) - cents(row, first + 3));
 }
 
 } // namespace
@@ -182,7 +184,6 @@ QList<AgedAccount> agedAccounts(Db &db, const QDate &asOf, int locationTerms, co
         Young,
         Owed = Young + 2 * Aging::Over90
     };
-    const auto cents = [](const Db::Row &row, int column) { return Aging::toCents(row.value(column).toDouble()); };
     QList<AgedAccount> accounts;
     db.forEachRowByPlace(sql, values, [&](const Db::Row &row) {
         AgedAccount a;
