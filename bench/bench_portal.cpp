@@ -2,7 +2,9 @@
 // workstation saving charge tickets meanwhile:
 //   1. the station saves tickets alone (its save times without the load);
 //   2. SESSIONS fleets sign in, then make REQUESTS page requests each, CONCURRENCY at a
-//      time, while the station goes on saving (its save times under the load).
+//      time, while the station goes on saving (its save times under the load);
+//   3. the station saves alone again: the machine's speed drifts, and the p99 under the
+//      load is held against the p99 alone both before and after.
 // Prints the errors and the latency percentiles of the page requests and of the saves;
 // exits 1 on any error. p99 under LIMIT_MS is the target and is said as met or not.
 //
@@ -10,14 +12,15 @@
 // the portal and PostgreSQL. So the page requests are made by a process of their own
 // (this program started again with --clients), at the lowest CPU priority and kept to
 // the last core, standing in for browsers elsewhere as far as one machine can. The portal
-// runs at the priority its service file gives it (Nice=10 in ams-portal.service), so the
-// website yields to the counters' work.
+// runs as its service file runs it (CPUSchedulingPolicy=idle in ams-portal.service), so
+// the website yields to the counters' work.
 //
 //   bench_portal [SESSIONS REQUESTS CONCURRENCY LIMIT_MS] [--portal-nice N] [--clients-nice N]
 //                [--clients-everywhere] [--passes N] [--database-workers N] [--station-apart]
-//     defaults 200 20 16 100, portal nice 10, clients nice 19 on the last core; needs
-//     AMS_TEST_PG. --portal-nice 0 --clients-nice 0 --clients-everywhere puts everything
-//     on an equal footing, as the first version of this bench did. --passes N makes the
+//     defaults 200 20 16 100, the portal in the idle class, clients nice 19 on the last
+//     core; needs AMS_TEST_PG. --portal-nice N runs the portal in the normal class at nice
+//     N instead; --portal-nice 0 --clients-nice 0 --clients-everywhere puts everything on
+//     an equal footing, as the first version of this bench did. --passes N makes the
 //     sessions' requests N times over (default 1): one pass lasts a few seconds, too few
 //     of the station's saves for their p99 to mean much. --database-workers N is the
 //     portal's DatabaseWorkers setting (default as installed: half the machine's CPUs, at
@@ -288,11 +291,17 @@ cpu_set_t cores(int first, int last)
     return set;
 }
 
-// A child process started at CPU priority `nice`, kept to `set` when one is given.
-void lowerPriority(QProcess &process, int nice, std::optional<cpu_set_t> set)
+// A child process started at CPU priority `nice`, or with no nice given in the idle
+// class (it runs only on a CPU no other work wants), kept to `set` when one is given.
+void lowerPriority(QProcess &process, std::optional<int> nice, std::optional<cpu_set_t> set)
 {
     process.setChildProcessModifier([nice, set] {
-        setpriority(PRIO_PROCESS, 0, nice);
+        if (nice) {
+            setpriority(PRIO_PROCESS, 0, *nice);
+        } else {
+            const sched_param none{};
+            sched_setscheduler(0, SCHED_IDLE, &none);
+        }
         if (set)
             sched_setaffinity(0, sizeof *set, &*set);
     });
@@ -336,7 +345,10 @@ int main(int argc, char *argv[])
                           std::max(1, args.value(6).toInt()));
     // Each line as it is made, for whoever follows the run (or profiles the portal in it).
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    const int portalNice = takeOption(args, QStringLiteral("--portal-nice"), 10);
+    // As its service runs it, in the idle class, unless a nice is given.
+    const std::optional<int> portalNice = args.contains(QStringLiteral("--portal-nice"))
+                                              ? std::optional(takeOption(args, QStringLiteral("--portal-nice"), 0))
+                                              : std::nullopt;
     const int clientsNice = takeOption(args, QStringLiteral("--clients-nice"), 19);
     const bool clientsEverywhere = args.removeAll(QStringLiteral("--clients-everywhere")) > 0;
     const bool stationApart = args.removeAll(QStringLiteral("--station-apart")) > 0;
@@ -404,9 +416,11 @@ int main(int argc, char *argv[])
         return 1;
     }
     const int portNumber = port.captured(1).toInt();
-    std::printf("ams-portal on port %d (nice %d, DatabaseWorkers = %d), PostgreSQL database %s, %lld logins of the demo; "
+    std::printf("ams-portal on port %d (%s, DatabaseWorkers = %d), PostgreSQL database %s, %lld logins of the demo; "
                 "page requests from a process of their own at nice %d, %s\n",
-                portNumber, portalNice, databaseWorkers, qPrintable(name), qlonglong(logins.size()), clientsNice,
+                portNumber,
+                qPrintable(portalNice ? QStringLiteral("nice %1").arg(*portalNice) : QStringLiteral("in the idle class")),
+                databaseWorkers, qPrintable(name), qlonglong(logins.size()), clientsNice,
                 clientsEverywhere ? "on every core" : "on the last core");
 
     // Apart, the station is the first core's only work; its server process is on the
@@ -515,6 +529,9 @@ int main(int argc, char *argv[])
     stationThread.join();
     portal.terminate();
     portal.waitForFinished(10000);
+    // Alone once more: the machine's own speed drifts over a run, and the times under the
+    // load are held against both.
+    const Times quietAfter = station.run(alone);
 
     std::printf("%d sessions x %d requests x %d passes, %d at a time: %zu page requests in %.1f s (%.0f/s), %d errors (%s)\n",
                 sessions, requests, passes, concurrency, pageTimes.ms.size(), seconds, double(pageTimes.ms.size()) / seconds,
@@ -524,6 +541,13 @@ int main(int argc, char *argv[])
         std::printf("  %-26s %s\n", page.c_str(), qPrintable(times.summary()));
     std::printf("station saves, under load:   %s\n", qPrintable(loaded.summary()));
     std::printf("  %s\n", qPrintable(loaded.split()));
+    std::printf("station saves, alone again:  %s\n", qPrintable(quietAfter.summary()));
+    // The p99 of 500 saves is their fifth slowest: the two runs alone together give the
+    // baseline as many saves as the load gave.
+    Times bothAlone = quiet;
+    bothAlone.ms.insert(bothAlone.ms.end(), quietAfter.ms.begin(), quietAfter.ms.end());
+    std::printf("station's p99 under the load against alone: %.1fx before, %.1fx after, %.1fx both\n",
+                loaded.at(0.99) / quiet.at(0.99), loaded.at(0.99) / quietAfter.at(0.99), loaded.at(0.99) / bothAlone.at(0.99));
     std::printf("station save failures: %d\n", station.failures());
     const bool met = pageTimes.at(0.99) < limit;
     std::printf("target p99 < %.0f ms: %s\n", limit, met ? "met" : "NOT met");
