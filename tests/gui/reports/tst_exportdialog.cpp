@@ -52,15 +52,16 @@ QString databaseFile(const QString &connectionText)
 
 // The POSIX locks this process holds on the file, as the kernel lists them:
 // "1: POSIX  ADVISORY  READ 1234 08:01:5678 128 128" (pid, then device:inode, range).
+// None when the file or the list cannot be read.
 QStringList locksHeldOn(const QString &path)
 {
     struct stat st
     {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return {QStringLiteral("cannot stat ") + path};
+        return {};
     QFile locks(QStringLiteral("/proc/locks"));
     if (!locks.open(QIODevice::ReadOnly))
-        return {QStringLiteral("cannot read /proc/locks")};
+        return {};
     const QByteArray pid = QByteArray::number(::getpid());
     const QByteArray inode = QByteArray::number(quint64(st.st_ino));
     QStringList held;
